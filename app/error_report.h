@@ -1,0 +1,67 @@
+#pragma once
+// Error codes and their report. An operation that fails leaves a 32-bit code in the application
+// state; its caller decides when to report it:
+//   bits 31-16 operation, bit 15 fatal, bits 14-8 file context, bits 7-0 detail.
+
+#include <cstdint>
+#include <string>
+
+#include "app/app_state.h"
+
+namespace lumo {
+
+namespace err {
+// Operations (set whole by the low-level call that failed).
+inline constexpr ErrorCode kOpenForWrite = 0x01010000;
+inline constexpr ErrorCode kOpenForRead = 0x01020000;
+inline constexpr ErrorCode kOpenTemp = 0x01030000;
+inline constexpr ErrorCode kWriteFile = 0x02010000;
+inline constexpr ErrorCode kReadFile = 0x02020000;
+inline constexpr ErrorCode kWritePort = 0x03010000;
+inline constexpr ErrorCode kReadPort = 0x03020000;
+inline constexpr ErrorCode kAllocation = 0x04ff0000;
+inline constexpr ErrorCode kCommData = 0x05ff0000;
+inline constexpr ErrorCode kBadDatabaseValue = 0x07ff0000;
+inline constexpr ErrorCode kIntegrity = 0x08ff0000;
+inline constexpr ErrorCode kFileStructure = 0x09ff0000;
+inline constexpr ErrorCode kLibraryLoad = 0x0aff0000;
+inline constexpr ErrorCode kOpenPort = 0x10010000;
+inline constexpr ErrorCode kSocket = 0x10020000;
+inline constexpr ErrorCode kBadIpAddress = 0x20010000;
+inline constexpr ErrorCode kCannotOpenSocket = 0x20020000;
+inline constexpr ErrorCode kCannotConnect = 0x20030000;
+inline constexpr ErrorCode kArpTable = 0x20040000;
+inline constexpr ErrorCode kNetAdapter = 0x20050000;
+inline constexpr ErrorCode kRegistry = 0x30010000;
+inline constexpr ErrorCode kSystem = 0xffff0000;
+
+inline constexpr ErrorCode kFatal = 0x8000;
+
+// Caller contexts with detail.
+inline constexpr ErrorCode kConfigRead = 0x8101;
+inline constexpr ErrorCode kConfigWrite = 0x8102;
+inline constexpr ErrorCode kCommandFileRead = 0x8103;
+inline constexpr ErrorCode kCommandFileWrite = 0x8104;
+inline constexpr ErrorCode kLineDialogRead = 0x8d02;
+inline constexpr ErrorCode kAddModuleWrite = 0x0c02;
+inline constexpr ErrorCode kAddLineTerminal = 0x0c03;
+inline constexpr ErrorCode kChangeSettingWrite = 0x0c04;
+inline constexpr ErrorCode kCheckModuleRead = 0x0c05;
+inline constexpr ErrorCode kCheckLineRead = 0x0c06;
+inline constexpr ErrorCode kCheckWrite = 0x0c07;
+inline constexpr ErrorCode kRemoveRead = 0x0c08;
+inline constexpr ErrorCode kRemoveWrite = 0x0c09;
+inline constexpr ErrorCode kLineDialogSave = 0x0d01;
+inline constexpr ErrorCode kAddLineWrite = 0x0d02;
+inline constexpr ErrorCode kReportLineRead = 0x0d06;
+inline constexpr ErrorCode kReportModuleRead = 0x0d07;
+}  // namespace err
+
+// The message a report shows for a code and a system last-error value.
+std::string errorMessageText(ErrorCode code, std::uint32_t systemError);
+
+// Shows the pending code (with the system's last-error value) in a message box and clears
+// both; a fatal code then closes the active window. Does nothing when both are 0.
+void reportError();
+
+}  // namespace lumo

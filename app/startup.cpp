@@ -1,0 +1,57 @@
+#include "app/startup.h"
+
+#include "app/app_state.h"
+#include "app/error_report.h"
+#include "app/program_config.h"
+#include "app/ui_port.h"
+#include "comm/line_port.h"
+#include "model/installation.h"
+#include "platform/file_io.h"
+
+namespace lumo {
+
+bool appStartup(const std::string& workingDirectory) {
+    resetAppState();
+    AppState& s = appState();
+    s.workingDirectory = workingDirectory.empty() ? platform::currentDirectory() : workingDirectory;
+    s.toolbarVisible = 1;
+    const bool loaded = loadConfig() == 0;
+    if (!loaded) {
+        clearError();
+        applyConfig();
+    }
+    s.macAddress = kFactoryMac;
+    return loaded;
+}
+
+int checkLinesAtStartup(const LineVerifier& verify) {
+    for (int n = 1; n <= kMaxLines; ++n) {
+        const int lineIndex = n - 1;
+        LineRecord line;
+        if (!readLineRecord(lineIndex, line)) {
+            platform::createDirectory(lineFolderPath(n));
+            clearError();
+            continue;
+        }
+        if (!line.exists() || line.switchedOff() || !verify) continue;
+        const bool reachable = verify(lineIndex, line);
+        const bool wasUnreachable = (line.flags() & flags::kUnreachable) != 0;
+        if (!reachable) {
+            line.setFlags(line.flags() | flags::kUnreachable);
+            writeLineRecord(lineIndex, line);
+        } else if (wasUnreachable) {
+            line.setFlags(line.flags() & ~flags::kUnreachable);
+            writeLineRecord(lineIndex, line);
+        }
+        LineClose(lineIndex);
+    }
+    uiRefreshTree(0, 0);
+    return 1;
+}
+
+void appShutdown() {
+    LineClose(16);
+    reportError();
+}
+
+}  // namespace lumo

@@ -1,0 +1,29 @@
+#pragma once
+// Start-up and shutdown of the program, without the window: the front ends call these around
+// their own window or command.
+
+#include <functional>
+#include <string>
+
+#include "model/records.h"
+
+namespace lumo {
+
+// Fresh application state for the given working directory (empty: the current one), then
+// "config.dat". True when the configuration was read; false when it is missing or unreadable:
+// the defaults are then in place, the read error is discarded, and the front end asks for the
+// configuration (the panel's first run).
+bool appStartup(const std::string& workingDirectory);
+
+// Opens and verifies one line from its record; true when it answers.
+using LineVerifier = std::function<bool(int lineIndex, const LineRecord& record)>;
+
+// The start-up walk over lines 1-16: a folder without a readable "line.cfg" is created; a
+// defined, switched-on line is verified and its unreachable flag stored when it changed. With no
+// verifier the lines are only read. Ends with a tree rebuild. Always returns 1.
+int checkLinesAtStartup(const LineVerifier& verify = {});
+
+// Closes every line and reports a pending error.
+void appShutdown();
+
+}  // namespace lumo

@@ -1,0 +1,49 @@
+#include "app/ui_port.h"
+
+#include <utility>
+
+namespace lumo {
+namespace {
+UiPort& installed() {
+    static UiPort port;
+    return port;
+}
+}  // namespace
+
+void installUiPort(UiPort port) { installed() = std::move(port); }
+
+const UiPort& uiPort() { return installed(); }
+
+void uiMessage(std::string_view caption, std::string_view text, MessageIcon icon) {
+    if (uiPort().showMessage) uiPort().showMessage(caption, text, icon);
+}
+
+bool uiAsk(std::string_view caption, std::string_view text, MessageIcon icon) {
+    return uiPort().askYesNo ? uiPort().askYesNo(caption, text, icon) : false;
+}
+
+void uiStatus(std::string_view text) {
+    if (uiPort().setStatusText) uiPort().setStatusText(text);
+}
+
+void uiRefreshTree(int lineIndex, int moduleNumber) {
+    if (uiPort().refreshTree) uiPort().refreshTree(lineIndex, moduleNumber);
+}
+
+void uiUpdateTreeItemImage(unsigned key, int image) {
+    if (uiPort().updateTreeItem) uiPort().updateTreeItem(key, std::nullopt, image);
+}
+
+void uiUpdateTreeItemLabel(unsigned key, const std::string& label) {
+    if (uiPort().updateTreeItem) uiPort().updateTreeItem(key, label, -1);
+}
+
+void uiShowReport(std::string_view text) {
+    if (uiPort().showReport) uiPort().showReport(text);
+}
+
+void uiWaitCursor(bool busy) {
+    if (uiPort().setWaitCursor) uiPort().setWaitCursor(busy);
+}
+
+}  // namespace lumo

@@ -1,0 +1,52 @@
+#pragma once
+// The one way core operations reach the user: message boxes, questions, status-bar texts, the
+// progress bar, the wait cursor, file choice, the installation tree and the report pane. Each
+// front end installs its own table at start; a function left empty does nothing (a question
+// left empty answers No).
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lumo {
+
+enum class MessageIcon { None, Information, Warning, Error, Question };
+
+struct UiPort {
+    std::function<void(std::string_view caption, std::string_view text, MessageIcon icon)> showMessage;
+    std::function<bool(std::string_view caption, std::string_view text, MessageIcon icon)> askYesNo;
+    // Part 1 of the status bar carries progress texts and verdicts.
+    std::function<void(std::string_view text)> setStatusText;
+    std::function<void(bool busy)> setWaitCursor;
+    // A fatal report closes the active window (the main window ends the program).
+    std::function<void()> destroyActiveWindow;
+    // Full rebuild of the installation tree, selecting (line index, module number).
+    std::function<void(int lineIndex, int moduleNumber)> refreshTree;
+    // One tree item, found by its key among the items shown: a new label when `label` is set,
+    // else the image index `image` (-1: neither, only select); then the item is selected.
+    std::function<void(unsigned key, const std::optional<std::string>& label, int image)> updateTreeItem;
+    std::function<void(std::string_view text)> showReport;
+    std::function<void(std::string_view text)> progressShow;
+    std::function<void(int count)> progressSetRange;
+    std::function<void()> progressStep;
+    std::function<void()> progressHide;
+    // Lets the window repaint during a long wait; returns false when the program is to quit.
+    std::function<bool()> pumpMessages;
+};
+
+void installUiPort(UiPort port);
+const UiPort& uiPort();
+
+// Convenience wrappers that tolerate empty slots.
+void uiMessage(std::string_view caption, std::string_view text, MessageIcon icon);
+bool uiAsk(std::string_view caption, std::string_view text, MessageIcon icon = MessageIcon::Question);
+void uiStatus(std::string_view text);
+void uiRefreshTree(int lineIndex, int moduleNumber);
+void uiUpdateTreeItemImage(unsigned key, int image);
+void uiUpdateTreeItemLabel(unsigned key, const std::string& label);
+void uiShowReport(std::string_view text);
+void uiWaitCursor(bool busy);
+
+}  // namespace lumo

@@ -1,0 +1,73 @@
+#include "cli/cli_ui_port.h"
+
+#include <iostream>
+#include <string>
+
+#include "app/ui_port.h"
+#include "platform/terminal.h"
+
+namespace lumo::cli {
+namespace {
+
+struct ProgressState {
+    int range = 0;
+    int position = 0;
+    std::string text;
+};
+
+ProgressState& progress() {
+    static ProgressState state;
+    return state;
+}
+
+void drawProgress() {
+    const ProgressState& p = progress();
+    std::cerr << '\r' << p.text << ' ' << p.position << '/' << p.range << std::flush;
+}
+
+}  // namespace
+
+void installCliUiPort(Answer answer, bool verbose) {
+    UiPort port;
+    port.showMessage = [](std::string_view caption, std::string_view text, MessageIcon) {
+        std::cerr << caption << ": " << text << '\n';
+    };
+    port.askYesNo = [answer](std::string_view caption, std::string_view text, MessageIcon) {
+        std::cerr << caption << ": " << text;
+        if (answer != Answer::Ask) {
+            std::cerr << (answer == Answer::Yes ? " [ano]\n" : " [ne]\n");
+            return answer == Answer::Yes;
+        }
+        if (!platform::isTerminal(platform::StandardStream::Input)) {
+            std::cerr << " [ne: no terminal to ask, use --yes]\n";
+            return false;
+        }
+        std::cerr << " [a/n] " << std::flush;
+        std::string reply;
+        if (!std::getline(std::cin, reply)) return false;
+        return !reply.empty() && (reply[0] == 'a' || reply[0] == 'A' || reply[0] == 'y' || reply[0] == 'Y');
+    };
+    if (verbose) {
+        port.setStatusText = [](std::string_view text) {
+            if (!text.empty()) std::cerr << text << '\n';
+        };
+    }
+    if (platform::isTerminal(platform::StandardStream::Error)) {
+        port.progressShow = [](std::string_view text) {
+            progress() = {0, 0, std::string(text)};
+            drawProgress();
+        };
+        port.progressSetRange = [](int count) {
+            progress().range = count;
+            drawProgress();
+        };
+        port.progressStep = [] {
+            ++progress().position;
+            drawProgress();
+        };
+        port.progressHide = [] { std::cerr << '\n'; };
+    }
+    installUiPort(std::move(port));
+}
+
+}  // namespace lumo::cli

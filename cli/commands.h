@@ -1,0 +1,21 @@
+#pragma once
+// The lumo-ctl commands. Each takes the words after its name and returns the exit status.
+
+#include "cli/cli_args.h"
+
+namespace lumo::cli {
+
+int cmdConfig(Args& args);
+int cmdList(Args& args);
+int cmdReport(Args& args);
+int cmdScan(Args& args);
+int cmdLine(Args& args);
+int cmdModule(Args& args);
+int cmdRemove(Args& args);
+int cmdToggle(Args& args);
+
+// Refuses an address that names no line or module of the installation (message, false).
+bool itemExists(const ItemRef& item);
+std::string itemText(const ItemRef& item);
+
+}  // namespace lumo::cli

@@ -1,0 +1,164 @@
+// lumo-ctl list, report, scan, line add, module add, remove, toggle
+#include <cstdio>
+#include <iostream>
+
+#include "app/app_state.h"
+#include "app/error_report.h"
+#include "app/startup.h"
+#include "app/ui_port.h"
+#include "cli/commands.h"
+#include "device/item_state.h"
+#include "device/status_report.h"
+#include "model/device_catalog.h"
+#include "model/installation.h"
+#include "model/line_actions.h"
+#include "model/module_actions.h"
+#include "model/tree_items.h"
+
+namespace lumo::cli {
+namespace {
+
+std::string hexByte(unsigned v) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02x", v & 0xffu);
+    return text;
+}
+
+std::string twoDigits(unsigned v) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02u", v & 0xffu);
+    return text;
+}
+
+DeviceTypeCode parseLineType(const std::string& text) {
+    static const std::pair<const char*, DeviceTypeCode> names[] = {
+        {"general", 0}, {"tcp", 11}, {"usb", 12}, {"dv3x", 13}, {"ydv3x", 16}};
+    for (const auto& [name, code] : names) {
+        if (text == name) return code;
+    }
+    const long code = parseNumber(text, 0, 255, "the line type");
+    if (!isInList(LineHeadTypes, static_cast<DeviceTypeCode>(code)))
+        throw UsageError("the line type must be general, tcp, usb, dv3x, ydv3x or 0, 11, 12, 13, 16");
+    return static_cast<DeviceTypeCode>(code);
+}
+
+DeviceTypeCode parseModuleType(const std::string& text) {
+    const long code = parseNumber(text, 0, 255, "the module type");
+    for (const auto& choice : moduleTypeChoices()) {
+        if (choice.code == code) return choice.code;
+    }
+    std::string codes;
+    for (const auto& choice : moduleTypeChoices()) codes += " " + std::to_string(choice.code);
+    throw UsageError("the module type must be one of" + codes);
+}
+
+}  // namespace
+
+std::string itemText(const ItemRef& item) {
+    std::string text = std::to_string(item.lineIndex + 1);
+    if (item.moduleNumber != 0) text += "/" + std::to_string(item.moduleNumber);
+    return text;
+}
+
+bool itemExists(const ItemRef& item) {
+    LineRecord line;
+    bool exists = readLineRecord(item.lineIndex, line) && line.exists();
+    if (exists && item.moduleNumber != 0) {
+        ModuleRecord module;
+        exists = readModuleRecord(item.lineIndex, item.moduleNumber, module) && module.used();
+    }
+    clearError();
+    if (!exists) std::cerr << "lumo-ctl: the installation has no item " << itemText(item) << '\n';
+    return exists;
+}
+
+int cmdList(Args& args) {
+    args.expectEnd();
+    for (const TreeItem& item : buildTreeItems(false)) {
+        std::cout << itemText({item.lineIndex, item.moduleNumber}) << '\t' << item.label << '\t'
+                  << modelName(item.type) << '\t' << (item.moduleNumber != 0 ? twoDigits(item.id) : "-")
+                  << '\t' << hexByte(item.flags) << '\n';
+    }
+    return kDone;
+}
+
+int cmdReport(Args& args) {
+    const ItemRef item = parseItem(args.next("the item L or L/K"));
+    args.expectEnd();
+    if (!itemExists(item)) return kFailed;
+    std::string text;
+    if (!statusReportText(item.lineIndex, item.moduleNumber, text)) {
+        reportError();
+        return kFailed;
+    }
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i];
+    }
+    std::cout << out;
+    return kDone;
+}
+
+int cmdScan(Args& args) {
+    args.expectEnd();
+    checkLinesAtStartup();
+    return kDone;
+}
+
+int cmdLine(Args& args) {
+    const std::string sub = args.next("line add");
+    if (sub != "add") throw UsageError("unknown line command '" + sub + "'");
+    const DeviceTypeCode type = parseLineType(args.next("the line type"));
+    args.expectEnd();
+    const int line = addLine(type);
+    if (line <= 0) return kFailed;
+    std::cout << line << '\n';
+    return kDone;
+}
+
+int cmdModule(Args& args) {
+    const std::string sub = args.next("module add");
+    if (sub != "add") throw UsageError("unknown module command '" + sub + "'");
+    const int lineIndex = parseLine(args.next("the line"));
+    std::string typeText, idText;
+    bool haveType = false, haveId = false;
+    while (!args.empty()) {
+        if (args.option("--type", typeText)) haveType = true;
+        else if (args.option("--id", idText)) haveId = true;
+        else throw UsageError("unknown option '" + args.peek() + "'");
+    }
+    if (!haveType || !haveId) throw UsageError("module add needs --type CODE and --id ID");
+    const DeviceTypeCode type = parseModuleType(typeText);
+    const int record = addModule(lineIndex, type, idText);
+    if (record <= 0) return kFailed;
+    std::cout << record << '\n';
+    return kDone;
+}
+
+int cmdRemove(Args& args) {
+    const ItemRef item = parseItem(args.next("the item L or L/K"));
+    args.expectEnd();
+    if (!itemExists(item)) return kFailed;
+    if (!uiAsk("Odebrání", "Opravdu odstarnit toto zařízení ? ")) return kFailed;
+    if (!removeSelected(item.lineIndex, item.moduleNumber)) {
+        reportError();
+        return kFailed;
+    }
+    uiRefreshTree(item.lineIndex, 0);
+    return kDone;
+}
+
+int cmdToggle(Args& args) {
+    const ItemRef item = parseItem(args.next("the item L or L/K"));
+    args.expectEnd();
+    if (!itemExists(item)) return kFailed;
+    if (!ItemEnableToggle(item.lineIndex, item.moduleNumber)) {
+        reportError();
+        return kFailed;
+    }
+    uiRefreshTree(item.lineIndex, item.moduleNumber);
+    return kDone;
+}
+
+}  // namespace lumo::cli

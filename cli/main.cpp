@@ -1,0 +1,110 @@
+// lumo-ctl: the command-line front end over the panel's core operations.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/startup.h"
+#include "cli/cli_args.h"
+#include "cli/cli_ui_port.h"
+#include "cli/commands.h"
+#include "platform/file_io.h"
+
+namespace {
+
+const char kUsageText[] =
+    "usage: lumo-ctl [-C DIR] [-y|-n] [-v] COMMAND ...\n"
+    "  -C, --workdir DIR  working directory (config.dat, cmd.dat, comports.cfg); default: current\n"
+    "  -y, --yes          answer Yes to every question\n"
+    "  -n, --no           answer No to every question\n"
+    "  -v, --verbose      also print status-bar texts to stderr\n"
+    "commands:\n"
+    "  config show\n"
+    "  config set [--data-dir DIR] [--hex-editor PATH] [--adapter ADDRESS|none]\n"
+    "  list\n"
+    "  report L | L/K\n"
+    "  scan\n"
+    "  line add general|tcp|usb|dv3x|ydv3x|0|11|12|13|16\n"
+    "  module add L --type CODE --id ID\n"
+    "  remove L | L/K\n"
+    "  toggle L | L/K\n"
+    "L is a line number 1-16; L/K is module record K of line L, as `list` prints it.\n"
+    "Exit status: 0 done, 1 failed or refused, 2 wrong command line.\n";
+
+struct Command {
+    const char* name;
+    int (*run)(lumo::cli::Args&);
+};
+
+const Command kCommands[] = {
+    {"config", lumo::cli::cmdConfig}, {"list", lumo::cli::cmdList},     {"report", lumo::cli::cmdReport},
+    {"scan", lumo::cli::cmdScan},     {"line", lumo::cli::cmdLine},     {"module", lumo::cli::cmdModule},
+    {"remove", lumo::cli::cmdRemove}, {"toggle", lumo::cli::cmdToggle},
+};
+
+int usageError(const std::string& message) {
+    std::cerr << "lumo-ctl: " << message << "\n(lumo-ctl --help shows the commands)\n";
+    return lumo::cli::kUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace lumo::cli;
+    std::vector<std::string> words(argv + 1, argv + argc);
+    std::string workdir;
+    Answer answer = Answer::Ask;
+    bool verbose = false;
+    std::size_t i = 0;
+    for (; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        if (w == "-h" || w == "--help") {
+            std::cout << kUsageText;
+            return kDone;
+        }
+        if (w == "-C" || w == "--workdir") {
+            if (++i == words.size()) return usageError("-C needs a directory");
+            workdir = words[i];
+        } else if (w == "-y" || w == "--yes") {
+            answer = Answer::Yes;
+        } else if (w == "-n" || w == "--no") {
+            answer = Answer::No;
+        } else if (w == "-v" || w == "--verbose") {
+            verbose = true;
+        } else if (!w.empty() && w[0] == '-') {
+            return usageError("unknown option '" + w + "'");
+        } else {
+            break;
+        }
+    }
+    if (i == words.size()) return usageError("no command given");
+    const std::string name = words[i];
+    const Command* command = nullptr;
+    for (const Command& c : kCommands) {
+        if (name == c.name) command = &c;
+    }
+    if (command == nullptr) return usageError("unknown command '" + name + "'");
+
+    if (!workdir.empty()) {
+        if (!lumo::platform::isDirectory(workdir)) {
+            std::cerr << "lumo-ctl: the working directory " << workdir << " does not exist\n";
+            return kFailed;
+        }
+        if (workdir.front() != lumo::platform::pathSeparator())
+            workdir = lumo::platform::currentDirectory() + lumo::platform::pathSeparator() + workdir;
+    }
+
+    installCliUiPort(answer, verbose);
+    // Without config.dat the defaults serve (the data directory is the working directory);
+    // only `config set` writes the file.
+    lumo::appStartup(workdir);
+    int status = kDone;
+    try {
+        Args args(std::vector<std::string>(words.begin() + static_cast<long>(i) + 1, words.end()));
+        status = command->run(args);
+    } catch (const UsageError& e) {
+        status = usageError(e.what());
+    }
+    lumo::appShutdown();
+    return status;
+}

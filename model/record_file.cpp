@@ -1,0 +1,100 @@
+#include "model/record_file.h"
+
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/error_report.h"
+#include "platform/file_io.h"
+#include "platform/system_error.h"
+
+namespace lumo {
+namespace {
+
+// Opens for reading; a missing file is created empty first.
+platform::File openCreatingIfMissing(const std::string& path) {
+    platform::File file(path, platform::File::Mode::Read);
+    if (!file.isOpen() && !platform::fileExists(path)) {
+        platform::File created(path, platform::File::Mode::ReadWrite);
+        if (created.isOpen()) return created;
+    }
+    return file;
+}
+
+}  // namespace
+
+bool readRecord(const std::string& path, void* buffer, std::size_t length, std::uint64_t offset) {
+    platform::File file(path, platform::File::Mode::Read);
+    if (!file.isOpen()) {
+        setError(err::kOpenForRead);
+        return false;
+    }
+    const long long got = file.readAt(offset, buffer, length);
+    if (got < 0) {
+        setError(err::kReadFile);
+        return false;
+    }
+    if (static_cast<std::size_t>(got) < length) std::memset(buffer, 0, length);
+    return true;
+}
+
+bool writeRecord(const std::string& path, std::size_t length, const void* buffer, std::uint64_t offset) {
+    platform::File file(path, platform::File::Mode::ReadWrite);
+    if (!file.isOpen()) {
+        setError(err::kOpenForWrite);
+        return false;
+    }
+    platform::setLastSystemError(0);
+    if (length > 0 && !file.writeAt(offset, buffer, length)) {
+        setError(err::kWriteFile);
+        return false;
+    }
+    return true;
+}
+
+int countRecords(const std::string& path) {
+    platform::File file = openCreatingIfMissing(path);
+    const long long size = file.isOpen() ? file.size() : -1;
+    if (size < 0) {
+        setError(err::kOpenForRead | 0x0001);
+        return -1;
+    }
+    return static_cast<int>(size / static_cast<long long>(kRecordSize));
+}
+
+bool isUsedSlot(const RecordImage& record, FindKey&) { return record.firstByte() == 0; }
+
+bool isSwitchedOnWithId(const RecordImage& record, FindKey& key) {
+    return !(record.firstByte() == key.id && (record.flags() & flags::kModuleOff) == 0);
+}
+
+bool countSameId(const RecordImage& record, FindKey& key) {
+    if (record.firstByte() == key.id && (record.flags() & flags::kModuleOff) == 0) ++key.count;
+    return true;
+}
+
+int findRecord(const std::string& path, RecordImage& out, RecordPredicate predicate, FindKey& key) {
+    platform::File file = openCreatingIfMissing(path);
+    if (!file.isOpen()) {
+        setError(err::kOpenForRead | 0x0002);
+        return -1;
+    }
+    RecordImage record;
+    for (int number = 1;; ++number) {
+        const long long got = file.readAt(recordOffset(number), record.data(), kRecordSize);
+        if (got < 0) {
+            setError(err::kReadFile);
+            return -1;
+        }
+        // A trailing part of a record is no record.
+        if (static_cast<std::size_t>(got) < kRecordSize) {
+            out.clear();
+            return number;
+        }
+        if (!predicate(record, key)) {
+            out = record;
+            return number;
+        }
+    }
+}
+
+}  // namespace lumo

@@ -1,0 +1,16 @@
+#include "platform/system_error.h"
+
+#include "platform/posix/posix_error.h"
+
+namespace lumo::platform {
+namespace {
+thread_local std::uint32_t lastError = 0;
+}
+
+std::uint32_t lastSystemError() { return lastError; }
+
+void setLastSystemError(std::uint32_t value) { lastError = value; }
+
+void recordErrno(int value) { lastError = static_cast<std::uint32_t>(value); }
+
+}  // namespace lumo::platform

@@ -1,0 +1,13 @@
+#pragma once
+// The operating system's last-error value of the calling thread: the error of the last OS call
+// of the platform layer that failed (errno here, GetLastError on Windows). Error reports show it
+// next to the program's own code; reporting clears it.
+
+#include <cstdint>
+
+namespace lumo::platform {
+
+std::uint32_t lastSystemError();
+void setLastSystemError(std::uint32_t value);
+
+}  // namespace lumo::platform

@@ -1,0 +1,21 @@
+#pragma once
+// A user-interface port for tests: records every call as a line of text and answers
+// questions from a queue (No when the queue is empty).
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace lumo::test {
+
+struct ScriptedUi {
+    std::vector<std::string> calls;  // "message CAPTION|TEXT", "ask CAPTION|TEXT", "status TEXT", ...
+    std::deque<bool> answers;
+
+    // Installs this recorder as the process's port.
+    void install();
+    // The calls that start with `kind` ("message", "ask", ...).
+    std::vector<std::string> callsOf(const std::string& kind) const;
+};
+
+}  // namespace lumo::test
