@@ -9,6 +9,7 @@
 #include "cli/cli_ui_port.h"
 #include "cli/commands.h"
 #include "platform/file_io.h"
+#include "platform/system_error.h"
 
 namespace {
 
@@ -105,6 +106,9 @@ int main(int argc, char** argv) {
     } catch (const UsageError& e) {
         status = usageError(e.what());
     }
+    // As the panel's message loop does when it ends: a failure that was discarded along the way
+    // must not surface as a report of its stale system error.
+    lumo::platform::setLastSystemError(0);
     lumo::appShutdown();
     return status;
 }

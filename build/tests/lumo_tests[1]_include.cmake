@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/lumo_tests[1]_tests.cmake")
-  include("/work/main/build/tests/lumo_tests[1]_tests.cmake")
-else()
-  add_test(lumo_tests_NOT_BUILT lumo_tests_NOT_BUILT)
-endif()

@@ -1,7 +1,0 @@
-add_test([=[Cp1250.EveryByteSurvivesARoundTrip]=]  /work/main/build/tests/lumo_tests [==[--gtest_filter=Cp1250.EveryByteSurvivesARoundTrip]==] --gtest_also_run_disabled_tests)
-set_tests_properties([=[Cp1250.EveryByteSurvivesARoundTrip]=]  PROPERTIES WORKING_DIRECTORY /work/main/build/tests SKIP_REGULAR_EXPRESSION [==[\[  SKIPPED \]]==])
-add_test([=[Cp1250.CzechLettersAndSymbols]=]  /work/main/build/tests/lumo_tests [==[--gtest_filter=Cp1250.CzechLettersAndSymbols]==] --gtest_also_run_disabled_tests)
-set_tests_properties([=[Cp1250.CzechLettersAndSymbols]=]  PROPERTIES WORKING_DIRECTORY /work/main/build/tests SKIP_REGULAR_EXPRESSION [==[\[  SKIPPED \]]==])
-add_test([=[Cp1250.CharactersOutsideTheCodePageAndBrokenUtf8BecomeQuestionMarks]=]  /work/main/build/tests/lumo_tests [==[--gtest_filter=Cp1250.CharactersOutsideTheCodePageAndBrokenUtf8BecomeQuestionMarks]==] --gtest_also_run_disabled_tests)
-set_tests_properties([=[Cp1250.CharactersOutsideTheCodePageAndBrokenUtf8BecomeQuestionMarks]=]  PROPERTIES WORKING_DIRECTORY /work/main/build/tests SKIP_REGULAR_EXPRESSION [==[\[  SKIPPED \]]==])
-set(  lumo_tests_TESTS Cp1250.EveryByteSurvivesARoundTrip Cp1250.CzechLettersAndSymbols Cp1250.CharactersOutsideTheCodePageAndBrokenUtf8BecomeQuestionMarks)
