@@ -20,6 +20,11 @@ platform::File openCreatingIfMissing(const std::string& path) {
     return file;
 }
 
+int endOfWalk(RecordImage& out, int number) {
+    out.clear();
+    return number;
+}
+
 }  // namespace
 
 bool readRecord(const std::string& path, void* buffer, std::size_t length, std::uint64_t offset) {
@@ -74,27 +79,28 @@ bool countSameId(const RecordImage& record, FindKey& key) {
 
 int findRecord(const std::string& path, RecordImage& out, RecordPredicate predicate, FindKey& key) {
     platform::File file = openCreatingIfMissing(path);
-    if (!file.isOpen()) {
+    const long long size = file.isOpen() ? file.size() : -1;
+    if (size < 0) {
         setError(err::kOpenForRead | 0x0002);
         return -1;
     }
+    // The walk covers the whole records the file holds when it starts (a trailing part of a
+    // record is no record); a device or a growing file cannot make it endless.
+    const int count = static_cast<int>(size / static_cast<long long>(kRecordSize));
     RecordImage record;
-    for (int number = 1;; ++number) {
+    for (int number = 1; number <= count; ++number) {
         const long long got = file.readAt(recordOffset(number), record.data(), kRecordSize);
         if (got < 0) {
             setError(err::kReadFile);
             return -1;
         }
-        // A trailing part of a record is no record.
-        if (static_cast<std::size_t>(got) < kRecordSize) {
-            out.clear();
-            return number;
-        }
+        if (static_cast<std::size_t>(got) < kRecordSize) return endOfWalk(out, number);
         if (!predicate(record, key)) {
             out = record;
             return number;
         }
     }
+    return endOfWalk(out, count + 1);
 }
 
 }  // namespace lumo
