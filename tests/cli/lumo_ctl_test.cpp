@@ -1,0 +1,131 @@
+// lumo-ctl as a user runs it: a real process on a fresh working directory.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/temp_dir.h"
+
+namespace lumo {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CtlResult {
+    int status;
+    std::string out, err;
+};
+
+class LumoCtl : public ::testing::Test {
+protected:
+    // Runs lumo-ctl from the working directory with the given arguments (shell words).
+    CtlResult ctl(const std::string& args) {
+        const fs::path out = work.path() / ".out", err = work.path() / ".err";
+        const std::string command = "cd '" + work.str() + "' && '" LUMO_CTL_PATH "' " + args + " >'" +
+                                    out.string() + "' 2>'" + err.string() + "' </dev/null";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+    }
+    static std::string slurp(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    test::TempDir work;
+};
+
+TEST_F(LumoCtl, BuildsAnInstallationOnAFreshWorkingDirectory) {
+    EXPECT_EQ(ctl("list").out, "");
+    EXPECT_EQ(ctl("config show").out, "data-dir\t" + work.dir() + "\nhex-editor\t\nadapter\t0\t\n");
+    EXPECT_FALSE(fs::exists(work.path() / "config.dat"));  // only config set writes it
+
+    fs::create_directory(work.path() / "data");
+    ASSERT_EQ(ctl("config set --data-dir data --hex-editor /usr/bin/ghex").status, 0);
+    EXPECT_EQ(fs::file_size(work.path() / "config.dat"), 1668u);
+    EXPECT_EQ(ctl("config show").out, "data-dir\t" + work.str() + "/data/\nhex-editor\t/usr/bin/ghex\nadapter\t0\t\n");
+
+    EXPECT_EQ(ctl("line add usb").out, "1\n");
+    EXPECT_EQ(ctl("line add 11").out, "2\n");
+    EXPECT_EQ(ctl("module add 1 --type 4 --id 5").out, "1\n");
+    EXPECT_EQ(ctl("module add 1 --type 48 --id 31").out, "2\n");
+    EXPECT_EQ(ctl("toggle 1/2").status, 0);
+    EXPECT_EQ(ctl("toggle 2").status, 0);
+    EXPECT_TRUE(fs::exists(work.path() / "data" / "line2" / "terminal.dat"));
+
+    EXPECT_EQ(ctl("list").out,
+              "1\tlinka 1\tWO485\t-\t0x00\n"
+              "1/1\tmodul 5\tTQ300\t05\t0x00\n"
+              "1/2\tmodul 31\tQH-J01\t31\t0x80\n"
+              "2\tlinka 2\tWI485\t-\t0x40\n");
+    EXPECT_EQ(ctl("report 1/1").out,
+              "typ zařízení:\tTQ300 \npopis:\tdocházkový terminál \nID adresa:\t05 \n\n\n\nSTATUS:\n"
+              " zařízení pracuje správně...\n\n\nAktuální stav zjistíte použitím funkce Kontrola funkce. \n");
+    EXPECT_EQ(ctl("-C data/.. report 2").out.rfind("typ zařízení:\tWI485 \n", 0), 0u);
+}
+
+TEST_F(LumoCtl, QuestionsRefusalsAndFailures) {
+    ASSERT_EQ(ctl("line add general").status, 0);
+    ASSERT_EQ(ctl("module add 1 --type 3 --id 7").status, 0);
+
+    const struct {
+        std::string args;
+        int status;
+        const char* err;  // start of stderr
+    } cases[] = {
+        {"-n remove 1/1", 1, "Odebrání: Opravdu odstarnit toto zařízení ?  [ne]\n"},
+        {"remove 1/1", 1, "Odebrání: Opravdu odstarnit toto zařízení ?  [ne: no terminal"},
+        {"-y remove 1", 1, "Odebrání: Opravdu odstarnit toto zařízení ?  [ano]\nNelze vymazat: Na lince jsou připojena další zařízení ! \nNejdříve odstraňte všechny připojené moduly.\n"},
+        {"module add 1 --type 4 --id 7", 1, "Varování: Zadanou ID již adresu používá některé zařízení ! \nZvolte jinou hodnotu. \n"},
+        {"module add 1 --type 4 --id 40", 1, "Varování: ID adresa musí být v rozsahu 0-31 !  \n"},
+        {"module add 2 --type 4 --id 4", 1, "Varování: Nejprve musí být vytvořena komunikační linka !  \n"},
+        {"report 3", 1, "lumo-ctl: the installation has no item 3\n"},
+        {"toggle 1/9", 1, "lumo-ctl: the installation has no item 1/9\n"},
+        {"", 2, "lumo-ctl: no command given"},
+        {"frobnicate", 2, "lumo-ctl: unknown command 'frobnicate'"},
+        {"report 17", 2, "lumo-ctl: the line must be a number from 1 to 16, not '17'"},
+        {"report 1/0", 2, "lumo-ctl: the module record must be a number from 1 to 32"},
+        {"line add serial", 2, "lumo-ctl: the line type must be a number"},
+        {"line add 4", 2, "lumo-ctl: the line type must be general, tcp, usb"},
+        {"module add 1 --type 11 --id 3", 2, "lumo-ctl: the module type must be one of 1 2 3"},
+        {"module add 1 --id 3", 2, "lumo-ctl: module add needs --type CODE and --id ID"},
+        {"list extra", 2, "lumo-ctl: unexpected argument 'extra'"},
+        {"-C /nonexistent list", 1, "lumo-ctl: the working directory /nonexistent does not exist"},
+        {"config set --hex-editor /" + std::string(99, 'h'), 2, "lumo-ctl: the hex editor path is longer than 99 characters"},
+        {"config set --data-dir /" + std::string(249, 'd'), 2, "lumo-ctl: the data directory is longer than 249 characters"},
+        {"config set --adapter 203.0.113.99", 1, "lumo-ctl: no network adapter has the address 203.0.113.99"},
+        {"-n config set --adapter none", 1, "Nastavení: Není vybrán žádný síťový adaptér."},
+    };
+    for (const auto& c : cases) {
+        const CtlResult r = ctl(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+        EXPECT_EQ(r.err.substr(0, std::string(c.err).size()), c.err) << c.args;
+    }
+    EXPECT_EQ(ctl("list").out, "1\tlinka 1\tobecná linka\t-\t0x00\n1/1\tmodul 7\tLOQ3\t07\t0x00\n");
+    EXPECT_FALSE(fs::exists(work.path() / "config.dat"));
+
+    EXPECT_EQ(ctl("-y remove 1/1").status, 0);
+    EXPECT_EQ(ctl("-y remove 1").status, 0);
+    EXPECT_EQ(ctl("list").out, "");
+}
+
+TEST_F(LumoCtl, FullLineTableAndUnwritableDataDirectory) {
+    for (int n = 1; n <= 16; ++n) ASSERT_EQ(ctl("line add general").out, std::to_string(n) + "\n");
+    const CtlResult full = ctl("line add usb");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "Varování: Maximální počet komunikačních linek je obsazen ! \n");
+    EXPECT_EQ(full.out, "");
+
+    test::TempDir other;
+    std::ofstream(other.path() / "file") << "x";
+    ASSERT_EQ(ctl("config set --data-dir '" + other.str() + "/file'").status, 0);
+    const CtlResult r = ctl("line add usb");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "CHYBA !: Otevření souboru: LINE.CFG \n Err.code: 01010d02:00000014\n");
+    EXPECT_EQ(ctl("list").status, 0);
+}
+
+}  // namespace
+}  // namespace lumo
