@@ -129,3 +129,44 @@ TEST_F(LumoCtl, FullLineTableAndUnwritableDataDirectory) {
 
 }  // namespace
 }  // namespace lumo
+
+namespace lumo {
+namespace {
+
+// Garbage in every record file: every command that reads them still answers sensibly.
+TEST(LumoCtlDamagedFiles, GarbageRecordsAreListedAndReportedWithoutOverflow) {
+    const struct {
+        const char* what;
+        std::vector<unsigned char> line, modules;
+    } cases[] = {
+        {"all bits set", std::vector<unsigned char>(260, 0xFF), std::vector<unsigned char>(260 * 40, 0xFF)},
+        {"oversized line.cfg", std::vector<unsigned char>(5000, 0x41), std::vector<unsigned char>(7, 0x41)},
+        {"pattern", [] {
+             std::vector<unsigned char> v(260);
+             for (std::size_t i = 0; i < v.size(); ++i) v[i] = static_cast<unsigned char>(i * 37 + 11);
+             v[0] = 1;
+             return v;
+         }(),
+         [] {
+             std::vector<unsigned char> v(260 * 3 + 17);
+             for (std::size_t i = 0; i < v.size(); ++i) v[i] = static_cast<unsigned char>(i * 91 + 3);
+             return v;
+         }()},
+    };
+    for (const auto& c : cases) {
+        test::TempDir work;
+        fs::create_directory(work.path() / "line1");
+        test::writeFileBytes(work.path() / "line1" / "line.cfg", c.line);
+        test::writeFileBytes(work.path() / "line1" / "terminal.dat", c.modules);
+        const std::string ctlPath = LUMO_CTL_PATH;
+        const std::string base = "'" + ctlPath + "' -C '" + work.str() + "' ";
+        EXPECT_EQ(std::system((base + "list >/dev/null 2>&1").c_str()), 0) << c.what;
+        EXPECT_EQ(std::system((base + "report 1 >/dev/null 2>&1").c_str()), 0) << c.what;
+        const int module = std::system((base + "report 1/1 >/dev/null 2>&1").c_str());
+        EXPECT_TRUE(WIFEXITED(module) && WEXITSTATUS(module) <= 1) << c.what;
+        EXPECT_EQ(std::system((base + "-y toggle 1 >/dev/null 2>&1").c_str()), 0) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace lumo
