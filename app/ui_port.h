@@ -4,6 +4,7 @@
 // front end installs its own table at start; a function left empty does nothing (a question
 // left empty answers No).
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -32,6 +33,8 @@ struct UiPort {
     std::function<void(int count)> progressSetRange;
     std::function<void()> progressStep;
     std::function<void()> progressHide;
+    // The MAC entry dialog: shows `mac`, and on OK stores the entered address there.
+    std::function<bool(std::array<std::uint8_t, 6>& mac)> enterMacAddress;
     // Lets the window repaint during a long wait; returns false when the program is to quit.
     std::function<bool()> pumpMessages;
 };

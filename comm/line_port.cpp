@@ -1,8 +1,389 @@
 #include "comm/line_port.h"
 
-namespace lumo {
+#include <algorithm>
+#include <array>
+#include <cstring>
 
-// No transport keeps a line open yet, so there is nothing to close.
-void LineClose(int) {}
+#include "app/app_state.h"
+#include "app/error_report.h"
+#include "app/ui_port.h"
+#include "comm/icmp_echo.h"
+#include "platform/clock.h"
+
+namespace lumo {
+namespace {
+
+std::array<LinePort, kMaxLines>& table() {
+    static std::array<LinePort, kMaxLines> ports;
+    return ports;
+}
+
+// The tunnel header of the last send; its channel field stays when a send names none.
+std::array<std::uint8_t, 18>& tunnelHeader() {
+    static std::array<std::uint8_t, 18> header = {'W', 'R', 'f', 0x00, 0x01};
+    return header;
+}
+
+// Collects the answer of a tunnel and holds an outgoing ICMP tunnel message.
+constexpr std::size_t kIcmpHeader = 8;
+constexpr std::size_t kTunnelPayloadHeader = 18;  // 12 reserved bytes, "INEX", two channel digits
+constexpr std::size_t kMaxIcmpData = 262;
+constexpr std::size_t kTunnelCollect = 280;
+
+int lineIndexOf(int line) { return line & 0x7F; }
+bool hasServiceBit(int line) { return (line & kServiceBit) != 0; }
+
+// Sets the channel digits from the send flags: 0 -> "05", 1-4 -> "01"-"04", 5-7 -> "06"-"08".
+void setChannel(std::uint8_t* digits, std::uint32_t sendFlags) {
+    const std::uint32_t channel = sendFlags & kSendChannelMask;
+    if (channel >= 8) return;
+    const std::uint32_t number = channel == 0 ? 5 : channel <= 4 ? channel : channel + 1;
+    digits[0] = static_cast<std::uint8_t>('0' + number / 10);
+    digits[1] = static_cast<std::uint8_t>('0' + number % 10);
+}
+
+// The header in front of a tunnelled send: "WRf", 0x00, 0x01, the data length (low byte
+// first) at 7, "INEX" at 12 and the channel digits at 16. Reserved bytes are sent as zeros.
+const std::array<std::uint8_t, 18>& prepareTunnelHeader(std::uint32_t length, std::uint32_t sendFlags) {
+    auto& header = tunnelHeader();
+    header[7] = static_cast<std::uint8_t>(length);
+    header[8] = static_cast<std::uint8_t>(length >> 8);
+    std::memcpy(header.data() + 12, "INEX", 4);
+    setChannel(header.data() + 16, sendFlags);
+    return header;
+}
+
+// Modem-line states of a direction-control type: the line and its level while receiving.
+struct Direction {
+    bool switches;
+    platform::SerialPort::ModemLine line;
+    bool idleLevel;
+};
+Direction directionOf(std::uint8_t type) {
+    using L = platform::SerialPort::ModemLine;
+    switch (type) {
+        case 1: return {true, L::Dtr, false};
+        case 2: return {true, L::Dtr, true};
+        case 3: return {true, L::Rts, false};
+        case 4: return {true, L::Rts, true};
+        default: return {false, L::Dtr, false};
+    }
+}
+
+void setReceiveState(LinePort& port) {
+    const Direction d = directionOf(static_cast<std::uint8_t>(port.idleEscape));
+    if (d.switches) port.serial->setModemLine(d.line, d.idleLevel);
+}
+
+void setTransmitState(LinePort& port) {
+    const Direction d = directionOf(port.directionControl);
+    if (d.switches) port.serial->setModemLine(d.line, !d.idleLevel);
+}
+
+ErrorCode openSerial(LinePort& port, int line) {
+    if (port.serial && port.serial->isOpen()) return 0x10010701;
+    port.serial = std::make_unique<platform::SerialPort>();
+    const std::string path = platform::serialDevicePath(port.comPort, appState().workingDirectory);
+    if (!port.serial->open(path)) return 0x10010701;
+    // A service open always runs without parity.
+    const int parity = hasServiceBit(line) ? 0 : port.parity;
+    using E = platform::SerialPort::SetupError;
+    switch (port.serial->setup(port.speedIndex == 0 ? 9600 : 19200, parity, 500)) {
+        case E::None: break;
+        case E::ReadState: return 0x10020702;
+        case E::WriteState: return 0x10020703;
+        case E::ReadTimeouts: return 0x10020704;
+        case E::WriteTimeouts: return 0x10020705;
+    }
+    port.idleEscape = port.directionControl;
+    setReceiveState(port);
+    platform::pause(1);
+    if (hasServiceBit(line)) {
+        static const std::uint8_t preamble[] = {0x55, 0x55, 0x55, 0x00};
+        LineSend(line, preamble, sizeof preamble, kSendNoHeader);
+        platform::pause(10);
+    }
+    return 0;
+}
+
+ErrorCode openTcp(LinePort& port, int line, DeviceTypeCode typeKey) {
+    if (!platform::resolveIpv4(port.hostText, port.host)) return err::kBadIpAddress;
+    if (hasServiceBit(line) && typeKey != 0 && isInList(IcmpServiceTypes, typeKey)) {
+        port.icmp = std::make_unique<platform::IcmpSocket>();
+        if (port.icmp->open(echoIdentifier()) != platform::IcmpSocket::OpenResult::Opened) return 0x20020001;
+        port.modeFlags |= kModeIcmpTunnel;
+        return 0;
+    }
+    port.socket = std::make_unique<platform::TcpSocket>();
+    if (!port.socket->create()) return 0x20020003;
+    // Where ICMP is not permitted the probe cannot tell anything; the connection attempt decides.
+    if (probeHost(port.hostText) == ProbeResult::Silent) return 0x20030001;
+    if (!port.socket->setNonBlocking()) return 0x20020004;
+    const auto tcpPort = static_cast<std::uint16_t>(port.tcpPort);
+    switch (port.socket->connect(port.host, tcpPort, 500)) {
+        case platform::TcpSocket::ConnectResult::Connected: return 0;
+        case platform::TcpSocket::ConnectResult::TimedOut: return 0x20030002;
+        case platform::TcpSocket::ConnectResult::Failed: return 0x20030005;
+    }
+    return 0x20030005;
+}
+
+bool sendSerial(LinePort& port, const std::uint8_t* data, std::uint32_t length, bool paced, std::uint32_t sendFlags) {
+    const bool switches = port.directionControl != 0;
+    if (switches) {
+        setTransmitState(port);
+        platform::pause(1);
+    }
+    auto writeAll = [&](const std::uint8_t* bytes, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            if (port.serial->writeByte(bytes[i]) != 1) return false;
+            if (paced) platform::pause(5);
+        }
+        return true;
+    };
+    bool ok = true;
+    if ((port.modeFlags & kModeTunnelHeader) && !(sendFlags & kSendNoHeader)) {
+        const auto& header = prepareTunnelHeader(length, sendFlags);
+        ok = writeAll(header.data(), header.size());
+    }
+    ok = ok && writeAll(data, length);
+    if (ok) {
+        platform::pause(12);
+        // A two-wire bus hears itself: the converter echoes every byte sent.
+        if (port.directionControl != 0) {
+            std::uint8_t echo;
+            if (length > 256) ok = false;
+            for (std::uint32_t i = 0; ok && i < length; ++i) {
+                ok = port.serial->readByte(echo) == platform::SerialPort::ReadResult::Byte;
+            }
+        }
+    }
+    // The transceiver goes back to receiving also after a failure, so the bus is not held.
+    if (switches) setReceiveState(port);
+    return ok;
+}
+
+bool sendIcmpTunnel(LinePort& port, const std::uint8_t* data, std::uint32_t length, std::uint32_t sendFlags) {
+    if (length > kMaxIcmpData) return false;
+    static std::array<std::uint8_t, kIcmpHeader + kTunnelPayloadHeader + kMaxIcmpData> message{};
+    std::uint8_t* payload = message.data() + kIcmpHeader;
+    std::memset(payload, 0, 12);
+    std::memcpy(payload + 12, "INEX", 4);
+    setChannel(payload + 16, sendFlags);
+    std::memcpy(payload + kTunnelPayloadHeader, data, length);
+    const std::size_t total = kIcmpHeader + kTunnelPayloadHeader + length;
+    buildEchoRequest(message.data(), total, echoIdentifier(), 1);
+    return port.icmp->sendTo(port.host, message.data(), total);
+}
+
+// One answer byte at a time with the '*' rule: the byte after the first '*' ends the answer.
+struct AnswerCollector {
+    std::uint8_t* buffer;
+    std::size_t capacity;
+    int expected;
+    int count = 0;
+    bool afterStar = false;
+
+    // Stores a byte; true when the answer is complete.
+    bool add(std::uint8_t byte) {
+        buffer[count++] = byte;
+        if (afterStar) return true;
+        if (byte == '*') afterStar = true;
+        if (expected > 0 && count >= expected) return true;
+        return static_cast<std::size_t>(count) >= capacity;  // never past the caller's buffer
+    }
+};
+
+bool receiveSerial(LinePort& port, std::uint32_t recvFlags, int& length, std::uint8_t* buffer, std::size_t capacity) {
+    const bool tunnel = (port.modeFlags & kModeTunnelHeader) != 0;
+    int budget = (recvFlags & kReceiveShortWait) ? 1 : 10;
+    if (!tunnel) {
+        AnswerCollector answer{buffer, capacity, length};
+        if (capacity == 0) {
+            length = 0;
+            return true;
+        }
+        while (budget > 0) {
+            std::uint8_t byte;
+            switch (port.serial->readByte(byte)) {
+                case platform::SerialPort::ReadResult::Error: return false;
+                case platform::SerialPort::ReadResult::Timeout: --budget; break;
+                case platform::SerialPort::ReadResult::Byte:
+                    budget = 10;
+                    if (answer.add(byte)) budget = 0;
+                    break;
+            }
+        }
+        length = answer.count;
+        return true;
+    }
+    // Tunnel answers are binary: a fixed count, marked good by "KO" at their start.
+    std::array<std::uint8_t, kTunnelCollect> collected{};
+    const int expected = length;
+    int count = 0;
+    while (budget > 0) {
+        std::uint8_t byte;
+        switch (port.serial->readByte(byte)) {
+            case platform::SerialPort::ReadResult::Error: return false;
+            case platform::SerialPort::ReadResult::Timeout: --budget; break;
+            case platform::SerialPort::ReadResult::Byte:
+                budget = 10;
+                collected[static_cast<std::size_t>(count++)] = byte;
+                if (count == expected && static_cast<std::size_t>(expected) <= capacity) {
+                    std::memcpy(buffer, collected.data(), static_cast<std::size_t>(expected));
+                    length = (expected >= 2 && collected[0] == 'K' && collected[1] == 'O') ? expected : -1;
+                    return true;
+                }
+                if (static_cast<std::size_t>(count) == collected.size()) budget = 0;
+                break;
+        }
+    }
+    length = count - 1;
+    return true;
+}
+
+bool receiveTcp(LinePort& port, int& length, std::uint8_t* buffer, std::size_t capacity) {
+    const std::int64_t deadline = platform::monotonicMs() + 10000;
+    AnswerCollector answer{buffer, capacity, length};
+    if (capacity == 0) {
+        length = 0;
+        return true;
+    }
+    for (;;) {
+        const std::int64_t left = deadline - platform::monotonicMs();
+        if (left <= 0) return false;
+        std::uint8_t byte;
+        switch (port.socket->recvByte(byte, static_cast<int>(left))) {
+            case platform::TcpSocket::RecvResult::Byte:
+                if (answer.add(byte)) {
+                    length = answer.count;
+                    return true;
+                }
+                break;
+            case platform::TcpSocket::RecvResult::Closed:
+                // A closed connection sends nothing more: only the deadline ends the wait.
+                platform::pause(static_cast<int>(left));
+                return false;
+            case platform::TcpSocket::RecvResult::Timeout:
+            case platform::TcpSocket::RecvResult::Error: return false;
+        }
+    }
+}
+
+bool receiveIcmpTunnel(LinePort& port, int& length, std::uint8_t* buffer, std::size_t capacity) {
+    const std::int64_t deadline = platform::monotonicMs() + 10000;
+    std::array<std::uint8_t, 256> message{};
+    for (;;) {
+        const std::int64_t left = deadline - platform::monotonicMs();
+        const int n = left > 0 ? port.icmp->receive(message.data(), message.size(), static_cast<int>(left)) : 0;
+        if (n == 0) {
+            appState().oldHardware = 1;
+            return false;
+        }
+        if (n < 0) {
+            appState().oldHardware = 2;
+            return false;
+        }
+        if (n < static_cast<int>(kIcmpHeader)) continue;
+        const std::uint16_t id = static_cast<std::uint16_t>(message[4] | message[5] << 8);
+        if (id != echoIdentifier()) continue;
+        // Our own request, as a raw socket sees it on a local address, is no answer.
+        if (message[0] == 8) continue;
+        if (message[0] != 0) {
+            appState().oldHardware = 3;
+            return false;
+        }
+        const std::size_t payloadLength = static_cast<std::size_t>(n) - kIcmpHeader;
+        const std::uint8_t* payload = message.data() + kIcmpHeader;
+        if (payloadLength >= kTunnelPayloadHeader && std::memcmp(payload + 12, "aaaa", 4) == 0 &&
+            payload[16] == 'K' && payload[17] == 'O') {
+            // Never more than the message holds or the caller can take.
+            std::size_t count = static_cast<std::size_t>(length > 0 ? length : 0);
+            count = std::min({count, payloadLength - kTunnelPayloadHeader, capacity});
+            std::memcpy(buffer, payload + kTunnelPayloadHeader, count);
+            length = static_cast<int>(count);
+        } else {
+            for (std::size_t i = 0; i < 2 && i < capacity; ++i) buffer[i] = 16 + i < payloadLength ? payload[16 + i] : 0;
+            length = -1;
+        }
+        return true;
+    }
+}
+
+}  // namespace
+
+LinePort& linePort(int lineIndex) { return table().at(static_cast<std::size_t>(lineIndex & 0x0F)); }
+
+int SocketsStart() {
+    const int error = platform::socketsStart();
+    if (error != 0) uiMessage("Socket erorr", "Nelze inicializovat sockety", MessageIcon::Error);
+    return error;
+}
+
+ErrorCode LineOpenFromRecord(int lineIndex, const LineRecord& record) {
+    LineClose(lineIndex);
+    LinePort& port = linePort(lineIndex);
+    port.comPort = record.port();
+    port.speedIndex = record.speed();
+    port.directionControl = record.directionControl();
+    port.parity = record.parity();
+    port.hostText = record.ipAddress().substr(0, 19);
+    port.tcpPort = record.tcpPort();
+    return LineOpen(lineIndex, 0);
+}
+
+ErrorCode LineOpen(int line, DeviceTypeCode typeKey) {
+    const int index = lineIndexOf(line);
+    if (index >= kMaxLines) return 0x10010701;
+    LinePort& port = linePort(index);
+    port.modeFlags = 0;
+    if (typeKey != 0 && isInList(FlashDownloadTypes, typeKey)) port.modeFlags |= kModeTunnelHeader;
+    const ErrorCode code = port.comPort != 0 ? openSerial(port, line) : openTcp(port, line, typeKey);
+    if (code != 0) return code;
+    if (hasServiceBit(line) && (port.modeFlags & (kModeIcmpTunnel | kModeTunnelHeader)) == 0) {
+        static const std::uint8_t serviceMark[] = {'|', 0x04, 0x00};
+        LineSend(line, serviceMark, sizeof serviceMark, kSendNoHeader);
+    }
+    return 0;
+}
+
+void LineClose(int line) {
+    if (line == kNoLine) return;
+    const int first = line == kAllLines ? 0 : lineIndexOf(line);
+    const int last = line == kAllLines ? kMaxLines - 1 : first;
+    if (first >= kMaxLines) return;
+    for (int i = first; i <= last; ++i) {
+        LinePort& port = linePort(i);
+        port.serial.reset();
+        if (port.icmp) port.icmp.reset();
+        if (port.socket) {
+            port.socket->shutdownReceive();
+            port.socket.reset();
+            platform::pause(100);
+        }
+    }
+}
+
+bool LineSend(int line, const std::uint8_t* data, std::uint32_t length, std::uint32_t sendFlags) {
+    LinePort& port = linePort(lineIndexOf(line));
+    const bool paced = (length & kPaced) != 0;
+    length &= ~kPaced;
+    if (port.comPort != 0) return port.serial && port.serial->isOpen() && sendSerial(port, data, length, paced, sendFlags);
+    if (port.modeFlags & kModeIcmpTunnel) return port.icmp && port.icmp->isOpen() && sendIcmpTunnel(port, data, length, sendFlags);
+    if (!port.socket || !port.socket->isOpen()) return false;
+    if (hasServiceBit(line) && (port.modeFlags & kModeTunnelHeader)) {
+        const auto& header = prepareTunnelHeader(length, sendFlags);
+        if (!port.socket->send(header.data(), header.size())) return false;
+    }
+    return port.socket->send(data, length);
+}
+
+bool LineReceive(std::uint32_t recvFlags, int& length, int line, std::uint8_t* buffer, std::size_t capacity) {
+    LinePort& port = linePort(lineIndexOf(line));
+    if (length < 0) length = 0;
+    if (port.comPort != 0) return port.serial && port.serial->isOpen() && receiveSerial(port, recvFlags, length, buffer, capacity);
+    if (port.modeFlags & kModeIcmpTunnel) return port.icmp && port.icmp->isOpen() && receiveIcmpTunnel(port, length, buffer, capacity);
+    return port.socket && port.socket->isOpen() && receiveTcp(port, length, buffer, capacity);
+}
 
 }  // namespace lumo

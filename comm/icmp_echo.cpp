@@ -1,0 +1,64 @@
+#include "comm/icmp_echo.h"
+
+#include <cstring>
+
+#include "platform/clock.h"
+#include "platform/net.h"
+
+namespace lumo {
+
+std::uint16_t InternetChecksum(std::size_t length, const std::uint8_t* bytes) {
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < length; i += 2) {
+        if (i == 2) continue;  // the checksum field itself
+        const std::uint32_t high = bytes[i];
+        const std::uint32_t low = i + 1 < length ? bytes[i + 1] : 0;
+        sum += high << 8 | low;
+    }
+    sum = (sum & 0xFFFF) + (sum >> 16);
+    sum = (sum & 0xFFFF) + (sum >> 16);
+    return static_cast<std::uint16_t>(~sum);
+}
+
+void buildEchoRequest(std::uint8_t* message, std::size_t length, std::uint16_t identifier, std::uint16_t sequence) {
+    message[0] = 8;
+    message[1] = 0;
+    message[4] = static_cast<std::uint8_t>(identifier);
+    message[5] = static_cast<std::uint8_t>(identifier >> 8);
+    message[6] = static_cast<std::uint8_t>(sequence);
+    message[7] = static_cast<std::uint8_t>(sequence >> 8);
+    const std::uint16_t sum = InternetChecksum(length, message);
+    message[2] = static_cast<std::uint8_t>(sum >> 8);
+    message[3] = static_cast<std::uint8_t>(sum);
+}
+
+std::uint16_t echoIdentifier() { return static_cast<std::uint16_t>(platform::processId() & 0xFFFF); }
+
+ProbeResult probeHost(const std::string& host) {
+    platform::IcmpSocket sock;
+    const auto opened = sock.open(echoIdentifier());
+    if (opened == platform::IcmpSocket::OpenResult::NotPermitted) return ProbeResult::NotPermitted;
+    if (opened != platform::IcmpSocket::OpenResult::Opened) return ProbeResult::Silent;
+    platform::Ipv4 address;
+    if (!platform::resolveIpv4(host, address)) return ProbeResult::Silent;
+
+    static constexpr char kPayload[] = "abcdefghijkl";
+    std::uint8_t request[20] = {};
+    std::memcpy(request + 8, kPayload, 12);
+    buildEchoRequest(request, sizeof request, echoIdentifier(), 1);
+    if (!sock.sendTo(address, request, sizeof request)) return ProbeResult::Silent;
+
+    const std::int64_t deadline = platform::monotonicMs() + 500;
+    std::uint8_t reply[256];
+    for (;;) {
+        const std::int64_t left = deadline - platform::monotonicMs();
+        if (left <= 0) return ProbeResult::Silent;
+        const int n = sock.receive(reply, sizeof reply, static_cast<int>(left));
+        if (n <= 0) return ProbeResult::Silent;
+        if (n >= 20 && reply[0] == 0 && std::memcmp(reply + 8, kPayload, 12) == 0) return ProbeResult::Answered;
+    }
+}
+
+int HostProbe(const std::string& host) { return probeHost(host) == ProbeResult::Answered ? 1 : 0; }
+
+}  // namespace lumo

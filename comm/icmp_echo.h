@@ -1,0 +1,28 @@
+#pragma once
+// ICMP echo messages: the probe that tells whether a host answers, and the checksum.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace lumo {
+
+// The Internet checksum (RFC 1071) of an ICMP message, its checksum field (bytes 2-3) left out.
+std::uint16_t InternetChecksum(std::size_t length, const std::uint8_t* bytes);
+
+// Writes the header of an echo request into message[0..7]: type 8, code 0, identifier and
+// sequence low byte first, then the checksum over `length` bytes (payload already in place).
+void buildEchoRequest(std::uint8_t* message, std::size_t length, std::uint16_t identifier, std::uint16_t sequence);
+
+// The identifier this process puts into its echo requests.
+std::uint16_t echoIdentifier();
+
+enum class ProbeResult { Answered, Silent, NotPermitted };
+
+// Sends one echo request to the host and waits 500 ms for its reply.
+ProbeResult probeHost(const std::string& host);
+
+// 1 when the host answers an echo request within 500 ms, else 0.
+int HostProbe(const std::string& host);
+
+}  // namespace lumo

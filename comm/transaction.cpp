@@ -1,0 +1,121 @@
+#include "comm/transaction.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "app/ui_port.h"
+#include "comm/line_port.h"
+#include "platform/clock.h"
+
+namespace lumo {
+namespace {
+
+bool sendPiece(int line, const std::string& text) {
+    return LineSend(line, reinterpret_cast<const std::uint8_t*>(text.data()),
+                    static_cast<std::uint32_t>(text.size()) | kPaced, 0);
+}
+
+bool sendPiece(int line, const std::vector<std::uint8_t>& bytes) {
+    return LineSend(line, bytes.data(), static_cast<std::uint32_t>(bytes.size()) | kPaced, 0);
+}
+
+// An answer "text*C" must carry C = CRC-8 of the text. A one-byte answer, or one without a '*'
+// followed by a byte, carries no checksum.
+bool answerChecksumHolds(const std::uint8_t* answer, int length) {
+    const auto* end = answer + length;
+    const auto* star = std::find(answer, end, static_cast<std::uint8_t>('*'));
+    if (star == end || star + 1 >= end) return true;
+    return crc8(answer, static_cast<std::size_t>(star - answer)) == star[1];
+}
+
+}  // namespace
+
+std::uint8_t Crc8Update(std::uint8_t byte, std::uint8_t crc) {
+    for (int bit = 0; bit < 8; ++bit) {
+        const bool mix = ((crc ^ byte) & 1) != 0;
+        crc = static_cast<std::uint8_t>(crc >> 1);
+        if (mix) crc ^= 0x8C;
+        byte = static_cast<std::uint8_t>(byte >> 1);
+    }
+    return crc;
+}
+
+std::uint8_t crc8(const std::uint8_t* data, std::size_t length, std::uint8_t crc) {
+    for (std::size_t i = 0; i < length; ++i) crc = Crc8Update(data[i], crc);
+    return crc;
+}
+
+std::uint32_t DeviceTransaction(int subInstruction, const std::string& instruction, int lineIndex, int id,
+                                const std::string& data, std::uint8_t transFlags, std::span<std::uint8_t> answer) {
+    const int line = lineIndex & 0x7F;
+    const ErrorCode opened = LineOpen(line, 0);
+    if (opened != 0) {
+        LineClose(line);
+        return opened;
+    }
+    const bool cursor = (transFlags & kNoWaitCursor) == 0;
+    if (cursor) uiWaitCursor(true);
+    const int mode = transFlags & 0x03;
+    const bool awaitAnswer = (transFlags & kNoAnswer) == 0;
+    std::uint32_t result = 0;
+    ErrorCode failure = 0;
+
+    if (mode != kModeRelease) {
+        if (awaitAnswer && !answer.empty()) answer[0] = 0;
+        if (mode == kModeSelect || mode == kModeSelectRelease) {
+            char selection[16];
+            std::snprintf(selection, sizeof selection, "&ML_%02d", id);
+            if (!sendPiece(line, selection)) failure = kSendFailed;
+            else platform::pause(50);
+        }
+        if (failure == 0) {
+            char name[8];
+            std::snprintf(name, sizeof name, "#%3.3s", instruction.c_str());
+            if (subInstruction == 0) {
+                if (!sendPiece(line, std::string(name) + "+")) failure = kSendFailed;
+            } else {
+                sendPiece(line, name);  // only the closing piece's outcome counts
+                platform::pause(10);
+                if (!sendPiece(line, "$" + std::to_string(subInstruction - 1) + "+")) failure = kSendFailed;
+            }
+        }
+        if (failure == 0 && !data.empty()) {
+            std::vector<std::uint8_t> piece(data.begin(), data.end());
+            const std::uint8_t checksum = crc8(piece.data(), piece.size());
+            piece.push_back('*');
+            piece.push_back(checksum);
+            if (!sendPiece(line, piece)) failure = kSendFailed;
+        }
+        if (failure == 0 && awaitAnswer) {
+            int length = (transFlags & kOneByteAnswer) ? 1 : 0;
+            if (!LineReceive(0, length, line, answer.data(), answer.size())) {
+                failure = kReceiveFailed;
+            } else if (!answerChecksumHolds(answer.data(), length)) {
+                // A garbled answer is no answer: nothing of it may be taken for data.
+                std::fill_n(answer.begin(), length, 0);
+                failure = kAnswerChecksum;
+            } else {
+                result = static_cast<std::uint32_t>(length);
+            }
+        }
+    }
+
+    if (failure != 0) {
+        platform::pause(130);
+        sendPiece(line, "&MLEND");
+        result = failure;
+    } else if (mode == kModeRelease || mode == kModeSelectRelease) {
+        platform::pause(130);
+        if (!sendPiece(line, "&MLEND")) {
+            platform::pause(130);
+            sendPiece(line, "&MLEND");
+            result = kReleaseFailed;
+        }
+    }
+    LineClose(line);
+    if (cursor) uiWaitCursor(false);
+    return result;
+}
+
+}  // namespace lumo

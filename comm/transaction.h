@@ -1,0 +1,45 @@
+#pragma once
+// The device protocol: one request/response exchange with a module, and its checksum.
+//
+// Request pieces: "&ML_nn" selects module nn, "#NAM+" (or "#NAM" then "$d+" with a
+// sub-instruction) names the instruction, the data text follows with '*' and its CRC-8, and
+// "&MLEND" releases the module. The answer ends with '*' and the CRC-8 of the text before it.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "app/app_state.h"
+
+namespace lumo {
+
+// Dallas/Maxim CRC-8 (reflected polynomial 0x8C, initial 0): one byte into the running value.
+std::uint8_t Crc8Update(std::uint8_t byte, std::uint8_t crc);
+std::uint8_t crc8(const std::uint8_t* data, std::size_t length, std::uint8_t crc = 0);
+
+// Transaction flags.
+inline constexpr std::uint8_t kModeContinue = 0;  // module already selected; nothing around it
+inline constexpr std::uint8_t kModeSelect = 1;    // selection first, no release
+inline constexpr std::uint8_t kModeRelease = 2;   // only "&MLEND"
+inline constexpr std::uint8_t kModeSelectRelease = 3;
+inline constexpr std::uint8_t kNoAnswer = 0x04;
+inline constexpr std::uint8_t kOneByteAnswer = 0x08;
+inline constexpr std::uint8_t kNoWaitCursor = 0x40;
+
+// Result codes besides those of opening the line.
+inline constexpr ErrorCode kSendFailed = 0x03010701;
+inline constexpr ErrorCode kReceiveFailed = 0x03020702;
+inline constexpr ErrorCode kReleaseFailed = 0x03010702;
+inline constexpr ErrorCode kAnswerChecksum = 0x05FF0001;
+
+// A result is an ErrorCode when its top byte is not 0, else the answer length.
+inline bool isErrorResult(std::uint32_t result) { return (result & 0xFF000000u) != 0; }
+
+// Opens the line, sends the request to module `id` and receives the answer into `answer`
+// (never past its end), releases the module as the mode says, and closes the line.
+// `subInstruction` is sent as its value minus one; 0 sends none.
+std::uint32_t DeviceTransaction(int subInstruction, const std::string& instruction, int lineIndex, int id,
+                                const std::string& data, std::uint8_t transFlags, std::span<std::uint8_t> answer);
+
+}  // namespace lumo

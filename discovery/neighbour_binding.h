@@ -1,0 +1,30 @@
+#pragma once
+// Static neighbour-table rows that tie a network device's IPv4 address to its MAC address on
+// the chosen network adapter, and the MAC address text of the "Identifikace zařízení" dialog.
+
+#include <optional>
+#include <string>
+
+#include "app/app_state.h"
+#include "model/records.h"
+
+namespace lumo {
+
+enum class MacSource { Factory = 0, FromTable = 1, AskUser = 2 };
+
+// Binds the address to a MAC address: the factory MAC, the one the table holds for the address,
+// or one the user enters. 2 on success; 0 when the user cancelled or the table could not be
+// read; 0x20040000 when the row could not be created.
+ErrorCode BindAddressToMac(const std::string& address, MacSource source);
+
+// Creates the static row (deleting an existing row of type 1, 3 or 4 first) and waits 500 ms.
+bool SetArpEntry(int existingType, const std::string& address, const MacAddress& mac);
+
+// Deletes the row of a TCP line's address; a serial line succeeds untouched.
+bool RemoveArpEntry(const LineRecord& line);
+
+// "00-4F-49-0D-FF-FF": 17 characters, '-' between six two-digit hexadecimal groups.
+std::optional<MacAddress> parseMacText(const std::string& text);
+std::string formatMacText(const MacAddress& mac);
+
+}  // namespace lumo

@@ -1,0 +1,18 @@
+#pragma once
+// Monotonic time and pauses. Every protocol pause and deadline goes through here.
+
+#include <cstdint>
+
+namespace lumo::platform {
+
+// Milliseconds on a monotonic clock (an arbitrary origin; only differences mean anything).
+std::int64_t monotonicMs();
+// Microseconds on the same clock, for measurements.
+std::int64_t monotonicUs();
+
+// Sleeps for `ms` milliseconds (0 returns at once).
+void pause(int ms);
+
+std::uint32_t processId();
+
+}  // namespace lumo::platform

@@ -1,0 +1,77 @@
+#pragma once
+// IPv4 sockets: TCP connections to line converters, ICMP echo for probes and tunnels, UDP for the
+// service port. All waits block in the OS with a deadline.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace lumo::platform {
+
+struct Ipv4 {
+    std::array<std::uint8_t, 4> bytes{};
+    bool operator==(const Ipv4&) const = default;
+};
+
+// Dotted-decimal text only.
+bool parseIpv4(const std::string& text, Ipv4& out);
+// Dotted-decimal text or a host name.
+bool resolveIpv4(const std::string& host, Ipv4& out);
+std::string formatIpv4(const Ipv4& address);
+
+// Starts the socket library (nothing to do on POSIX); 0 or the library's error.
+int socketsStart();
+
+class TcpSocket {
+public:
+    enum class ConnectResult { Connected, TimedOut, Failed };
+    enum class RecvResult { Byte, Closed, Timeout, Error };
+
+    TcpSocket() = default;
+    ~TcpSocket();
+    TcpSocket(const TcpSocket&) = delete;
+    TcpSocket& operator=(const TcpSocket&) = delete;
+
+    bool create();
+    bool isOpen() const { return fd_ >= 0; }
+    bool setNonBlocking();
+    // Connects within `timeoutMs`.
+    ConnectResult connect(const Ipv4& address, std::uint16_t port, int timeoutMs);
+    // Sends all bytes; false on an error.
+    bool send(const std::uint8_t* data, std::size_t length);
+    // One byte, waiting at most `timeoutMs`.
+    RecvResult recvByte(std::uint8_t& byte, int timeoutMs);
+    void shutdownReceive();
+    void close();
+
+private:
+    int fd_ = -1;
+};
+
+class IcmpSocket {
+public:
+    enum class OpenResult { Opened, NotPermitted, Failed };
+
+    IcmpSocket() = default;
+    ~IcmpSocket();
+    IcmpSocket(const IcmpSocket&) = delete;
+    IcmpSocket& operator=(const IcmpSocket&) = delete;
+
+    // A raw ICMP socket; where that needs a privilege the process lacks, an unprivileged ping
+    // socket whose echo identifier (bytes 4-5, low byte first) is `identifier`.
+    OpenResult open(std::uint16_t identifier);
+    bool isOpen() const { return fd_ >= 0; }
+    // Sends one ICMP message (header included).
+    bool sendTo(const Ipv4& address, const std::uint8_t* message, std::size_t length);
+    // One ICMP message (the IP header removed) within `timeoutMs`: its length, 0 on time-out,
+    // -1 on an error. A message longer than `capacity` is cut to it.
+    int receive(std::uint8_t* buffer, std::size_t capacity, int timeoutMs);
+    void close();
+
+private:
+    int fd_ = -1;
+    bool raw_ = false;
+};
+
+}  // namespace lumo::platform

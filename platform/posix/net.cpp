@@ -1,0 +1,233 @@
+#include "platform/net.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "platform/clock.h"
+#include "platform/posix/posix_error.h"
+
+namespace lumo::platform {
+namespace {
+
+sockaddr_in toSockaddr(const Ipv4& address, std::uint16_t port) {
+    sockaddr_in sin{};
+    sin.sin_family = AF_INET;
+    sin.sin_port = htons(port);
+    std::memcpy(&sin.sin_addr, address.bytes.data(), 4);
+    return sin;
+}
+
+// Waits for `events` on fd until `deadline` (monotonic ms); >0 ready, 0 time-out, <0 error.
+int waitFor(int fd, short events, std::int64_t deadline) {
+    for (;;) {
+        const std::int64_t left = deadline - monotonicMs();
+        if (left <= 0) return 0;
+        pollfd p{fd, events, 0};
+        const int r = ::poll(&p, 1, static_cast<int>(left));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) recordErrno();
+        return r;
+    }
+}
+
+}  // namespace
+
+bool parseIpv4(const std::string& text, Ipv4& out) {
+    in_addr a{};
+    if (::inet_pton(AF_INET, text.c_str(), &a) != 1) return false;
+    std::memcpy(out.bytes.data(), &a, 4);
+    return true;
+}
+
+bool resolveIpv4(const std::string& host, Ipv4& out) {
+    if (host.empty()) return false;
+    if (parseIpv4(host, out)) return true;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    addrinfo* result = nullptr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &result) != 0 || result == nullptr) return false;
+    const auto* sin = reinterpret_cast<const sockaddr_in*>(result->ai_addr);
+    std::memcpy(out.bytes.data(), &sin->sin_addr, 4);
+    ::freeaddrinfo(result);
+    return true;
+}
+
+std::string formatIpv4(const Ipv4& a) {
+    return std::to_string(a.bytes[0]) + "." + std::to_string(a.bytes[1]) + "." + std::to_string(a.bytes[2]) + "." +
+           std::to_string(a.bytes[3]);
+}
+
+int socketsStart() { return 0; }
+
+TcpSocket::~TcpSocket() { close(); }
+
+bool TcpSocket::create() {
+    close();
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd_ < 0) recordErrno();
+    return fd_ >= 0;
+}
+
+bool TcpSocket::setNonBlocking() {
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK) != 0) {
+        recordErrno();
+        return false;
+    }
+    return true;
+}
+
+TcpSocket::ConnectResult TcpSocket::connect(const Ipv4& address, std::uint16_t port, int timeoutMs) {
+    const std::int64_t deadline = monotonicMs() + timeoutMs;
+    const sockaddr_in sin = toSockaddr(address, port);
+    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&sin), sizeof sin) == 0) return ConnectResult::Connected;
+    if (errno != EINPROGRESS && errno != EAGAIN && errno != EALREADY && errno != EINTR) {
+        recordErrno();
+        return ConnectResult::Failed;
+    }
+    const int ready = waitFor(fd_, POLLOUT, deadline);
+    if (ready < 0) return ConnectResult::Failed;
+    if (ready == 0) {
+        recordErrno(ETIMEDOUT);
+        return ConnectResult::TimedOut;
+    }
+    int error = 0;
+    socklen_t len = sizeof error;
+    if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &len) != 0) error = errno;
+    if (error != 0) {
+        recordErrno(error);
+        return ConnectResult::Failed;
+    }
+    return ConnectResult::Connected;
+}
+
+bool TcpSocket::send(const std::uint8_t* data, std::size_t length) {
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::send(fd_, data + done, length - done, MSG_NOSIGNAL);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && (errno == EINTR)) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (waitFor(fd_, POLLOUT, monotonicMs() + 10000) <= 0) return false;
+            continue;
+        }
+        recordErrno();
+        return false;
+    }
+    return true;
+}
+
+TcpSocket::RecvResult TcpSocket::recvByte(std::uint8_t& byte, int timeoutMs) {
+    const std::int64_t deadline = monotonicMs() + timeoutMs;
+    for (;;) {
+        const ssize_t n = ::recv(fd_, &byte, 1, 0);
+        if (n == 1) return RecvResult::Byte;
+        if (n == 0) return RecvResult::Closed;
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            recordErrno();
+            return RecvResult::Error;
+        }
+        const int ready = waitFor(fd_, POLLIN, deadline);
+        if (ready < 0) return RecvResult::Error;
+        if (ready == 0) return RecvResult::Timeout;
+    }
+}
+
+void TcpSocket::shutdownReceive() {
+    if (fd_ >= 0) ::shutdown(fd_, SHUT_RD);
+}
+
+void TcpSocket::close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+IcmpSocket::~IcmpSocket() { close(); }
+
+IcmpSocket::OpenResult IcmpSocket::open(std::uint16_t identifier) {
+    close();
+    fd_ = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    if (fd_ >= 0) {
+        raw_ = true;
+        return OpenResult::Opened;
+    }
+    const int rawError = errno;
+    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
+    if (fd_ >= 0) {
+        raw_ = false;
+        // A ping socket's echo identifier is its local port.
+        sockaddr_in sin{};
+        sin.sin_family = AF_INET;
+        // Bytes 4-5 of the message carry the identifier low byte first; the kernel writes the
+        // port's bytes there as they lie in memory.
+        auto* port = reinterpret_cast<std::uint8_t*>(&sin.sin_port);
+        port[0] = static_cast<std::uint8_t>(identifier);
+        port[1] = static_cast<std::uint8_t>(identifier >> 8);
+        if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sin), sizeof sin) == 0) return OpenResult::Opened;
+        recordErrno();
+        close();
+        return OpenResult::Failed;
+    }
+    const int pingError = errno;
+    if ((rawError == EPERM || rawError == EACCES) && (pingError == EPERM || pingError == EACCES)) {
+        recordErrno(EPERM);
+        return OpenResult::NotPermitted;
+    }
+    recordErrno(pingError);
+    return OpenResult::Failed;
+}
+
+bool IcmpSocket::sendTo(const Ipv4& address, const std::uint8_t* message, std::size_t length) {
+    const sockaddr_in sin = toSockaddr(address, 0);
+    const ssize_t n = ::sendto(fd_, message, length, 0, reinterpret_cast<const sockaddr*>(&sin), sizeof sin);
+    if (n < 0) recordErrno();
+    return n == static_cast<ssize_t>(length);
+}
+
+int IcmpSocket::receive(std::uint8_t* buffer, std::size_t capacity, int timeoutMs) {
+    const std::int64_t deadline = monotonicMs() + timeoutMs;
+    std::uint8_t datagram[1600];
+    for (;;) {
+        const int ready = waitFor(fd_, POLLIN, deadline);
+        if (ready <= 0) return ready;
+        const ssize_t n = ::recv(fd_, datagram, sizeof datagram, MSG_DONTWAIT);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            recordErrno();
+            return -1;
+        }
+        std::size_t skip = 0;
+        if (raw_) {
+            // A raw socket delivers the IP header first: its length is the low nibble times 4.
+            if (n < 1) continue;
+            skip = static_cast<std::size_t>(datagram[0] & 0x0F) * 4;
+            if (skip < 20 || skip > static_cast<std::size_t>(n)) continue;
+        }
+        std::size_t length = static_cast<std::size_t>(n) - skip;
+        if (length > capacity) length = capacity;
+        std::memcpy(buffer, datagram + skip, length);
+        return static_cast<int>(length);
+    }
+}
+
+void IcmpSocket::close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+}  // namespace lumo::platform

@@ -1,0 +1,127 @@
+#include "platform/serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "platform/posix/posix_error.h"
+
+namespace lumo::platform {
+
+std::string serialDevicePath(int comNumber, const std::string& configDir) {
+    const std::string key = "COM" + std::to_string(comNumber) + "=";
+    std::ifstream in(configDir + "/comports.cfg");
+    std::string line;
+    std::string found;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, key.size(), key) == 0) found = line.substr(key.size());
+    }
+    if (!found.empty()) return found;
+    return "/dev/ttyS" + std::to_string(comNumber > 0 ? comNumber - 1 : 0);
+}
+
+SerialPort::~SerialPort() { close(); }
+
+bool SerialPort::open(const std::string& path) {
+    close();
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        recordErrno();
+        return false;
+    }
+    if (!::isatty(fd)) {
+        recordErrno(ENOTTY);
+        ::close(fd);
+        return false;
+    }
+    ::ioctl(fd, TIOCEXCL);  // no second opener while this one has it
+    fd_ = fd;
+    return true;
+}
+
+void SerialPort::close() {
+    if (fd_ >= 0) {
+        ::ioctl(fd_, TIOCNXCL);
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+SerialPort::SetupError SerialPort::setup(int baud, int parity, int readTimeoutMs) {
+    termios tio{};
+    if (::tcgetattr(fd_, &tio) != 0) {
+        recordErrno();
+        return SetupError::ReadState;
+    }
+    ::cfmakeraw(&tio);
+    const speed_t speed = baud == 19200 ? B19200 : baud == 9600 ? B9600 : baud == 38400 ? B38400 : B115200;
+    ::cfsetispeed(&tio, speed);
+    ::cfsetospeed(&tio, speed);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD);
+    tio.c_cflag |= CS8 | CREAD | CLOCAL;
+    tio.c_iflag &= ~static_cast<tcflag_t>(INPCK);
+    if (parity != 0) {
+        tio.c_cflag |= PARENB;
+        if (parity == 1) tio.c_cflag |= PARODD;
+        tio.c_iflag |= INPCK;
+    }
+    // Reads are waited for with poll; the driver returns whatever has come.
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd_, TCSANOW, &tio) != 0) {
+        recordErrno();
+        return SetupError::WriteState;
+    }
+    readTimeoutMs_ = readTimeoutMs;
+    return SetupError::None;
+}
+
+void SerialPort::setModemLine(ModemLine line, bool on) {
+    int bits = line == ModemLine::Dtr ? TIOCM_DTR : TIOCM_RTS;
+    ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bits);
+}
+
+int SerialPort::writeByte(std::uint8_t byte) {
+    for (;;) {
+        const ssize_t n = ::write(fd_, &byte, 1);
+        if (n >= 0) return static_cast<int>(n);
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN) {
+            pollfd p{fd_, POLLOUT, 0};
+            ::poll(&p, 1, readTimeoutMs_);
+            continue;
+        }
+        recordErrno();
+        return -1;
+    }
+}
+
+SerialPort::ReadResult SerialPort::readByte(std::uint8_t& byte) {
+    pollfd p{fd_, POLLIN, 0};
+    for (;;) {
+        const int ready = ::poll(&p, 1, readTimeoutMs_);
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            recordErrno();
+            return ReadResult::Error;
+        }
+        if (ready == 0) return ReadResult::Timeout;
+        break;
+    }
+    for (;;) {
+        const ssize_t n = ::read(fd_, &byte, 1);
+        if (n == 1) return ReadResult::Byte;
+        if (n == 0) return ReadResult::Timeout;
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN) return ReadResult::Timeout;
+        recordErrno();
+        return ReadResult::Error;
+    }
+}
+
+}  // namespace lumo::platform

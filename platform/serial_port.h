@@ -1,0 +1,46 @@
+#pragma once
+// A serial port: one byte per write, reads of one byte with a timeout, modem lines for RS485
+// direction control.
+
+#include <cstdint>
+#include <string>
+
+namespace lumo::platform {
+
+// The device that "COM<n>" names. Here: the entry "COM<n>=PATH" of comports.cfg in `configDir`
+// when there is one, else /dev/ttyS<n-1>.
+std::string serialDevicePath(int comNumber, const std::string& configDir);
+
+class SerialPort {
+public:
+    enum class SetupError { None, ReadState, WriteState, ReadTimeouts, WriteTimeouts };
+    enum class ModemLine { Dtr, Rts };
+    enum class ReadResult { Byte, Timeout, Error };
+
+    SerialPort() = default;
+    ~SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // Opens an existing device for reading and writing, exclusively.
+    bool open(const std::string& path);
+    bool isOpen() const { return fd_ >= 0; }
+    void close();
+
+    // Speed, 8 data bits, one stop bit, parity 0 none / 1 odd / 2 even, raw bytes; reads wait
+    // at most `readTimeoutMs` for a byte.
+    SetupError setup(int baud, int parity, int readTimeoutMs);
+
+    // Sets or clears a modem line. Ports that have none (a pseudo-terminal) ignore this.
+    void setModemLine(ModemLine line, bool on);
+
+    // Writes one byte; the count written (1), or 0 / -1 on failure.
+    int writeByte(std::uint8_t byte);
+    ReadResult readByte(std::uint8_t& byte);
+
+private:
+    int fd_ = -1;
+    int readTimeoutMs_ = 500;
+};
+
+}  // namespace lumo::platform
