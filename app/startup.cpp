@@ -5,6 +5,7 @@
 #include "app/program_config.h"
 #include "app/ui_port.h"
 #include "comm/line_port.h"
+#include "discovery/neighbour_binding.h"
 #include "model/installation.h"
 #include "platform/file_io.h"
 
@@ -24,6 +25,12 @@ bool appStartup(const std::string& workingDirectory) {
     return loaded;
 }
 
+bool verifyLine(int lineIndex, const LineRecord& record) {
+    const bool opened = LineOpenFromRecord(lineIndex, record) == 0;
+    LineClose(lineIndex);
+    return opened;
+}
+
 int checkLinesAtStartup(const LineVerifier& verify) {
     for (int n = 1; n <= kMaxLines; ++n) {
         const int lineIndex = n - 1;
@@ -33,6 +40,9 @@ int checkLinesAtStartup(const LineVerifier& verify) {
             clearError();
             continue;
         }
+        // Every defined line gets its port settings, also one that is switched off now.
+        if (line.exists()) LineConfigure(lineIndex, line);
+        if (line.isTcp()) RemoveArpEntry(line);
         if (!line.exists() || line.switchedOff() || !verify) continue;
         const bool reachable = verify(lineIndex, line);
         const bool wasUnreachable = (line.flags() & flags::kUnreachable) != 0;

@@ -18,10 +18,13 @@ bool appStartup(const std::string& workingDirectory);
 // Opens and verifies one line from its record; true when it answers.
 using LineVerifier = std::function<bool(int lineIndex, const LineRecord& record)>;
 
-// The start-up walk over lines 1-16: a folder without a readable "line.cfg" is created; a
-// defined, switched-on line is verified and its unreachable flag stored when it changed. With no
-// verifier the lines are only read. Ends with a tree rebuild. Always returns 1.
-int checkLinesAtStartup(const LineVerifier& verify = {});
+// Opens the line from its record and closes it again.
+bool verifyLine(int lineIndex, const LineRecord& record);
+
+// The start-up walk over lines 1-16: a folder without a readable "line.cfg" is created; a TCP
+// line's neighbour-table row is removed; a defined, switched-on line is verified and its
+// unreachable flag stored when it changed. Ends with a tree rebuild. Always returns 1.
+int checkLinesAtStartup(const LineVerifier& verify = verifyLine);
 
 // Closes every line and reports a pending error.
 void appShutdown();

@@ -13,6 +13,8 @@ int cmdLine(Args& args);
 int cmdModule(Args& args);
 int cmdRemove(Args& args);
 int cmdToggle(Args& args);
+int cmdSend(Args& args);
+int lineSet(Args& args);
 
 // Refuses an address that names no line or module of the installation (message, false).
 bool itemExists(const ItemRef& item);

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "app/ui_port.h"
 #include "cli/commands.h"
+#include "comm/line_port.h"
 #include "device/item_state.h"
 #include "device/status_report.h"
 #include "model/device_catalog.h"
@@ -102,12 +103,16 @@ int cmdReport(Args& args) {
 
 int cmdScan(Args& args) {
     args.expectEnd();
+    uiStatus("probíhá kontrola portů...");
+    SocketsStart();
     checkLinesAtStartup();
+    uiStatus("");
     return kDone;
 }
 
 int cmdLine(Args& args) {
-    const std::string sub = args.next("line add");
+    const std::string sub = args.next("line add|set");
+    if (sub == "set") return lineSet(args);
     if (sub != "add") throw UsageError("unknown line command '" + sub + "'");
     const DeviceTypeCode type = parseLineType(args.next("the line type"));
     args.expectEnd();

@@ -8,6 +8,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_ui_port.h"
 #include "cli/commands.h"
+#include "comm/line_port.h"
 #include "platform/file_io.h"
 #include "platform/system_error.h"
 
@@ -26,6 +27,9 @@ const char kUsageText[] =
     "  report L | L/K\n"
     "  scan\n"
     "  line add general|tcp|usb|dv3x|ydv3x|0|11|12|13|16\n"
+    "  line set L [--port COMn|TCP] [--speed 9600|19200] [--rs232|--rs485] [--parity none|odd|even]\n"
+    "             [--ip ADDRESS] [--tcp-port N] [--name TEXT]\n"
+    "  send L/K 'INSTR [SUB [DATA]]'\n"
     "  module add L --type CODE --id ID\n"
     "  remove L | L/K\n"
     "  toggle L | L/K\n"
@@ -40,7 +44,7 @@ struct Command {
 const Command kCommands[] = {
     {"config", lumo::cli::cmdConfig}, {"list", lumo::cli::cmdList},     {"report", lumo::cli::cmdReport},
     {"scan", lumo::cli::cmdScan},     {"line", lumo::cli::cmdLine},     {"module", lumo::cli::cmdModule},
-    {"remove", lumo::cli::cmdRemove}, {"toggle", lumo::cli::cmdToggle},
+    {"remove", lumo::cli::cmdRemove}, {"toggle", lumo::cli::cmdToggle},   {"send", lumo::cli::cmdSend},
 };
 
 int usageError(const std::string& message) {
@@ -99,6 +103,9 @@ int main(int argc, char** argv) {
     // Without config.dat the defaults serve (the data directory is the working directory);
     // only `config set` writes the file.
     lumo::appStartup(workdir);
+    // The panel's start-up scan leaves every line's port set from its record; commands here
+    // start from the records the same way.
+    lumo::configureLinePorts();
     int status = kDone;
     try {
         Args args(std::vector<std::string>(words.begin() + static_cast<long>(i) + 1, words.end()));

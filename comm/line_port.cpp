@@ -8,6 +8,7 @@
 #include "app/error_report.h"
 #include "app/ui_port.h"
 #include "comm/icmp_echo.h"
+#include "model/installation.h"
 #include "platform/clock.h"
 
 namespace lumo {
@@ -320,7 +321,7 @@ int SocketsStart() {
     return error;
 }
 
-ErrorCode LineOpenFromRecord(int lineIndex, const LineRecord& record) {
+void LineConfigure(int lineIndex, const LineRecord& record) {
     LineClose(lineIndex);
     LinePort& port = linePort(lineIndex);
     port.comPort = record.port();
@@ -329,6 +330,18 @@ ErrorCode LineOpenFromRecord(int lineIndex, const LineRecord& record) {
     port.parity = record.parity();
     port.hostText = record.ipAddress().substr(0, 19);
     port.tcpPort = record.tcpPort();
+}
+
+void configureLinePorts() {
+    for (int i = 0; i < kMaxLines; ++i) {
+        LineRecord record;
+        if (readLineRecord(i, record) && record.exists()) LineConfigure(i, record);
+    }
+    clearError();
+}
+
+ErrorCode LineOpenFromRecord(int lineIndex, const LineRecord& record) {
+    LineConfigure(lineIndex, record);
     return LineOpen(lineIndex, 0);
 }
 

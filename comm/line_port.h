@@ -54,6 +54,12 @@ LinePort& linePort(int lineIndex);
 // Starts the socket library; on failure shows its message and returns the library's error.
 int SocketsStart();
 
+// Copies the connection fields of the record into the line's port (closing it first).
+void LineConfigure(int lineIndex, const LineRecord& record);
+
+// Configures the port of every line whose record can be read, without opening any.
+void configureLinePorts();
+
 // Copies the connection fields of the record into the line's port and opens it (type key 0).
 // On success the line is open; the caller closes it.
 ErrorCode LineOpenFromRecord(int lineIndex, const LineRecord& record);

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/ui_port.h"
+#include "discovery/neighbour_binding.h"
 #include "model/installation.h"
 
 namespace lumo {
@@ -28,7 +29,11 @@ bool ItemEnableToggle(int lineIndex, int moduleNumber) {
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return false;
     module.setFlags(module.flags() ^ flags::kModuleOff);
-    return writeModuleRecord(lineIndex, moduleNumber, module);
+    if (!writeModuleRecord(lineIndex, moduleNumber, module)) return false;
+    LineRecord line;
+    if (readLineRecord(lineIndex, line)) RemoveArpEntry(line);
+    clearError();
+    return true;
 }
 
 }  // namespace lumo

@@ -44,6 +44,8 @@ public:
     RecvResult recvByte(std::uint8_t& byte, int timeoutMs);
     void shutdownReceive();
     void close();
+    // Takes over an accepted connection (the listener's side).
+    void adopt(int descriptor);
 
 private:
     int fd_ = -1;
@@ -66,7 +68,8 @@ public:
     bool sendTo(const Ipv4& address, const std::uint8_t* message, std::size_t length);
     // One ICMP message (the IP header removed) within `timeoutMs`: its length, 0 on time-out,
     // -1 on an error. A message longer than `capacity` is cut to it.
-    int receive(std::uint8_t* buffer, std::size_t capacity, int timeoutMs);
+    // `from`, when given, receives the sender's address.
+    int receive(std::uint8_t* buffer, std::size_t capacity, int timeoutMs, Ipv4* from = nullptr);
     void close();
 
 private:

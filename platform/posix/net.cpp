@@ -144,6 +144,11 @@ TcpSocket::RecvResult TcpSocket::recvByte(std::uint8_t& byte, int timeoutMs) {
     }
 }
 
+void TcpSocket::adopt(int descriptor) {
+    close();
+    fd_ = descriptor;
+}
+
 void TcpSocket::shutdownReceive() {
     if (fd_ >= 0) ::shutdown(fd_, SHUT_RD);
 }
@@ -197,13 +202,16 @@ bool IcmpSocket::sendTo(const Ipv4& address, const std::uint8_t* message, std::s
     return n == static_cast<ssize_t>(length);
 }
 
-int IcmpSocket::receive(std::uint8_t* buffer, std::size_t capacity, int timeoutMs) {
+int IcmpSocket::receive(std::uint8_t* buffer, std::size_t capacity, int timeoutMs, Ipv4* from) {
     const std::int64_t deadline = monotonicMs() + timeoutMs;
     std::uint8_t datagram[1600];
     for (;;) {
         const int ready = waitFor(fd_, POLLIN, deadline);
         if (ready <= 0) return ready;
-        const ssize_t n = ::recv(fd_, datagram, sizeof datagram, MSG_DONTWAIT);
+        sockaddr_in sender{};
+        socklen_t senderLength = sizeof sender;
+        const ssize_t n = ::recvfrom(fd_, datagram, sizeof datagram, MSG_DONTWAIT,
+                                     reinterpret_cast<sockaddr*>(&sender), &senderLength);
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN) continue;
             recordErrno();
@@ -219,6 +227,7 @@ int IcmpSocket::receive(std::uint8_t* buffer, std::size_t capacity, int timeoutM
         std::size_t length = static_cast<std::size_t>(n) - skip;
         if (length > capacity) length = capacity;
         std::memcpy(buffer, datagram + skip, length);
+        if (from != nullptr) std::memcpy(from->bytes.data(), &sender.sin_addr, 4);
         return static_cast<int>(length);
     }
 }

@@ -77,6 +77,8 @@ SerialPort::SetupError SerialPort::setup(int baud, int parity, int readTimeoutMs
         recordErrno();
         return SetupError::WriteState;
     }
+    // Bytes left over from an earlier user of the port belong to nobody.
+    ::tcflush(fd_, TCIOFLUSH);
     readTimeoutMs_ = readTimeoutMs;
     return SetupError::None;
 }

@@ -1,0 +1,215 @@
+#include "sim/bus.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "comm/transaction.h"
+
+namespace lumo::sim {
+namespace {
+
+constexpr std::uint8_t kTunnelPrefix[] = {'W', 'R', 'f', 0x00, 0x01};
+
+bool answersAtOnce(const std::string& name) { return name == "CAL" || name == "INF"; }
+
+}  // namespace
+
+std::string defaultSerial(int type, int id) {
+    char text[16];
+    std::snprintf(text, sizeof text, "100000%02d%04d", type % 100, id % 10000);
+    return text;
+}
+
+Bus::Bus(std::vector<SimModule>& modules, WireLog& log, const char* transport, int dataWindowMs)
+    : modules_(modules), log_(log), transport_(transport), dataWindowMs_(dataWindowMs) {}
+
+SimModule* Bus::selected() {
+    for (auto& m : modules_) {
+        if (m.id == selectedId_) return &m;
+    }
+    return nullptr;
+}
+
+void Bus::receive(std::uint8_t byte, std::int64_t nowMs) { feed(byte, nowMs, true); }
+
+void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {
+    // A tunnel header may stand in front of any piece.
+    if (headerAllowed && byte == 'W' && (state_ == State::Idle || state_ == State::AwaitData)) {
+        beforeHeader_ = state_;
+        state_ = State::Header;
+        header_.assign(1, byte);
+        return;
+    }
+    switch (state_) {
+        case State::Header: {
+            header_.push_back(byte);
+            if (header_.size() <= sizeof kTunnelPrefix && header_.back() != kTunnelPrefix[header_.size() - 1]) {
+                // Not a header after all: the bytes belong to the state before it.
+                const auto bytes = header_;
+                state_ = beforeHeader_;
+                feed(bytes[0], nowMs, false);
+                for (std::size_t i = 1; i < bytes.size(); ++i) feed(bytes[i], nowMs, true);
+                return;
+            }
+            if (header_.size() == 18) {
+                log_.note(transport_, "tunnel header channel " + std::string(header_.begin() + 16, header_.end()) +
+                                          " length " + std::to_string(header_[7] | header_[8] << 8));
+                state_ = beforeHeader_;
+            }
+            return;
+        }
+        case State::Idle:
+            if (byte == '&') {
+                state_ = State::Address;
+                token_.assign(1, '&');
+            } else if (byte == '#') {
+                state_ = State::Name;
+                name_.clear();
+            }
+            return;  // preambles, service marks and stray bytes are ignored
+        case State::Address:
+            token_.push_back(static_cast<char>(byte));
+            if (token_.size() < 6) return;
+            state_ = State::Idle;
+            if (token_ == "&MLEND") {
+                selectedId_ = -1;
+                endless_ = false;
+            } else if (token_.compare(0, 4, "&ML_") == 0 && std::isdigit(static_cast<unsigned char>(token_[4])) &&
+                       std::isdigit(static_cast<unsigned char>(token_[5]))) {
+                selectedId_ = std::stoi(token_.substr(4));
+            }
+            return;
+        case State::Name:
+            if (name_.size() < 3) {
+                name_.push_back(static_cast<char>(byte));
+                return;
+            }
+            if (byte == '+') {
+                sub_ = -1;
+                instructionComplete(nowMs);
+            } else if (byte == '$') {
+                state_ = State::SubInstruction;
+                token_.clear();
+            } else {
+                state_ = State::Idle;
+            }
+            return;
+        case State::SubInstruction:
+            if (std::isdigit(byte) && token_.size() < 4) {
+                token_.push_back(static_cast<char>(byte));
+            } else if (byte == '+' && !token_.empty()) {
+                sub_ = std::stoi(token_);
+                instructionComplete(nowMs);
+            } else {
+                state_ = State::Idle;
+            }
+            return;
+        case State::AwaitData:
+            state_ = State::Data;
+            data_.clear();
+            [[fallthrough]];
+        case State::Data:
+            if (byte == '*') {
+                state_ = State::Checksum;
+            } else if (data_.size() < 4096) {
+                data_.push_back(static_cast<char>(byte));
+            }
+            return;
+        case State::Checksum: {
+            const auto expected = crc8(reinterpret_cast<const std::uint8_t*>(data_.data()), data_.size());
+            if (expected != byte) log_.note(transport_, "data checksum mismatch");
+            state_ = State::Idle;
+            execute(data_, nowMs);
+            return;
+        }
+    }
+}
+
+void Bus::instructionComplete(std::int64_t nowMs) {
+    if (answersAtOnce(name_)) {
+        state_ = State::Idle;
+        execute("", nowMs);
+    } else {
+        state_ = State::AwaitData;
+        dataDeadline_ = nowMs + dataWindowMs_;
+    }
+}
+
+std::string Bus::answerText(const SimModule& m, const std::string& name, int sub, const std::string& data,
+                            bool& answers) {
+    answers = data.empty();
+    if (name == "CAL") return "!" + m.serial + "V" + m.version;
+    if (name == "INF") {
+        switch (sub) {
+            case 3: return "!" + m.displayText;
+            case 6: return "V" + m.version + "C070";
+            case 8: return "P100+P200+P312+P400+B1O+B2F+B3O+B4F+D105+D205+C10003";
+            default: return "INF" + std::to_string(sub) + "OK";
+        }
+    }
+    if (name == "CMD" && sub == 9 && !data.empty()) {
+        answers = true;
+        return "K";
+    }
+    if (name == "CFG" || name == "SET" || name == "CMD") return "OK";
+    return "ERR";
+}
+
+void Bus::execute(const std::string& data, std::int64_t nowMs) {
+    SimModule* m = selected();
+    if (m == nullptr) return;
+    ++m->instructions;
+    const Faults& f = m->faults;
+    log_.note(transport_, "module " + std::to_string(m->id) + " " + name_ + " sub " + std::to_string(sub_) +
+                              " data '" + data + "'");
+    if (f.silent || (f.dropAfter >= 0 && m->instructions > f.dropAfter)) return;
+    if (f.endless) {
+        endless_ = true;
+        endlessUntil_ = nowMs + 60000;
+        return;
+    }
+    bool answers = false;
+    const std::string text = answerText(*m, name_, sub_, data, answers);
+    if (!answers) return;
+    std::vector<std::uint8_t> bytes;
+    if (f.garbage) {
+        for (int i = 0; i < 40; ++i) bytes.push_back(static_cast<std::uint8_t>((i * 73 + 5) % 256 == '*' ? 0 : (i * 73 + 5) % 256));
+    } else if (name_ == "CMD" && sub_ == 9) {
+        bytes.push_back(static_cast<std::uint8_t>(text[0]));
+    } else {
+        bytes.assign(text.begin(), text.end());
+        std::uint8_t checksum = crc8(bytes.data(), bytes.size());
+        if (f.badChecksum) checksum ^= 0x5A;
+        bytes.push_back('*');
+        bytes.push_back(checksum);
+    }
+    schedule(std::move(bytes), nowMs + f.slowMs);
+}
+
+void Bus::schedule(std::vector<std::uint8_t> bytes, std::int64_t at) { pending_.push_back({at, std::move(bytes)}); }
+
+std::vector<std::uint8_t> Bus::takeDue(std::int64_t nowMs) {
+    std::vector<std::uint8_t> out;
+    if (state_ == State::AwaitData && nowMs >= dataDeadline_) {
+        state_ = State::Idle;
+        execute("", nowMs);
+    }
+    while (!pending_.empty() && pending_.front().at <= nowMs) {
+        out.insert(out.end(), pending_.front().bytes.begin(), pending_.front().bytes.end());
+        pending_.pop_front();
+    }
+    if (endless_ && nowMs < endlessUntil_) out.insert(out.end(), 32, 'X');
+    return out;
+}
+
+int Bus::msUntilDue(std::int64_t nowMs) const {
+    std::int64_t next = -1;
+    auto consider = [&](std::int64_t at) { next = next < 0 ? at : std::min(next, at); };
+    if (state_ == State::AwaitData) consider(dataDeadline_);
+    if (!pending_.empty()) consider(pending_.front().at);
+    if (endless_) consider(nowMs + 2);
+    if (next < 0) return -1;
+    return static_cast<int>(std::max<std::int64_t>(0, next - nowMs));
+}
+
+}  // namespace lumo::sim

@@ -1,0 +1,66 @@
+#pragma once
+// The protocol side of a simulated bus: it takes the master's bytes, follows selection
+// ("&ML_nn" ... "&MLEND"), instructions ("#NAM+", "#NAM$d+"), data ("text*" and its CRC-8),
+// tunnel headers and service preambles, and produces the selected module's answers.
+
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sim/sim_module.h"
+#include "sim/wire_log.h"
+
+namespace lumo::sim {
+
+class Bus {
+public:
+    Bus(std::vector<SimModule>& modules, WireLog& log, const char* transport, int dataWindowMs);
+
+    // One byte from the master, at monotonic time `nowMs`.
+    void receive(std::uint8_t byte, std::int64_t nowMs);
+    // The answer bytes due by `nowMs`.
+    std::vector<std::uint8_t> takeDue(std::int64_t nowMs);
+    // Milliseconds until something falls due; -1 when nothing is pending.
+    int msUntilDue(std::int64_t nowMs) const;
+
+    // The answer text a module gives (without '*' and checksum). `sub` is the number written on
+    // the wire after '$' (-1 for none); `answers` tells whether the module answers at all.
+    static std::string answerText(const SimModule& m, const std::string& name, int sub, const std::string& data,
+                                  bool& answers);
+
+private:
+    enum class State { Idle, Address, Name, SubInstruction, AwaitData, Data, Checksum, Header };
+
+    void feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed);
+    void instructionComplete(std::int64_t nowMs);
+    void execute(const std::string& data, std::int64_t nowMs);
+    void schedule(std::vector<std::uint8_t> bytes, std::int64_t at);
+    SimModule* selected();
+
+    std::vector<SimModule>& modules_;
+    WireLog& log_;
+    const char* transport_;
+    int dataWindowMs_;
+
+    State state_ = State::Idle;
+    State beforeHeader_ = State::Idle;
+    std::string token_;
+    std::vector<std::uint8_t> header_;
+    int selectedId_ = -1;
+    std::string name_;
+    int sub_ = -1;  // as written on the wire; -1 = none
+    std::string data_;
+    std::int64_t dataDeadline_ = 0;
+    bool endless_ = false;
+    std::int64_t endlessUntil_ = 0;
+
+    struct Pending {
+        std::int64_t at;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::deque<Pending> pending_;
+};
+
+}  // namespace lumo::sim

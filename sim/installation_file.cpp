@@ -1,0 +1,80 @@
+#include "sim/installation_file.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+namespace lumo::sim {
+namespace {
+
+bool toInt(const std::string& text, int min, int max, int& out) {
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), out);
+    return !text.empty() && r.ec == std::errc() && r.ptr == text.data() + text.size() && out >= min && out <= max;
+}
+
+}  // namespace
+
+bool parseInstallationLine(const std::string& raw, Installation& out, std::string& error) {
+    std::string line = raw.substr(0, raw.find('#'));
+    std::istringstream words(line);
+    std::string transport, idText, typeText;
+    if (!(words >> transport)) return true;
+    if (transport != "serial" && transport != "tcp") {
+        error = "unknown transport '" + transport + "' (serial or tcp)";
+        return false;
+    }
+    SimModule m;
+    if (!(words >> idText >> typeText) || !toInt(idText, 0, 99, m.id) || !toInt(typeText, 0, 255, m.type)) {
+        error = "expected: " + transport + " ID TYPE [options]";
+        return false;
+    }
+    std::string option;
+    while (words >> option) {
+        const auto eq = option.find('=');
+        const std::string key = option.substr(0, eq);
+        const std::string value = eq == std::string::npos ? "" : option.substr(eq + 1);
+        if (key == "serial" && value.size() == 12 && value.find_first_not_of("0123456789") == std::string::npos) {
+            m.serial = value;
+        } else if (key == "version" && !value.empty()) {
+            m.version = value;
+        } else if (key == "text") {
+            m.displayText = value;
+        } else if (option == "silent") {
+            m.faults.silent = true;
+        } else if (option == "garbage") {
+            m.faults.garbage = true;
+        } else if (option == "badcrc") {
+            m.faults.badChecksum = true;
+        } else if (option == "endless") {
+            m.faults.endless = true;
+        } else if (key == "drop" && toInt(value, 0, 1000000, m.faults.dropAfter)) {
+        } else if (key == "slow" && toInt(value, 0, 600000, m.faults.slowMs)) {
+        } else {
+            error = "unknown or malformed option '" + option + "'";
+            return false;
+        }
+    }
+    if (m.serial.empty()) m.serial = defaultSerial(m.type, m.id);
+    (transport == "serial" ? out.serial : out.tcp).push_back(m);
+    return true;
+}
+
+bool loadInstallation(const std::string& path, Installation& out, std::string& error) {
+    std::ifstream in(path);
+    if (!in) {
+        error = path + ": cannot be read";
+        return false;
+    }
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!parseInstallationLine(line, out, error)) {
+            error = path + ":" + std::to_string(number) + ": " + error;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace lumo::sim

@@ -1,0 +1,25 @@
+#pragma once
+// The simulator's installation file: one module per line,
+//
+//   <serial|tcp> <id> <type> [serial=DDDDDDTTSSSS] [version=1.23] [text=...] [fault ...]
+//
+// faults: silent, garbage, badcrc, endless, drop=N (silent after N instructions), slow=MS.
+// '#' starts a comment; blank lines are skipped.
+
+#include <string>
+#include <vector>
+
+#include "sim/sim_module.h"
+
+namespace lumo::sim {
+
+struct Installation {
+    std::vector<SimModule> serial;
+    std::vector<SimModule> tcp;
+};
+
+// False with a message naming the line when the file cannot be read or a line is wrong.
+bool loadInstallation(const std::string& path, Installation& out, std::string& error);
+bool parseInstallationLine(const std::string& line, Installation& out, std::string& error);
+
+}  // namespace lumo::sim

@@ -1,0 +1,241 @@
+// lumo-sim: simulated LUMO modules on a serial bus (a pseudo-terminal) and behind a TCP
+// converter, for tests, the demo and training.
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "comm/icmp_echo.h"
+#include "platform/clock.h"
+#include "platform/net.h"
+#include "platform/pseudo_terminal.h"
+#include "sim/bus.h"
+#include "sim/installation_file.h"
+#include "sim/wire_log.h"
+
+namespace {
+
+using namespace lumo;
+using namespace lumo::sim;
+
+const char kHelp[] =
+    "usage: lumo-sim [options]\n"
+    "  --install FILE     installation file (format below)\n"
+    "  --module 'LINE'    one installation line given directly (repeatable)\n"
+    "  --pty              serial bus on a pseudo-terminal; prints \"pty PATH\"\n"
+    "  --echo             the serial bus echoes every byte (a two-wire RS485 converter)\n"
+    "  --tcp PORT         TCP converter on 127.0.0.1:PORT (0: a free port); prints \"tcp 127.0.0.1:PORT\"\n"
+    "  --comports DIR     write COM<N>=<pty path> into DIR/comports.cfg (other entries kept)\n"
+    "  --com N            the COM number for --comports (default 1)\n"
+    "  --icmp             answer ICMP tunnel echo requests (needs a raw socket; run where the\n"
+    "                     kernel's own echo replies are off)\n"
+    "  --log FILE         log every byte on the wires: \"MS TRANSPORT rx|tx HEX\" and notes\n"
+    "  --data-window MS   wait for a data piece after CFG, SET, CMD (default 60)\n"
+    "After start-up it prints \"ready\" and runs until it is stopped.\n"
+    "\n"
+    "Installation file, one module per line ('#' starts a comment):\n"
+    "  serial|tcp ID TYPE [serial=DDDDDDTTSSSS] [version=1.23] [text=DISPLAY] [FAULT ...]\n"
+    "  FAULT: silent | garbage | badcrc | endless | drop=N | slow=MS\n"
+    "  Modules answer CAL with '!' + serial number + 'V' + version (the type is the serial's\n"
+    "  7th and 8th digit), INF 3/6/8 with display text, version and parameters, CFG/SET/CMD\n"
+    "  without data with OK, CMD $9 with data with one byte.\n";
+
+struct Options {
+    std::string install, log, comportsDir;
+    std::vector<std::string> modules;
+    bool pty = false, echo = false, icmp = false;
+    int tcpPort = -1, com = 1, dataWindowMs = 60;
+};
+
+bool writeComports(const std::string& dir, int com, const std::string& path) {
+    const std::string file = dir + "/comports.cfg";
+    const std::string key = "COM" + std::to_string(com) + "=";
+    std::vector<std::string> lines;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+        if (line.compare(0, key.size(), key) != 0) lines.push_back(line);
+    }
+    lines.push_back(key + path);
+    std::ofstream out(file, std::ios::trunc);
+    for (const auto& l : lines) out << l << '\n';
+    return static_cast<bool>(out);
+}
+
+void runSerial(platform::PseudoTerminal& pty, Bus& bus, WireLog& log, bool echo) {
+    for (;;) {
+        const std::int64_t now = platform::monotonicMs();
+        const int due = bus.msUntilDue(now);
+        std::uint8_t byte;
+        const auto r = pty.readByte(byte, due < 0 ? 1000 : due);
+        if (r == platform::PseudoTerminal::ReadResult::Error) {
+            platform::pause(10);
+            continue;
+        }
+        if (r == platform::PseudoTerminal::ReadResult::Byte) {
+            log.byte("serial", true, byte);
+            if (echo) {
+                pty.write(&byte, 1);
+                log.byte("serial", false, byte);
+            }
+            bus.receive(byte, platform::monotonicMs());
+        }
+        const auto out = bus.takeDue(platform::monotonicMs());
+        if (!out.empty() && pty.write(out.data(), out.size())) {
+            for (auto b : out) log.byte("serial", false, b);
+        }
+    }
+}
+
+void runTcp(platform::TcpListener& listener, Bus& bus, WireLog& log) {
+    for (;;) {
+        platform::TcpSocket conn;
+        if (!listener.accept(conn, 1000)) continue;
+        log.note("tcp", "connected");
+        for (bool open = true; open;) {
+            const std::int64_t now = platform::monotonicMs();
+            const int due = bus.msUntilDue(now);
+            std::uint8_t byte;
+            switch (conn.recvByte(byte, due < 0 ? 1000 : due)) {
+                case platform::TcpSocket::RecvResult::Byte:
+                    log.byte("tcp", true, byte);
+                    bus.receive(byte, platform::monotonicMs());
+                    break;
+                case platform::TcpSocket::RecvResult::Timeout: break;
+                case platform::TcpSocket::RecvResult::Closed:
+                case platform::TcpSocket::RecvResult::Error: open = false; break;
+            }
+            const auto out = bus.takeDue(platform::monotonicMs());
+            if (!out.empty()) {
+                if (!conn.send(out.data(), out.size())) open = false;
+                for (auto b : out) log.byte("tcp", false, b);
+            }
+        }
+        log.note("tcp", "closed");
+    }
+}
+
+// Answers every tunnel echo request with an echo reply: 12 zero bytes, "aaaa", "KO" and the
+// request's data.
+void runIcmp(platform::IcmpSocket& sock, WireLog& log) {
+    std::uint8_t message[512];
+    for (;;) {
+        platform::Ipv4 from;
+        const int n = sock.receive(message, sizeof message, 1000, &from);
+        if (n < 26 || message[0] != 8 || std::memcmp(message + 8 + 12, "INEX", 4) != 0) continue;
+        for (int i = 0; i < n; ++i) log.byte("icmp", true, message[i]);
+        std::vector<std::uint8_t> reply(message, message + n);
+        reply[0] = 0;
+        std::memset(reply.data() + 8, 0, 12);
+        std::memcpy(reply.data() + 8 + 12, "aaaaKO", 6);
+        reply[2] = reply[3] = 0;
+        const std::uint16_t sum = InternetChecksum(reply.size(), reply.data());
+        reply[2] = static_cast<std::uint8_t>(sum >> 8);
+        reply[3] = static_cast<std::uint8_t>(sum);
+        if (sock.sendTo(from, reply.data(), reply.size())) {
+            for (auto b : reply) log.byte("icmp", false, b);
+        }
+    }
+}
+
+int parseInt(const std::string& text, const char* what) {
+    try {
+        std::size_t used = 0;
+        const int v = std::stoi(text, &used);
+        if (used == text.size()) return v;
+    } catch (...) {
+    }
+    std::cerr << "lumo-sim: " << what << " must be a number, not '" << text << "'\n";
+    std::exit(2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](const char* what) -> std::string {
+            if (i + 1 >= argc) {
+                std::cerr << "lumo-sim: " << a << " needs " << what << "\n";
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (a == "-h" || a == "--help") {
+            std::cout << kHelp;
+            return 0;
+        } else if (a == "--install") o.install = value("a file");
+        else if (a == "--module") o.modules.push_back(value("a module line"));
+        else if (a == "--pty") o.pty = true;
+        else if (a == "--echo") o.echo = true;
+        else if (a == "--icmp") o.icmp = true;
+        else if (a == "--tcp") o.tcpPort = parseInt(value("a port"), "the TCP port");
+        else if (a == "--comports") o.comportsDir = value("a folder");
+        else if (a == "--com") o.com = parseInt(value("a number"), "the COM number");
+        else if (a == "--log") o.log = value("a file");
+        else if (a == "--data-window") o.dataWindowMs = parseInt(value("milliseconds"), "the data window");
+        else {
+            std::cerr << "lumo-sim: unknown option '" << a << "' (lumo-sim --help)\n";
+            return 2;
+        }
+    }
+    Installation installation;
+    std::string error;
+    if (!o.install.empty() && !loadInstallation(o.install, installation, error)) {
+        std::cerr << "lumo-sim: " << error << "\n";
+        return 1;
+    }
+    for (const auto& line : o.modules) {
+        if (!parseInstallationLine(line, installation, error)) {
+            std::cerr << "lumo-sim: --module '" << line << "': " << error << "\n";
+            return 2;
+        }
+    }
+    if (!o.pty && o.tcpPort < 0 && !o.icmp) o.pty = true;
+
+    WireLog log(o.log);
+    Bus serialBus(installation.serial, log, "serial", o.dataWindowMs);
+    Bus tcpBus(installation.tcp, log, "tcp", o.dataWindowMs);
+    platform::PseudoTerminal pty;
+    platform::TcpListener listener;
+    platform::IcmpSocket icmp;
+    std::vector<std::thread> threads;
+
+    if (o.pty) {
+        if (!pty.open()) {
+            std::cerr << "lumo-sim: cannot create a pseudo-terminal\n";
+            return 1;
+        }
+        std::cout << "pty " << pty.slavePath() << "\n";
+        if (!o.comportsDir.empty() && !writeComports(o.comportsDir, o.com, pty.slavePath())) {
+            std::cerr << "lumo-sim: cannot write " << o.comportsDir << "/comports.cfg\n";
+            return 1;
+        }
+        threads.emplace_back(runSerial, std::ref(pty), std::ref(serialBus), std::ref(log), o.echo);
+    }
+    if (o.tcpPort >= 0) {
+        const int port = listener.listenLoopback(o.tcpPort);
+        if (port < 0) {
+            std::cerr << "lumo-sim: cannot listen on 127.0.0.1:" << o.tcpPort << "\n";
+            return 1;
+        }
+        std::cout << "tcp 127.0.0.1:" << port << "\n";
+        threads.emplace_back(runTcp, std::ref(listener), std::ref(tcpBus), std::ref(log));
+    }
+    if (o.icmp) {
+        if (icmp.open(0) != platform::IcmpSocket::OpenResult::Opened) {
+            std::cerr << "lumo-sim: cannot open an ICMP socket\n";
+            return 1;
+        }
+        std::cout << "icmp\n";
+        threads.emplace_back(runIcmp, std::ref(icmp), std::ref(log));
+    }
+    std::cout << "ready" << std::endl;
+    for (auto& t : threads) t.join();
+    return 0;
+}

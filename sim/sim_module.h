@@ -1,0 +1,31 @@
+#pragma once
+// A simulated LUMO module: its identity, what it answers, and the faults it can be given.
+
+#include <cstdint>
+#include <string>
+
+namespace lumo::sim {
+
+struct Faults {
+    bool silent = false;      // never answers
+    bool garbage = false;     // answers binary junk without '*'
+    bool badChecksum = false; // answers with a wrong CRC-8
+    bool endless = false;     // once asked, never stops sending
+    int dropAfter = -1;       // goes silent after this many instructions (-1: never)
+    int slowMs = 0;           // waits this long before answering
+};
+
+struct SimModule {
+    int id = 0;
+    int type = 0;
+    std::string serial;       // 12 digits; characters 7-8 are the type
+    std::string version = "1.23";
+    std::string displayText = "LUMO";
+    Faults faults;
+    int instructions = 0;     // instructions taken so far (for dropAfter)
+};
+
+// The serial number a module gets when the installation file names none.
+std::string defaultSerial(int type, int id);
+
+}  // namespace lumo::sim
