@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/error_report.h"
 #include "app/ui_port.h"
+#include "comm/answer_parsing.h"
 #include "comm/icmp_echo.h"
 #include "model/installation.h"
 #include "platform/clock.h"
@@ -29,7 +30,6 @@ std::array<std::uint8_t, 18>& tunnelHeader() {
 constexpr std::size_t kIcmpHeader = 8;
 constexpr std::size_t kTunnelPayloadHeader = 18;  // 12 reserved bytes, "INEX", two channel digits
 constexpr std::size_t kMaxIcmpData = 262;
-constexpr std::size_t kTunnelCollect = 280;
 
 int lineIndexOf(int line) { return line & 0x7F; }
 bool hasServiceBit(int line) { return (line & kServiceBit) != 0; }
@@ -177,69 +177,24 @@ bool sendIcmpTunnel(LinePort& port, const std::uint8_t* data, std::uint32_t leng
     return port.icmp->sendTo(port.host, message.data(), total);
 }
 
-// One answer byte at a time with the '*' rule: the byte after the first '*' ends the answer.
-struct AnswerCollector {
-    std::uint8_t* buffer;
-    std::size_t capacity;
-    int expected;
-    int count = 0;
-    bool afterStar = false;
-
-    // Stores a byte; true when the answer is complete.
-    bool add(std::uint8_t byte) {
-        buffer[count++] = byte;
-        if (afterStar) return true;
-        if (byte == '*') afterStar = true;
-        if (expected > 0 && count >= expected) return true;
-        return static_cast<std::size_t>(count) >= capacity;  // never past the caller's buffer
-    }
-};
-
 bool receiveSerial(LinePort& port, std::uint32_t recvFlags, int& length, std::uint8_t* buffer, std::size_t capacity) {
-    const bool tunnel = (port.modeFlags & kModeTunnelHeader) != 0;
     int budget = (recvFlags & kReceiveShortWait) ? 1 : 10;
-    if (!tunnel) {
-        AnswerCollector answer{buffer, capacity, length};
-        if (capacity == 0) {
-            length = 0;
-            return true;
-        }
-        while (budget > 0) {
-            std::uint8_t byte;
-            switch (port.serial->readByte(byte)) {
-                case platform::SerialPort::ReadResult::Error: return false;
-                case platform::SerialPort::ReadResult::Timeout: --budget; break;
-                case platform::SerialPort::ReadResult::Byte:
-                    budget = 10;
-                    if (answer.add(byte)) budget = 0;
-                    break;
-            }
-        }
-        length = answer.count;
-        return true;
-    }
-    // Tunnel answers are binary: a fixed count, marked good by "KO" at their start.
-    std::array<std::uint8_t, kTunnelCollect> collected{};
-    const int expected = length;
-    int count = 0;
-    while (budget > 0) {
+    const bool tunnel = (port.modeFlags & kModeTunnelHeader) != 0;
+    AnswerCollector answer{buffer, capacity, length};
+    TunnelCollector tunnelAnswer{length};
+    bool complete = !tunnel && capacity == 0;
+    while (budget > 0 && !complete) {
         std::uint8_t byte;
         switch (port.serial->readByte(byte)) {
             case platform::SerialPort::ReadResult::Error: return false;
             case platform::SerialPort::ReadResult::Timeout: --budget; break;
             case platform::SerialPort::ReadResult::Byte:
                 budget = 10;
-                collected[static_cast<std::size_t>(count++)] = byte;
-                if (count == expected && static_cast<std::size_t>(expected) <= capacity) {
-                    std::memcpy(buffer, collected.data(), static_cast<std::size_t>(expected));
-                    length = (expected >= 2 && collected[0] == 'K' && collected[1] == 'O') ? expected : -1;
-                    return true;
-                }
-                if (static_cast<std::size_t>(count) == collected.size()) budget = 0;
+                complete = tunnel ? tunnelAnswer.add(byte) : answer.add(byte);
                 break;
         }
     }
-    length = count - 1;
+    length = tunnel ? tunnelAnswer.finish(buffer, capacity) : answer.count();
     return true;
 }
 
@@ -257,7 +212,7 @@ bool receiveTcp(LinePort& port, int& length, std::uint8_t* buffer, std::size_t c
         switch (port.socket->recvByte(byte, static_cast<int>(left))) {
             case platform::TcpSocket::RecvResult::Byte:
                 if (answer.add(byte)) {
-                    length = answer.count;
+                    length = answer.count();
                     return true;
                 }
                 break;
@@ -277,35 +232,17 @@ bool receiveIcmpTunnel(LinePort& port, int& length, std::uint8_t* buffer, std::s
     for (;;) {
         const std::int64_t left = deadline - platform::monotonicMs();
         const int n = left > 0 ? port.icmp->receive(message.data(), message.size(), static_cast<int>(left)) : 0;
-        if (n == 0) {
-            appState().oldHardware = 1;
+        if (n <= 0) {
+            appState().oldHardware = n == 0 ? 1 : 2;  // the reason: no answer, or a socket error
             return false;
         }
-        if (n < 0) {
-            appState().oldHardware = 2;
-            return false;
-        }
-        if (n < static_cast<int>(kIcmpHeader)) continue;
-        const std::uint16_t id = static_cast<std::uint16_t>(message[4] | message[5] << 8);
-        if (id != echoIdentifier()) continue;
-        // Our own request, as a raw socket sees it on a local address, is no answer.
-        if (message[0] == 8) continue;
-        if (message[0] != 0) {
+        bool isEchoReply = false;
+        if (!takeIcmpTunnelReply(message.data(), static_cast<std::size_t>(n), echoIdentifier(), length, buffer,
+                                 capacity, length, isEchoReply))
+            continue;
+        if (!isEchoReply) {
             appState().oldHardware = 3;
             return false;
-        }
-        const std::size_t payloadLength = static_cast<std::size_t>(n) - kIcmpHeader;
-        const std::uint8_t* payload = message.data() + kIcmpHeader;
-        if (payloadLength >= kTunnelPayloadHeader && std::memcmp(payload + 12, "aaaa", 4) == 0 &&
-            payload[16] == 'K' && payload[17] == 'O') {
-            // Never more than the message holds or the caller can take.
-            std::size_t count = static_cast<std::size_t>(length > 0 ? length : 0);
-            count = std::min({count, payloadLength - kTunnelPayloadHeader, capacity});
-            std::memcpy(buffer, payload + kTunnelPayloadHeader, count);
-            length = static_cast<int>(count);
-        } else {
-            for (std::size_t i = 0; i < 2 && i < capacity; ++i) buffer[i] = 16 + i < payloadLength ? payload[16 + i] : 0;
-            length = -1;
         }
         return true;
     }

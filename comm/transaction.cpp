@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/ui_port.h"
+#include "comm/answer_parsing.h"
 #include "comm/line_port.h"
 #include "platform/clock.h"
 
@@ -18,15 +19,6 @@ bool sendPiece(int line, const std::string& text) {
 
 bool sendPiece(int line, const std::vector<std::uint8_t>& bytes) {
     return LineSend(line, bytes.data(), static_cast<std::uint32_t>(bytes.size()) | kPaced, 0);
-}
-
-// An answer "text*C" must carry C = CRC-8 of the text. A one-byte answer, or one without a '*'
-// followed by a byte, carries no checksum.
-bool answerChecksumHolds(const std::uint8_t* answer, int length) {
-    const auto* end = answer + length;
-    const auto* star = std::find(answer, end, static_cast<std::uint8_t>('*'));
-    if (star == end || star + 1 >= end) return true;
-    return crc8(answer, static_cast<std::size_t>(star - answer)) == star[1];
 }
 
 }  // namespace
@@ -91,7 +83,7 @@ std::uint32_t DeviceTransaction(int subInstruction, const std::string& instructi
             int length = (transFlags & kOneByteAnswer) ? 1 : 0;
             if (!LineReceive(0, length, line, answer.data(), answer.size())) {
                 failure = kReceiveFailed;
-            } else if (!answerChecksumHolds(answer.data(), length)) {
+            } else if (!answerChecksumHolds(answer.data(), static_cast<std::size_t>(length))) {
                 // A garbled answer is no answer: nothing of it may be taken for data.
                 std::fill_n(answer.begin(), length, 0);
                 failure = kAnswerChecksum;

@@ -52,6 +52,7 @@ void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {
                 return;
             }
             if (header_.size() == 18) {
+                tunnelled_ = true;
                 log_.note(transport_, "tunnel header channel " + std::string(header_.begin() + 16, header_.end()) +
                                           " length " + std::to_string(header_[7] | header_[8] << 8));
                 state_ = beforeHeader_;
@@ -60,6 +61,7 @@ void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {
         }
         case State::Idle:
             if (byte == '&') {
+                tunnelled_ = false;
                 state_ = State::Address;
                 token_.assign(1, '&');
             } else if (byte == '#') {
@@ -182,7 +184,10 @@ void Bus::execute(const std::string& data, std::int64_t nowMs) {
         if (f.badChecksum) checksum ^= 0x5A;
         bytes.push_back('*');
         bytes.push_back(checksum);
+        if (f.trailing) bytes.insert(bytes.end(), {'J', 'U', 'N', 'K'});
     }
+    // A tunnelled request gets its answer behind the converter's two-byte mark.
+    if (tunnelled_) bytes.insert(bytes.begin(), m->tunnelMark.begin(), m->tunnelMark.end());
     schedule(std::move(bytes), nowMs + f.slowMs);
 }
 

@@ -54,6 +54,7 @@ private:
     std::string data_;
     std::int64_t dataDeadline_ = 0;
     bool endless_ = false;
+    bool tunnelled_ = false;  // the current request came with tunnel headers
     std::int64_t endlessUntil_ = 0;
 
     struct Pending {

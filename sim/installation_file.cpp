@@ -45,6 +45,10 @@ bool parseInstallationLine(const std::string& raw, Installation& out, std::strin
             m.faults.garbage = true;
         } else if (option == "badcrc") {
             m.faults.badChecksum = true;
+        } else if (option == "trailing") {
+            m.faults.trailing = true;
+        } else if (key == "mark" && value.size() == 2) {
+            m.tunnelMark = value;
         } else if (option == "endless") {
             m.faults.endless = true;
         } else if (key == "drop" && toInt(value, 0, 1000000, m.faults.dropAfter)) {

@@ -1,9 +1,10 @@
 #pragma once
 // The simulator's installation file: one module per line,
 //
-//   <serial|tcp> <id> <type> [serial=DDDDDDTTSSSS] [version=1.23] [text=...] [fault ...]
+//   <serial|tcp> <id> <type> [serial=DDDDDDTTSSSS] [version=1.23] [text=...] [mark=KO] [fault ...]
 //
-// faults: silent, garbage, badcrc, endless, drop=N (silent after N instructions), slow=MS.
+// faults: silent, garbage, badcrc, trailing, endless, drop=N (silent after N instructions),
+// slow=MS. `mark` is what a tunnelled answer starts with.
 // '#' starts a comment; blank lines are skipped.
 
 #include <string>

@@ -39,8 +39,9 @@ const char kHelp[] =
     "After start-up it prints \"ready\" and runs until it is stopped.\n"
     "\n"
     "Installation file, one module per line ('#' starts a comment):\n"
-    "  serial|tcp ID TYPE [serial=DDDDDDTTSSSS] [version=1.23] [text=DISPLAY] [FAULT ...]\n"
-    "  FAULT: silent | garbage | badcrc | endless | drop=N | slow=MS\n"
+    "  serial|tcp ID TYPE [serial=DDDDDDTTSSSS] [version=1.23] [text=DISPLAY] [mark=KO] [FAULT ...]\n"
+    "  FAULT: silent | garbage | badcrc | trailing | endless | drop=N | slow=MS\n"
+    "  A request that came with tunnel headers is answered behind the two-byte mark.\n"
     "  Modules answer CAL with '!' + serial number + 'V' + version (the type is the serial's\n"
     "  7th and 8th digit), INF 3/6/8 with display text, version and parameters, CFG/SET/CMD\n"
     "  without data with OK, CMD $9 with data with one byte.\n";

@@ -13,6 +13,7 @@ struct Faults {
     bool endless = false;     // once asked, never stops sending
     int dropAfter = -1;       // goes silent after this many instructions (-1: never)
     int slowMs = 0;           // waits this long before answering
+    bool trailing = false;    // sends "JUNK" after the answer's checksum
 };
 
 struct SimModule {
@@ -21,6 +22,7 @@ struct SimModule {
     std::string serial;       // 12 digits; characters 7-8 are the type
     std::string version = "1.23";
     std::string displayText = "LUMO";
+    std::string tunnelMark = "KO";  // the first two bytes of an answer to a tunnelled request
     Faults faults;
     int instructions = 0;     // instructions taken so far (for dropAfter)
 };

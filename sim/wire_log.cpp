@@ -5,7 +5,8 @@
 namespace lumo::sim {
 
 WireLog::WireLog(const std::string& path) : startUs_(platform::monotonicUs()) {
-    if (!path.empty()) file_ = std::fopen(path.c_str(), "w");
+    // Appending, so that a reader may empty the file between exchanges.
+    if (!path.empty()) file_ = std::fopen(path.c_str(), "a");
 }
 
 WireLog::~WireLog() {

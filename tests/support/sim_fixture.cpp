@@ -1,0 +1,48 @@
+#include "support/sim_fixture.h"
+
+#include <cstdio>
+
+#include "comm/line_port.h"
+
+namespace lumo::test {
+
+void SimTest::startSim(const std::vector<std::string>& modules, const std::vector<std::string>& options,
+                       std::uint8_t directionControl) {
+    std::vector<std::string> args = {"--pty", "--tcp", "0", "--comports", dir.str(), "--com", "3"};
+    for (const auto& m : modules) {
+        args.push_back("--module");
+        args.push_back(m);
+    }
+    args.insert(args.end(), options.begin(), options.end());
+    sim = std::make_unique<SimProcess>(args, logPath());
+
+    serialLine = {};
+    serialLine.setLineNumber(1);
+    serialLine.setPort(3);
+    serialLine.setSpeed(1);
+    serialLine.setDirectionControl(directionControl);
+    tcpLine = {};
+    tcpLine.setLineNumber(2);
+    tcpLine.setPort(0);
+    tcpLine.setIpAddress("127.0.0.1");
+    tcpLine.setTcpPort(sim->tcpPort());
+    tcpLine.setHeadType(11);
+    LineConfigure(kSerialLine, serialLine);
+    LineConfigure(kTcpLine, tcpLine);
+}
+
+std::string visible(const std::string& bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (c < 0x20 || c > 0x7e) {
+            char esc[8];
+            std::snprintf(esc, sizeof esc, "\\x%02x", c);
+            out += esc;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+}  // namespace lumo::test
