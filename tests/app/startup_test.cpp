@@ -5,14 +5,15 @@
 
 #include "app/startup.h"
 #include "model/installation.h"
-#include "model/line_actions.h"
 #include "support/installation_fixture.h"
+#include "support/sim_fixture.h"
 
 namespace lumo {
 namespace {
 
 namespace fs = std::filesystem;
 using Startup = test::InstallationTest;
+using StartupWithSim = test::SimTest;
 using test::readFileBytes;
 
 TEST_F(Startup, EmptyDataDirectoryGetsSixteenFoldersAndNoMessage) {
@@ -22,37 +23,37 @@ TEST_F(Startup, EmptyDataDirectoryGetsSixteenFoldersAndNoMessage) {
     EXPECT_EQ(ui.calls, (std::vector<std::string>{"refresh 0/0"}));
 }
 
-TEST_F(Startup, OnlyDefinedSwitchedOnLinesAreVerifiedAndFlagsWrittenOnlyWhenTheyChange) {
-    for (int n = 1; n <= 5; ++n) ASSERT_EQ(addLine(0), n);
-    LineRecord r;
-    // 1: reachable, flag clear. 2: reachable, flag set. 3: unreachable. 4: switched off. 5: freed.
-    ASSERT_TRUE(readLineRecord(1, r));
-    r.setFlags(flags::kUnreachable);
-    ASSERT_TRUE(writeLineRecord(1, r));
-    ASSERT_TRUE(readLineRecord(3, r));
-    r.setFlags(flags::kLineOff);
-    ASSERT_TRUE(writeLineRecord(3, r));
-    ASSERT_TRUE(readLineRecord(4, r));
-    r.setLineNumber(0);
-    ASSERT_TRUE(writeLineRecord(4, r));
-
+// Lines 1 and 2 reach the simulator (serial and TCP), line 3 is a TCP line nobody answers,
+// line 4 is switched off, line 5 is a freed slot.
+TEST_F(StartupWithSim, OnlyDefinedSwitchedOnLinesAreVerifiedAndFlagsWrittenOnlyWhenTheyChange) {
+    startSim({"serial 5 4", "tcp 5 4"});
+    LineRecord records[5] = {serialLine, tcpLine, tcpLine, serialLine, serialLine};
+    records[1].setFlags(flags::kUnreachable);
+    records[2].setTcpPort(1);
+    records[3].setFlags(flags::kLineOff);
+    records[4].setLineNumber(0);
+    for (int i = 0; i < 5; ++i) {
+        if (i != 4) records[i].setLineNumber(static_cast<std::uint8_t>(i + 1));
+        std::filesystem::create_directories(dir.path() / ("line" + std::to_string(i + 1)));
+        ASSERT_TRUE(writeLineRecord(i, records[i]));
+    }
     const auto mtime = [&](int n) { return fs::last_write_time(linePath(n, "line.cfg")); };
     const auto before1 = mtime(1), before4 = mtime(4), before5 = mtime(5);
-    const auto bytes1 = readFileBytes(linePath(1, "line.cfg"));
-    std::vector<int> verified;
-    checkLinesAtStartup([&](int lineIndex, const LineRecord&) {
-        verified.push_back(lineIndex);
-        return lineIndex != 2;
-    });
-    EXPECT_EQ(verified, (std::vector<int>{0, 1, 2}));
-    ASSERT_TRUE(readLineRecord(1, r));
-    EXPECT_EQ(r.flags(), 0);  // cleared on disk
-    ASSERT_TRUE(readLineRecord(2, r));
-    EXPECT_EQ(r.flags(), flags::kUnreachable);
-    EXPECT_EQ(readFileBytes(linePath(1, "line.cfg")), bytes1);
-    EXPECT_EQ(mtime(1), before1);  // not rewritten
-    EXPECT_EQ(mtime(4), before4);
+    std::filesystem::resize_file(logPath(), 0);
+
+    EXPECT_EQ(checkLinesAtStartup(), 1);
+    const std::uint8_t expected[] = {0, 0, flags::kUnreachable, flags::kLineOff, 0};
+    for (int i = 0; i < 5; ++i) {
+        LineRecord r;
+        ASSERT_TRUE(readLineRecord(i, r));
+        EXPECT_EQ(r.flags(), expected[i]) << "line " << i + 1;
+    }
+    EXPECT_EQ(mtime(1), before1);  // reachable without the flag: not rewritten
+    EXPECT_EQ(mtime(4), before4);  // switched off: not opened
     EXPECT_EQ(mtime(5), before5);
+    EXPECT_EQ(wire().received(), "");  // opening a line sends nothing
+    EXPECT_TRUE(fs::is_directory(dir.path() / "line16"));
+    EXPECT_EQ(ui.calls, (std::vector<std::string>{"refresh 0/0"}));
 }
 
 }  // namespace

@@ -1,0 +1,160 @@
+// The ICMP tunnel and the neighbour table, for real, between network namespaces this test
+// creates: our side (a fresh namespace of a child process) and a peer namespace where the
+// simulator answers tunnel echo requests. Needs root; skipped without it.
+#include <gtest/gtest.h>
+
+#include <net/if.h>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include "app/app_state.h"
+#include "comm/line_port.h"
+#include "discovery/neighbour_binding.h"
+#include "support/sim_fixture.h"
+
+namespace lumo {
+namespace {
+
+std::string run(const std::string& command) {
+    std::string out;
+    if (FILE* p = ::popen((command + " 2>&1").c_str(), "r")) {
+        char buf[256];
+        while (std::fgets(buf, sizeof buf, p)) out += buf;
+        ::pclose(p);
+    }
+    return out;
+}
+
+bool sh(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+
+class NetnsTest : public test::InstallationTest {
+protected:
+    void SetUp() override {
+        if (::geteuid() != 0) GTEST_SKIP() << "needs root for network namespaces";
+        if (!sh("command -v ip")) GTEST_SKIP() << "needs iproute2";
+        InstallationTest::SetUp();
+        peer = "lumo-peer-" + std::to_string(::getpid());
+    }
+    void TearDown() override {
+        if (!peer.empty()) sh("ip netns del " + peer);
+        InstallationTest::TearDown();
+    }
+
+    // Runs `body` in a child process with a network namespace of its own, wired to the peer:
+    // v0 10.77.0.1 here <-> v1 10.77.0.2 in the peer; v2 10.78.0.1 here leads nowhere.
+    void inNetworkNamespace(const std::function<void()>& body) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            bool ok = ::unshare(CLONE_NEWNET) == 0 && sh("ip link set lo up") && sh("ip netns add " + peer) &&
+                      sh("ip link add v0 type veth peer name v1") && sh("ip link add v2 type veth peer name v3") &&
+                      sh("ip link set v1 netns " + peer) && sh("ip addr add 10.77.0.1/24 dev v0") &&
+                      sh("ip link set v0 up") && sh("ip addr add 10.78.0.1/24 dev v2") && sh("ip link set v2 up") &&
+                      sh("ip link set v3 up") &&
+                      sh("ip netns exec " + peer + " ip addr add 10.77.0.2/24 dev v1") &&
+                      sh("ip netns exec " + peer + " ip link set v1 up") &&
+                      sh("ip netns exec " + peer + " ip link set lo up") &&
+                      sh("ip netns exec " + peer + " sh -c 'echo 1 > /proc/sys/net/ipv4/icmp_echo_ignore_all'");
+            if (!ok) {
+                std::fprintf(stderr, "cannot build the namespaces\n");
+                ::_exit(3);
+            }
+            body();
+            ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "network namespaces are not available here";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "failures in the namespace, see above";
+    }
+
+    std::string peer;
+};
+
+TEST_F(NetnsTest, IcmpTunnelRequestCarriesInexAndChannelAndTakesTheKoReply) {
+    inNetworkNamespace([&] {
+        test::SimProcess::prefix = {"ip", "netns", "exec", peer};
+        test::SimProcess sim({"--icmp"}, dir.str() + "/wire.log");
+        test::SimProcess::prefix.clear();
+
+        LineRecord line;
+        line.setLineNumber(1);
+        line.setIpAddress("10.77.0.2");
+        line.setHeadType(11);
+        LineConfigure(0, line);
+        // A service job for a TQ300TCP opens its TCP line as an ICMP tunnel.
+        ASSERT_EQ(LineOpen(0 | kServiceBit, 1), 0u);
+        EXPECT_EQ(linePort(0).modeFlags & kModeIcmpTunnel, kModeIcmpTunnel);
+        const std::string data = "#CAL+";
+        ASSERT_TRUE(LineSend(0 | kServiceBit, reinterpret_cast<const std::uint8_t*>(data.data()), 5, 3));
+        std::array<std::uint8_t, 32> answer{};
+        int length = 5;
+        ASSERT_TRUE(LineReceive(0, length, 0 | kServiceBit, answer.data(), answer.size()));
+        LineClose(0);
+        EXPECT_EQ(length, 5);
+        EXPECT_EQ(std::string(answer.begin(), answer.begin() + 5), "#CAL+");
+
+        const auto w = test::readWire(dir.str() + "/wire.log");
+        const std::string request = w.received();
+        ASSERT_GE(request.size(), 31u);
+        EXPECT_EQ(request[0], 8);                       // echo request
+        EXPECT_EQ(request.substr(8 + 12, 6), "INEX03");  // channel 3
+        EXPECT_EQ(request.substr(26), "#CAL+");
+    });
+}
+
+TEST_F(NetnsTest, NeighbourRowsAreBoundKeptAndRemovedOnTheChosenAdapterOnly) {
+    inNetworkNamespace([&] {
+        appState().adapterIndex = ::if_nametoindex("v0");
+        ASSERT_NE(appState().adapterIndex, 0u);
+        ASSERT_TRUE(sh("ip neigh add 10.77.0.2 lladdr 02:00:00:00:00:02 dev v2 nud permanent"));
+        const auto rowOn = [](const char* dev) { return run(std::string("ip neigh show 10.77.0.2 dev ") + dev); };
+
+        // Mode 0: the factory MAC, even though the table learns the peer's own address.
+        appState().macAddress = {1, 2, 3, 4, 5, 6};
+        EXPECT_EQ(BindAddressToMac("10.77.0.2", MacSource::Factory), 2u);
+        EXPECT_NE(rowOn("v0").find("lladdr 00:4f:49:0d:ff:ff PERMANENT"), std::string::npos) << rowOn("v0");
+        EXPECT_EQ(appState().macAddress, kFactoryMac);
+
+        // Mode 1: the MAC the table holds is kept.
+        ASSERT_TRUE(sh("ip neigh replace 10.77.0.2 lladdr 02:11:22:33:44:55 dev v0 nud permanent"));
+        EXPECT_EQ(BindAddressToMac("10.77.0.2", MacSource::FromTable), 2u);
+        EXPECT_NE(rowOn("v0").find("lladdr 02:11:22:33:44:55 PERMANENT"), std::string::npos) << rowOn("v0");
+        EXPECT_EQ(appState().macAddress, (MacAddress{0x02, 0x11, 0x22, 0x33, 0x44, 0x55}));
+
+        // Removal: the TCP line's row goes; the other adapter's row with the same address stays.
+        LineRecord tcp;
+        tcp.setIpAddress("10.77.0.2");
+        EXPECT_TRUE(RemoveArpEntry(tcp));
+        EXPECT_EQ(rowOn("v0").find("PERMANENT"), std::string::npos) << rowOn("v0");
+        EXPECT_NE(rowOn("v2").find("lladdr 02:00:00:00:00:02 PERMANENT"), std::string::npos) << rowOn("v2");
+        EXPECT_FALSE(RemoveArpEntry(tcp));  // no row left to remove
+
+        // A serial line has no row: success, nothing touched.
+        LineRecord serial;
+        serial.setPort(1);
+        serial.setIpAddress("10.77.0.2");
+        EXPECT_TRUE(RemoveArpEntry(serial));
+        EXPECT_NE(rowOn("v2").find("PERMANENT"), std::string::npos);
+    });
+}
+
+TEST(MacText, ValidAndInvalidEntries) {
+    EXPECT_EQ(parseMacText("00-4F-49-0D-FF-FF"), kFactoryMac);
+    EXPECT_EQ(parseMacText("0a-bc-DE-f0-12-34"), (MacAddress{0x0a, 0xbc, 0xde, 0xf0, 0x12, 0x34}));
+    for (const char* bad : {"00-4F-49-0D-FF-F", "00:4F:49:0D:FF:FF", "00-4F-49-0D-FF-GG", "00-4F-49-0D-FF-FFF",
+                            "", "004F-49-0D-FF-FF-", " 0-4F-49-0D-FF-FF"}) {
+        EXPECT_FALSE(parseMacText(bad).has_value()) << bad;
+    }
+    EXPECT_EQ(formatMacText(kFactoryMac), "00-4F-49-0D-FF-FF");
+}
+
+}  // namespace
+}  // namespace lumo
