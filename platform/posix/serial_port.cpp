@@ -74,8 +74,15 @@ SerialPort::SetupError SerialPort::setup(int baud, int parity, int readTimeoutMs
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     if (::tcsetattr(fd_, TCSANOW, &tio) != 0) {
-        recordErrno();
-        return SetupError::WriteState;
+        // A pseudo-terminal has no parity, and the C library refuses a setting the driver did not
+        // keep; such a port is used without it.
+        const int error = errno;
+        tio.c_cflag &= ~static_cast<tcflag_t>(PARENB | PARODD);
+        tio.c_iflag &= ~static_cast<tcflag_t>(INPCK);
+        if (parity == 0 || error != EINVAL || ::tcsetattr(fd_, TCSANOW, &tio) != 0) {
+            recordErrno(error);
+            return SetupError::WriteState;
+        }
     }
     // Bytes left over from an earlier user of the port belong to nobody.
     ::tcflush(fd_, TCIOFLUSH);

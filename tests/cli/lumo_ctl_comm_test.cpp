@@ -1,0 +1,100 @@
+// lumo-ctl against the simulator: send, line set, scan.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/sim_process.h"
+#include "support/temp_dir.h"
+
+namespace lumo {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+class LumoCtlComm : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim = std::make_unique<test::SimProcess>(
+            std::vector<std::string>{"--pty", "--tcp", "0", "--comports", work.str(), "--com", "3", "--module",
+                                     "serial 5 4", "--module", "serial 7 3 silent", "--module", "tcp 2 4"},
+            work.str() + "/wire.log");
+        std::ofstream(work.path() / "comports.cfg", std::ios::app) << "COM2=/dev/lumo-no-such-port\n";
+    }
+    Result ctl(const std::string& args) {
+        const std::string command = "cd '" + work.str() + "' && '" LUMO_CTL_PATH "' " + args + " >.out 2>.err </dev/null";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(".out"), slurp(".err")};
+    }
+    std::string slurp(const char* name) {
+        std::ifstream in(work.path() / name, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    test::TempDir work;
+    std::unique_ptr<test::SimProcess> sim;
+};
+
+TEST_F(LumoCtlComm, SendLineSetAndScan) {
+    ASSERT_EQ(ctl("line add general").out, "1\n");
+    // COM2 names no device: Yes keeps the settings with the line marked unreachable.
+    Result r = ctl("-y line set 1 --port COM2");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "Inicializace: Komunikační zásuvka není dostupná ! \nPatrně ji používá jiná aplikace. \nChcete pokračovat ? [ano]\n");
+    EXPECT_EQ(ctl("list").out, "1\tlinka 1\tobecná linka\t-\t0x20\n");
+    r = ctl("-n line set 1 --port COM2 --name nic");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(ctl("list").out, "1\tlinka 1\tobecná linka\t-\t0x20\n");  // No: nothing saved
+
+    EXPECT_EQ(ctl("line set 1 --port COM3 --speed 9600 --parity even --name sběrnice").status, 0);
+    EXPECT_EQ(ctl("list").out, "1\tsběrnice\tobecná linka\t-\t0x00\n");
+    r = ctl("report 1");
+    EXPECT_NE(r.out.find("připojení:\tCOM3 (RS232) \nrychlost:\t9600 \nparita:\tsudá \n"), std::string::npos) << r.out;
+
+    ASSERT_EQ(ctl("module add 1 --type 4 --id 5").out, "1\n");
+    ASSERT_EQ(ctl("module add 1 --type 3 --id 7").out, "2\n");
+    EXPECT_EQ(ctl("send 1/1 CAL").out, "!100000040005V1.23*\\xca\n");
+    EXPECT_EQ(ctl("send 1/1 '#INF$6+'").out.substr(0, 10), "V1.23C070*");  // a pasted frame
+    EXPECT_EQ(ctl("send 1/1 'CMD 0 RST0'").out, "žádná odpověď...\n");
+    EXPECT_EQ(ctl("send 1/2 CAL").out, "žádná odpověď...\n");
+    r = ctl("send 1 CAL");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Upozornění: Pro toto zařízení nelze nastavovat !  \n");
+
+    // A TCP line to the converter, and one to a port where nothing listens.
+    ASSERT_EQ(ctl("line add tcp").out, "2\n");
+    EXPECT_EQ(ctl("line set 2 --ip 127.0.0.1 --tcp-port " + std::to_string(sim->tcpPort())).status, 0);
+    ASSERT_EQ(ctl("module add 2 --type 4 --id 2").out, "1\n");
+    EXPECT_EQ(ctl("send 2/1 CAL").out, "!100000040002V1.23*O\n");
+    ASSERT_EQ(ctl("line add tcp").out, "3\n");
+    EXPECT_EQ(ctl("-y line set 3 --ip 127.0.0.1 --tcp-port 1").status, 0);
+    ASSERT_EQ(ctl("module add 3 --type 4 --id 2").out, "1\n");
+    r = ctl("send 3/1 CAL");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "chyba při komunikaci !\nCHYBA !: Nelze navázat spojení \n Err.code: 20030005:0000006f\n");
+
+    // The start-up scan: line 3 stays unreachable, line 2 is fine; the switched-off line 1 is left alone.
+    ASSERT_EQ(ctl("toggle 1").status, 0);
+    EXPECT_EQ(ctl("-v scan").err, "probíhá kontrola portů...\n");
+    EXPECT_EQ(ctl("list").out,
+              "1\tsběrnice\tobecná linka\t-\t0x40\n"
+              "1/1\tmodul 5\tTQ300\t05\t0x00\n"
+              "1/2\tmodul 7\tLOQ3\t07\t0x00\n"
+              "2\tlinka 2\tWI485\t-\t0x00\n"
+              "2/1\tmodul 2\tTQ300\t02\t0x00\n"
+              "3\tlinka 3\tWI485\t-\t0x20\n"
+              "3/1\tmodul 2\tTQ300\t02\t0x00\n");
+    EXPECT_EQ(ctl("line set 9 --port TCP").status, 1);
+    EXPECT_EQ(ctl("line set 1 --port COM9").status, 2);
+}
+
+}  // namespace
+}  // namespace lumo
