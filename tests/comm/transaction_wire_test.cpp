@@ -210,7 +210,7 @@ TEST_F(WireTest, OpeningASerialLineTwiceFails) {
 }
 
 TEST_F(WireTest, AnswersAreCutOneByteAfterTheFirstStarOnBothTransports) {
-    startSim({"serial 5 4 trailing", "tcp 5 4 trailing"});
+    startSim({"serial 5 4 trailing", "tcp 5 4 trailing", "serial 6 4 endless", "serial 7 4 garbage"});
     for (int line : {kSerialLine, kTcpLine}) {
         std::array<std::uint8_t, 100> answer{};
         EXPECT_EQ(transact(0, "CAL", line, 5, "", kModeSelectRelease, answer), 20u) << line;
@@ -223,6 +223,11 @@ TEST_F(WireTest, AnswersAreCutOneByteAfterTheFirstStarOnBothTransports) {
     guard.fill(0x77);
     EXPECT_EQ(transact(0, "CAL", kSerialLine, 5, "", kModeSelectRelease, std::span(small.data(), 4)), 4u);
     EXPECT_EQ(std::string(small.begin(), small.begin() + 5), std::string("!100") + '\0');
+    // A module that never stops sending fills the buffer and no more; binary junk without '*'
+    // ends with the silence after it.
+    std::array<std::uint8_t, 100> answer{};
+    EXPECT_EQ(transact(0, "CAL", kSerialLine, 6, "", kModeSelectRelease, answer), 100u);
+    EXPECT_EQ(transact(0, "CAL", kSerialLine, 7, "", kModeSelectRelease, answer), 40u);
 }
 
 TEST_F(WireTest, TunnelAnswersOnASerialLine) {
