@@ -1,25 +1,42 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs lumo-ctl on a demo installation in a fresh
-# folder: two lines with modules, their tree and the status reports.
+# Installs what is missing, builds, and runs lumo-ctl on a demo installation in a fresh folder,
+# with lumo-sim playing the devices: a serial line with three modules (one silent, one of another
+# type than recorded) and a TCP converter line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh >/dev/null
 ctl="$PWD/build/lumo-ctl"
 demo=$(mktemp -d "${TMPDIR:-/tmp}/lumo-demo.XXXXXX")
-trap 'rm -rf "$demo"' EXIT
+sim_pid=
+cleanup() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; rm -rf "$demo"; }
+trap cleanup EXIT
 mkdir -p "$demo/data"
+cat > "$demo/demo.sim" <<'SIM'
+serial 5 4 serial=441560100001
+serial 7 3 silent
+serial 9 5
+tcp    2 1 version=1.30
+SIM
+build/lumo-sim --pty --tcp 0 --comports "$demo" --com 3 --install "$demo/demo.sim" > "$demo/sim.out" &
+sim_pid=$!
+for _ in $(seq 50); do grep -q ready "$demo/sim.out" 2>/dev/null && break; sleep 0.1; done
+tcp_port=$(sed -n 's/^tcp 127.0.0.1://p' "$demo/sim.out")
+
 run() { echo "\$ lumo-ctl $*"; "$ctl" -C "$demo" "$@"; }
 run config set --data-dir "$demo/data"
-run config show
-run line add usb
 run line add general
+run line set 1 --port COM3 --name "sběrnice RS232"
 run module add 1 --type 4 --id 5
 run module add 1 --type 3 --id 7
-run module add 2 --type 48 --id 2
-run toggle 1/2
+run module add 1 --type 4 --id 9
+run line add tcp
+run line set 2 --ip 127.0.0.1 --tcp-port "$tcp_port"
+run module add 2 --type 1 --id 2
+run send 1/1 CAL
+run send 1/1 "INF 6"
+run send 1/2 CAL
+run send 2/1 "INF 8"
+run scan
 run list
 run report 1
 run report 1/1
-run report 1/2
-run -y remove 1/2
-run list
