@@ -1,4 +1,4 @@
-// Runs the fuzz target over the given files (the seed corpus), for builds without libFuzzer.
+// Runs the fuzz target over the given files (the starting corpus), for builds without libFuzzer.
 #include <cstdint>
 #include <cstdio>
 #include <fstream>

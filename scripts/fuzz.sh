@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz target with clang, libFuzzer, ASan and UBSan into build-fuzz/ and runs it on
-# the seed corpus for a while (FUZZ_SECONDS, default 300). New inputs go to build-fuzz/corpus.
+# the starting corpus for a while (FUZZ_SECONDS, default 300). New inputs go to build-fuzz/corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 for p in clang libclang-rt-14-dev; do

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/ctl_runner.h"
 #include "support/sim_process.h"
 #include "support/temp_dir.h"
 
@@ -13,11 +14,6 @@ namespace lumo {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Result {
-    int status;
-    std::string out, err;
-};
 
 class LumoCtlComm : public ::testing::Test {
 protected:
@@ -28,17 +24,7 @@ protected:
             work.str() + "/wire.log");
         std::ofstream(work.path() / "comports.cfg", std::ios::app) << "COM2=/dev/lumo-no-such-port\n";
     }
-    Result ctl(const std::string& args) {
-        const std::string command = "cd '" + work.str() + "' && '" LUMO_CTL_PATH "' " + args + " >.out 2>.err </dev/null";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(".out"), slurp(".err")};
-    }
-    std::string slurp(const char* name) {
-        std::ifstream in(work.path() / name, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    test::CtlResult ctl(const std::string& args) { return test::runCtl(work.str(), args); }
     test::TempDir work;
     std::unique_ptr<test::SimProcess> sim;
 };
@@ -46,7 +32,7 @@ protected:
 TEST_F(LumoCtlComm, SendLineSetAndScan) {
     ASSERT_EQ(ctl("line add general").out, "1\n");
     // COM2 names no device: Yes keeps the settings with the line marked unreachable.
-    Result r = ctl("-y line set 1 --port COM2");
+    test::CtlResult r = ctl("-y line set 1 --port COM2");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "Inicializace: Komunikační zásuvka není dostupná ! \nPatrně ji používá jiná aplikace. \nChcete pokračovat ? [ano]\n");
     EXPECT_EQ(ctl("list").out, "1\tlinka 1\tobecná linka\t-\t0x20\n");

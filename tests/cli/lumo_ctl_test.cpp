@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/ctl_runner.h"
 #include "support/temp_dir.h"
 
 namespace lumo {
@@ -13,27 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CtlResult {
-    int status;
-    std::string out, err;
-};
+using test::CtlResult;
 
 class LumoCtl : public ::testing::Test {
 protected:
-    // Runs lumo-ctl from the working directory with the given arguments (shell words).
-    CtlResult ctl(const std::string& args) {
-        const fs::path out = work.path() / ".out", err = work.path() / ".err";
-        const std::string command = "cd '" + work.str() + "' && '" LUMO_CTL_PATH "' " + args + " >'" +
-                                    out.string() + "' 2>'" + err.string() + "' </dev/null";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
-    }
-    static std::string slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    CtlResult ctl(const std::string& args) { return test::runCtl(work.str(), args); }
     test::TempDir work;
 };
 
