@@ -46,4 +46,6 @@ void uiWaitCursor(bool busy) {
     if (uiPort().setWaitCursor) uiPort().setWaitCursor(busy);
 }
 
+bool uiPumpMessages() { return uiPort().pumpMessages ? uiPort().pumpMessages() : true; }
+
 }  // namespace lumo

@@ -33,6 +33,9 @@ struct UiPort {
     std::function<void(int count)> progressSetRange;
     std::function<void()> progressStep;
     std::function<void()> progressHide;
+    // The small "přiložte identifikátor...." window of a reader check: shown (true) or closed
+    // (false). Returns false when it cannot be shown.
+    std::function<bool(bool visible)> readerPrompt;
     // The MAC entry dialog: shows `mac`, and on OK stores the entered address there.
     std::function<bool(std::array<std::uint8_t, 6>& mac)> enterMacAddress;
     // Lets the window repaint during a long wait; returns false when the program is to quit.
@@ -51,5 +54,6 @@ void uiUpdateTreeItemImage(unsigned key, int image);
 void uiUpdateTreeItemLabel(unsigned key, const std::string& label);
 void uiShowReport(std::string_view text);
 void uiWaitCursor(bool busy);
+bool uiPumpMessages();
 
 }  // namespace lumo

@@ -25,7 +25,14 @@ void drawProgress() {
     std::cerr << '\r' << p.text << ' ' << p.position << '/' << p.range << std::flush;
 }
 
+std::string& statusText() {
+    static std::string text;
+    return text;
+}
+
 }  // namespace
+
+const std::string& lastStatusText() { return statusText(); }
 
 void installCliUiPort(Answer answer, bool verbose) {
     UiPort port;
@@ -47,11 +54,10 @@ void installCliUiPort(Answer answer, bool verbose) {
         if (!std::getline(std::cin, reply)) return false;
         return !reply.empty() && (reply[0] == 'a' || reply[0] == 'A' || reply[0] == 'y' || reply[0] == 'Y');
     };
-    if (verbose) {
-        port.setStatusText = [](std::string_view text) {
-            if (!text.empty()) std::cerr << text << '\n';
-        };
-    }
+    port.setStatusText = [verbose](std::string_view text) {
+        statusText() = text;
+        if (verbose && !text.empty()) std::cerr << text << '\n';
+    };
     if (platform::isTerminal(platform::StandardStream::Error)) {
         port.progressShow = [](std::string_view text) {
             progress() = {0, 0, std::string(text)};

@@ -2,10 +2,15 @@
 // The user-interface port of lumo-ctl: message boxes become "CAPTION: text" lines on stderr,
 // questions are answered by --yes/--no or asked on the terminal.
 
+#include <string>
+
 namespace lumo::cli {
 
 enum class Answer { Ask, Yes, No };
 
 void installCliUiPort(Answer answer, bool verbose);
+
+// The last text put into the status bar (the verdict of a check).
+const std::string& lastStatusText();
 
 }  // namespace lumo::cli

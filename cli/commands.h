@@ -14,6 +14,7 @@ int cmdModule(Args& args);
 int cmdRemove(Args& args);
 int cmdToggle(Args& args);
 int cmdSend(Args& args);
+int cmdCheck(Args& args);
 int lineSet(Args& args);
 
 // Refuses an address that names no line or module of the installation (message, false).

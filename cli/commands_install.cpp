@@ -6,7 +6,10 @@
 #include "app/error_report.h"
 #include "app/startup.h"
 #include "app/ui_port.h"
+#include "cli/cli_ui_port.h"
 #include "cli/commands.h"
+#include "device/device_check.h"
+#include "discovery/neighbour_binding.h"
 #include "comm/line_port.h"
 #include "device/item_state.h"
 #include "device/status_report.h"
@@ -98,6 +101,23 @@ int cmdReport(Args& args) {
         out += text[i];
     }
     std::cout << out;
+    return kDone;
+}
+
+int cmdCheck(Args& args) {
+    const ItemRef item = parseItem(args.next("the item L or L/K"));
+    args.expectEnd();
+    if (!itemExists(item)) return kFailed;
+    appState().selectedLine = item.lineIndex;
+    appState().selectedModule = item.moduleNumber;
+    LineRecord line;
+    if (readLineRecord(item.lineIndex, line) && line.isTcp()) RemoveArpEntry(line);
+    clearError();
+    if (DeviceCheck(item.lineIndex, item.moduleNumber) != 1) {
+        reportError();
+        return kFailed;
+    }
+    std::cout << lastStatusText() << '\n';
     return kDone;
 }
 

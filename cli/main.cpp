@@ -30,6 +30,7 @@ const char kUsageText[] =
     "  line set L [--port COMn|TCP] [--speed 9600|19200] [--rs232|--rs485] [--parity none|odd|even]\n"
     "             [--ip ADDRESS] [--tcp-port N] [--name TEXT]\n"
     "  send L/K 'INSTR [SUB [DATA]]'\n"
+    "  check L | L/K\n"
     "  module add L --type CODE --id ID\n"
     "  remove L | L/K\n"
     "  toggle L | L/K\n"
@@ -45,6 +46,7 @@ const Command kCommands[] = {
     {"config", lumo::cli::cmdConfig}, {"list", lumo::cli::cmdList},     {"report", lumo::cli::cmdReport},
     {"scan", lumo::cli::cmdScan},     {"line", lumo::cli::cmdLine},     {"module", lumo::cli::cmdModule},
     {"remove", lumo::cli::cmdRemove}, {"toggle", lumo::cli::cmdToggle},   {"send", lumo::cli::cmdSend},
+    {"check", lumo::cli::cmdCheck},
 };
 
 int usageError(const std::string& message) {

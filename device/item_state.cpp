@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/ui_port.h"
+#include "device/device_check.h"
 #include "discovery/neighbour_binding.h"
 #include "model/installation.h"
 
@@ -33,7 +34,8 @@ bool ItemEnableToggle(int lineIndex, int moduleNumber) {
     LineRecord line;
     if (readLineRecord(lineIndex, line)) RemoveArpEntry(line);
     clearError();
-    return true;
+    // Switched on again: see whether it answers (a switched-off module is not contacted).
+    return DeviceCheck(lineIndex, moduleNumber) == 1;
 }
 
 }  // namespace lumo

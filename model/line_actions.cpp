@@ -4,6 +4,7 @@
 #include "app/error_report.h"
 #include "app/ui_port.h"
 #include "comm/line_port.h"
+#include "device/device_check.h"
 #include "model/installation.h"
 #include "model/tree_items.h"
 
@@ -22,6 +23,7 @@ int addLine(DeviceTypeCode headType) {
         combineError(err::kAddLineTerminal);
         reportError();
     } else if (result > 0) {
+        DeviceCheck(result - 1, 0);
         uiRefreshTree(result - 1, 0);
     }
     return result;

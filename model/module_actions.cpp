@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/error_report.h"
 #include "app/ui_port.h"
+#include "device/device_check.h"
 #include "model/installation.h"
 #include "model/record_file.h"
 
@@ -87,6 +88,8 @@ int addModule(int lineIndex, DeviceTypeCode type, const std::string& idText) {
         reportError();
         return 0;
     }
+    DeviceCheck(lineIndex, target);  // its outcome lands in the record; the add stands either way
+    clearError();
     uiRefreshTree(lineIndex, target);
     return target;
 }

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "support/ctl_runner.h"
+#include "support/no_ports.h"
 #include "support/sim_process.h"
 #include "support/temp_dir.h"
 
@@ -18,11 +19,11 @@ namespace fs = std::filesystem;
 class LumoCtlComm : public ::testing::Test {
 protected:
     void SetUp() override {
+        test::writeNoPorts(work.str());  // COM3 is then the simulator's, the others lead nowhere
         sim = std::make_unique<test::SimProcess>(
             std::vector<std::string>{"--pty", "--tcp", "0", "--comports", work.str(), "--com", "3", "--module",
                                      "serial 5 4", "--module", "serial 7 3 silent", "--module", "tcp 2 4"},
             work.str() + "/wire.log");
-        std::ofstream(work.path() / "comports.cfg", std::ios::app) << "COM2=/dev/lumo-no-such-port\n";
     }
     test::CtlResult ctl(const std::string& args) { return test::runCtl(work.str(), args); }
     test::TempDir work;
@@ -36,7 +37,7 @@ TEST_F(LumoCtlComm, SendLineSetAndScan) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "Inicializace: Komunikační zásuvka není dostupná ! \nPatrně ji používá jiná aplikace. \nChcete pokračovat ? [ano]\n");
     EXPECT_EQ(ctl("list").out, "1\tlinka 1\tobecná linka\t-\t0x20\n");
-    r = ctl("-n line set 1 --port COM2 --name nic");
+    r = ctl("-n line set 1 --port COM4 --name nic");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(ctl("list").out, "1\tlinka 1\tobecná linka\t-\t0x20\n");  // No: nothing saved
 
@@ -73,11 +74,11 @@ TEST_F(LumoCtlComm, SendLineSetAndScan) {
     EXPECT_EQ(ctl("list").out,
               "1\tsběrnice\tobecná linka\t-\t0x40\n"
               "1/1\tmodul 5\tTQ300\t05\t0x00\n"
-              "1/2\tmodul 7\tLOQ3\t07\t0x00\n"
+              "1/2\tmodul 7\tLOQ3\t07\t0x01\n"
               "2\tlinka 2\tWI485\t-\t0x00\n"
               "2/1\tmodul 2\tTQ300\t02\t0x00\n"
               "3\tlinka 3\tWI485\t-\t0x20\n"
-              "3/1\tmodul 2\tTQ300\t02\t0x00\n");
+              "3/1\tmodul 2\tTQ300\t02\t0x01\n");
     EXPECT_EQ(ctl("line set 9 --port TCP").status, 1);
     EXPECT_EQ(ctl("line set 1 --port COM9").status, 2);
 }

@@ -4,8 +4,6 @@
 #include "device/item_state.h"
 #include "device/status_report.h"
 #include "model/installation.h"
-#include "model/line_actions.h"
-#include "model/module_actions.h"
 #include "support/installation_fixture.h"
 
 namespace lumo {
@@ -16,7 +14,7 @@ using StatusReport = test::InstallationTest;
 const char kTail[] = "\r\n\r\n\r\nAktuální stav zjistíte použitím funkce Kontrola funkce. \r\n";
 
 TEST_F(StatusReport, ModuleSerialLineAndTcpLine) {
-    ASSERT_EQ(addLine(0), 1);
+    ASSERT_EQ(newLine(0), 1);
     LineRecord line;
     ASSERT_TRUE(readLineRecord(0, line));
     line.setPort(3);
@@ -25,9 +23,9 @@ TEST_F(StatusReport, ModuleSerialLineAndTcpLine) {
     line.setParity(1);
     line.setFlags(flags::kUnreachable);
     ASSERT_TRUE(writeLineRecord(0, line));
-    ASSERT_EQ(addModule(0, 4, "5"), 1);
     ModuleRecord m;
-    ASSERT_TRUE(readModuleRecord(0, 1, m));
+    m.setId(5);
+    m.setType(4);
     m.setFlags(flags::kNotResponding | flags::kIdConflict | flags::kOtherType);
     ASSERT_TRUE(writeModuleRecord(0, 1, m));
 
@@ -60,8 +58,11 @@ TEST_F(StatusReport, ModuleSerialLineAndTcpLine) {
 }
 
 TEST_F(StatusReport, SwitchedOffItemsAndUnreadableRecords) {
-    ASSERT_EQ(addLine(12), 1);
-    ASSERT_EQ(addModule(0, 3, "7"), 1);
+    ASSERT_EQ(newLine(12), 1);
+    ModuleRecord m;
+    m.setId(7);
+    m.setType(3);
+    ASSERT_TRUE(writeModuleRecord(0, 1, m));
     ASSERT_TRUE(ItemEnableToggle(0, 1));
     ASSERT_TRUE(ItemEnableToggle(0, 0));
     std::string text;

@@ -22,13 +22,14 @@ using test::writeFileBytes;
 
 std::vector<std::uint8_t> bytesOf(const auto& image) { return {image.bytes.begin(), image.bytes.end()}; }
 
-// A line record as the add-line action writes it, built from the file layout by hand.
+// A line record as the add-line action writes it, built from the file layout by hand. The
+// check that follows the add finds no port here and marks the line unreachable (0x20).
 test::Image newLineImage(int n, std::uint8_t headType, std::uint8_t port, std::uint8_t direction,
-                         std::uint8_t speed, const std::string& ip = "") {
+                         std::uint8_t speed, const std::string& ip = "", std::uint8_t flagsByte = 0x20) {
     test::Image img(260);
     img.put(0, {static_cast<std::uint8_t>(n), 0})
         .text(2, "linka " + std::to_string(n))
-        .put(31, {direction, 0, port, speed})
+        .put(31, {direction, flagsByte, port, speed})
         .text(107, ip)
         .i32(128, 13000)
         .put(132, {headType, 0x00, 0x4F, 0x49, 0x0D, 0xFF, 0xFF});
@@ -78,7 +79,8 @@ TEST_F(Installation, NewModulesAreByteExactWithReaderOperationsByType) {
     for (const auto& c : cases) {
         ++k;
         ASSERT_EQ(addModule(0, c.type, std::to_string(c.id)), k);
-        auto expected = test::Image(260).put(0, {c.id, c.type}).text(2, "modul " + std::to_string(c.id)).put(104, {c.r1, c.r2});
+        // The check after the add finds nobody on the line: not responding (0x01).
+        auto expected = test::Image(260).put(0, {c.id, c.type}).text(2, "modul " + std::to_string(c.id)).put(32, {0x01}).put(104, {c.r1, c.r2});
         auto file = readFileBytes(linePath(1, "terminal.dat"));
         ASSERT_EQ(file.size(), 260u * static_cast<std::size_t>(k));
         EXPECT_EQ(std::vector<std::uint8_t>(file.end() - 260, file.end()), expected.bytes) << "type " << int(c.type);
@@ -137,7 +139,7 @@ TEST_F(Installation, TcpConverterWithAKnownAddressReplacesThatLine) {
     const auto modules = readFileBytes(linePath(2, "terminal.dat"));
 
     EXPECT_EQ(createLine(tmpl), 2);  // same address: the existing line is rewritten
-    EXPECT_EQ(readFileBytes(linePath(2, "line.cfg")), newLineImage(2, 11, 0, 0, 1, "10.0.0.5").bytes);
+    EXPECT_EQ(readFileBytes(linePath(2, "line.cfg")), newLineImage(2, 11, 0, 0, 1, "10.0.0.5", 0).bytes);
     EXPECT_EQ(readFileBytes(linePath(2, "terminal.dat")), modules);  // its modules stay
 
     tmpl.setIpAddress("10.0.0.55");  // not the same device as 10.0.0.5

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "model/installation.h"
-#include "model/line_actions.h"
 #include "model/tree_items.h"
 #include "support/installation_fixture.h"
 
@@ -27,9 +26,9 @@ std::vector<std::string> summary(const std::vector<TreeItem>& items) {
 }
 
 TEST_F(TreeItems, KeysImagesGapsAndTheFilter) {
-    ASSERT_EQ(addLine(11), 1);  // TCP converter
-    ASSERT_EQ(addLine(12), 2);  // USB converter, switched off below
-    ASSERT_EQ(addLine(16), 3);  // reader line, freed below: its modules vanish with it
+    ASSERT_EQ(newLine(11), 1);  // TCP converter
+    ASSERT_EQ(newLine(12), 2);  // USB converter, switched off below
+    ASSERT_EQ(newLine(16), 3);  // reader line, freed below: its modules vanish with it
     ASSERT_TRUE(writeModuleRecord(0, 1, module(1)));
     ASSERT_TRUE(writeModuleRecord(0, 2, module(0)));  // a gap
     ASSERT_TRUE(writeModuleRecord(0, 3, module(3, flags::kNotResponding)));

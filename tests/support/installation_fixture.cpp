@@ -2,7 +2,9 @@
 
 #include "app/app_state.h"
 #include "app/ui_port.h"
+#include "model/installation.h"
 #include "platform/system_error.h"
+#include "support/no_ports.h"
 
 namespace lumo::test {
 
@@ -11,7 +13,15 @@ void InstallationTest::SetUp() {
     appState().workingDirectory = dir.str();
     appState().dataDirectory = dir.dir();
     platform::setLastSystemError(0);
+    writeNoPorts(dir.str());
     ui.install();
+}
+
+int InstallationTest::newLine(std::uint8_t headType) {
+    LineRecord tmpl;
+    tmpl.setHeadType(headType);
+    tmpl.setMac(kFactoryMac);
+    return createLine(tmpl);
 }
 
 void InstallationTest::TearDown() { installUiPort({}); }

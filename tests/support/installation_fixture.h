@@ -14,6 +14,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // A line as the add-line action creates it, without the device check that follows.
+    static int newLine(std::uint8_t headType);
+
     std::filesystem::path linePath(int lineNumber, const char* file) const {
         return dir.path() / ("line" + std::to_string(lineNumber)) / file;
     }

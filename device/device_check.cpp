@@ -1,0 +1,152 @@
+#include "device/device_check.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/error_report.h"
+#include "app/ui_port.h"
+#include "comm/answer_parsing.h"
+#include "comm/line_port.h"
+#include "comm/transaction.h"
+#include "device/item_state.h"
+#include "device/status_report.h"
+#include "model/installation.h"
+#include "model/tree_items.h"
+
+namespace lumo {
+namespace {
+
+std::string format(const char* pattern, int value) {
+    char text[128];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+constexpr std::uint8_t kBitsCheckedOnOpen = 0x3F;  // bits 0-5: what a good open clears
+
+int checkModule(int lineIndex, int item) {
+    ModuleRecord module;
+    if (!readModuleRecord(lineIndex, item, module)) {
+        combineError(err::kCheckModuleRead);
+        uiStatus("Zařízení nebylo možné zkontrolovat !");
+        return 0;
+    }
+    if (module.switchedOff()) return 1;
+    uiStatus(format("probíhá prověření na id = %0d", module.id()));
+
+    // A failed transaction leaves the answer empty: the module counts as not found.
+    std::array<std::uint8_t, 100> answer{};
+    DeviceTransaction(0, "CAL", lineIndex, module.id(), "", kModeSelectRelease, answer);
+    const unsigned key = itemKey(lineIndex, item);
+    std::string verdict;
+    const auto textLength = std::find(answer.begin(), answer.end(), 0) - answer.begin();
+    const int type = typeFromCalAnswer(answer.data(), answer.size());
+    if (textLength <= 16) {
+        module.setFlags(module.flags() | flags::kNotResponding);
+        uiUpdateTreeItemImage(key, moduleImage(module.flags()));
+        verdict = format("Zařízení na adrese %02d nebylo nalezeno !", module.id());
+    } else {
+        module.setFlags(module.flags() & ~flags::kNotResponding);
+        uiUpdateTreeItemImage(key, moduleImage(module.flags()));
+        if (type == module.type()) {
+            module.setFlags(module.flags() & ~flags::kOtherType);
+            verdict = format("Zařízení na adrese %02d pracuje správně", module.id());
+        } else {
+            module.setFlags(module.flags() | flags::kOtherType);
+            verdict = format("Na adrese %02d bylo nalezeno zařízení jiného typu", module.id());
+        }
+    }
+    if (!writeModuleRecord(lineIndex, item, module)) {
+        combineError(err::kCheckWrite);
+        return 0;
+    }
+    uiRefreshTree(lineIndex, appState().selectedModule);
+    uiStatus(verdict);
+    return 1;
+}
+
+enum class LineOutcome { Works, Unavailable, Silent };
+
+int checkLine(int lineIndex) {
+    uiWaitCursor(true);
+    LineRecord line;
+    if (!readLineRecord(lineIndex, line)) {
+        combineError(err::kCheckLineRead);
+        uiWaitCursor(false);
+        uiStatus("Zařízení nebylo možné zkontrolovat !");
+        return 0;
+    }
+    LineOutcome outcome = LineOutcome::Works;
+    std::string identifier;
+    if (LineOpenFromRecord(lineIndex, line) != 0) {
+        line.setFlags(line.flags() | flags::kUnreachable);
+        outcome = LineOutcome::Unavailable;
+    } else {
+        line.setFlags(line.flags() & ~kBitsCheckedOnOpen);
+        const DeviceTypeCode head = line.headType();
+        if (head == 12 || (head == 0 && line.directionControl() != 0)) {
+            // The converter answers nothing, but on a two-wire bus it must echo the release.
+            static const std::uint8_t release[] = {'&', 'M', 'L', 'E', 'N', 'D'};
+            if (!LineSend(lineIndex, release, sizeof release, 0)) outcome = LineOutcome::Silent;
+        } else if (head == 13 || head == 16) {
+            if (!uiPort().readerPrompt || uiPort().readerPrompt(true)) {
+                for (int i = 0; i < 10; ++i) uiPumpMessages();
+                std::array<std::uint8_t, 48> buffer{};
+                for (int attempt = 0; attempt < 5 && identifier.empty(); ++attempt) {
+                    int length = 0;
+                    if (LineReceive(0, length, lineIndex, buffer.data(), buffer.size()) && length >= 17)
+                        identifier.assign(buffer.begin(), buffer.begin() + length);
+                }
+                if (uiPort().readerPrompt) uiPort().readerPrompt(false);
+                for (int i = 0; i < 3; ++i) uiPumpMessages();
+            } else {
+                reportError();
+            }
+            if (identifier.empty()) {
+                outcome = LineOutcome::Silent;
+            } else {
+                line.setFlags(0);
+            }
+        }
+        if (outcome == LineOutcome::Silent) line.setFlags(line.flags() | flags::kNotResponding);
+    }
+    LineClose(lineIndex);
+    uiUpdateTreeItemImage(itemKey(lineIndex, 0), lineImage(line));
+    uiWaitCursor(false);
+    const int number = lineIndex + 1;
+    const std::string verdict = outcome == LineOutcome::Works ? format("Zásuvka pro linku %d pracuje správně", number)
+                                : outcome == LineOutcome::Unavailable
+                                    ? format("Zásuvka pro linku %d není dostupná !", number)
+                                    : format("Zařízení pro linku %d nekomunikuje", number);
+    if (!writeLineRecord(lineIndex, line)) {
+        combineError(err::kCheckWrite);
+        return 0;
+    }
+    if (!identifier.empty()) uiMessage("Načteno", identifier, MessageIcon::Information);
+    uiRefreshTree(lineIndex, appState().selectedModule);
+    uiStatus(verdict);
+    return 1;
+}
+
+}  // namespace
+
+int DeviceCheck(int lineIndex, int item) {
+    if (LineEnabledCheck(lineIndex) == 0) return 1;
+    return item == 0 ? checkLine(lineIndex) : checkModule(lineIndex, item);
+}
+
+void ModuleStatusStore(std::uint8_t statusFlags) {
+    const AppState& s = appState();
+    if (s.selectedModule == 0) return;
+    ModuleRecord module;
+    if (!readModuleRecord(s.selectedLine, s.selectedModule, module)) return;
+    module.setFlags(statusFlags);
+    if (!writeModuleRecord(s.selectedLine, s.selectedModule, module)) return;
+    uiUpdateTreeItemImage(itemKey(s.selectedLine, s.selectedModule), moduleImage(statusFlags));
+    StatusReportShow(s.selectedLine, s.selectedModule);
+}
+
+}  // namespace lumo
