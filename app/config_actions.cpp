@@ -1,0 +1,49 @@
+#include "app/config_actions.h"
+
+#include "app/app_state.h"
+#include "app/ui_port.h"
+#include "model/cp1250.h"
+#include "platform/file_io.h"
+
+namespace lumo {
+namespace {
+// At most `count` characters of a UTF-8 text.
+std::string firstCharacters(const std::string& text, std::size_t count) {
+    std::string out;
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size() && chars < count; ++chars) {
+        std::size_t len = 1;
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0xF0) len = 4;
+        else if (c >= 0xE0) len = 3;
+        else if (c >= 0xC0) len = 2;
+        out += text.substr(i, len);
+        i += len;
+    }
+    return out;
+}
+}  // namespace
+
+bool saveConfigDialog(ProgramConfig& scratch, const std::string& dataDirectory, const std::string& hexEditor,
+                      const std::optional<AdapterChoice>& adapter) {
+    scratch.setAdapterAddress("");
+    if (adapter) {
+        scratch.setAdapterIndex(adapter->index);
+        scratch.setAdapterAddress(adapter->address);
+    }
+    if (scratch.adapterAddress().empty() &&
+        !uiAsk("Nastavení",
+               "Není vybrán žádný síťový adaptér. Nebude možné používat připojení terminálů přes TCP rozhraní. "
+               "\nPřejete si pokračovat ?")) {
+        return false;
+    }
+    std::string dir = firstCharacters(dataDirectory, 249);
+    if (dir.empty() || dir.back() != platform::pathSeparator()) dir += platform::pathSeparator();
+    scratch.setDataDirectory(dir);
+    scratch.setHexEditorPath(firstCharacters(hexEditor, 99));
+    programConfig() = scratch;
+    applyConfig();
+    return true;
+}
+
+}  // namespace lumo

@@ -1,0 +1,94 @@
+// "Konfigurace parametrů programu": the data directory, the hex editor and the network adapter.
+#include <QComboBox>
+#include <QDialog>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/config_actions.h"
+#include "app/error_report.h"
+#include "app/program_config.h"
+#include "platform/network_adapters.h"
+#include "platform/system_error.h"
+#include "ui/qt/dialogs.h"
+
+namespace lumo::gui {
+
+int runConfigDialog(QWidget* owner) {
+    platform::setLastSystemError(0);
+    ProgramConfig scratch = programConfig();
+    QDialog dialog(owner);
+    dialog.setWindowTitle(QString::fromUtf8("Konfigurace parametrů programu"));
+    auto* grid = new QGridLayout(&dialog);
+
+    grid->addWidget(new QLabel(QString::fromUtf8("Adresář ve kterém jsou umístěny datové soubory:"), &dialog), 0, 0, 1, 2);
+    auto* dataDir = new QLineEdit(QString::fromStdString(scratch.dataDirectory()), &dialog);
+    dataDir->setObjectName("dataDir");
+    auto* dataBrowse = new QPushButton("..", &dialog);
+    dataBrowse->setFixedWidth(32);
+    grid->addWidget(dataDir, 1, 0);
+    grid->addWidget(dataBrowse, 1, 1);
+
+    grid->addWidget(new QLabel(QString::fromUtf8("Cesta k externímu HEX editoru:"), &dialog), 2, 0, 1, 2);
+    auto* hexEditor = new QLineEdit(QString::fromStdString(scratch.hexEditorPath()), &dialog);
+    hexEditor->setObjectName("hexEditor");
+    auto* hexBrowse = new QPushButton("..", &dialog);
+    hexBrowse->setFixedWidth(32);
+    grid->addWidget(hexEditor, 3, 0);
+    grid->addWidget(hexBrowse, 3, 1);
+
+    grid->addWidget(new QLabel(QString::fromUtf8("Používat síťový adaptér:"), &dialog), 4, 0, 1, 2);
+    auto* adapters = new QComboBox(&dialog);
+    adapters->setObjectName("adapter");
+    adapters->addItem(QString::fromUtf8("Vyberte adaptér"), QVariant::fromValue<uint>(0));
+    std::vector<std::string> addresses{""};  // one slot per list entry
+    std::vector<platform::NetworkAdapter> list;
+    if (!platform::listNetworkAdapters(list)) {
+        setError(err::kNetAdapter);
+    } else {
+        for (const auto& a : list) {
+            const std::string address = a.ipv4.empty() ? std::string() : a.ipv4.front().substr(0, 17);
+            addresses.push_back(address);
+            adapters->addItem(QString::fromStdString(a.description + " (" + address + ")"), QVariant::fromValue<uint>(a.index));
+            // A later adapter with the same address wins.
+            if (!address.empty() && address == scratch.adapterAddress()) adapters->setCurrentIndex(adapters->count() - 1);
+        }
+    }
+    grid->addWidget(adapters, 5, 0, 1, 2);
+
+    auto* buttons = new QHBoxLayout;
+    auto* save = new QPushButton(QString::fromUtf8("Uložit"), &dialog);
+    auto* closeButton = new QPushButton(QString::fromUtf8("Zavřít"), &dialog);
+    buttons->addStretch();
+    buttons->addWidget(save);
+    buttons->addWidget(closeButton);
+    grid->addLayout(buttons, 6, 0, 1, 2);
+
+    QObject::connect(dataBrowse, &QPushButton::clicked, &dialog, [&] {
+        const QString chosen = QFileDialog::getExistingDirectory(
+            &dialog, QString::fromUtf8("Vyberte adresář kam budou umístěny datové soubory"), "/");
+        if (!chosen.isEmpty()) dataDir->setText(chosen.left(249));
+    });
+    QObject::connect(hexBrowse, &QPushButton::clicked, &dialog, [&] {
+        const QString chosen = QFileDialog::getOpenFileName(&dialog, QString(), QString(), "Soubory aplikace (*)");
+        if (!chosen.isEmpty()) hexEditor->setText(chosen.left(99));
+    });
+    QObject::connect(save, &QPushButton::clicked, &dialog, [&] {
+        std::optional<AdapterChoice> adapter;
+        const int i = adapters->currentIndex();
+        if (i > 0) adapter = AdapterChoice{adapters->itemData(i).toUInt(), addresses[static_cast<std::size_t>(i)]};
+        if (saveConfigDialog(scratch, dataDir->text().toStdString(), hexEditor->text().toStdString(), adapter))
+            dialog.done(1);
+    });
+    QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
+    dialog.resize(480, dialog.sizeHint().height());
+    centreOverMainWindow(&dialog);
+    return dialog.exec() == 1 ? 1 : 0;
+}
+
+}  // namespace lumo::gui

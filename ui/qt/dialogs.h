@@ -1,0 +1,24 @@
+#pragma once
+// The modal dialogs of the desktop panel. Each returns 1 when the user saved or accepted, 0 when
+// the dialog was closed.
+
+#include <array>
+#include <cstdint>
+
+class QWidget;
+
+namespace lumo::gui {
+
+// "Konfigurace parametrů programu" (owner may be null at the first start).
+int runConfigDialog(QWidget* owner);
+// "About Lumo_hw".
+int runAboutBox(QWidget* owner);
+// "Identifikace zařízení": the device MAC shown and, on OK, replaced.
+int runMacEntryDialog(QWidget* owner, std::array<std::uint8_t, 6>& mac);
+// "Komunikační linka" for the given line.
+int runLineDialog(QWidget* owner, int lineIndex);
+
+// Centres a dialog over the main window, never beyond the screen's top-left corner.
+void centreOverMainWindow(QWidget* dialog);
+
+}  // namespace lumo::gui

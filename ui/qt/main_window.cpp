@@ -1,0 +1,506 @@
+#include "ui/qt/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QProcess>
+#include <QScreen>
+
+#include <array>
+#include <cerrno>
+
+#include "app/app_state.h"
+#include "app/error_report.h"
+#include "app/program_config.h"
+#include "app/ui_port.h"
+#include "comm/transaction.h"
+#include "device/device_check.h"
+#include "device/item_state.h"
+#include "device/status_report.h"
+#include "discovery/neighbour_binding.h"
+#include "model/installation.h"
+#include "model/tree_items.h"
+#include "ui/command_ids.h"
+#include "ui/message_map.h"
+#include "ui/qt/dialogs.h"
+#include "ui/qt/tree_icons.h"
+#include "ui/servis_menu.h"
+
+namespace lumo::gui {
+namespace {
+
+MainWindow* windowOf(void* w) { return static_cast<MainWindow*>(w); }
+
+template <void (MainWindow::*Method)()>
+std::intptr_t call(void* w, unsigned, unsigned, std::intptr_t) {
+    (windowOf(w)->*Method)();
+    return 0;
+}
+
+std::intptr_t showAll(void* w, unsigned, unsigned, std::intptr_t) {
+    windowOf(w)->cmdFilter(false);
+    return 0;
+}
+std::intptr_t showActive(void* w, unsigned, unsigned, std::intptr_t) {
+    windowOf(w)->cmdFilter(true);
+    return 0;
+}
+std::intptr_t stopJob(void*, unsigned, unsigned, std::intptr_t) {
+    appState().jobRunning = 0;
+    return 0;
+}
+std::intptr_t resetMaster(void* w, unsigned, unsigned, std::intptr_t) {
+    // The reset of a module's master comes with the initialisation; for the line the warning.
+    if (appState().selectedModule == 0) windowOf(w)->cmdLineWarning("Nelze měnit komunikační linku !  ");
+    return 0;
+}
+std::intptr_t communicationTest(void* w, unsigned, unsigned, std::intptr_t) {
+    if (appState().selectedModule == 0) windowOf(w)->cmdLineWarning("Nelze provádět pro komunikační linku !  ");
+    return 0;
+}
+
+// The command table of the main window.
+const MessageMap<CommandHandler>& commandMap() {
+    static const MessageMap<CommandHandler> map{
+        {
+            {cmd::kProperties, call<&MainWindow::cmdProperties>},
+            {cmd::kToolProperties, call<&MainWindow::cmdProperties>},
+            {cmd::kRemove, call<&MainWindow::cmdRemove>},
+            {cmd::kToolRemove, call<&MainWindow::cmdRemove>},
+            {cmd::kCheck, call<&MainWindow::cmdCheck>},
+            {cmd::kToolCheck, call<&MainWindow::cmdCheck>},
+            {cmd::kResetMaster, resetMaster},
+            {cmd::kResetApplication, call<&MainWindow::cmdResetApplication>},
+            {cmd::kTest, communicationTest},
+            {cmd::kSettings, call<&MainWindow::cmdSettings>},
+            {cmd::kShowAll, showAll},
+            {cmd::kShowActive, showActive},
+            {cmd::kToggleToolbar, call<&MainWindow::cmdToggleToolbar>},
+            {cmd::kWhatsNew, call<&MainWindow::cmdWhatsNew>},
+            {cmd::kToolSwitch, call<&MainWindow::cmdSwitch>},
+            {cmd::kToolStopJob, stopJob},
+            {cmd::kToolRefresh, call<&MainWindow::cmdRefresh>},
+        },
+        DefaultKind::Window};
+    return map;
+}
+
+// Commands the main table does not know: the window's own map.
+const MessageMap<CommandHandler>& windowCommandMap() {
+    static const MessageMap<CommandHandler> map{
+        {{cmd::kExit, call<&MainWindow::cmdExit>}, {cmd::kAbout, call<&MainWindow::cmdAbout>}},
+        DefaultKind::Window};
+    return map;
+}
+
+std::intptr_t defaultWindowHandling(DefaultKind, void* window, unsigned message, std::uintptr_t first, std::intptr_t second) {
+    // An unknown command of the main table goes to the window's own map; anything else is ignored.
+    if (message == kCommandMessage && window != nullptr) {
+        static thread_local int depth = 0;
+        if (depth > 0) return 0;
+        ++depth;
+        const auto r = dispatchCommand(first, window, second,
+                                       MessageMap<CommandHandler>{windowCommandMap().entries, DefaultKind::Nothing});
+        --depth;
+        return r;
+    }
+    return 0;
+}
+
+}  // namespace
+
+MainWindow::MainWindow() {
+    setWindowTitle(QString::fromUtf8("Ovládací panel systému LUMO-line"));
+    setWindowIcon(programIcon());
+    setObjectName("LUMO_HW");
+    setDefaultHandler(defaultWindowHandling);
+
+    client_ = new QWidget(this);
+    setCentralWidget(client_);
+    tree_ = new QTreeWidget(client_);
+    tree_->setObjectName("tree9001");
+    tree_->setHeaderHidden(true);
+    tree_->setRootIsDecorated(true);
+    tree_->setExpandsOnDoubleClick(false);
+    tree_->setIconSize(QSize(16, 16));
+    tree_->setFrameShape(QFrame::StyledPanel);
+    tree_->setFrameShadow(QFrame::Sunken);
+    pane_ = new QPlainTextEdit(client_);
+    pane_->setObjectName("pane103");
+    pane_->setReadOnly(true);
+    pane_->setTabStopDistance(QFontMetricsF(pane_->font()).averageCharWidth() * 60 / 4 * 2);
+    statusBar_ = new QStatusBar(client_);
+    statusBar_->setObjectName("status501");
+    statusBar_->setSizeGripEnabled(false);
+    status_ = new QLabel(statusBar_);
+    clock_ = new QLabel(statusBar_);
+    clock_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    statusBar_->addWidget(status_, 1);
+    statusBar_->addPermanentWidget(clock_);
+    auto tick = [this] {
+        const QTime now = QTime::currentTime();
+        clock_->setText(QString::asprintf("%2d:%02d:%02d", now.hour(), now.minute(), now.second()));
+    };
+    tick();
+    connect(&clockTimer_, &QTimer::timeout, this, tick);
+    clockTimer_.start(1000);
+
+    buildMenu();
+    if (appState().toolbarVisible) buildToolbar();
+
+    connect(tree_, &QTreeWidget::itemSelectionChanged, this, &MainWindow::selectionChanged);
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem*, int) {
+        if (noExpand_ || busy_) return;
+        runCommand(cmd::kProperties);
+        if (appState().selectedModule == 0) noExpand_ = true;
+    });
+    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem*, int) { noExpand_ = false; });
+    // Folding is refused while the double click that opened a line dialog is being handled.
+    connect(tree_, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
+        if (noExpand_) item->setExpanded(true);
+    });
+    connect(tree_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+        if (noExpand_) item->setExpanded(false);
+    });
+
+    const WindowRect r = programConfig().windowRect();
+    setGeometry(r.left, r.top, std::max(200, r.right - r.left), std::max(150, r.bottom - r.top));
+    updateServisMenu();
+}
+
+QAction* MainWindow::addCommand(QMenu* menu, const QString& text, int id, bool enabled) {
+    QAction* a = menu->addAction(text);
+    a->setData(id);
+    a->setEnabled(enabled);
+    actions_.insert(id, a);
+    connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+    return a;
+}
+
+void MainWindow::buildMenu() {
+    QMenu* services = menuBar()->addMenu(QString::fromUtf8("&Služby"));
+    addCommand(services, QString::fromUtf8("Přidat &linku"), cmd::kAddLine, false);
+    addCommand(services, QString::fromUtf8("Přidat &modul"), cmd::kAddModule, false);
+    addCommand(services, QString::fromUtf8("Vyhledání &TCP linky"), cmd::kTcpSearch, false);
+    addCommand(services, QString::fromUtf8("Vyhledání &USB linky"), cmd::kUsbSearch, false);
+    services->addSeparator();
+    addCommand(services, QString::fromUtf8("&Nastavení"), cmd::kSettings);
+    addCommand(services, QString::fromUtf8("&Záloha dat"), cmd::kBackup, false);
+    services->addAction(QString::fromUtf8("&Obnova dat"))->setEnabled(false);  // grayed, shares 256
+    services->addSeparator();
+    QAction* exit = addCommand(services, QString::fromUtf8("&Konec programu"), cmd::kExit);
+    exit->setShortcut(QKeySequence("Ctrl+Q"));
+
+    QMenu* tools = menuBar()->addMenu(QString::fromUtf8("&Nástroje"));
+    addCommand(tools, QString::fromUtf8("&Vlastnosti"), cmd::kProperties);
+    addCommand(tools, QString::fromUtf8("O&debrat zařízení"), cmd::kRemove);
+    addCommand(tools, QString::fromUtf8("&Kontrola funkce"), cmd::kCheck);
+    addCommand(tools, QString::fromUtf8("Do&wnload"), cmd::kDownload, false);
+    servis_ = tools->addMenu(QString::fromUtf8("Servis"));
+    addCommand(servis_, QString::fromUtf8("I&nicializace"), cmd::kInitialise, false);
+    addCommand(servis_, QString::fromUtf8("&Upload"), cmd::kUpload, false);
+    addCommand(servis_, QString::fromUtf8("memory &DUMP"), cmd::kMemoryDump, false);
+    addCommand(servis_, QString::fromUtf8("Reset a&plikace"), cmd::kResetApplication);
+    addCommand(servis_, QString::fromUtf8("&Reset master"), cmd::kResetMaster);
+    addCommand(servis_, QString::fromUtf8("&Testování"), cmd::kTest);
+    addCommand(servis_, QString::fromUtf8("Vymazání USB driverů"), cmd::kUsbDriverCleanup, false);
+    addCommand(servis_, QString::fromUtf8("Rozklad VC"), cmd::kSerialDecode, false);
+    tools->addSeparator();
+    addCommand(tools, QString::fromUtf8("Změna &typu"), cmd::kChangeType, false);
+    addCommand(tools, QString::fromUtf8("Změna &ID"), cmd::kChangeId, false);
+    addCommand(tools, QString::fromUtf8("&Restart TCP zařízení"), cmd::kRestartTcp, false);
+
+    QMenu* transfer = menuBar()->addMenu(QString::fromUtf8("Přenos &dat"));
+    addCommand(transfer, QString::fromUtf8("Da&tum a čas"), cmd::kDateTime, false);
+    addCommand(transfer, QString::fromUtf8("Nastavení &počítadel"), cmd::kCounters, false);
+    addCommand(transfer, QString::fromUtf8("&Odeslat příkaz"), cmd::kConsole, false);
+    addCommand(transfer, QString::fromUtf8("Načtení do souboru"), cmd::kReadToFile, false);
+    addCommand(transfer, QString::fromUtf8("Přenos souboru"), cmd::kFileTransfer, false);
+
+    QMenu* view = menuBar()->addMenu(QString::fromUtf8("&Zobrazit"));
+    addCommand(view, QString::fromUtf8("&Všechno"), cmd::kShowAll)->setCheckable(true);
+    addCommand(view, QString::fromUtf8("Pouze &aktivní"), cmd::kShowActive)->setCheckable(true);
+    view->addSeparator();
+    addCommand(view, QString::fromUtf8("&Toolbar"), cmd::kToggleToolbar)->setCheckable(true);
+    action(cmd::kShowAll)->setChecked(true);
+    action(cmd::kToggleToolbar)->setChecked(true);
+
+    QMenu* help = menuBar()->addMenu(QString::fromUtf8("Ná&pověda"));
+    addCommand(help, QString::fromUtf8("Co je &nového?"), cmd::kWhatsNew);
+    addCommand(help, QString::fromUtf8("O &aplikaci..."), cmd::kAbout);
+}
+
+void MainWindow::buildToolbar() {
+    toolbar_ = new QToolBar(client_);
+    toolbar_->setObjectName("toolbar500");
+    toolbar_->setIconSize(QSize(18, 17));
+    struct Button {
+        int image, id;
+        const char* tip;
+    };
+    static const Button buttons[] = {
+        {0, cmd::kToolAddLine, ""}, {1, cmd::kToolAddModule, "Přidat nové zařízení"},
+        {2, cmd::kToolRemove, "Odstranit zařízení"}, {3, cmd::kToolProperties, "Editovat nastavení"},
+        {7, cmd::kToolCheck, "Prověřit komunikaci"}, {-1, 0, nullptr},
+        {4, cmd::kToolSwitch, "zapnout/vypnout zařízení"}, {5, cmd::kToolStopJob, "Přerušit aktivní příkaz"},
+        {6, cmd::kToolRefresh, "Aktualizace seznamu"}, {-1, 0, nullptr}, {8, cmd::kAbout, ""},
+    };
+    for (const Button& b : buttons) {
+        if (b.image < 0) {
+            toolbar_->addSeparator();
+            continue;
+        }
+        QAction* a = toolbar_->addAction(toolbarIcon(b.image), QString());
+        a->setToolTip(QString::fromUtf8(b.tip));
+        a->setData(b.id);
+        const int id = b.id;
+        // The add buttons wait for their dialogs, like their menu items.
+        a->setEnabled(id != cmd::kToolAddLine && id != cmd::kToolAddModule);
+        connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+    }
+    toolbar_->show();
+}
+
+void MainWindow::layoutClient() {
+    const int w = client_->width(), h = client_->height();
+    const int top = toolbar_ != nullptr ? 30 : 0;
+    const int half = w / 2;
+    if (toolbar_ != nullptr) toolbar_->setGeometry(0, 0, w, 30);
+    tree_->setGeometry(5, top + 5, half - 6, h - top - 30);
+    pane_->setGeometry(half + 6, top + 5, half - 11, h - top - 30);
+    const int statusHeight = 22;
+    statusBar_->setGeometry(0, h - statusHeight, w, statusHeight);
+    clock_->setMinimumWidth(QFontMetrics(clock_->font()).horizontalAdvance("00:00:00") + 25);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    layoutClient();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (appState().jobRunning != 0 &&
+        !uiAsk("Proces na pozadí", "Opravdu chcete přerušit aktivní proces ? ", MessageIcon::Question)) {
+        event->ignore();
+        return;
+    }
+    appState().jobRunning = 0;
+    const QRect g = geometry();
+    saveWindowRect({g.left(), g.top(), g.right() + 1, g.bottom() + 1});
+    clockTimer_.stop();
+    event->accept();
+}
+
+void MainWindow::runCommand(int id) {
+    if (busy_ && id != cmd::kExit && id != cmd::kAbout) return;
+    dispatchCommand(static_cast<std::uintptr_t>(id), this, 0, commandMap());
+}
+
+void MainWindow::setBusy(bool busy) {
+    busy_ = busy;
+    tree_->setEnabled(!busy);
+}
+
+QTreeWidgetItem* MainWindow::findShown(unsigned key) const {
+    // Items shown: roots and the children of expanded roots, in display order.
+    for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* root = tree_->topLevelItem(i);
+        if (root->data(0, Qt::UserRole).toUInt() == key) return root;
+        if (!root->isExpanded()) continue;
+        for (int k = 0; k < root->childCount(); ++k) {
+            if (root->child(k)->data(0, Qt::UserRole).toUInt() == key) return root->child(k);
+        }
+    }
+    return nullptr;
+}
+
+void MainWindow::refreshTree(int lineIndex, int moduleNumber) {
+    QSignalBlocker block(tree_);
+    tree_->clear();
+    QTreeWidgetItem* parent = nullptr;
+    for (const TreeItem& item : buildTreeItems(appState().activeOnlyFilter != 0)) {
+        auto* node = item.moduleNumber == 0 ? new QTreeWidgetItem(tree_) : new QTreeWidgetItem(parent);
+        node->setText(0, QString::fromStdString(item.label));
+        node->setIcon(0, treeIcon(item.image));
+        node->setData(0, Qt::UserRole, item.key);
+        if (item.moduleNumber == 0) parent = node;
+        else parent->setExpanded(true);
+    }
+    block.unblock();
+    // Selecting the item refreshes the selection, the report pane and the "Servis" menu; a key
+    // that is not shown selects nothing and keeps the previous selection.
+    if (QTreeWidgetItem* selected = findShown(itemKey(lineIndex, moduleNumber))) {
+        tree_->setCurrentItem(selected);
+        selectionChanged();
+    }
+}
+
+void MainWindow::updateTreeItem(unsigned key, const std::optional<std::string>& label, int image) {
+    QTreeWidgetItem* item = findShown(key);
+    if (item == nullptr) return;
+    if (label) item->setText(0, QString::fromStdString(*label));
+    else if (image >= 0) item->setIcon(0, treeIcon(image));
+    tree_->setCurrentItem(item);
+}
+
+void MainWindow::showReport(const QString& text) {
+    QString t = text;
+    t.replace("\r\n", "\n");
+    pane_->setPlainText(t);
+}
+
+void MainWindow::setStatusText(const QString& text) { status_->setText(text); }
+
+void MainWindow::selectionChanged() {
+    status_->clear();
+    QTreeWidgetItem* item = tree_->currentItem();
+    if (item == nullptr) return;
+    const unsigned key = item->data(0, Qt::UserRole).toUInt();
+    appState().selectedLine = static_cast<int>(key >> 8);
+    appState().selectedModule = static_cast<int>(key & 0xFF);
+    StatusReportShow(appState().selectedLine, appState().selectedModule);
+    updateServisMenu();
+}
+
+void MainWindow::updateServisMenu() {
+    const AppState& s = appState();
+    RecordImage current;
+    bool have = false;
+    if (s.selectedModule == 0) {
+        LineRecord line;
+        have = readLineRecord(s.selectedLine, line);
+        current.bytes = line.bytes;
+    } else {
+        ModuleRecord module;
+        have = readModuleRecord(s.selectedLine, s.selectedModule, module);
+        current.bytes = module.bytes;
+    }
+    clearError();
+    const ServisMenuState state = servisMenuState(s.selectedModule != 0, have ? current.u8(132) : 0);
+    servis_->setEnabled(state.submenu);
+    servis_->menuAction()->setEnabled(state.submenu);
+    // Only the items whose operations are built follow the rule; the others stay grayed.
+    for (int id : {cmd::kResetApplication, cmd::kResetMaster, cmd::kTest}) action(id)->setEnabled(state.memoryItems);
+}
+
+void MainWindow::cmdProperties() {
+    const AppState& s = appState();
+    if (s.selectedModule != 0) return;  // the property sheets come with the parameter model
+    LineRecord line;
+    if (!readLineRecord(s.selectedLine, line)) {
+        clearError();
+        return;
+    }
+    if (line.headType() == 11) return;  // the TCP line dialog comes with the TCP search
+    const int result = runLineDialog(this, s.selectedLine);
+    StatusReportShow(s.selectedLine, s.selectedModule);
+    if (result == 1) {
+        markIdConflicts(s.selectedLine);
+        clearError();
+        refreshTree(s.selectedLine, s.selectedModule);
+    }
+}
+
+void MainWindow::cmdRemove() {
+    if (!uiAsk("Odebrání", "Opravdu odstarnit toto zařízení ? ", MessageIcon::Question)) return;
+    appState().dialogOwner = this;
+    const int line = appState().selectedLine;
+    if (!removeSelected(line, appState().selectedModule)) reportError();
+    refreshTree(line, 0);
+}
+
+void MainWindow::cmdCheck() {
+    AppState& s = appState();
+    s.dialogOwner = tree_;
+    LineRecord line;
+    if (readLineRecord(s.selectedLine, line) && line.isTcp()) RemoveArpEntry(line);
+    clearError();
+    if (DeviceCheck(s.selectedLine, s.selectedModule) == 1) StatusReportShow(s.selectedLine, s.selectedModule);
+    else reportError();
+}
+
+void MainWindow::cmdSwitch() {
+    const int line = appState().selectedLine, module = appState().selectedModule;
+    if (!ItemEnableToggle(line, module)) reportError();
+    refreshTree(line, module);
+}
+
+void MainWindow::cmdRefresh() {
+    const int line = appState().selectedLine;
+    markIdConflicts(line);
+    clearError();
+    refreshTree(line, 0);
+}
+
+void MainWindow::cmdFilter(bool activeOnly) {
+    appState().activeOnlyFilter = activeOnly ? 1 : 0;
+    refreshTree(appState().selectedLine, 0);
+    action(cmd::kShowAll)->setChecked(!activeOnly);
+    action(cmd::kShowActive)->setChecked(activeOnly);
+}
+
+void MainWindow::cmdToggleToolbar() {
+    AppState& s = appState();
+    s.toolbarVisible = s.toolbarVisible ? 0 : 1;
+    if (s.toolbarVisible) {
+        buildToolbar();
+    } else {
+        delete toolbar_;
+        toolbar_ = nullptr;
+    }
+    layoutClient();
+    action(cmd::kToggleToolbar)->setChecked(s.toolbarVisible != 0);
+}
+
+void MainWindow::cmdSettings() {
+    if (runConfigDialog(this) == 1 && saveConfig() != 0) reportError();
+}
+
+void MainWindow::cmdExit() {
+    if (appState().jobRunning != 0 &&
+        !uiAsk("Proces na pozadí", "Opravdu chcete přerušit aktivní proces ? ", MessageIcon::Question))
+        return;
+    appState().jobRunning = 0;
+    close();
+}
+
+void MainWindow::cmdWhatsNew() {
+    // The release notes lie beside the program; the system's viewer shows them.
+    const QString notes = QCoreApplication::applicationDirPath() + "/novinky_verze_2.txt";
+    if (!QFileInfo::exists(notes)) {
+        uiMessage("Konfigurace", "Chyba při načtení systémové cesty !", MessageIcon::Information);
+    }
+    if (!QProcess::startDetached("xdg-open", {notes})) {
+        uiMessage("Konfigurace", "Chyba při spuštění programu NOTEPAD !", MessageIcon::Information);
+        setError(err::kSystem | static_cast<ErrorCode>(ENOENT));
+        reportError();
+    }
+}
+
+void MainWindow::cmdAbout() { runAboutBox(this); }
+
+void MainWindow::cmdLineWarning(const char* text) { uiMessage("Varování", text, MessageIcon::Information); }
+
+void MainWindow::cmdResetApplication() {
+    const AppState& s = appState();
+    if (s.selectedModule == 0) {
+        cmdLineWarning("Nelze měnit komunikační linku !  ");
+        return;
+    }
+    ModuleRecord module;
+    if (!readModuleRecord(s.selectedLine, s.selectedModule, module)) {
+        reportError();
+        return;
+    }
+    const std::uint32_t result =
+        DeviceTransaction(1, "CMD", s.selectedLine, module.id(), "RST0", kModeSelectRelease | kNoAnswer, {});
+    if (isErrorResult(result)) {
+        setError(result);
+        reportError();
+    }
+}
+
+}  // namespace lumo::gui

@@ -1,0 +1,84 @@
+#pragma once
+// The main window: menu, toolbar, installation tree, report pane and status bar with clock.
+// Every command goes through the command map and acts on the tree's selection.
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMap>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <optional>
+#include <string>
+
+namespace lumo::gui {
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow();
+
+    // The installation tree, rebuilt from the record files; selects (line, module) if shown.
+    void refreshTree(int lineIndex, int moduleNumber);
+    // One item among those shown: new label or image (-1: neither), then selected.
+    void updateTreeItem(unsigned key, const std::optional<std::string>& label, int image);
+    void showReport(const QString& text);
+    void setStatusText(const QString& text);
+
+    // Runs a command as the menu, toolbar or accelerator would.
+    void runCommand(int id);
+    QAction* action(int id) const { return actions_.value(id, nullptr); }
+    QMenu* servisMenu() const { return servis_; }
+    QTreeWidget* tree() const { return tree_; }
+    QPlainTextEdit* pane() const { return pane_; }
+    QToolBar* toolBar() const { return toolbar_; }
+    QLabel* statusPart() const { return status_; }
+    QLabel* clockPart() const { return clock_; }
+    // Whole-window commands are held back while the start-up scan runs.
+    void setBusy(bool busy);
+
+    // Handlers of the command table.
+    void cmdProperties();
+    void cmdRemove();
+    void cmdCheck();
+    void cmdSwitch();
+    void cmdRefresh();
+    void cmdFilter(bool activeOnly);
+    void cmdToggleToolbar();
+    void cmdSettings();
+    void cmdExit();
+    void cmdWhatsNew();
+    void cmdAbout();
+    void cmdLineWarning(const char* text);
+    void cmdResetApplication();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenu();
+    void buildToolbar();
+    void layoutClient();
+    void selectionChanged();
+    void updateServisMenu();
+    QTreeWidgetItem* findShown(unsigned key) const;
+    QAction* addCommand(QMenu* menu, const QString& text, int id, bool enabled = true);
+
+    QWidget* client_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
+    QPlainTextEdit* pane_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* clock_ = nullptr;
+    QTimer clockTimer_;
+    QMenu* servis_ = nullptr;
+    QMap<int, QAction*> actions_;
+    bool noExpand_ = false;
+    bool busy_ = false;
+};
+
+}  // namespace lumo::gui

@@ -1,0 +1,148 @@
+#include "ui/qt/tree_icons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace lumo::gui {
+namespace {
+
+QPixmap canvas(int size = 32) {
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    return pm;
+}
+
+// A line: a plug-shaped connector in the colour of its kind.
+QPixmap linePicture(const QColor& colour, const QString& letter, bool flagged) {
+    QPixmap pm = canvas();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(colour.darker(150), 2));
+    p.setBrush(colour);
+    p.drawRoundedRect(QRectF(3, 7, 22, 18), 4, 4);
+    p.drawLine(25, 16, 30, 16);
+    p.setPen(Qt::white);
+    QFont f = p.font();
+    f.setPixelSize(13);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(QRectF(3, 7, 22, 18), Qt::AlignCenter, letter);
+    if (flagged) {
+        p.setPen(QPen(Qt::white, 1.5));
+        p.setBrush(QColor(220, 40, 40));
+        p.drawEllipse(QRectF(17, 17, 14, 14));
+        p.setPen(QPen(Qt::white, 2.5));
+        p.drawLine(QPointF(24, 20), QPointF(24, 25));
+        p.drawPoint(QPointF(24, 28));
+    }
+    return pm;
+}
+
+// A module: a terminal with a display, its status as the display colour.
+QPixmap modulePicture(const QColor& status, bool crossed) {
+    QPixmap pm = canvas();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(70, 70, 70), 2));
+    p.setBrush(QColor(235, 235, 235));
+    p.drawRoundedRect(QRectF(5, 3, 22, 26), 3, 3);
+    p.setBrush(status);
+    p.setPen(Qt::NoPen);
+    p.drawRect(QRectF(9, 7, 14, 9));
+    p.setBrush(QColor(120, 120, 120));
+    for (int i = 0; i < 3; ++i) p.drawRect(QRectF(9 + i * 5, 20, 3, 3));
+    if (crossed) {
+        p.setPen(QPen(QColor(90, 90, 90), 3));
+        p.drawLine(4, 4, 28, 28);
+    }
+    return pm;
+}
+
+}  // namespace
+
+QIcon treeIcon(int index) {
+    static const QColor general(110, 110, 120), tcp(40, 100, 200), usb(30, 140, 70), reader(140, 60, 170);
+    switch (index) {
+        case 0: case 1: return QIcon(linePicture(general, "C", index == 1));
+        case 2: case 3: return QIcon(linePicture(tcp, "T", index == 3));
+        case 4: case 5: return QIcon(linePicture(usb, "U", index == 5));
+        case 6: case 7: return QIcon(linePicture(reader, "R", index == 7));
+        case 10: return QIcon(modulePicture(QColor(60, 180, 80), false));
+        case 11: return QIcon(modulePicture(QColor(240, 170, 30), false));
+        case 12: return QIcon(modulePicture(QColor(220, 50, 50), false));
+        case 13: return QIcon(modulePicture(QColor(170, 170, 170), true));
+        default: return QIcon(linePicture(general, "?", false));
+    }
+}
+
+QIcon programIcon() { return QIcon(linePicture(QColor(40, 100, 200), "L", false)); }
+
+QIcon toolbarIcon(int index) {
+    QPixmap pm = canvas();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(40, 70, 120);
+    p.setPen(QPen(ink, 3, Qt::SolidLine, Qt::RoundCap));
+    switch (index) {
+        case 0:  // add line
+            p.drawPixmap(0, 0, linePicture(QColor(110, 110, 120), "C", false).scaled(22, 22));
+            p.setPen(QPen(QColor(30, 140, 70), 4, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(24, 18, 24, 30);
+            p.drawLine(18, 24, 30, 24);
+            break;
+        case 1:  // add module
+            p.drawPixmap(0, 0, modulePicture(QColor(60, 180, 80), false).scaled(24, 24));
+            p.setPen(QPen(QColor(30, 140, 70), 4, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(24, 18, 24, 30);
+            p.drawLine(18, 24, 30, 24);
+            break;
+        case 2:  // remove
+            p.setPen(QPen(QColor(200, 40, 40), 4, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(7, 7, 25, 25);
+            p.drawLine(25, 7, 7, 25);
+            break;
+        case 3:  // properties
+            p.drawRect(6, 5, 20, 22);
+            p.drawLine(10, 12, 22, 12);
+            p.drawLine(10, 17, 22, 17);
+            p.drawLine(10, 22, 18, 22);
+            break;
+        case 4:  // switch on/off
+            p.drawArc(QRectF(6, 7, 20, 20), 120 * 16, 300 * 16);
+            p.drawLine(16, 4, 16, 15);
+            break;
+        case 5:  // stop
+            p.setBrush(QColor(200, 40, 40));
+            p.setPen(Qt::NoPen);
+            p.drawRoundedRect(QRectF(7, 7, 18, 18), 3, 3);
+            break;
+        case 6: {  // refresh
+            p.drawArc(QRectF(6, 6, 20, 20), 30 * 16, 280 * 16);
+            QPainterPath head;
+            head.moveTo(26, 5);
+            head.lineTo(27, 14);
+            head.lineTo(19, 11);
+            p.setBrush(ink);
+            p.drawPath(head);
+            break;
+        }
+        case 7:  // check
+            p.setPen(QPen(QColor(30, 140, 70), 4, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(6, 17, 13, 24);
+            p.drawLine(13, 24, 26, 8);
+            break;
+        default: {  // about
+            p.drawEllipse(QRectF(5, 5, 22, 22));
+            QFont f = p.font();
+            f.setPixelSize(16);
+            f.setBold(true);
+            p.setFont(f);
+            p.drawText(QRectF(5, 5, 22, 22), Qt::AlignCenter, "i");
+            break;
+        }
+    }
+    return QIcon(pm);
+}
+
+}  // namespace lumo::gui
