@@ -86,7 +86,7 @@ int runConfigDialog(QWidget* owner) {
             dialog.done(1);
     });
     QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
-    dialog.resize(480, dialog.sizeHint().height());
+    dialog.setMinimumWidth(460);
     centreOverMainWindow(&dialog);
     return dialog.exec() == 1 ? 1 : 0;
 }

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs lumo-ctl on a demo installation in a fresh folder,
-# with lumo-sim playing the devices: a serial line with three modules (one silent, one of another
-# type than recorded) and a TCP converter line.
+# Installs what is missing, builds, and opens the desktop panel lumo-hw on a demo installation in
+# a fresh folder, with lumo-sim playing the devices: a serial line with three modules (one
+# silent, one of another type than recorded) and a TCP converter line. The installation is built
+# with lumo-ctl, whose commands are shown.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh >/dev/null
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "demo: no display to open the panel on (DISPLAY is not set); run it in a desktop session" >&2
+  exit 1
+fi
 ctl="$PWD/build/lumo-ctl"
 demo=$(mktemp -d "${TMPDIR:-/tmp}/lumo-demo.XXXXXX")
 sim_pid=
@@ -38,5 +43,6 @@ run send 1/2 CAL
 run send 2/1 "INF 8"
 run scan
 run list
-run report 1
 run report 1/1
+echo "\$ lumo-hw -C $demo"
+build/lumo-hw -C "$demo"

@@ -131,7 +131,8 @@ MainWindow::MainWindow() {
     pane_ = new QPlainTextEdit(client_);
     pane_->setObjectName("pane103");
     pane_->setReadOnly(true);
-    pane_->setTabStopDistance(QFontMetricsF(pane_->font()).averageCharWidth() * 60 / 4 * 2);
+    // One tab stop at 60 dialog units (a dialog unit is a quarter of the average character).
+    pane_->setTabStopDistance(QFontMetricsF(pane_->font()).averageCharWidth() * 60 / 4);
     statusBar_ = new QStatusBar(client_);
     statusBar_->setObjectName("status501");
     statusBar_->setSizeGripEnabled(false);
