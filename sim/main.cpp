@@ -1,5 +1,6 @@
 // lumo-sim: simulated LUMO modules on a serial bus (a pseudo-terminal) and behind a TCP
 // converter, for tests, the demo and training.
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <fstream>
@@ -36,6 +37,8 @@ const char kHelp[] =
     "                     kernel's own echo replies are off)\n"
     "  --log FILE         log every byte on the wires: \"MS TRANSPORT rx|tx HEX\" and notes\n"
     "  --data-window MS   wait for a data piece after CFG, SET, CMD (default 60)\n"
+    "  --reader TEXT      the serial bus is a desk reader: it sends TEXT and CR LF every 6 s,\n"
+    "                     as a card held to it would\n"
     "After start-up it prints \"ready\" and runs until it is stopped.\n"
     "\n"
     "Installation file, one module per line ('#' starts a comment):\n"
@@ -50,6 +53,7 @@ struct Options {
     std::string install, log, comportsDir;
     std::vector<std::string> modules;
     bool pty = false, echo = false, icmp = false;
+    std::string readerId;
     int tcpPort = -1, com = 1, dataWindowMs = 60;
 };
 
@@ -67,10 +71,17 @@ bool writeComports(const std::string& dir, int com, const std::string& path) {
     return static_cast<bool>(out);
 }
 
-void runSerial(platform::PseudoTerminal& pty, Bus& bus, WireLog& log, bool echo) {
+void runSerial(platform::PseudoTerminal& pty, Bus& bus, WireLog& log, bool echo, const std::string& readerId) {
+    std::int64_t nextCard = platform::monotonicMs();
     for (;;) {
         const std::int64_t now = platform::monotonicMs();
-        const int due = bus.msUntilDue(now);
+        if (!readerId.empty() && now >= nextCard) {
+            const std::string card = readerId + "\r\n";
+            pty.write(reinterpret_cast<const std::uint8_t*>(card.data()), card.size());
+            nextCard = now + 6000;
+        }
+        int due = bus.msUntilDue(now);
+        if (!readerId.empty()) due = static_cast<int>(due < 0 ? nextCard - now : std::min<std::int64_t>(due, nextCard - now));
         std::uint8_t byte;
         const auto r = pty.readByte(byte, due < 0 ? 1000 : due);
         if (r == platform::PseudoTerminal::ReadResult::Error) {
@@ -180,6 +191,7 @@ int main(int argc, char** argv) {
         else if (a == "--com") o.com = parseInt(value("a number"), "the COM number");
         else if (a == "--log") o.log = value("a file");
         else if (a == "--data-window") o.dataWindowMs = parseInt(value("milliseconds"), "the data window");
+        else if (a == "--reader") o.readerId = value("an identifier text");
         else {
             std::cerr << "lumo-sim: unknown option '" << a << "' (lumo-sim --help)\n";
             return 2;
@@ -217,7 +229,7 @@ int main(int argc, char** argv) {
             std::cerr << "lumo-sim: cannot write " << o.comportsDir << "/comports.cfg\n";
             return 1;
         }
-        threads.emplace_back(runSerial, std::ref(pty), std::ref(serialBus), std::ref(log), o.echo);
+        threads.emplace_back(runSerial, std::ref(pty), std::ref(serialBus), std::ref(log), o.echo, o.readerId);
     }
     if (o.tcpPort >= 0) {
         const int port = listener.listenLoopback(o.tcpPort);

@@ -131,6 +131,17 @@ TEST_F(DeviceCheckTest, LinesOpenedOrNotAndSwitchedOffItemsNeverContacted) {
     EXPECT_EQ(wire().received(), "&ML_05#CAL+&MLEND");
 }
 
+TEST_F(DeviceCheckTest, ReaderLineDeliversAnIdentifier) {
+    startSim({}, {"--reader", "0123456789ABCDEF01"});
+    serialLine.setHeadType(13);
+    serialLine.setFlags(flags::kNotResponding);  // an identifier read clears the whole byte
+    installLines();
+    EXPECT_EQ(DeviceCheck(kSerialLine, 0), 1);
+    EXPECT_EQ(lineFlags(kSerialLine), 0x00);
+    EXPECT_EQ(ui.callsOf("message"), (std::vector<std::string>{"Načteno|0123456789ABCDEF01\r\n"}));
+    EXPECT_EQ(ui.callsOf("status").back(), "Zásuvka pro linku 1 pracuje správně");
+}
+
 TEST_F(DeviceCheckTest, UnreadableRecordsFailTheCheck) {
     startSim({});
     installLines();
