@@ -26,6 +26,7 @@
 #include "ui/command_ids.h"
 #include "ui/qt/dialogs.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/panel.h"
 #include "ui/qt/qt_ui_port.h"
 
 namespace lumo {
@@ -389,6 +390,33 @@ TEST_F(GuiTest, Screenshots) {
         });
         window->runCommand(std::string(name) == "about_box" ? cmd::kAbout : cmd::kSettings);
     }
+}
+
+}  // namespace
+}  // namespace lumo
+
+namespace lumo {
+namespace {
+
+TEST(FirstStart, ClosingTheConfigurationDialogEndsWithoutWritingAnything) {
+    test::TempDir work;
+    std::string title;
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, &title] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            title = modal->windowTitle().toStdString();
+            for (QPushButton* b : modal->findChildren<QPushButton*>()) {
+                if (b->text() == QString::fromUtf8("Zavřít")) b->click();
+            }
+        }
+    });
+    timer->start(10);
+    EXPECT_EQ(gui::runPanel(work.str()), 0);
+    EXPECT_EQ(title, "Konfigurace parametrů programu");
+    EXPECT_FALSE(std::filesystem::exists(work.path() / "config.dat"));
+    EXPECT_TRUE(std::filesystem::is_empty(work.path()));
 }
 
 }  // namespace
