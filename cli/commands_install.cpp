@@ -142,8 +142,26 @@ int cmdLine(Args& args) {
     return kDone;
 }
 
+int moduleChange(Args& args, ChangeMode mode) {
+    const ItemRef item = parseItem(args.next("the module L/K"));
+    const std::string value = args.next(mode == ChangeMode::Type ? "the type CODE" : "the ID");
+    args.expectEnd();
+    const int chosen = mode == ChangeMode::Type ? parseModuleType(value)
+                                                : static_cast<int>(parseNumber(value, 0, 31, "the ID address"));
+    if (item.moduleNumber == 0) {
+        std::cerr << "Varování: Nelze měnit komunikační linku !  \n";
+        return kFailed;
+    }
+    if (!itemExists(item)) return kFailed;
+    appState().selectedLine = item.lineIndex;
+    appState().selectedModule = item.moduleNumber;
+    return changeModuleSetting(item.lineIndex, item.moduleNumber, mode, chosen) == 1 ? kDone : kFailed;
+}
+
 int cmdModule(Args& args) {
-    const std::string sub = args.next("module add");
+    const std::string sub = args.next("module add|type|id");
+    if (sub == "type") return moduleChange(args, ChangeMode::Type);
+    if (sub == "id") return moduleChange(args, ChangeMode::IdAddress);
     if (sub != "add") throw UsageError("unknown module command '" + sub + "'");
     const int lineIndex = parseLine(args.next("the line"));
     std::string typeText, idText;

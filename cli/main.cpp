@@ -32,6 +32,7 @@ const char kUsageText[] =
     "  send L/K 'INSTR [SUB [DATA]]'\n"
     "  check L | L/K\n"
     "  module add L --type CODE --id ID\n"
+    "  module type L/K CODE | module id L/K ID\n"
     "  remove L | L/K\n"
     "  toggle L | L/K\n"
     "L is a line number 1-16; L/K is module record K of line L, as `list` prints it.\n"

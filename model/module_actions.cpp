@@ -94,4 +94,51 @@ int addModule(int lineIndex, DeviceTypeCode type, const std::string& idText) {
     return target;
 }
 
+int changeModuleSetting(int lineIndex, int moduleNumber, ChangeMode mode, int chosen) {
+    ModuleRecord module;
+    if (!readModuleRecord(lineIndex, moduleNumber, module)) {
+        reportError();
+        return 0;
+    }
+    if (mode == ChangeMode::IdAddress) {
+        const std::string path = moduleFilePath(lineIndex + 1);
+        RecordImage found;
+        FindKey key{static_cast<std::uint8_t>(chosen), 0};
+        const int holder = findRecord(path, found, isSwitchedOnWithId, key);
+        if (holder < 0) {
+            reportError();
+            return 0;
+        }
+        // Nobody else holds the ID when the walk stops at this module, at the end, or at a free
+        // slot: ID 0 marks a free slot, so taking it would make the module vanish.
+        const bool heldByAnother = holder != moduleNumber && found.firstByte() == chosen && chosen != 0;
+        if (!heldByAnother) {
+            if (chosen == 0 || chosen > 30) {
+                uiMessage("Konflikt", "Neplatná ID adresa ! Hodnota je vyhrazena. ", MessageIcon::Information);
+                return 0;
+            }
+            module.setFlags(module.flags() & ~flags::kIdConflict);
+        } else if (!uiAsk("Konflikt", "Zadanou ID adresu již používá některé zařízení ! \nChcete pokračovat ? ",
+                          MessageIcon::Information)) {
+            return 0;
+        }
+        module.setId(static_cast<std::uint8_t>(chosen));
+    } else {
+        module.setType(static_cast<DeviceTypeCode>(chosen));
+    }
+    if (!writeModuleRecord(lineIndex, moduleNumber, module)) {
+        combineError(err::kChangeSettingWrite);
+        reportError();
+        return 0;
+    }
+    if (DeviceCheck(lineIndex, moduleNumber) != 1) {
+        reportError();
+        return 0;
+    }
+    markIdConflicts(lineIndex);
+    clearError();
+    uiRefreshTree(lineIndex, moduleNumber);
+    return 1;
+}
+
 }  // namespace lumo

@@ -19,3 +19,15 @@ ReaderOperations defaultReaderOperations(DeviceTypeCode type);
 int addModule(int lineIndex, DeviceTypeCode type, const std::string& idText);
 
 }  // namespace lumo
+
+namespace lumo {
+
+enum class ChangeMode { Type = 0, IdAddress = 1 };
+
+// The change-setting dialog's "Použít" for module record `moduleNumber`: the new type (a code of
+// the module-type choices) or the new ID address (0-31, the entry chosen). 1 when saved and
+// checked; 0 when refused, declined or a record could not be read or written (after its
+// message or report).
+int changeModuleSetting(int lineIndex, int moduleNumber, ChangeMode mode, int chosen);
+
+}  // namespace lumo

@@ -421,3 +421,94 @@ TEST(FirstStart, ClosingTheConfigurationDialogEndsWithoutWritingAnything) {
 
 }  // namespace
 }  // namespace lumo
+
+namespace lumo {
+namespace {
+
+QPushButton* button(QWidget* w, const char* text) {
+    for (QPushButton* b : w->findChildren<QPushButton*>()) {
+        if (b->text() == QString::fromUtf8(text)) return b;
+    }
+    return nullptr;
+}
+
+TEST_F(GuiTest, AddDialogsInBothForms) {
+    installDemoLines();
+    bool seen = false;
+    onNextModal([&seen](QWidget* w) {
+        EXPECT_EQ(w->windowTitle().toStdString(), "Přidání zařízení");
+        auto* type = w->findChild<QComboBox*>("type");
+        auto* description = w->findChild<QLineEdit*>("description");
+        EXPECT_FALSE(w->findChild<QLineEdit*>("id")->isEnabled());
+        EXPECT_EQ(type->count(), 5);
+        EXPECT_EQ(description->text().toStdString(), "komunikační linka (COM, TCP)");
+        type->setCurrentIndex(2);
+        EXPECT_EQ(type->currentText().toStdString(), "USB linka");
+        EXPECT_EQ(description->text().toStdString(), "převodník USB<->RS485, RS232");
+        seen = true;
+        button(w, "Vložit")->click();
+    });
+    window->runCommand(cmd::kAddLine);
+    EXPECT_TRUE(seen);
+    LineRecord added;
+    ASSERT_TRUE(readLineRecord(3, added));
+    EXPECT_EQ(added.headType(), 12);
+    EXPECT_NE(item(itemKey(3, 0)), nullptr);
+
+    // The module form: ID 0 is refused and the dialog stays; 8 goes in.
+    select(0, 0);
+    std::string refusal;
+    onNextModal([&](QWidget* w) {
+        EXPECT_TRUE(w->findChild<QLineEdit*>("id")->isEnabled());
+        EXPECT_EQ(w->findChild<QLineEdit*>("description")->text().toStdString(), "docházkový terminál");
+        w->findChild<QLineEdit*>("id")->setText("0");
+        onNextModal([this, &refusal](QWidget* box) {
+            refusal = qobject_cast<QMessageBox*>(box)->text().toStdString();
+            static_cast<QDialog*>(box)->done(0);
+            onNextModal([](QWidget* again) {
+                again->findChild<QLineEdit*>("id")->setText("8");
+                button(again, "Vložit")->click();
+            });
+        });
+        button(w, "Vložit")->click();
+    });
+    window->runCommand(cmd::kAddModule);
+    EXPECT_EQ(refusal, "Zadanou ID již adresu používá některé zařízení ! \nZvolte jinou hodnotu. ");
+    ModuleRecord m;
+    ASSERT_TRUE(readModuleRecord(0, 4, m));
+    EXPECT_EQ(m.id(), 8);
+}
+
+TEST_F(GuiTest, ChangeSettingDialogOffersIdsWithReservedLabels) {
+    installDemoLines();
+    select(0, 1);
+    std::string reserved;
+    onNextModal([&](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), "ID adresa");
+        auto* choice = w->findChild<QComboBox*>("choice");
+        EXPECT_EQ(choice->count(), 32);
+        EXPECT_EQ(choice->itemText(0), "00 (pc)");
+        EXPECT_EQ(choice->itemText(31), "31 (master)");
+        EXPECT_EQ(w->findChild<QLineEdit*>("current")->text(), "5");
+        EXPECT_FALSE(button(w, "Použít")->isEnabled());
+        choice->setCurrentIndex(31);
+        EXPECT_TRUE(button(w, "Použít")->isEnabled());
+        onNextModal([this, &reserved](QWidget* box) {
+            reserved = qobject_cast<QMessageBox*>(box)->text().toStdString();
+            static_cast<QDialog*>(box)->done(0);
+            onNextModal([](QWidget* again) { button(again, "Zavřít")->click(); });
+        });
+        button(w, "Použít")->click();
+    });
+    window->runCommand(cmd::kChangeId);
+    EXPECT_EQ(reserved, "Neplatná ID adresa ! Hodnota je vyhrazena. ");
+    // On the line itself the dialog refuses to open.
+    select(0, 0);
+    std::string warning;
+    closeNextMessage(warning);
+    window->runCommand(cmd::kChangeType);
+    EXPECT_EQ(warning, "Varování|Nelze měnit komunikační linku !  ");
+}
+
+}  // namespace
+}  // namespace lumo

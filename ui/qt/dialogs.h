@@ -18,6 +18,12 @@ int runMacEntryDialog(QWidget* owner, std::array<std::uint8_t, 6>& mac);
 // "Komunikační linka" for the given line.
 int runLineDialog(QWidget* owner, int lineIndex);
 
+// "Přidání zařízení": its line form adds a line, its module form a module to the given line.
+int runAddLineDialog(QWidget* owner);
+int runAddModuleDialog(QWidget* owner, int lineIndex);
+// The change-setting dialog ("Typ zařízení" or "ID adresa" by the dialog mode of the state).
+int runChangeSettingDialog(QWidget* owner, int lineIndex, int moduleNumber);
+
 // Centres a dialog over the main window, never beyond the screen's top-left corner.
 void centreOverMainWindow(QWidget* dialog);
 

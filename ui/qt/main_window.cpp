@@ -48,6 +48,22 @@ std::intptr_t showActive(void* w, unsigned, unsigned, std::intptr_t) {
     windowOf(w)->cmdFilter(true);
     return 0;
 }
+std::intptr_t addLineCommand(void* w, unsigned, unsigned, std::intptr_t) {
+    gui::runAddLineDialog(windowOf(w));
+    return 0;
+}
+std::intptr_t addModuleCommand(void* w, unsigned, unsigned, std::intptr_t) {
+    gui::runAddModuleDialog(windowOf(w), appState().selectedLine);
+    return 0;
+}
+std::intptr_t changeSetting(void* w, unsigned command, unsigned, std::intptr_t) {
+    AppState& s = appState();
+    s.dialogMode = (command & 0xFFFF) == static_cast<unsigned>(cmd::kChangeId) ? 1 : 0;
+    if (s.dialogMode == 1) s.dialogOwner = windowOf(w)->tree();
+    gui::runChangeSettingDialog(windowOf(w), s.selectedLine, s.selectedModule);
+    StatusReportShow(s.selectedLine, s.selectedModule);
+    return 0;
+}
 std::intptr_t stopJob(void*, unsigned, unsigned, std::intptr_t) {
     appState().jobRunning = 0;
     return 0;
@@ -76,6 +92,12 @@ const MessageMap<CommandHandler>& commandMap() {
             {cmd::kResetApplication, call<&MainWindow::cmdResetApplication>},
             {cmd::kTest, communicationTest},
             {cmd::kSettings, call<&MainWindow::cmdSettings>},
+            {cmd::kAddLine, addLineCommand},
+            {cmd::kToolAddLine, addLineCommand},
+            {cmd::kAddModule, addModuleCommand},
+            {cmd::kToolAddModule, addModuleCommand},
+            {cmd::kChangeType, changeSetting},
+            {cmd::kChangeId, changeSetting},
             {cmd::kShowAll, showAll},
             {cmd::kShowActive, showActive},
             {cmd::kToggleToolbar, call<&MainWindow::cmdToggleToolbar>},
@@ -183,8 +205,8 @@ QAction* MainWindow::addCommand(QMenu* menu, const QString& text, int id, bool e
 
 void MainWindow::buildMenu() {
     QMenu* services = menuBar()->addMenu(QString::fromUtf8("&Služby"));
-    addCommand(services, QString::fromUtf8("Přidat &linku"), cmd::kAddLine, false);
-    addCommand(services, QString::fromUtf8("Přidat &modul"), cmd::kAddModule, false);
+    addCommand(services, QString::fromUtf8("Přidat &linku"), cmd::kAddLine);
+    addCommand(services, QString::fromUtf8("Přidat &modul"), cmd::kAddModule);
     addCommand(services, QString::fromUtf8("Vyhledání &TCP linky"), cmd::kTcpSearch, false);
     addCommand(services, QString::fromUtf8("Vyhledání &USB linky"), cmd::kUsbSearch, false);
     services->addSeparator();
@@ -210,8 +232,8 @@ void MainWindow::buildMenu() {
     addCommand(servis_, QString::fromUtf8("Vymazání USB driverů"), cmd::kUsbDriverCleanup, false);
     addCommand(servis_, QString::fromUtf8("Rozklad VC"), cmd::kSerialDecode, false);
     tools->addSeparator();
-    addCommand(tools, QString::fromUtf8("Změna &typu"), cmd::kChangeType, false);
-    addCommand(tools, QString::fromUtf8("Změna &ID"), cmd::kChangeId, false);
+    addCommand(tools, QString::fromUtf8("Změna &typu"), cmd::kChangeType);
+    addCommand(tools, QString::fromUtf8("Změna &ID"), cmd::kChangeId);
     addCommand(tools, QString::fromUtf8("&Restart TCP zařízení"), cmd::kRestartTcp, false);
 
     QMenu* transfer = menuBar()->addMenu(QString::fromUtf8("Přenos &dat"));
@@ -258,8 +280,6 @@ void MainWindow::buildToolbar() {
         a->setToolTip(QString::fromUtf8(b.tip));
         a->setData(b.id);
         const int id = b.id;
-        // The add buttons wait for their dialogs, like their menu items.
-        a->setEnabled(id != cmd::kToolAddLine && id != cmd::kToolAddModule);
         connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
     }
     toolbar_->show();
