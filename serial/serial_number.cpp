@@ -1,0 +1,66 @@
+#include "serial/serial_number.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace lumo {
+namespace {
+
+constexpr std::uint32_t kMask19 = 0x7FFFF;
+
+// The decimal number at the start of a piece of text (digits only, as strtol would stop).
+long leadingNumber(const std::string& text) {
+    long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') break;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+}  // namespace
+
+std::uint32_t Rotate19(int count, std::uint32_t value) {
+    if (count > 0) {
+        for (int i = 0; i < count; ++i) value = ((value << 1) | ((value >> 18) & 1)) & kMask19;
+    } else if (count < 0) {
+        value &= kMask19;
+        for (int i = 0; i < -count; ++i) value = (value >> 1) | ((value & 1) << 18);
+    }
+    return value & kMask19;
+}
+
+std::string SerialEncode(int sequence, int typeCode, PackedDate date) {
+    char plain[32];
+    std::snprintf(plain, sizeof plain, "%02d%02d%02d%02d%04d", dateDay(date), dateMonth(date), dateYear(date), typeCode,
+                  sequence);
+    const std::string text = plain;
+    const auto d = static_cast<std::uint32_t>(leadingNumber(text.substr(0, 6)));
+    const auto k = static_cast<std::uint32_t>(leadingNumber(text.substr(6, 6))) & kMask19;
+    const int rotation = typeCode + 5;
+    const std::uint32_t scrambled = Rotate19(rotation, d) ^ Rotate19(rotation, k);
+    char out[32];
+    std::snprintf(out, sizeof out, "%06u%02d%04d", scrambled, typeCode, sequence);
+    return out;
+}
+
+SerialParts SerialDecode(const std::string& text) {
+    const std::string digits = text.substr(0, 12);
+    auto piece = [&](std::size_t at, std::size_t length) { return at < digits.size() ? digits.substr(at, length) : ""; };
+    SerialParts parts;
+    parts.typeCode = static_cast<int>(leadingNumber(piece(6, 2)));
+    parts.sequence = static_cast<int>(leadingNumber(piece(8, 4)));
+    const auto x = static_cast<std::uint32_t>(leadingNumber(piece(0, 6)));
+    const auto k = static_cast<std::uint32_t>(leadingNumber(piece(6, 6))) & kMask19;
+    const int rotation = parts.typeCode + 5;
+    const std::uint32_t d = Rotate19(-rotation, (x ^ Rotate19(rotation, k)) & kMask19);
+    char date[16];
+    std::snprintf(date, sizeof date, "%06u", d);
+    const std::string dateText = date;
+    parts.date = packDate(static_cast<int>(leadingNumber(dateText.substr(0, 2))),
+                          static_cast<int>(leadingNumber(dateText.substr(2, 2))),
+                          static_cast<int>(leadingNumber(dateText.substr(4, 2))));
+    return parts;
+}
+
+}  // namespace lumo

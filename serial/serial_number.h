@@ -1,0 +1,34 @@
+#pragma once
+// Serial numbers: 12 digits, the production date scrambled in the first six, then the type
+// code (two digits) and the sequence number (four digits) in the clear.
+
+#include <cstdint>
+#include <string>
+
+namespace lumo {
+
+// bits 0-7 day, 8-15 month, 16-31 year within the century.
+using PackedDate = std::uint32_t;
+
+inline PackedDate packDate(int day, int month, int year) {
+    return static_cast<PackedDate>((year % 100) << 16 | (month & 0xFF) << 8 | (day & 0xFF));
+}
+inline int dateDay(PackedDate d) { return static_cast<int>(d & 0xFF); }
+inline int dateMonth(PackedDate d) { return static_cast<int>((d >> 8) & 0xFF); }
+inline int dateYear(PackedDate d) { return static_cast<int>(d >> 16); }
+
+// Rotates the low 19 bits by |count| places: left for a positive count, right for a negative.
+std::uint32_t Rotate19(int count, std::uint32_t value);
+
+// Sequence 0-9999, type code 0-99.
+std::string SerialEncode(int sequence, int typeCode, PackedDate date);
+
+struct SerialParts {
+    int typeCode = 0;
+    int sequence = 0;
+    PackedDate date = 0;
+};
+// Takes the first 12 characters apart. Non-digits read as the number of the digits before them.
+SerialParts SerialDecode(const std::string& text);
+
+}  // namespace lumo
