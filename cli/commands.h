@@ -15,6 +15,8 @@ int cmdRemove(Args& args);
 int cmdToggle(Args& args);
 int cmdSend(Args& args);
 int cmdCheck(Args& args);
+int cmdSerial(Args& args);
+int cmdRegister(Args& args);
 int lineSet(Args& args);
 
 // Refuses an address that names no line or module of the installation (message, false).

@@ -31,6 +31,8 @@ const char kUsageText[] =
     "             [--ip ADDRESS] [--tcp-port N] [--name TEXT]\n"
     "  send L/K 'INSTR [SUB [DATA]]'\n"
     "  check L | L/K\n"
+    "  serial encode DD.MM.YYYY TYPE SEQUENCE | serial decode NUMBER\n"
+    "  register last TYPE | register list TYPE | register add NUMBER [--note TEXT] [--medium 0-3]\n"
     "  module add L --type CODE --id ID\n"
     "  module type L/K CODE | module id L/K ID\n"
     "  remove L | L/K\n"
@@ -47,7 +49,7 @@ const Command kCommands[] = {
     {"config", lumo::cli::cmdConfig}, {"list", lumo::cli::cmdList},     {"report", lumo::cli::cmdReport},
     {"scan", lumo::cli::cmdScan},     {"line", lumo::cli::cmdLine},     {"module", lumo::cli::cmdModule},
     {"remove", lumo::cli::cmdRemove}, {"toggle", lumo::cli::cmdToggle},   {"send", lumo::cli::cmdSend},
-    {"check", lumo::cli::cmdCheck},
+    {"check", lumo::cli::cmdCheck},   {"serial", lumo::cli::cmdSerial}, {"register", lumo::cli::cmdRegister},
 };
 
 int usageError(const std::string& message) {

@@ -27,7 +27,8 @@ public:
     enum class Mode {
         Read,           // existing file, reading; others may read
         ReadWrite,      // created when missing, contents kept; others may write
-        CreateTruncate  // created anew, replacing an old file
+        CreateTruncate,     // created anew, replacing an old file
+        ReadWriteExisting   // existing file only, reading and writing; others may too
     };
 
     File() = default;
@@ -47,6 +48,12 @@ public:
     bool writeAt(std::uint64_t offset, const void* buffer, std::size_t length);
     // Size in bytes, or -1.
     long long size();
+    // Cuts the file to `length` bytes.
+    bool truncate(std::uint64_t length);
+    // An exclusive lock on the whole file, waited for; it holds across machines on a network
+    // share that supports locking. Released by unlock() or when the file is closed.
+    bool lockExclusive();
+    void unlock();
 
 private:
     void close();

@@ -47,6 +47,7 @@ File::File(const std::string& path, Mode mode) {
         case Mode::Read: flags |= O_RDONLY; break;
         case Mode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
         case Mode::CreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        case Mode::ReadWriteExisting: flags |= O_RDWR; break;
     }
     const int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) {
@@ -120,6 +121,37 @@ bool File::writeAt(std::uint64_t offset, const void* buffer, std::size_t length)
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+bool File::truncate(std::uint64_t length) {
+    if (handle_ < 0) return false;
+    if (::ftruncate(static_cast<int>(handle_), static_cast<off_t>(length)) != 0) {
+        recordErrno();
+        return false;
+    }
+    return true;
+}
+
+bool File::lockExclusive() {
+    if (handle_ < 0) return false;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;  // start 0, length 0: the whole file, also as it grows
+    for (;;) {
+        if (::fcntl(static_cast<int>(handle_), F_SETLKW, &lock) == 0) return true;
+        if (errno != EINTR) {
+            recordErrno();
+            return false;
+        }
+    }
+}
+
+void File::unlock() {
+    if (handle_ < 0) return;
+    struct flock lock {};
+    lock.l_type = F_UNLCK;
+    lock.l_whence = SEEK_SET;
+    ::fcntl(static_cast<int>(handle_), F_SETLK, &lock);
 }
 
 long long File::size() {

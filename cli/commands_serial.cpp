@@ -1,0 +1,100 @@
+// lumo-ctl serial encode / decode, register last / list / add
+#include <cstdio>
+#include <iostream>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/error_report.h"
+#include "cli/commands.h"
+#include "model/device_catalog.h"
+#include "serial/serial_number.h"
+#include "serial/serial_register.h"
+
+namespace lumo::cli {
+namespace {
+
+int registerFailure() {
+    if (pendingError() != 0) {
+        reportError();
+    } else {
+        std::cerr << "lumo-ctl: the register cannot be read: sn.dat in the data directory names its folder\n";
+    }
+    return kFailed;
+}
+
+std::string digits(int value, int width) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*d", width, value);
+    return text;
+}
+
+}  // namespace
+
+int cmdSerial(Args& args) {
+    const std::string sub = args.next("serial encode|decode");
+    if (sub == "encode") {
+        const std::string date = args.next("the date DD.MM.YYYY");
+        const int type = static_cast<int>(parseNumber(args.next("the type"), 0, 99, "the type code"));
+        const int sequence = static_cast<int>(parseNumber(args.next("the sequence"), 0, 9999, "the sequence"));
+        args.expectEnd();
+        if (date.size() != 10 || date[2] != '.' || date[5] != '.') throw UsageError("the date must be DD.MM.YYYY");
+        const int day = static_cast<int>(parseNumber(date.substr(0, 2), 1, 31, "the day"));
+        const int month = static_cast<int>(parseNumber(date.substr(3, 2), 1, 12, "the month"));
+        const int year = static_cast<int>(parseNumber(date.substr(6, 4), 2000, 2099, "the year"));
+        std::cout << SerialEncode(sequence, type, packDate(day, month, year)) << '\n';
+        return kDone;
+    }
+    if (sub == "decode") {
+        const std::string number = args.next("the serial number");
+        args.expectEnd();
+        if (number.size() != 12 || number.find_first_not_of("0123456789") != std::string::npos)
+            throw UsageError("a serial number is 12 digits");
+        const SerialParts p = SerialDecode(number);
+        std::cout << digits(dateDay(p.date), 2) << '.' << digits(dateMonth(p.date), 2) << ".20"
+                  << digits(dateYear(p.date), 2) << '\t' << digits(p.typeCode, 2) << '\t' << digits(p.sequence, 4)
+                  << '\t' << modelName(static_cast<DeviceTypeCode>(p.typeCode)) << '\n';
+        return kDone;
+    }
+    throw UsageError("unknown serial command '" + sub + "'");
+}
+
+int cmdRegister(Args& args) {
+    const std::string sub = args.next("register last|list|add");
+    if (sub == "last" || sub == "list") {
+        const int type = static_cast<int>(parseNumber(args.next("the type"), 0, 99, "the type code"));
+        args.expectEnd();
+        if (sub == "last") {
+            const int last = RegisterLastSequence(type);
+            if (last < 0) return registerFailure();
+            std::cout << last << '\n';
+            return kDone;
+        }
+        std::vector<RegisterRow> rows;
+        if (!registerRows(type, rows)) return registerFailure();
+        for (const auto& r : rows) std::cout << r.serial << '\t' << r.date << '\t' << r.model << '\t' << r.rest << '\n';
+        return kDone;
+    }
+    if (sub == "add") {
+        const std::string number = args.next("the serial number");
+        std::string note, medium = "0";
+        while (!args.empty()) {
+            if (args.option("--note", note)) continue;
+            if (args.option("--medium", medium)) continue;
+            throw UsageError("unknown option '" + args.peek() + "'");
+        }
+        if (number.size() != 12 || number.find_first_not_of("0123456789") != std::string::npos)
+            throw UsageError("a serial number is 12 digits");
+        if (note.find(';') != std::string::npos) throw UsageError("the note must not contain ';'");
+        const int mediumIndex = static_cast<int>(parseNumber(medium, 0, 3, "the ID medium"));
+        switch (registerIssue(SerialDecode(number).typeCode, number, note, mediumIndex)) {
+            case IssueResult::Issued: return kDone;
+            case IssueResult::AlreadyIssued:
+                std::cerr << "lumo-ctl: the sequence of " << number << " is already issued\n";
+                return kFailed;
+            case IssueResult::Failed: return registerFailure();
+        }
+    }
+    throw UsageError("unknown register command '" + sub + "'");
+}
+
+}  // namespace lumo::cli

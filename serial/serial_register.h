@@ -1,0 +1,48 @@
+#pragma once
+// The register of issued serial numbers: "sn.dat" in the data directory names a folder (which
+// several workstations may share) holding "sernum.txt" (type codes below 48) and
+// "sernum_tesk.txt" (48 and more). One line per issued number: "SERIAL;NOTE;MEDIUM" and CR LF.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/file_io.h"
+
+namespace lumo {
+
+// The register file for a type code, from "sn.dat"; empty when "sn.dat" cannot be read.
+std::string registerFilePath(int typeCode);
+const char* registerFileName(int typeCode);
+
+// Opens the register file (existing only). Fails without a code when "sn.dat" cannot be read,
+// with 0x01010000 when the register file cannot be opened.
+bool RegisterOpen(int typeCode, platform::File& file);
+
+// Calls `line` for every complete line (CR LF removed) until it returns false. The file is read
+// in chunks of 2048 bytes cut back to their last line feed; a last line without its line end is
+// not read; a line longer than a chunk (a damaged file) is skipped whole. False on a read error.
+bool forEachRegisterLine(platform::File& file, const std::function<bool(const std::string&)>& line);
+
+// The sequence number of a register line: the number at its 9th character.
+int registerLineSequence(const std::string& line);
+
+// The highest sequence in the type code's register (0 for an empty one), or -1.
+int RegisterLastSequence(int typeCode);
+// 1 when a line with the serial's sequence (characters 9-12) is in the register, else 0.
+int RegisterContains(const std::string& serial, int typeCode);
+// Appends "SERIAL;NOTE;MEDIUM" and CR LF, whole or not at all, under the register's lock.
+bool RegisterAppend(int typeCode, const std::string& serial, const std::string& note, int medium);
+
+enum class IssueResult { Issued, AlreadyIssued, Failed };
+// The check and the append in one hold of the lock, so that two workstations cannot issue the
+// same sequence.
+IssueResult registerIssue(int typeCode, const std::string& serial, const std::string& note, int medium);
+
+// The register dialog's rows for a type code: serial, "DD.MM.20YY", model name, note and medium.
+struct RegisterRow {
+    std::string serial, date, model, rest;
+};
+bool registerRows(int typeCode, std::vector<RegisterRow>& rows);
+
+}  // namespace lumo
