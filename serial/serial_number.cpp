@@ -63,4 +63,22 @@ SerialParts SerialDecode(const std::string& text) {
     return parts;
 }
 
+std::string macPartOfSequence(int sequence) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(sequence) & 0xFFFFu);
+    return text;
+}
+
+std::optional<int> sequenceFromMacPart(const std::string& text) {
+    if (text.size() != 4) return std::nullopt;
+    int value = 0;
+    for (char c : text) {
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0) return std::nullopt;
+        value = value * 16 + digit;
+    }
+    if (value > 9999) return std::nullopt;
+    return value;
+}
+
 }  // namespace lumo

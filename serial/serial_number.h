@@ -3,6 +3,7 @@
 // code (two digits) and the sequence number (four digits) in the clear.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace lumo {
@@ -30,5 +31,11 @@ struct SerialParts {
 };
 // Takes the first 12 characters apart. Non-digits read as the number of the digits before them.
 SerialParts SerialDecode(const std::string& text);
+
+// Devices of type 48 and more carry the sequence in their MAC address: four upper-case
+// hexadecimal digits. The way back: the sequence those digits name, when they are four
+// hexadecimal digits of a number up to 9999.
+std::string macPartOfSequence(int sequence);
+std::optional<int> sequenceFromMacPart(const std::string& text);
 
 }  // namespace lumo

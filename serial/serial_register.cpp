@@ -172,4 +172,19 @@ bool registerRows(int typeCode, std::vector<RegisterRow>& rows) {
     });
 }
 
+RegisterChoice registerChoiceOf(const RegisterRow& row) {
+    RegisterChoice choice;
+    choice.serial = row.serial;
+    const auto semicolon = row.rest.find(';');
+    choice.note = row.rest.substr(0, semicolon);
+    if (semicolon != std::string::npos) {
+        const std::string medium = row.rest.substr(semicolon + 1);
+        int value = 0;
+        for (std::size_t i = 0; i < medium.size() && medium[i] >= '0' && medium[i] <= '9' && i < 4; ++i)
+            value = value * 10 + (medium[i] - '0');
+        choice.medium = value <= 3 ? value : 0;
+    }
+    return choice;
+}
+
 }  // namespace lumo

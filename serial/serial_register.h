@@ -45,4 +45,12 @@ struct RegisterRow {
 };
 bool registerRows(int typeCode, std::vector<RegisterRow>& rows);
 
+// What picking a row gives the initialisation: the note (before the first ';' of the rest) and
+// the ID medium (the number after it; 0 when there is none).
+struct RegisterChoice {
+    std::string serial, note;
+    int medium = 0;
+};
+RegisterChoice registerChoiceOf(const RegisterRow& row);
+
 }  // namespace lumo

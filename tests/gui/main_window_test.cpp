@@ -512,3 +512,66 @@ TEST_F(GuiTest, ChangeSettingDialogOffersIdsWithReservedLabels) {
 
 }  // namespace
 }  // namespace lumo
+
+#include <fstream>
+
+#include "serial/serial_number.h"
+#include "serial/serial_register.h"
+
+namespace lumo {
+namespace {
+
+TEST_F(GuiTest, SerialDecodeDialogBothWays) {
+    std::string error;
+    onNextModal([&](QWidget* w) {
+        EXPECT_EQ(w->windowTitle().toStdString(), "Dekodóvání výrobního čísla");
+        auto text = [w](const char* name) { return w->findChild<QLineEdit*>(name)->text().toStdString(); };
+        w->findChild<QLineEdit*>("number")->setText("184259481234");
+        w->findChild<QPushButton*>("decode")->click();
+        EXPECT_EQ(text("date"), "24.06.2015");
+        EXPECT_EQ(text("type"), "48");
+        EXPECT_EQ(text("model"), "QH-J01");
+        EXPECT_EQ(text("kind"), "řídící jednotka TESK");
+        EXPECT_EQ(text("sequence"), "1234");
+        EXPECT_EQ(text("mac"), "04D2");
+        w->findChild<QLineEdit*>("mac")->setText("0FA0");
+        w->findChild<QPushButton*>("fromMac")->click();
+        EXPECT_EQ(text("sequence"), "4000");
+        // A type below 48 has no MAC part.
+        w->findChild<QLineEdit*>("number")->setText("441560100001");
+        w->findChild<QPushButton*>("decode")->click();
+        EXPECT_EQ(text("mac"), "");
+        onNextModal([&error, this](QWidget* box) {
+            error = (box->windowTitle() + "|" + qobject_cast<QMessageBox*>(box)->text()).toStdString();
+            static_cast<QDialog*>(box)->done(0);
+            onNextModal([](QWidget* again) { button(again, "Zavřít")->click(); });
+        });
+        w->findChild<QPushButton*>("fromMac")->click();
+    });
+    window->runCommand(cmd::kSerialDecode);
+    EXPECT_EQ(error, "Chyba zadání|Neplatný typ zařízení");
+}
+
+TEST_F(GuiTest, RegisterDialogListsOneTypeAndGivesThePickedRow) {
+    std::filesystem::create_directory(dir.path() / "reg");
+    std::ofstream(dir.path() / "sn.dat") << (dir.path() / "reg").string();
+    const std::string a = SerialEncode(3, 48, packDate(1, 2, 2021)), b = SerialEncode(4, 56, packDate(1, 2, 2021));
+    std::ofstream(dir.path() / "reg" / "sernum_tesk.txt", std::ios::binary) << a << ";oprava;plošný spoj;2\r\n" << b << ";;0\r\n";
+    onNextModal([&](QWidget* w) {
+        EXPECT_EQ(w->findChild<QLineEdit*>("file")->text(), "sernum_tesk.txt");
+        auto* list = w->findChild<QTreeWidget*>("list");
+        ASSERT_EQ(list->topLevelItemCount(), 1);
+        EXPECT_EQ(list->headerItem()->text(0).toStdString(), "výrobní číslo     ");
+        EXPECT_EQ(list->topLevelItem(0)->text(1).toStdString(), "01.02.2021");
+        list->setCurrentItem(list->topLevelItem(0));
+        button(w, "OK")->click();
+    });
+    RegisterChoice chosen;
+    EXPECT_EQ(gui::runRegisterDialog(window.get(), 48, chosen), 1);
+    EXPECT_EQ(chosen.serial, a);
+    EXPECT_EQ(chosen.note, "oprava");  // a note with ';': only the text before it
+    EXPECT_EQ(chosen.medium, 0);       // "plošný spoj;2" is no number
+}
+
+}  // namespace
+}  // namespace lumo

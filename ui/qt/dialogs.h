@@ -7,6 +7,10 @@
 
 class QWidget;
 
+namespace lumo {
+struct RegisterChoice;
+}
+
 namespace lumo::gui {
 
 // "Konfigurace parametrů programu" (owner may be null at the first start).
@@ -23,6 +27,12 @@ int runAddLineDialog(QWidget* owner);
 int runAddModuleDialog(QWidget* owner, int lineIndex);
 // The change-setting dialog ("Typ zařízení" or "ID adresa" by the dialog mode of the state).
 int runChangeSettingDialog(QWidget* owner, int lineIndex, int moduleNumber);
+
+// "Dekodóvání výrobního čísla".
+int runSerialDecodeDialog(QWidget* owner);
+// "Vydaná výrobní čísla" for a type code: 1 and the picked row in `chosen`, 0 when closed (or
+// when the register cannot be read, after the report).
+int runRegisterDialog(QWidget* owner, int typeCode, RegisterChoice& chosen);
 
 // Centres a dialog over the main window, never beyond the screen's top-left corner.
 void centreOverMainWindow(QWidget* dialog);

@@ -64,6 +64,10 @@ std::intptr_t changeSetting(void* w, unsigned command, unsigned, std::intptr_t) 
     StatusReportShow(s.selectedLine, s.selectedModule);
     return 0;
 }
+std::intptr_t serialDecode(void* w, unsigned, unsigned, std::intptr_t) {
+    gui::runSerialDecodeDialog(windowOf(w));
+    return 0;
+}
 std::intptr_t stopJob(void*, unsigned, unsigned, std::intptr_t) {
     appState().jobRunning = 0;
     return 0;
@@ -98,6 +102,7 @@ const MessageMap<CommandHandler>& commandMap() {
             {cmd::kToolAddModule, addModuleCommand},
             {cmd::kChangeType, changeSetting},
             {cmd::kChangeId, changeSetting},
+            {cmd::kSerialDecode, serialDecode},
             {cmd::kShowAll, showAll},
             {cmd::kShowActive, showActive},
             {cmd::kToggleToolbar, call<&MainWindow::cmdToggleToolbar>},
@@ -230,7 +235,7 @@ void MainWindow::buildMenu() {
     addCommand(servis_, QString::fromUtf8("&Reset master"), cmd::kResetMaster);
     addCommand(servis_, QString::fromUtf8("&Testování"), cmd::kTest);
     addCommand(servis_, QString::fromUtf8("Vymazání USB driverů"), cmd::kUsbDriverCleanup, false);
-    addCommand(servis_, QString::fromUtf8("Rozklad VC"), cmd::kSerialDecode, false);
+    addCommand(servis_, QString::fromUtf8("Rozklad VC"), cmd::kSerialDecode);
     tools->addSeparator();
     addCommand(tools, QString::fromUtf8("Změna &typu"), cmd::kChangeType);
     addCommand(tools, QString::fromUtf8("Změna &ID"), cmd::kChangeId);

@@ -1,0 +1,66 @@
+// "Vydaná výrobní čísla": the issued numbers of one type code, one to pick.
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/error_report.h"
+#include "serial/serial_register.h"
+#include "ui/qt/dialogs.h"
+
+namespace lumo::gui {
+
+int runRegisterDialog(QWidget* owner, int typeCode, RegisterChoice& chosen) {
+    std::vector<RegisterRow> rows;
+    if (!registerRows(typeCode, rows)) {
+        reportError();
+        return 0;
+    }
+    QDialog dialog(owner);
+    dialog.setWindowTitle(QString::fromUtf8("Vydaná výrobní čísla"));
+    dialog.move(150, 150);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(new QLabel("Soubor:", &dialog));
+    auto* file = new QLineEdit(registerFileName(typeCode), &dialog);
+    file->setObjectName("file");
+    file->setReadOnly(true);
+    fileRow->addWidget(file);
+    layout->addLayout(fileRow);
+    auto* list = new QTreeWidget(&dialog);
+    list->setObjectName("list");
+    list->setRootIsDecorated(false);
+    list->setHeaderLabels({QString::fromUtf8("výrobní číslo     "), QString::fromUtf8("datum výroby "),
+                           QString::fromUtf8("typ zařízení         "), QString::fromUtf8("poznámka ")});
+    // New rows go on top, as the list has always shown them.
+    for (const auto& r : rows) {
+        auto* item = new QTreeWidgetItem({QString::fromStdString(r.serial), QString::fromStdString(r.date),
+                                          QString::fromStdString(r.model), QString::fromStdString(r.rest)});
+        list->insertTopLevelItem(0, item);
+    }
+    list->header()->resizeSections(QHeaderView::ResizeToContents);
+    layout->addWidget(list);
+    auto* buttons = new QHBoxLayout;
+    auto* ok = new QPushButton("OK", &dialog);
+    auto* closeButton = new QPushButton(QString::fromUtf8("Zavřít"), &dialog);
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(closeButton);
+    layout->addLayout(buttons);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, [&] {
+        QTreeWidgetItem* row = list->currentItem();
+        if (row == nullptr) return;
+        chosen = registerChoiceOf({row->text(0).toStdString(), row->text(1).toStdString(), row->text(2).toStdString(),
+                                   row->text(3).toStdString()});
+        dialog.done(1);
+    });
+    QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
+    dialog.resize(560, 360);
+    return dialog.exec() == 1 ? 1 : 0;
+}
+
+}  // namespace lumo::gui
