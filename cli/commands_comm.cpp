@@ -12,24 +12,6 @@
 #include "model/cp1250.h"
 
 namespace lumo::cli {
-namespace {
-
-// Bytes below 0x20 or above 0x7e as \xNN.
-std::string printable(const std::string& bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (c < 0x20 || c > 0x7e) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\x%02x", c);
-            out += esc;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-}  // namespace
 
 int cmdSend(Args& args) {
     const ItemRef item = parseItem(args.next("the module L/K"));
@@ -51,7 +33,7 @@ int cmdSend(Args& args) {
         reportError();
         return kFailed;
     }
-    std::cout << (answer.empty() ? std::string("žádná odpověď...") : printable(answer)) << '\n';
+    std::cout << (answer.empty() ? std::string("žádná odpověď...") : escapeNonPrintable(answer)) << '\n';
     return kDone;
 }
 

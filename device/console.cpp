@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <cstdio>
 
 #include "comm/transaction.h"
 #include "model/installation.h"
@@ -56,6 +57,20 @@ std::uint32_t consoleSend(int lineIndex, int moduleNumber, const std::string& te
     answer.clear();
     if (!isErrorResult(result)) answer.assign(buffer.begin(), buffer.begin() + static_cast<long>(result));
     return result;
+}
+
+std::string escapeNonPrintable(const std::string& bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (c < 0x20 || c > 0x7e) {
+            char esc[8];
+            std::snprintf(esc, sizeof esc, "\\x%02x", c);
+            out += esc;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
 }
 
 }  // namespace lumo

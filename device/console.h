@@ -26,4 +26,7 @@ ConsoleCommand splitConsoleLine(const std::string& text);
 // transaction's result (an ErrorCode when its top byte is set).
 std::uint32_t consoleSend(int lineIndex, int moduleNumber, const std::string& text, std::string& answer);
 
+// An answer as text: bytes below 0x20 or above 0x7e as \xNN.
+std::string escapeNonPrintable(const std::string& bytes);
+
 }  // namespace lumo

@@ -1,8 +1,8 @@
 #include "support/sim_fixture.h"
 
-#include <cstdio>
 
 #include "comm/line_port.h"
+#include "device/console.h"
 
 namespace lumo::test {
 
@@ -31,18 +31,6 @@ void SimTest::startSim(const std::vector<std::string>& modules, const std::vecto
     LineConfigure(kTcpLine, tcpLine);
 }
 
-std::string visible(const std::string& bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (c < 0x20 || c > 0x7e) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\x%02x", c);
-            out += esc;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
+std::string visible(const std::string& bytes) { return escapeNonPrintable(bytes); }
 
 }  // namespace lumo::test
