@@ -158,3 +158,35 @@ TEST(LumoCtlDamagedFiles, GarbageRecordsAreListedAndReportedWithoutOverflow) {
 
 }  // namespace
 }  // namespace lumo
+
+namespace lumo {
+namespace {
+
+TEST_F(LumoCtl, SerialNumbersAndTheRegister) {
+    EXPECT_EQ(ctl("serial encode 24.06.2015 48 1234").out, "184259481234\n");
+    EXPECT_EQ(ctl("serial decode 184259481234").out, "24.06.2015\t48\t1234\tQH-J01\n");
+    EXPECT_EQ(ctl("serial decode 12345").status, 2);
+    EXPECT_EQ(ctl("serial encode 32.01.2015 4 1").status, 2);
+
+    // No sn.dat yet: the register cannot be found.
+    CtlResult r = ctl("register last 4");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "lumo-ctl: the register cannot be read: sn.dat in the data directory names its folder\n");
+    fs::create_directory(work.path() / "reg");
+    std::ofstream(work.path() / "sn.dat") << (work.path() / "reg").string();
+    r = ctl("register last 4");
+    EXPECT_EQ(r.err.rfind("CHYBA !: Otevření souboru \n Err.code: 01010000:", 0), 0u) << r.err;
+    std::ofstream(work.path() / "reg" / "sernum.txt");
+    EXPECT_EQ(ctl("register last 4").out, "0\n");
+    EXPECT_EQ(ctl("register add 441560100001 --note 'pilot unit' --medium 1").status, 0);
+    r = ctl("register add 441560100001");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "lumo-ctl: the sequence of 441560100001 is already issued\n");
+    EXPECT_EQ(ctl("register add 441560100002 --note 'a;b'").status, 2);
+    EXPECT_EQ(ctl("register last 10").out, "1\n");
+    EXPECT_EQ(ctl("register list 10").out, "441560100001\t15.03.2016\tMN600/MN700\tpilot unit;1\n");
+    EXPECT_EQ(ctl("register list 4").out, "");
+}
+
+}  // namespace
+}  // namespace lumo
