@@ -14,6 +14,7 @@
 #include "comm/icmp_echo.h"
 #include "platform/clock.h"
 #include "platform/net.h"
+#include "platform/process.h"
 #include "platform/pseudo_terminal.h"
 #include "sim/bus.h"
 #include "sim/installation_file.h"
@@ -37,6 +38,7 @@ const char kHelp[] =
     "                     kernel's own echo replies are off)\n"
     "  --log FILE         log every byte on the wires: \"MS TRANSPORT rx|tx HEX\" and notes\n"
     "  --data-window MS   wait for a data piece after CFG, SET, CMD (default 60)\n"
+    "  --exit-with-parent end when the program that started the simulator ends\n"
     "  --reader TEXT      the serial bus is a desk reader: it sends TEXT and CR LF every 6 s,\n"
     "                     as a card held to it would\n"
     "After start-up it prints \"ready\" and runs until it is stopped.\n"
@@ -192,6 +194,7 @@ int main(int argc, char** argv) {
         else if (a == "--log") o.log = value("a file");
         else if (a == "--data-window") o.dataWindowMs = parseInt(value("milliseconds"), "the data window");
         else if (a == "--reader") o.readerId = value("an identifier text");
+        else if (a == "--exit-with-parent") platform::exitWithParent();
         else {
             std::cerr << "lumo-sim: unknown option '" << a << "' (lumo-sim --help)\n";
             return 2;

@@ -21,6 +21,7 @@ SimProcess::SimProcess(const std::vector<std::string>& args, const std::string& 
     std::vector<std::string> argv = prefix;
     argv.push_back(LUMO_SIM_PATH);
     argv.insert(argv.end(), args.begin(), args.end());
+    argv.push_back("--exit-with-parent");
     argv.push_back("--log");
     argv.push_back(logPath);
     std::vector<char*> cargv;
