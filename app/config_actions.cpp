@@ -46,4 +46,26 @@ bool saveConfigDialog(ProgramConfig& scratch, const std::string& dataDirectory, 
     return true;
 }
 
+const FileChoiceMode& fileChoiceMode(int mode) {
+    static const FileChoiceMode modes[] = {
+        {true, "Binární soubory (*.bin, *.mot)|*.bin;*.mot|Všechny soubory(*.*)|*.*|", "bin"},
+        {false, "Binární soubory (*.bin, *.mot)|*.bin;*.mot|Všechny soubory(*.*)|*.*|", ""},
+        {false, "Soubory aplikace (*.exe)|*.exe|Všechny soubory(*.*)|*.*|", ""},
+        {false, "Datové soubory (*.txt, *.dat)|*.txt;*.dat|Všechny soubory(*.*)|*.*|", ""},
+    };
+    return modes[mode >= 0 && mode <= 3 ? mode : 1];
+}
+
+std::string fileDialogStartFolder() {
+    const std::string last = programConfig().lastFolder();
+    return last.empty() ? platform::currentDirectory() : last;
+}
+
+int rememberChosenFile(const std::string& path) {
+    const auto cut = path.find_last_of(platform::pathSeparator());
+    const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    programConfig().setLastFolder(folder);
+    return saveConfig();
+}
+
 }  // namespace lumo

@@ -21,3 +21,22 @@ bool saveConfigDialog(ProgramConfig& scratch, const std::string& dataDirectory, 
                       const std::optional<AdapterChoice>& adapter);
 
 }  // namespace lumo
+
+namespace lumo {
+
+// File choice modes: 0 save a .bin/.mot image, 1 open one, 2 open a program, 3 open a data file.
+struct FileChoiceMode {
+    bool save;
+    const char* filter;            // "Name (*.a, *.b)|*.a;*.b|...|" with '|' separators
+    const char* defaultExtension;  // for saving
+};
+const FileChoiceMode& fileChoiceMode(int mode);
+
+// The folder a file dialog starts in: the last folder used, else the current directory.
+std::string fileDialogStartFolder();
+
+// After a file was chosen: its folder becomes the last folder used and the configuration is
+// written (also when the dialog that asked for the file is cancelled later). 0 or 1 as saveConfig.
+int rememberChosenFile(const std::string& path);
+
+}  // namespace lumo

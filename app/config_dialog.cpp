@@ -1,7 +1,6 @@
 // "Konfigurace parametrů programu": the data directory, the hex editor and the network adapter.
 #include <QComboBox>
 #include <QDialog>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -70,13 +69,12 @@ int runConfigDialog(QWidget* owner) {
     grid->addLayout(buttons, 6, 0, 1, 2);
 
     QObject::connect(dataBrowse, &QPushButton::clicked, &dialog, [&] {
-        const QString chosen = QFileDialog::getExistingDirectory(
-            &dialog, QString::fromUtf8("Vyberte adresář kam budou umístěny datové soubory"), "/");
-        if (!chosen.isEmpty()) dataDir->setText(chosen.left(249));
+        std::string chosen;
+        if (chooseFolder(&dialog, "/", chosen) == 1) dataDir->setText(QString::fromStdString(chosen).left(249));
     });
     QObject::connect(hexBrowse, &QPushButton::clicked, &dialog, [&] {
-        const QString chosen = QFileDialog::getOpenFileName(&dialog, QString(), QString(), "Soubory aplikace (*)");
-        if (!chosen.isEmpty()) hexEditor->setText(chosen.left(99));
+        std::string chosen;
+        if (chooseFile(&dialog, chosen, 2) == 1) hexEditor->setText(QString::fromStdString(chosen).left(99));
     });
     QObject::connect(save, &QPushButton::clicked, &dialog, [&] {
         std::optional<AdapterChoice> adapter;

@@ -1,7 +1,6 @@
 // "Vydaná výrobní čísla": the issued numbers of one type code, one to pick.
 #include <QDialog>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +10,7 @@
 #include "app/error_report.h"
 #include "serial/serial_register.h"
 #include "ui/qt/dialogs.h"
+#include "ui/qt/list_view.h"
 
 namespace lumo::gui {
 
@@ -33,16 +33,15 @@ int runRegisterDialog(QWidget* owner, int typeCode, RegisterChoice& chosen) {
     layout->addLayout(fileRow);
     auto* list = new QTreeWidget(&dialog);
     list->setObjectName("list");
-    list->setRootIsDecorated(false);
-    list->setHeaderLabels({QString::fromUtf8("výrobní číslo     "), QString::fromUtf8("datum výroby "),
-                           QString::fromUtf8("typ zařízení         "), QString::fromUtf8("poznámka ")});
-    // New rows go on top, as the list has always shown them.
+    addListColumns(list, {QString::fromUtf8("výrobní číslo     "), QString::fromUtf8("datum výroby "),
+                          QString::fromUtf8("typ zařízení         "), QString::fromUtf8("poznámka ")});
+    handleListNotify(list);
+    // Each row goes on top; its value is the sequence number, for sorting.
     for (const auto& r : rows) {
-        auto* item = new QTreeWidgetItem({QString::fromStdString(r.serial), QString::fromStdString(r.date),
-                                          QString::fromStdString(r.model), QString::fromStdString(r.rest)});
-        list->insertTopLevelItem(0, item);
+        addListRow(list, {QString::fromStdString(r.serial), QString::fromStdString(r.date), QString::fromStdString(r.model),
+                          QString::fromStdString(r.rest)},
+                   registerLineSequence(r.serial));
     }
-    list->header()->resizeSections(QHeaderView::ResizeToContents);
     layout->addWidget(list);
     auto* buttons = new QHBoxLayout;
     auto* ok = new QPushButton("OK", &dialog);
@@ -54,8 +53,7 @@ int runRegisterDialog(QWidget* owner, int typeCode, RegisterChoice& chosen) {
     QObject::connect(ok, &QPushButton::clicked, &dialog, [&] {
         QTreeWidgetItem* row = list->currentItem();
         if (row == nullptr) return;
-        chosen = registerChoiceOf({row->text(0).toStdString(), row->text(1).toStdString(), row->text(2).toStdString(),
-                                   row->text(3).toStdString()});
+        chosen = registerChoiceOf({getListText(list, 0), getListText(list, 1), getListText(list, 2), getListText(list, 3)});
         dialog.done(1);
     });
     QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });

@@ -4,6 +4,7 @@
 #include "app/app_state.h"
 #include "app/config_actions.h"
 #include "app/program_config.h"
+#include "model/record_file.h"
 #include "support/installation_fixture.h"
 
 namespace lumo {
@@ -48,6 +49,28 @@ TEST_F(ConfigDialogActions, DirectoryGetsItsSeparatorAndTheAdapterQuestionDecide
     ASSERT_TRUE(saveConfigDialog(scratch, longDir, std::string(150, 'h'), std::nullopt));
     EXPECT_EQ(appState().dataDirectory, longDir.substr(0, 249) + "/");
     EXPECT_EQ(programConfig().hexEditorPath().size(), 99u);
+}
+
+}  // namespace
+}  // namespace lumo
+
+namespace lumo {
+namespace {
+
+TEST_F(ConfigDialogActions, ChosenFileFolderIsRememberedAndWritten) {
+    setDefaultConfig();
+    applyConfig();
+    EXPECT_EQ(fileDialogStartFolder(), dir.dir());
+    ASSERT_EQ(rememberChosenFile("/srv/firmware/tq300.bin"), 0);
+    EXPECT_EQ(programConfig().lastFolder(), "/srv/firmware/");
+    EXPECT_EQ(fileDialogStartFolder(), "/srv/firmware/");
+    // Written at once, whatever the dialog that asked for the file does next.
+    ProgramConfig onDisk;
+    ASSERT_TRUE(readRecord(configFilePath(), onDisk, 0));
+    EXPECT_EQ(onDisk.lastFolder(), "/srv/firmware/");
+    EXPECT_TRUE(fileChoiceMode(0).save);
+    EXPECT_STREQ(fileChoiceMode(0).defaultExtension, "bin");
+    EXPECT_STREQ(fileChoiceMode(3).filter, "Datové soubory (*.txt, *.dat)|*.txt;*.dat|Všechny soubory(*.*)|*.*|");
 }
 
 }  // namespace

@@ -57,3 +57,20 @@ TEST(ServisMenu, EnabledByModuleOrLineHeadAndConvertersHaveNoMemoryItems) {
 
 }  // namespace
 }  // namespace lumo
+
+#include "ui/list_compare.h"
+
+namespace lumo {
+namespace {
+
+TEST(ListCompare, SignedOrderAndRowsWithoutValueLast) {
+    EXPECT_EQ(compareListValues(1, 2), -1);
+    EXPECT_EQ(compareListValues(-5, 3), -1);
+    EXPECT_EQ(compareListValues(7, 7), 0);
+    EXPECT_EQ(compareListValues(9, 2), 1);
+    EXPECT_EQ(compareListValues(0, 5), 1);
+    EXPECT_EQ(compareListValues(5, 0), 1);
+}
+
+}  // namespace
+}  // namespace lumo

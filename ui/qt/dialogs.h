@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 class QWidget;
 
@@ -33,6 +34,12 @@ int runSerialDecodeDialog(QWidget* owner);
 // "Vydaná výrobní čísla" for a type code: 1 and the picked row in `chosen`, 0 when closed (or
 // when the register cannot be read, after the report).
 int runRegisterDialog(QWidget* owner, int typeCode, RegisterChoice& chosen);
+
+// A file to open or save (modes 0-3 as the configuration names them): 1 and the path, or 0.
+// Choosing a file makes its folder the last folder used and writes the configuration.
+int chooseFile(QWidget* owner, std::string& result, int mode);
+// A folder under `root`: 1 and the path (at most 259 characters), or 0.
+int chooseFolder(QWidget* owner, const std::string& root, std::string& result);
 
 // Centres a dialog over the main window, never beyond the screen's top-left corner.
 void centreOverMainWindow(QWidget* dialog);
