@@ -28,7 +28,9 @@ struct MessageMap {
     DefaultKind defaultKind = DefaultKind::Nothing;
 };
 
-// The message of a command, for the default handling of an unknown command.
+// Window messages the tables route.
+inline constexpr unsigned kCreateMessage = 0x0001, kDestroyMessage = 0x0002, kSizeMessage = 0x0005;
+inline constexpr unsigned kPaintMessage = 0x000F, kCloseMessage = 0x0010, kNotifyMessage = 0x004E;
 inline constexpr unsigned kCommandMessage = 0x0111;
 
 void setDefaultHandler(DefaultHandler handler);

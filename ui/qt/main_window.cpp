@@ -123,6 +123,22 @@ const MessageMap<CommandHandler>& windowCommandMap() {
     return map;
 }
 
+std::intptr_t onSize(void* w, unsigned, std::uintptr_t, std::intptr_t) {
+    windowOf(w)->layoutClient();
+    return 0;
+}
+std::intptr_t onClose(void* w, unsigned, std::uintptr_t, std::intptr_t) { return windowOf(w)->confirmClose() ? 0 : 1; }
+std::intptr_t onCommand(void* w, unsigned, std::uintptr_t first, std::intptr_t second) {
+    return dispatchCommand(first, w, second, commandMap());
+}
+
+// The window's messages: the Qt events arrive here as their message numbers.
+const MessageMap<MessageHandler>& messageMap() {
+    static const MessageMap<MessageHandler> map{
+        {{kSizeMessage, onSize}, {kCloseMessage, onClose}, {kCommandMessage, onCommand}}, DefaultKind::Window};
+    return map;
+}
+
 std::intptr_t defaultWindowHandling(DefaultKind, void* window, unsigned message, std::uintptr_t first, std::intptr_t second) {
     // An unknown command of the main table goes to the window's own map; anything else is ignored.
     if (message == kCommandMessage && window != nullptr) {
@@ -304,25 +320,31 @@ void MainWindow::layoutClient() {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    layoutClient();
+    dispatchMessage(kSizeMessage, this, 0, 0, messageMap());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (appState().jobRunning != 0 &&
-        !uiAsk("Proces na pozadí", "Opravdu chcete přerušit aktivní proces ? ", MessageIcon::Question)) {
+    if (dispatchMessage(kCloseMessage, this, 0, 0, messageMap()) != 0) {
         event->ignore();
         return;
     }
-    appState().jobRunning = 0;
     const QRect g = geometry();
     saveWindowRect({g.left(), g.top(), g.right() + 1, g.bottom() + 1});
     clockTimer_.stop();
     event->accept();
 }
 
+bool MainWindow::confirmClose() {
+    if (appState().jobRunning != 0 &&
+        !uiAsk("Proces na pozadí", "Opravdu chcete přerušit aktivní proces ? ", MessageIcon::Question))
+        return false;
+    appState().jobRunning = 0;
+    return true;
+}
+
 void MainWindow::runCommand(int id) {
     if (busy_ && id != cmd::kExit && id != cmd::kAbout) return;
-    dispatchCommand(static_cast<std::uintptr_t>(id), this, 0, commandMap());
+    dispatchMessage(kCommandMessage, this, 0, static_cast<std::uintptr_t>(id), messageMap());
 }
 
 void MainWindow::setBusy(bool busy) {

@@ -36,6 +36,10 @@ public:
     QToolBar* toolBar() const { return toolbar_; }
     QLabel* statusPart() const { return status_; }
     QLabel* clockPart() const { return clock_; }
+    // Lays out toolbar, tree, pane and status bar over the client area.
+    void layoutClient();
+    // False when a background job runs and the user does not want it stopped.
+    bool confirmClose();
     // Whole-window commands are held back while the start-up scan runs.
     void setBusy(bool busy);
 
@@ -61,7 +65,6 @@ protected:
 private:
     void buildMenu();
     void buildToolbar();
-    void layoutClient();
     void selectionChanged();
     void updateServisMenu();
     QTreeWidgetItem* findShown(unsigned key) const;
