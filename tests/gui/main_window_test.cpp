@@ -240,6 +240,11 @@ TEST_F(GuiTest, ActiveOnlyFilterHidesSwitchedOffLinesWithTheirModules) {
     EXPECT_NE(item(itemKey(0, 2)), nullptr);  // not responding stays
     EXPECT_EQ(item(itemKey(0, 3)), nullptr);  // another type does not
     EXPECT_TRUE(window->action(cmd::kShowActive)->isChecked());
+    // Rebuilding with a key that is not shown selects nothing and keeps the selection values.
+    select(0, 1);
+    window->refreshTree(1, 1);
+    EXPECT_EQ(appState().selectedLine, 0);
+    EXPECT_EQ(appState().selectedModule, 1);
     window->runCommand(cmd::kShowAll);
     EXPECT_NE(item(itemKey(1, 1)), nullptr);
 }
