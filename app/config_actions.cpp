@@ -6,23 +6,6 @@
 #include "platform/file_io.h"
 
 namespace lumo {
-namespace {
-// At most `count` characters of a UTF-8 text.
-std::string firstCharacters(const std::string& text, std::size_t count) {
-    std::string out;
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size() && chars < count; ++chars) {
-        std::size_t len = 1;
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0xF0) len = 4;
-        else if (c >= 0xE0) len = 3;
-        else if (c >= 0xC0) len = 2;
-        out += text.substr(i, len);
-        i += len;
-    }
-    return out;
-}
-}  // namespace
 
 bool saveConfigDialog(ProgramConfig& scratch, const std::string& dataDirectory, const std::string& hexEditor,
                       const std::optional<AdapterChoice>& adapter) {
@@ -37,10 +20,10 @@ bool saveConfigDialog(ProgramConfig& scratch, const std::string& dataDirectory, 
                "\nPřejete si pokračovat ?")) {
         return false;
     }
-    std::string dir = firstCharacters(dataDirectory, 249);
+    std::string dir = utf8Prefix(dataDirectory, 249);
     if (dir.empty() || dir.back() != platform::pathSeparator()) dir += platform::pathSeparator();
     scratch.setDataDirectory(dir);
-    scratch.setHexEditorPath(firstCharacters(hexEditor, 99));
+    scratch.setHexEditorPath(utf8Prefix(hexEditor, 99));
     programConfig() = scratch;
     applyConfig();
     return true;

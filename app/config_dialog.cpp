@@ -25,21 +25,19 @@ int runConfigDialog(QWidget* owner) {
     dialog.setWindowTitle(QString::fromUtf8("Konfigurace parametrů programu"));
     auto* grid = new QGridLayout(&dialog);
 
-    grid->addWidget(new QLabel(QString::fromUtf8("Adresář ve kterém jsou umístěny datové soubory:"), &dialog), 0, 0, 1, 2);
-    auto* dataDir = new QLineEdit(QString::fromStdString(scratch.dataDirectory()), &dialog);
-    dataDir->setObjectName("dataDir");
-    auto* dataBrowse = new QPushButton("..", &dialog);
-    dataBrowse->setFixedWidth(32);
-    grid->addWidget(dataDir, 1, 0);
-    grid->addWidget(dataBrowse, 1, 1);
-
-    grid->addWidget(new QLabel(QString::fromUtf8("Cesta k externímu HEX editoru:"), &dialog), 2, 0, 1, 2);
-    auto* hexEditor = new QLineEdit(QString::fromStdString(scratch.hexEditorPath()), &dialog);
-    hexEditor->setObjectName("hexEditor");
-    auto* hexBrowse = new QPushButton("..", &dialog);
-    hexBrowse->setFixedWidth(32);
-    grid->addWidget(hexEditor, 3, 0);
-    grid->addWidget(hexBrowse, 3, 1);
+    // A caption, then a path field with its ".." button.
+    auto pathRow = [&](int row, const char* caption, const std::string& value, const char* name) {
+        grid->addWidget(new QLabel(QString::fromUtf8(caption), &dialog), row, 0, 1, 2);
+        auto* field = new QLineEdit(QString::fromStdString(value), &dialog);
+        field->setObjectName(name);
+        auto* browse = new QPushButton("..", &dialog);
+        browse->setFixedWidth(32);
+        grid->addWidget(field, row + 1, 0);
+        grid->addWidget(browse, row + 1, 1);
+        return std::pair{field, browse};
+    };
+    auto [dataDir, dataBrowse] = pathRow(0, "Adresář ve kterém jsou umístěny datové soubory:", scratch.dataDirectory(), "dataDir");
+    auto [hexEditor, hexBrowse] = pathRow(2, "Cesta k externímu HEX editoru:", scratch.hexEditorPath(), "hexEditor");
 
     grid->addWidget(new QLabel(QString::fromUtf8("Používat síťový adaptér:"), &dialog), 4, 0, 1, 2);
     auto* adapters = new QComboBox(&dialog);

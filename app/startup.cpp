@@ -40,10 +40,14 @@ int checkLinesAtStartup(const LineVerifier& verify) {
             clearError();
             continue;
         }
-        // Every defined line gets its port settings, also one that is switched off now.
-        if (line.exists()) LineConfigure(lineIndex, line);
         if (line.isTcp()) RemoveArpEntry(line);
-        if (!line.exists() || line.switchedOff() || !verify) continue;
+        if (!line.exists()) continue;
+        // A line that is not verified still gets its port settings, so that it can be used once
+        // it is switched on; a verified one gets them from its open.
+        if (line.switchedOff() || !verify) {
+            LineConfigure(lineIndex, line);
+            continue;
+        }
         const bool reachable = verify(lineIndex, line);
         const bool wasUnreachable = (line.flags() & flags::kUnreachable) != 0;
         if (!reachable) {

@@ -127,4 +127,10 @@ std::size_t utf8Length(std::string_view utf8) {
     return count;
 }
 
+std::string utf8Prefix(std::string_view utf8, std::size_t count) {
+    std::size_t pos = 0;
+    for (std::size_t chars = 0; chars < count && pos < utf8.size(); ++chars) nextCodePoint(utf8, pos);
+    return std::string(utf8.substr(0, pos));
+}
+
 }  // namespace lumo

@@ -32,4 +32,7 @@ bool fitsCp1250(std::string_view utf8);
 // Number of characters (code points) in a UTF-8 text, malformed bytes counted one each.
 std::size_t utf8Length(std::string_view utf8);
 
+// The first `count` characters of a UTF-8 text (malformed bytes count one each).
+std::string utf8Prefix(std::string_view utf8, std::size_t count);
+
 }  // namespace lumo

@@ -20,7 +20,7 @@ using Installation = test::InstallationTest;
 using test::readFileBytes;
 using test::writeFileBytes;
 
-std::vector<std::uint8_t> bytesOf(const auto& image) { return {image.bytes.begin(), image.bytes.end()}; }
+using test::bytesOf;
 
 // A line record as the add-line action writes it, built from the file layout by hand. The
 // check that follows the add finds no port here and marks the line unreachable (0x20).

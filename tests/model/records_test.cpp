@@ -8,7 +8,7 @@
 namespace lumo {
 namespace {
 
-std::vector<std::uint8_t> bytesOf(const auto& image) { return {image.bytes.begin(), image.bytes.end()}; }
+using test::bytesOf;
 
 TEST(Records, LineRecordFields) {
     LineRecord r;

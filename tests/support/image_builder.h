@@ -29,4 +29,7 @@ struct Image {
     }
 };
 
+// The bytes of a record image, to compare with a built Image.
+std::vector<std::uint8_t> bytesOf(const auto& image) { return {image.bytes.begin(), image.bytes.end()}; }
+
 }  // namespace lumo::test

@@ -59,6 +59,13 @@ QPixmap modulePicture(const QColor& status, bool crossed) {
     return pm;
 }
 
+// The green "+" of the add buttons, bottom right.
+void drawAddBadge(QPainter& p) {
+    p.setPen(QPen(QColor(30, 140, 70), 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(24, 18, 24, 30);
+    p.drawLine(18, 24, 30, 24);
+}
+
 }  // namespace
 
 QIcon treeIcon(int index) {
@@ -87,15 +94,11 @@ QIcon toolbarIcon(int index) {
     switch (index) {
         case 0:  // add line
             p.drawPixmap(0, 0, linePicture(QColor(110, 110, 120), "C", false).scaled(22, 22));
-            p.setPen(QPen(QColor(30, 140, 70), 4, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(24, 18, 24, 30);
-            p.drawLine(18, 24, 30, 24);
+            drawAddBadge(p);
             break;
         case 1:  // add module
             p.drawPixmap(0, 0, modulePicture(QColor(60, 180, 80), false).scaled(24, 24));
-            p.setPen(QPen(QColor(30, 140, 70), 4, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(24, 18, 24, 30);
-            p.drawLine(18, 24, 30, 24);
+            drawAddBadge(p);
             break;
         case 2:  // remove
             p.setPen(QPen(QColor(200, 40, 40), 4, Qt::SolidLine, Qt::RoundCap));
