@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
-#include "app/app_state.h"
-#include "app/error_report.h"
-#include "app/program_config.h"
-#include "app/ui_port.h"
+#include "base/app_state.h"
+#include "base/error_report.h"
+#include "model/program_config.h"
+#include "base/ui_port.h"
 #include "comm/line_port.h"
 #include "discovery/neighbour_binding.h"
 #include "model/installation.h"
@@ -23,6 +23,14 @@ bool appStartup(const std::string& workingDirectory) {
     }
     s.macAddress = kFactoryMac;
     return loaded;
+}
+
+void configureLinePorts() {
+    for (int i = 0; i < kMaxLines; ++i) {
+        LineRecord record;
+        if (readLineRecord(i, record) && record.exists()) LineConfigure(i, record);
+    }
+    clearError();
 }
 
 bool verifyLine(int lineIndex, const LineRecord& record) {
@@ -61,6 +69,14 @@ int checkLinesAtStartup(const LineVerifier& verify) {
     }
     uiRefreshTree(0, 0);
     return 1;
+}
+
+int scanLines() {
+    uiStatus("probíhá kontrola portů...");
+    SocketsStart();
+    checkLinesAtStartup();
+    uiStatus("");
+    return kActionDone;
 }
 
 void appShutdown() {

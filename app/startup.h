@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "base/action_result.h"
 #include "model/records.h"
 
 namespace lumo {
@@ -14,6 +15,10 @@ namespace lumo {
 // the defaults are then in place, the read error is discarded, and the front end asks for the
 // configuration (the panel's first run).
 bool appStartup(const std::string& workingDirectory);
+
+// Configures the port of every line whose record can be read, without opening any (what the
+// start-up scan leaves behind; lumo-ctl does it before each command).
+void configureLinePorts();
 
 // Opens and verifies one line from its record; true when it answers.
 using LineVerifier = std::function<bool(int lineIndex, const LineRecord& record)>;
@@ -25,6 +30,9 @@ bool verifyLine(int lineIndex, const LineRecord& record);
 // line's neighbour-table row is removed; a defined, switched-on line is verified and its
 // unreachable flag stored when it changed. Ends with a tree rebuild. Always returns 1.
 int checkLinesAtStartup(const LineVerifier& verify = verifyLine);
+
+// `lumo-ctl scan`: the start-up scan with its status text, on its own.
+int scanLines();
 
 // Closes every line and reports a pending error.
 void appShutdown();

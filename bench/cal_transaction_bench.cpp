@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "comm/line_port.h"
 #include "comm/transaction.h"
 #include "platform/clock.h"

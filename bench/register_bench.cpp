@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "platform/clock.h"
 #include "serial/serial_number.h"
 #include "serial/serial_register.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "app/startup.h"
 #include "comm/line_port.h"
 #include "model/installation.h"

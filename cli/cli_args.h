@@ -17,6 +17,9 @@ inline constexpr int kDone = 0;
 inline constexpr int kFailed = 1;
 inline constexpr int kUsage = 2;
 
+// The exit status of an action's result (base/action_result.h): 0 done, else 1.
+inline int exitStatus(int actionResult) { return actionResult > 0 ? kDone : kFailed; }
+
 class Args {
 public:
     explicit Args(std::vector<std::string> words) : words_(std::move(words)) {}

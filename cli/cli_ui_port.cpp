@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 #include "platform/terminal.h"
 
 namespace lumo::cli {
@@ -30,9 +30,16 @@ std::string& statusText() {
     return text;
 }
 
+bool& statusEcho() {
+    static bool echo = false;
+    return echo;
+}
+
 }  // namespace
 
 const std::string& lastStatusText() { return statusText(); }
+
+void echoStatusTexts(bool on) { statusEcho() = on; }
 
 void installCliUiPort(Answer answer, bool verbose) {
     UiPort port;
@@ -56,7 +63,7 @@ void installCliUiPort(Answer answer, bool verbose) {
     };
     port.setStatusText = [verbose](std::string_view text) {
         statusText() = text;
-        if (verbose && !text.empty()) std::cerr << text << '\n';
+        if ((verbose || statusEcho()) && !text.empty()) std::cerr << text << '\n';
     };
     if (platform::isTerminal(platform::StandardStream::Error)) {
         port.progressShow = [](std::string_view text) {

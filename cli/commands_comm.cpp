@@ -2,13 +2,11 @@
 #include <cstdio>
 #include <iostream>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
+#include "actions/device_actions.h"
+#include "actions/install_actions.h"
+#include "cli/cli_ui_port.h"
 #include "cli/commands.h"
-#include "comm/transaction.h"
 #include "device/console.h"
-#include "model/installation.h"
-#include "model/line_actions.h"
 #include "model/cp1250.h"
 
 namespace lumo::cli {
@@ -17,22 +15,13 @@ int cmdSend(Args& args) {
     const ItemRef item = parseItem(args.next("the module L/K"));
     const std::string text = args.next("the command 'INSTR [SUB [DATA]]'");
     args.expectEnd();
-    if (item.moduleNumber == 0) {
-        std::cerr << "Upozornění: Pro toto zařízení nelze nastavovat !  \n";
-        return kFailed;
-    }
-    if (!itemExists(item)) return kFailed;
-    // The console takes at most 89 characters; the data goes on the wire in code page 1250.
-    const auto encoded = utf8ToCp1250(ConsoleLineClean(text.substr(0, 89)));
+    if (item.moduleNumber != 0 && !itemExists(item)) return kFailed;
     std::string answer;
-    const std::uint32_t result =
-        consoleSend(item.lineIndex, item.moduleNumber, std::string(encoded.begin(), encoded.end()), answer);
-    if (isErrorResult(result)) {
-        setError(result);
-        std::cerr << "chyba při komunikaci !\n";
-        reportError();
-        return kFailed;
-    }
+    // The console's failure text is its status-bar text; here it goes before the report.
+    echoStatusTexts(true);
+    const int result = sendConsoleCommand(item.lineIndex, item.moduleNumber, text, answer);
+    echoStatusTexts(false);
+    if (!actionDone(result)) return kFailed;
     std::cout << (answer.empty() ? std::string("žádná odpověď...") : escapeNonPrintable(answer)) << '\n';
     return kDone;
 }
@@ -73,11 +62,7 @@ int lineSet(Args& args) {
         }
     }
     if (!itemExists({lineIndex, 0})) return kFailed;
-    if (applyLineSettings(lineIndex, s) != 1) return kFailed;
-    // A saved line dialog is followed by the ID-conflict pass and a tree rebuild.
-    markIdConflicts(lineIndex);
-    clearError();
-    return kDone;
+    return exitStatus(saveLineSettings(lineIndex, s));
 }
 
 }  // namespace lumo::cli

@@ -2,29 +2,23 @@
 #include <iostream>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
-#include "app/program_config.h"
-#include "app/ui_port.h"
+#include "actions/config_actions.h"
+#include "base/error_report.h"
 #include "cli/commands.h"
-#include "model/cp1250.h"
-#include "platform/file_io.h"
+#include "model/program_config.h"
 #include "platform/network_adapters.h"
 
 namespace lumo::cli {
 namespace {
 
-// A path as stored in config.dat: code page 1250 text of at most `limit` characters.
+// A path argument that the configuration cannot hold is a wrong command line.
 void checkStorable(const std::string& path, std::size_t limit, const char* what) {
-    if (!fitsCp1250(path))
-        throw UsageError(std::string(what) + " holds characters code page 1250 cannot store");
-    if (utf8Length(path) > limit)
-        throw UsageError(std::string(what) + " is longer than " + std::to_string(limit) + " characters");
-}
-
-std::string absolutePath(const std::string& path) {
-    if (!path.empty() && path.front() == platform::pathSeparator()) return path;
-    return platform::currentDirectory() + platform::pathSeparator() + path;
+    switch (pathStorageProblem(path, limit)) {
+        case PathProblem::None: return;
+        case PathProblem::NotCp1250: throw UsageError(std::string(what) + " holds characters code page 1250 cannot store");
+        case PathProblem::TooLong:
+            throw UsageError(std::string(what) + " is longer than " + std::to_string(limit) + " characters");
+    }
 }
 
 int configShow(Args& args) {
@@ -37,33 +31,23 @@ int configShow(Args& args) {
 }
 
 int configSet(Args& args) {
-    std::string dataDir, hexEditor, adapter;
-    bool haveDataDir = false, haveHexEditor = false, haveAdapter = false;
+    ProgramSettings settings;
+    std::string value;
     while (!args.empty()) {
-        if (args.option("--data-dir", dataDir)) haveDataDir = true;
-        else if (args.option("--hex-editor", hexEditor)) haveHexEditor = true;
-        else if (args.option("--adapter", adapter)) haveAdapter = true;
+        if (args.option("--data-dir", value)) settings.dataDirectory = value;
+        else if (args.option("--hex-editor", value)) settings.hexEditorPath = value;
+        else if (args.option("--adapter", value)) settings.adapter = std::optional<AdapterChoice>(AdapterChoice{0, value});
         else throw UsageError("unknown option '" + args.peek() + "'");
     }
-    AppState& s = appState();
-    if (haveDataDir) {
-        dataDir = absolutePath(dataDir);
-        while (dataDir.size() > 1 && dataDir.back() == platform::pathSeparator()) dataDir.pop_back();
-        checkStorable(dataDir, 249, "the data directory");
-        if (dataDir.back() != platform::pathSeparator()) dataDir += platform::pathSeparator();
+    if (settings.dataDirectory) {
+        const std::string dir = dataDirectoryFromInput(*settings.dataDirectory);
+        if (!dir.empty()) checkStorable(dir.substr(0, dir.size() - 1), ProgramConfig::kDirWidth - 1, "the data directory");
     }
-    if (haveHexEditor) checkStorable(hexEditor, 99, "the hex editor path");
-
-    std::uint32_t adapterIndex = s.adapterIndex;
-    std::string adapterAddress = s.adapterAddress;
-    if (haveAdapter) {
-        if (adapter == "none") {
-            // The previous index is kept, as the configuration dialog does.
-            if (!uiAsk("Nastavení",
-                       "Není vybrán žádný síťový adaptér. Nebude možné používat připojení terminálů přes TCP "
-                       "rozhraní. \nPřejete si pokračovat ?"))
-                return kFailed;
-            adapterAddress.clear();
+    if (settings.hexEditorPath) checkStorable(*settings.hexEditorPath, ProgramConfig::kHexEditorWidth - 1, "the hex editor path");
+    if (settings.adapter) {
+        const std::string address = (*settings.adapter)->address;
+        if (address == "none") {
+            *settings.adapter = std::nullopt;
         } else {
             std::vector<platform::NetworkAdapter> adapters;
             if (!platform::listNetworkAdapters(adapters)) {
@@ -71,30 +55,14 @@ int configSet(Args& args) {
                 reportError();
                 return kFailed;
             }
-            bool found = false;
-            for (const auto& a : adapters) {
-                if (!a.ipv4.empty() && a.ipv4.front() == adapter) {
-                    adapterIndex = a.index;  // a later adapter of the same address wins
-                    found = true;
-                }
-            }
-            if (!found) {
-                std::cerr << "lumo-ctl: no network adapter has the address " << adapter << '\n';
+            *settings.adapter = adapterWithAddress(adapters, address);
+            if (!*settings.adapter) {
+                std::cerr << "lumo-ctl: no network adapter has the address " << address << '\n';
                 return kFailed;
             }
-            adapterAddress = adapter;
         }
     }
-
-    if (haveDataDir) s.dataDirectory = dataDir;
-    if (haveHexEditor) programConfig().setHexEditorPath(hexEditor);
-    s.adapterIndex = adapterIndex;
-    s.adapterAddress = adapterAddress;
-    if (saveConfig() != 0) {
-        reportError();
-        return kFailed;
-    }
-    return kDone;
+    return exitStatus(saveProgramSettings(settings));
 }
 
 }  // namespace

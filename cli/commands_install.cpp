@@ -2,21 +2,15 @@
 #include <cstdio>
 #include <iostream>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
+#include "actions/device_actions.h"
+#include "actions/install_actions.h"
 #include "app/startup.h"
-#include "app/ui_port.h"
+#include "base/error_report.h"
 #include "cli/cli_ui_port.h"
 #include "cli/commands.h"
-#include "device/device_check.h"
-#include "discovery/neighbour_binding.h"
-#include "comm/line_port.h"
-#include "device/item_state.h"
 #include "device/status_report.h"
 #include "model/device_catalog.h"
 #include "model/installation.h"
-#include "model/line_actions.h"
-#include "model/module_actions.h"
 #include "model/tree_items.h"
 
 namespace lumo::cli {
@@ -36,7 +30,8 @@ std::string twoDigits(unsigned v) {
 
 DeviceTypeCode parseLineType(const std::string& text) {
     static const std::pair<const char*, DeviceTypeCode> names[] = {
-        {"general", 0}, {"tcp", 11}, {"usb", 12}, {"dv3x", 13}, {"ydv3x", 16}};
+        {"general", head::kGeneral}, {"tcp", head::kTcpConverter}, {"usb", head::kUsbConverter},
+        {"dv3x", head::kDeskReader}, {"ydv3x", head::kUsbReader}};
     for (const auto& [name, code] : names) {
         if (text == name) return code;
     }
@@ -108,26 +103,14 @@ int cmdCheck(Args& args) {
     const ItemRef item = parseItem(args.next("the item L or L/K"));
     args.expectEnd();
     if (!itemExists(item)) return kFailed;
-    appState().selectedLine = item.lineIndex;
-    appState().selectedModule = item.moduleNumber;
-    LineRecord line;
-    if (readLineRecord(item.lineIndex, line) && line.isTcp()) RemoveArpEntry(line);
-    clearError();
-    if (DeviceCheck(item.lineIndex, item.moduleNumber) != 1) {
-        reportError();
-        return kFailed;
-    }
+    if (!actionDone(checkItem(item.lineIndex, item.moduleNumber))) return kFailed;
     std::cout << lastStatusText() << '\n';
     return kDone;
 }
 
 int cmdScan(Args& args) {
     args.expectEnd();
-    uiStatus("probíhá kontrola portů...");
-    SocketsStart();
-    checkLinesAtStartup();
-    uiStatus("");
-    return kDone;
+    return exitStatus(scanLines());
 }
 
 int cmdLine(Args& args) {
@@ -148,14 +131,8 @@ int moduleChange(Args& args, ChangeMode mode) {
     args.expectEnd();
     const int chosen = mode == ChangeMode::Type ? parseModuleType(value)
                                                 : static_cast<int>(parseNumber(value, 0, 31, "the ID address"));
-    if (item.moduleNumber == 0) {
-        std::cerr << "Varování: Nelze měnit komunikační linku !  \n";
-        return kFailed;
-    }
-    if (!itemExists(item)) return kFailed;
-    appState().selectedLine = item.lineIndex;
-    appState().selectedModule = item.moduleNumber;
-    return changeModuleSetting(item.lineIndex, item.moduleNumber, mode, chosen) == 1 ? kDone : kFailed;
+    if (item.moduleNumber != 0 && !itemExists(item)) return kFailed;
+    return exitStatus(changeModuleSetting(item.lineIndex, item.moduleNumber, mode, chosen));
 }
 
 int cmdModule(Args& args) {
@@ -183,25 +160,14 @@ int cmdRemove(Args& args) {
     const ItemRef item = parseItem(args.next("the item L or L/K"));
     args.expectEnd();
     if (!itemExists(item)) return kFailed;
-    if (!uiAsk("Odebrání", "Opravdu odstarnit toto zařízení ? ")) return kFailed;
-    if (!removeSelected(item.lineIndex, item.moduleNumber)) {
-        reportError();
-        return kFailed;
-    }
-    uiRefreshTree(item.lineIndex, 0);
-    return kDone;
+    return exitStatus(removeItem(item.lineIndex, item.moduleNumber));
 }
 
 int cmdToggle(Args& args) {
     const ItemRef item = parseItem(args.next("the item L or L/K"));
     args.expectEnd();
     if (!itemExists(item)) return kFailed;
-    if (!ItemEnableToggle(item.lineIndex, item.moduleNumber)) {
-        reportError();
-        return kFailed;
-    }
-    uiRefreshTree(item.lineIndex, item.moduleNumber);
-    return kDone;
+    return exitStatus(toggleItem(item.lineIndex, item.moduleNumber));
 }
 
 }  // namespace lumo::cli

@@ -3,8 +3,8 @@
 #include <iostream>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
+#include "base/app_state.h"
+#include "base/error_report.h"
 #include "cli/commands.h"
 #include "model/device_catalog.h"
 #include "serial/serial_number.h"

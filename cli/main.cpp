@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "app/startup.h"
 #include "cli/cli_args.h"
 #include "cli/cli_ui_port.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "comm/transaction.h"
+#include "comm/crc8.h"
 
 namespace lumo {
 

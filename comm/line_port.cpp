@@ -4,12 +4,11 @@
 #include <array>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
-#include "app/ui_port.h"
+#include "base/app_state.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
 #include "comm/answer_parsing.h"
 #include "comm/icmp_echo.h"
-#include "model/installation.h"
 #include "platform/clock.h"
 
 namespace lumo {
@@ -18,12 +17,6 @@ namespace {
 std::array<LinePort, kMaxLines>& table() {
     static std::array<LinePort, kMaxLines> ports;
     return ports;
-}
-
-// The tunnel header of the last send; its channel field stays when a send names none.
-std::array<std::uint8_t, 18>& tunnelHeader() {
-    static std::array<std::uint8_t, 18> header = {'W', 'R', 'f', 0x00, 0x01};
-    return header;
 }
 
 // Collects the answer of a tunnel and holds an outgoing ICMP tunnel message.
@@ -45,8 +38,8 @@ void setChannel(std::uint8_t* digits, std::uint32_t sendFlags) {
 
 // The header in front of a tunnelled send: "WRf", 0x00, 0x01, the data length (low byte
 // first) at 7, "INEX" at 12 and the channel digits at 16. Reserved bytes are sent as zeros.
-const std::array<std::uint8_t, 18>& prepareTunnelHeader(std::uint32_t length, std::uint32_t sendFlags) {
-    auto& header = tunnelHeader();
+const std::array<std::uint8_t, 18>& prepareTunnelHeader(LinePort& port, std::uint32_t length, std::uint32_t sendFlags) {
+    auto& header = port.tunnelHeader;
     header[7] = static_cast<std::uint8_t>(length);
     header[8] = static_cast<std::uint8_t>(length >> 8);
     std::memcpy(header.data() + 12, "INEX", 4);
@@ -144,7 +137,7 @@ bool sendSerial(LinePort& port, const std::uint8_t* data, std::uint32_t length, 
     };
     bool ok = true;
     if ((port.modeFlags & kModeTunnelHeader) && !(sendFlags & kSendNoHeader)) {
-        const auto& header = prepareTunnelHeader(length, sendFlags);
+        const auto& header = prepareTunnelHeader(port, length, sendFlags);
         ok = writeAll(header.data(), header.size());
     }
     ok = ok && writeAll(data, length);
@@ -166,7 +159,7 @@ bool sendSerial(LinePort& port, const std::uint8_t* data, std::uint32_t length, 
 
 bool sendIcmpTunnel(LinePort& port, const std::uint8_t* data, std::uint32_t length, std::uint32_t sendFlags) {
     if (length > kMaxIcmpData) return false;
-    static std::array<std::uint8_t, kIcmpHeader + kTunnelPayloadHeader + kMaxIcmpData> message{};
+    std::array<std::uint8_t, kIcmpHeader + kTunnelPayloadHeader + kMaxIcmpData> message{};
     std::uint8_t* payload = message.data() + kIcmpHeader;
     std::memset(payload, 0, 12);
     std::memcpy(payload + 12, "INEX", 4);
@@ -233,7 +226,7 @@ bool receiveIcmpTunnel(LinePort& port, int& length, std::uint8_t* buffer, std::s
         const std::int64_t left = deadline - platform::monotonicMs();
         const int n = left > 0 ? port.icmp->receive(message.data(), message.size(), static_cast<int>(left)) : 0;
         if (n <= 0) {
-            appState().oldHardware = n == 0 ? 1 : 2;  // the reason: no answer, or a socket error
+            port.icmpFailure = n == 0 ? IcmpFailure::NoReply : IcmpFailure::SocketError;
             return false;
         }
         bool isEchoReply = false;
@@ -241,7 +234,7 @@ bool receiveIcmpTunnel(LinePort& port, int& length, std::uint8_t* buffer, std::s
                                  capacity, length, isEchoReply))
             continue;
         if (!isEchoReply) {
-            appState().oldHardware = 3;
+            port.icmpFailure = IcmpFailure::NotEchoReply;
             return false;
         }
         return true;
@@ -267,14 +260,6 @@ void LineConfigure(int lineIndex, const LineRecord& record) {
     port.parity = record.parity();
     port.hostText = record.ipAddress().substr(0, 19);
     port.tcpPort = record.tcpPort();
-}
-
-void configureLinePorts() {
-    for (int i = 0; i < kMaxLines; ++i) {
-        LineRecord record;
-        if (readLineRecord(i, record) && record.exists()) LineConfigure(i, record);
-    }
-    clearError();
 }
 
 ErrorCode LineOpenFromRecord(int lineIndex, const LineRecord& record) {
@@ -322,7 +307,7 @@ bool LineSend(int line, const std::uint8_t* data, std::uint32_t length, std::uin
     if (port.modeFlags & kModeIcmpTunnel) return port.icmp && port.icmp->isOpen() && sendIcmpTunnel(port, data, length, sendFlags);
     if (!port.socket || !port.socket->isOpen()) return false;
     if (hasServiceBit(line) && (port.modeFlags & kModeTunnelHeader)) {
-        const auto& header = prepareTunnelHeader(length, sendFlags);
+        const auto& header = prepareTunnelHeader(port, length, sendFlags);
         if (!port.socket->send(header.data(), header.size())) return false;
     }
     return port.socket->send(data, length);

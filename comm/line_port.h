@@ -3,12 +3,13 @@
 // right after it. A line argument carries the line index in its low 7 bits and the service bit
 // 0x80, which the service jobs set.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "app/app_state.h"
+#include "base/shared_types.h"
 #include "model/device_catalog.h"
 #include "model/records.h"
 #include "platform/net.h"
@@ -34,6 +35,10 @@ inline constexpr std::uint32_t kReceiveWaitCursor = 0x40;
 inline constexpr std::uint8_t kModeIcmpTunnel = 0x01;
 inline constexpr std::uint8_t kModeTunnelHeader = 0x02;
 
+// Why an ICMP tunnel receive failed: no reply in time, a socket error, or an ICMP message that
+// is not an echo reply (a host or port unreachable).
+enum class IcmpFailure : std::uint8_t { None = 0, NoReply = 1, SocketError = 2, NotEchoReply = 3 };
+
 struct LinePort {
     std::uint8_t directionControl = 0;  // 0 none, 1 DTR, 2 /DTR, 3 RTS, 4 /RTS
     std::uint8_t parity = 0;            // 0 none, 1 odd, 2 even
@@ -47,6 +52,9 @@ struct LinePort {
     std::unique_ptr<platform::IcmpSocket> icmp;
     std::uint8_t modeFlags = 0;
     platform::Ipv4 host;                // resolved hostText while the line is open
+    // The tunnel header of the line's last send; its channel field stays when a send names none.
+    std::array<std::uint8_t, 18> tunnelHeader = {'W', 'R', 'f', 0x00, 0x01};
+    IcmpFailure icmpFailure = IcmpFailure::None;  // why the last ICMP tunnel receive failed
 };
 
 LinePort& linePort(int lineIndex);
@@ -56,9 +64,6 @@ int SocketsStart();
 
 // Copies the connection fields of the record into the line's port (closing it first).
 void LineConfigure(int lineIndex, const LineRecord& record);
-
-// Configures the port of every line whose record can be read, without opening any.
-void configureLinePorts();
 
 // Copies the connection fields of the record into the line's port and opens it (type key 0).
 // On success the line is open; the caller closes it.

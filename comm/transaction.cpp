@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 #include "comm/answer_parsing.h"
 #include "comm/line_port.h"
 #include "platform/clock.h"
@@ -22,21 +22,6 @@ bool sendPiece(int line, const std::vector<std::uint8_t>& bytes) {
 }
 
 }  // namespace
-
-std::uint8_t Crc8Update(std::uint8_t byte, std::uint8_t crc) {
-    for (int bit = 0; bit < 8; ++bit) {
-        const bool mix = ((crc ^ byte) & 1) != 0;
-        crc = static_cast<std::uint8_t>(crc >> 1);
-        if (mix) crc ^= 0x8C;
-        byte = static_cast<std::uint8_t>(byte >> 1);
-    }
-    return crc;
-}
-
-std::uint8_t crc8(const std::uint8_t* data, std::size_t length, std::uint8_t crc) {
-    for (std::size_t i = 0; i < length; ++i) crc = Crc8Update(data[i], crc);
-    return crc;
-}
 
 std::uint32_t DeviceTransaction(int subInstruction, const std::string& instruction, int lineIndex, int id,
                                 const std::string& data, std::uint8_t transFlags, std::span<std::uint8_t> answer) {

@@ -10,13 +10,10 @@
 #include <span>
 #include <string>
 
-#include "app/app_state.h"
+#include "base/shared_types.h"
+#include "comm/crc8.h"
 
 namespace lumo {
-
-// Dallas/Maxim CRC-8 (reflected polynomial 0x8C, initial 0): one byte into the running value.
-std::uint8_t Crc8Update(std::uint8_t byte, std::uint8_t crc);
-std::uint8_t crc8(const std::uint8_t* data, std::size_t length, std::uint8_t crc = 0);
 
 // Transaction flags.
 inline constexpr std::uint8_t kModeContinue = 0;  // module already selected; nothing around it
@@ -34,7 +31,8 @@ inline constexpr ErrorCode kReleaseFailed = 0x03010702;
 inline constexpr ErrorCode kAnswerChecksum = 0x05FF0001;
 
 // A result is an ErrorCode when its top byte is not 0, else the answer length.
-inline bool isErrorResult(std::uint32_t result) { return (result & 0xFF000000u) != 0; }
+inline constexpr std::uint32_t kResultErrorMask = 0xFF000000u;
+inline bool isErrorResult(std::uint32_t result) { return (result & kResultErrorMask) != 0; }
 
 // Opens the line, sends the request to module `id` and receives the answer into `answer`
 // (never past its end), releases the module as the mode says, and closes the line.

@@ -5,9 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
-#include "app/ui_port.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
 #include "comm/answer_parsing.h"
 #include "comm/line_port.h"
 #include "comm/transaction.h"
@@ -63,7 +62,7 @@ int checkModule(int lineIndex, int item) {
         combineError(err::kCheckWrite);
         return 0;
     }
-    uiRefreshTree(lineIndex, appState().selectedModule);
+    uiRefreshTree(lineIndex, item);
     uiStatus(verdict);
     return 1;
 }
@@ -86,12 +85,12 @@ int checkLine(int lineIndex) {
         outcome = LineOutcome::Unavailable;
     } else {
         line.setFlags(line.flags() & ~kBitsCheckedOnOpen);
-        const DeviceTypeCode head = line.headType();
-        if (head == 12 || (head == 0 && line.directionControl() != 0)) {
+        const DeviceTypeCode headType = line.headType();
+        if (headType == head::kUsbConverter || (headType == head::kGeneral && line.directionControl() != 0)) {
             // The converter answers nothing, but on a two-wire bus it must echo the release.
             static const std::uint8_t release[] = {'&', 'M', 'L', 'E', 'N', 'D'};
             if (!LineSend(lineIndex, release, sizeof release, 0)) outcome = LineOutcome::Silent;
-        } else if (head == 13 || head == 16) {
+        } else if (headType == head::kDeskReader || headType == head::kUsbReader) {
             if (!uiPort().readerPrompt || uiPort().readerPrompt(true)) {
                 for (int i = 0; i < 10; ++i) uiPumpMessages();
                 std::array<std::uint8_t, 48> buffer{};
@@ -126,7 +125,7 @@ int checkLine(int lineIndex) {
         return 0;
     }
     if (!identifier.empty()) uiMessage("Načteno", identifier, MessageIcon::Information);
-    uiRefreshTree(lineIndex, appState().selectedModule);
+    uiRefreshTree(lineIndex, 0);
     uiStatus(verdict);
     return 1;
 }
@@ -138,15 +137,14 @@ int DeviceCheck(int lineIndex, int item) {
     return item == 0 ? checkLine(lineIndex) : checkModule(lineIndex, item);
 }
 
-void ModuleStatusStore(std::uint8_t statusFlags) {
-    const AppState& s = appState();
-    if (s.selectedModule == 0) return;
+void ModuleStatusStore(int lineIndex, int moduleNumber, std::uint8_t statusFlags) {
+    if (moduleNumber == 0) return;
     ModuleRecord module;
-    if (!readModuleRecord(s.selectedLine, s.selectedModule, module)) return;
+    if (!readModuleRecord(lineIndex, moduleNumber, module)) return;
     module.setFlags(statusFlags);
-    if (!writeModuleRecord(s.selectedLine, s.selectedModule, module)) return;
-    uiUpdateTreeItemImage(itemKey(s.selectedLine, s.selectedModule), moduleImage(statusFlags));
-    StatusReportShow(s.selectedLine, s.selectedModule);
+    if (!writeModuleRecord(lineIndex, moduleNumber, module)) return;
+    uiUpdateTreeItemImage(itemKey(lineIndex, moduleNumber), moduleImage(statusFlags));
+    StatusReportShow(lineIndex, moduleNumber);
 }
 
 }  // namespace lumo

@@ -6,13 +6,13 @@
 namespace lumo {
 
 // Checks item `item` of a line: 0 the line itself (open it and test its head device), n a
-// module (ask it CAL). Stores the outcome in the record's status flags, updates the tree and
-// puts the verdict into the status bar. 1 when done (also when the item or its line is switched
+// module (ask it CAL). Stores the outcome in the record's status flags, updates the tree
+// (selecting the item checked) and puts the verdict into the status bar. 1 when done (also when the item or its line is switched
 // off and nothing was done), 0 when a record could not be read or written.
 int DeviceCheck(int lineIndex, int item);
 
-// For the selected module: stores the status byte, writes the record, updates its tree item and
-// shows its report. Nothing for a line.
-void ModuleStatusStore(std::uint8_t statusFlags);
+// For a module: stores the status byte, writes the record, updates its tree item and shows its
+// report. Nothing for a line (moduleNumber 0).
+void ModuleStatusStore(int lineIndex, int moduleNumber, std::uint8_t statusFlags);
 
 }  // namespace lumo

@@ -1,9 +1,7 @@
 #include "device/item_state.h"
 
-#include "app/app_state.h"
-#include "app/ui_port.h"
-#include "device/device_check.h"
-#include "discovery/neighbour_binding.h"
+#include "base/app_state.h"
+#include "base/ui_port.h"
 #include "model/installation.h"
 
 namespace lumo {
@@ -30,12 +28,7 @@ bool ItemEnableToggle(int lineIndex, int moduleNumber) {
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return false;
     module.setFlags(module.flags() ^ flags::kModuleOff);
-    if (!writeModuleRecord(lineIndex, moduleNumber, module)) return false;
-    LineRecord line;
-    if (readLineRecord(lineIndex, line)) RemoveArpEntry(line);
-    clearError();
-    // Switched on again: see whether it answers (a switched-off module is not contacted).
-    return DeviceCheck(lineIndex, moduleNumber) == 1;
+    return writeModuleRecord(lineIndex, moduleNumber, module);
 }
 
 }  // namespace lumo

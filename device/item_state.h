@@ -8,7 +8,8 @@ namespace lumo {
 int LineEnabledCheck(int lineIndex);
 
 // Flips the switched-off flag of the line (moduleNumber 0) or of the module and writes the
-// record back. False when the record cannot be read or written (code left pending).
+// record back. False when the record cannot be read or written (code left pending). The check
+// of a module switched on again is the caller's.
 bool ItemEnableToggle(int lineIndex, int moduleNumber);
 
 }  // namespace lumo

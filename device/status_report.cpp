@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
-#include "app/ui_port.h"
+#include "base/app_state.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
 #include "model/device_catalog.h"
 #include "model/installation.h"
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 #include "discovery/neighbour_binding.h"
 #include "platform/system_error.h"
 #include "ui/qt/dialogs.h"

@@ -3,8 +3,8 @@
 #include <cctype>
 #include <cstdio>
 
-#include "app/error_report.h"
-#include "app/ui_port.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
 #include "comm/icmp_echo.h"
 #include "platform/clock.h"
 #include "platform/neighbour_table.h"

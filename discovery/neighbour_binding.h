@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "model/records.h"
 
 namespace lumo {

@@ -11,6 +11,15 @@ namespace lumo {
 
 using DeviceTypeCode = std::uint8_t;
 
+// The head types: what sits at the PC end of a line (the entries of LineHeadTypes).
+namespace head {
+inline constexpr DeviceTypeCode kGeneral = 0;        // "obecná linka": a COM port, RS485 or RS232
+inline constexpr DeviceTypeCode kTcpConverter = 11;  // WI485: TCP <-> RS485/RS232
+inline constexpr DeviceTypeCode kUsbConverter = 12;  // WO485: USB <-> RS485/RS232
+inline constexpr DeviceTypeCode kDeskReader = 13;    // DV3x: a reader that sends what it reads
+inline constexpr DeviceTypeCode kUsbReader = 16;     // YDV3x
+}  // namespace head
+
 // A list of at most 24 codes, ended by its first 0 (except LineHeadTypes, which starts with 0).
 using CodeList = std::array<DeviceTypeCode, 24>;
 

@@ -2,10 +2,9 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
-#include "app/ui_port.h"
-#include "comm/line_port.h"
+#include "base/app_state.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
 #include "model/record_file.h"
 #include "platform/file_io.h"
 
@@ -59,7 +58,7 @@ int createLine(const LineRecord& tmpl) {
         }
     }
     int target = firstFree != 0 ? firstFree : stoppedAt != 0 ? stoppedAt : kMaxLines + 1;
-    if (tmpl.headType() == 11 && !tmplIp.empty() && sameAddress != 0) target = sameAddress;
+    if (tmpl.headType() == head::kTcpConverter && !tmplIp.empty() && sameAddress != 0) target = sameAddress;
     if (target > kMaxLines) {
         uiMessage("Varování", "Maximální počet komunikačních linek je obsazen ! ", MessageIcon::Information);
         return 0;
@@ -68,14 +67,14 @@ int createLine(const LineRecord& tmpl) {
     LineRecord line;
     line.setLineNumber(static_cast<std::uint8_t>(target));
     line.setRecordKind(0);
-    line.setDirectionControl(tmpl.headType() == 12 ? 1 : 0);
-    line.setSpeed(tmpl.headType() == 13 ? 0 : 1);
+    line.setDirectionControl(tmpl.headType() == head::kUsbConverter ? 1 : 0);
+    line.setSpeed(tmpl.headType() == head::kDeskReader ? 0 : 1);
     line.setHeadType(tmpl.headType());
-    line.setPort(tmpl.port() == 0 && tmpl.headType() != 11 ? 1 : tmpl.port());
+    line.setPort(tmpl.port() == 0 && tmpl.headType() != head::kTcpConverter ? 1 : tmpl.port());
     line.setMac(tmpl.mac());
     line.setTcpPort(13000);
     line.setDescription("linka " + std::to_string(target));
-    if (tmpl.headType() == 11) line.setIpAddress(tmpl.ipAddress());
+    if (tmpl.headType() == head::kTcpConverter) line.setIpAddress(tmpl.ipAddress());
 
     // The folder normally exists from start-up; a fresh data directory may not have it yet.
     platform::createDirectory(lineFolderPath(target));
@@ -131,8 +130,6 @@ bool removeSelected(int lineIndex, int moduleNumber) {
         combineError(err::kRemoveRead);
         return false;
     }
-    // A COM line's port is freed before its record goes.
-    if (record.secondByte() == 0 && record.u8(33) != 0) LineClose(lineIndex);
     record.setU8(0, 0);
     if (!writeRecord(path, record, recordOffset(recordNumber))) {
         combineError(err::kRemoveWrite);

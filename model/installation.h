@@ -30,7 +30,8 @@ int createLine(const LineRecord& tmpl);
 bool markIdConflicts(int lineIndex);
 
 // Frees the slot of a module (moduleNumber >= 1) or of the line itself (0), after the caller's
-// question. A line with modules is refused with a message. True when the slot was freed.
+// question; the caller closes a line's port first. A line with modules is refused with a
+// message. True when the slot was freed.
 bool removeSelected(int lineIndex, int moduleNumber);
 
 }  // namespace lumo

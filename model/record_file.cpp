@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
+#include "base/app_state.h"
+#include "base/error_report.h"
 #include "platform/file_io.h"
 #include "platform/system_error.h"
 

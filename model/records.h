@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_state.h"
+#include "base/shared_types.h"
 #include "model/byte_image.h"
 #include "model/device_catalog.h"
 

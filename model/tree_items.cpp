@@ -1,6 +1,6 @@
 #include "model/tree_items.h"
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "model/installation.h"
 #include "model/record_file.h"
 

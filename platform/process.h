@@ -7,3 +7,15 @@ namespace lumo::platform {
 void exitWithParent();
 
 }  // namespace lumo::platform
+
+#include <string>
+#include <vector>
+
+namespace lumo::platform {
+
+// Starts a program without waiting for it and without a shell: the program (found on the
+// search path when it has no separator) and each argument are passed as they are. False when it
+// cannot be started (the system's last-error value says why).
+bool startDetached(const std::string& program, const std::vector<std::string>& arguments);
+
+}  // namespace lumo::platform

@@ -7,7 +7,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/error_report.h"
+#include "base/error_report.h"
 #include "serial/serial_register.h"
 #include "ui/qt/dialogs.h"
 #include "ui/qt/list_view.h"

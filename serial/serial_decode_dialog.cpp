@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 #include "model/device_catalog.h"
 #include "serial/serial_number.h"
 #include "ui/qt/dialogs.h"

@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
+#include "base/app_state.h"
+#include "base/error_report.h"
 #include "model/device_catalog.h"
 #include "serial/serial_number.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "comm/transaction.h"
+#include "comm/crc8.h"
 
 namespace lumo::sim {
 namespace {

@@ -1,7 +1,9 @@
 // The device check against the simulator: status flags, verdicts, and what goes on the wire.
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "actions/install_actions.h"
+
+#include "base/app_state.h"
 #include "comm/line_port.h"
 #include "device/device_check.h"
 #include "device/item_state.h"
@@ -125,9 +127,9 @@ TEST_F(DeviceCheckTest, LinesOpenedOrNotAndSwitchedOffItemsNeverContacted) {
     serialLine.setFlags(0);
     ASSERT_TRUE(writeLineRecord(kSerialLine, serialLine));
     LineConfigure(kSerialLine, serialLine);  // the port follows a changed record
-    ASSERT_TRUE(ItemEnableToggle(kSerialLine, 1));
+    ASSERT_EQ(toggleItem(kSerialLine, 1), 1);
     EXPECT_EQ(wire().received(), "");
-    ASSERT_TRUE(ItemEnableToggle(kSerialLine, 1));
+    ASSERT_EQ(toggleItem(kSerialLine, 1), 1);
     EXPECT_EQ(wire().received(), "&ML_05#CAL+&MLEND");
 }
 

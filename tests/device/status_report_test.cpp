@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "device/item_state.h"
+#include "base/error_record.h"
 #include "device/status_report.h"
 #include "model/installation.h"
 #include "support/installation_fixture.h"

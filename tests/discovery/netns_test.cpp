@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "comm/line_port.h"
 #include "discovery/neighbour_binding.h"
 #include "support/sim_fixture.h"

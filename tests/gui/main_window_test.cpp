@@ -16,8 +16,8 @@
 #include <functional>
 #include <thread>
 
-#include "app/app_state.h"
-#include "app/program_config.h"
+#include "base/app_state.h"
+#include "model/program_config.h"
 #include "app/startup.h"
 #include "comm/line_port.h"
 #include "model/installation.h"
@@ -243,8 +243,8 @@ TEST_F(GuiTest, ActiveOnlyFilterHidesSwitchedOffLinesWithTheirModules) {
     // Rebuilding with a key that is not shown selects nothing and keeps the selection values.
     select(0, 1);
     window->refreshTree(1, 1);
-    EXPECT_EQ(appState().selectedLine, 0);
-    EXPECT_EQ(appState().selectedModule, 1);
+    EXPECT_EQ(window->selectedLine(), 0);
+    EXPECT_EQ(window->selectedModule(), 1);
     window->runCommand(cmd::kShowAll);
     EXPECT_NE(item(itemKey(1, 1)), nullptr);
 }

@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "model/installation.h"
-#include "model/line_actions.h"
-#include "model/module_actions.h"
+#include "actions/install_actions.h"
+#include "actions/install_actions.h"
 #include "model/record_file.h"
 #include "support/image_builder.h"
 #include "support/installation_fixture.h"
@@ -233,7 +233,7 @@ TEST_F(Installation, UnwritableDataDirectoryReportsAndChangesNothing) {
     fs::remove(linePath(1, "terminal.dat"));
     fs::create_symlink("/dev/full", linePath(1, "terminal.dat"));
     ui.calls.clear();
-    EXPECT_EQ(addModule(0, 4, "6"), 0);
+    EXPECT_EQ(addModule(0, 4, "6"), -1);
     EXPECT_EQ(ui.callsOf("message"),
               (std::vector<std::string>{"CHYBA !|Zápis do souboru: TERMINAL.DAT \n Err.code: 02010c02:0000001c"}));
 

@@ -1,7 +1,7 @@
 // Record layouts: every accessor lands on the bytes the file format gives it.
 #include <gtest/gtest.h>
 
-#include "app/program_config.h"
+#include "model/program_config.h"
 #include "model/records.h"
 #include "support/image_builder.h"
 

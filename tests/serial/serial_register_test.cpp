@@ -8,7 +8,7 @@
 #include <set>
 #include <sstream>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "serial/serial_number.h"
 #include "serial/serial_register.h"
 #include "support/installation_fixture.h"

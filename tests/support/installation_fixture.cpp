@@ -1,7 +1,7 @@
 #include "support/installation_fixture.h"
 
-#include "app/app_state.h"
-#include "app/ui_port.h"
+#include "base/app_state.h"
+#include "base/ui_port.h"
 #include "model/installation.h"
 #include "platform/system_error.h"
 #include "support/no_ports.h"

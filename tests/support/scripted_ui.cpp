@@ -1,6 +1,6 @@
 #include "support/scripted_ui.h"
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 
 namespace lumo::test {
 

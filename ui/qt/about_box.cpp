@@ -4,7 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
-#include "app/version_info.h"
+#include "base/version_info.h"
 #include "ui/qt/dialogs.h"
 #include "ui/qt/tree_icons.h"
 

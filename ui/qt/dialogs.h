@@ -10,11 +10,13 @@ class QWidget;
 
 namespace lumo {
 struct RegisterChoice;
+enum class ChangeMode;
 }
 
 namespace lumo::gui {
 
-// "Konfigurace parametrů programu" (owner may be null at the first start).
+// "Konfigurace parametrů programu" (owner may be null at the first start); "Uložit" writes
+// "config.dat".
 int runConfigDialog(QWidget* owner);
 // "About Lumo_hw".
 int runAboutBox(QWidget* owner);
@@ -26,8 +28,8 @@ int runLineDialog(QWidget* owner, int lineIndex);
 // "Přidání zařízení": its line form adds a line, its module form a module to the given line.
 int runAddLineDialog(QWidget* owner);
 int runAddModuleDialog(QWidget* owner, int lineIndex);
-// The change-setting dialog ("Typ zařízení" or "ID adresa" by the dialog mode of the state).
-int runChangeSettingDialog(QWidget* owner, int lineIndex, int moduleNumber);
+// The change-setting dialog: "Typ zařízení" or "ID adresa" by the mode.
+int runChangeSettingDialog(QWidget* owner, int lineIndex, int moduleNumber, ChangeMode mode);
 
 // "Dekodóvání výrobního čísla".
 int runSerialDecodeDialog(QWidget* owner);

@@ -2,8 +2,8 @@
 #include <QFileDialog>
 #include <QStringList>
 
-#include "app/config_actions.h"
-#include "app/error_report.h"
+#include "actions/config_actions.h"
+#include "base/error_report.h"
 #include "ui/qt/dialogs.h"
 
 namespace lumo::gui {

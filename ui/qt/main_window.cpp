@@ -6,21 +6,19 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenuBar>
-#include <QProcess>
 #include <QScreen>
 
 #include <array>
-#include <cerrno>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
-#include "app/program_config.h"
-#include "app/ui_port.h"
-#include "comm/transaction.h"
-#include "device/device_check.h"
-#include "device/item_state.h"
+#include "actions/config_actions.h"
+#include "actions/device_actions.h"
+#include "actions/install_actions.h"
+#include "actions/panel_actions.h"
+#include "base/app_state.h"
+#include "base/error_report.h"
+#include "model/program_config.h"
+#include "base/ui_port.h"
 #include "device/status_report.h"
-#include "discovery/neighbour_binding.h"
 #include "model/installation.h"
 #include "model/tree_items.h"
 #include "ui/command_ids.h"
@@ -53,32 +51,28 @@ std::intptr_t addLineCommand(void* w, unsigned, unsigned, std::intptr_t) {
     return 0;
 }
 std::intptr_t addModuleCommand(void* w, unsigned, unsigned, std::intptr_t) {
-    gui::runAddModuleDialog(windowOf(w), appState().selectedLine);
+    gui::runAddModuleDialog(windowOf(w), windowOf(w)->selectedLine());
     return 0;
 }
 std::intptr_t changeSetting(void* w, unsigned command, unsigned, std::intptr_t) {
-    AppState& s = appState();
-    s.dialogMode = (command & 0xFFFF) == static_cast<unsigned>(cmd::kChangeId) ? 1 : 0;
-    if (s.dialogMode == 1) s.dialogOwner = windowOf(w)->tree();
-    gui::runChangeSettingDialog(windowOf(w), s.selectedLine, s.selectedModule);
-    StatusReportShow(s.selectedLine, s.selectedModule);
+    MainWindow* window = windowOf(w);
+    const auto mode = (command & 0xFFFF) == static_cast<unsigned>(cmd::kChangeId) ? ChangeMode::IdAddress : ChangeMode::Type;
+    gui::runChangeSettingDialog(window, window->selectedLine(), window->selectedModule(), mode);
+    StatusReportShow(window->selectedLine(), window->selectedModule());
     return 0;
 }
 std::intptr_t serialDecode(void* w, unsigned, unsigned, std::intptr_t) {
     gui::runSerialDecodeDialog(windowOf(w));
     return 0;
 }
-std::intptr_t stopJob(void*, unsigned, unsigned, std::intptr_t) {
-    appState().jobRunning = 0;
+std::intptr_t stopJobCommand(void*, unsigned, unsigned, std::intptr_t) {
+    stopJob();
     return 0;
 }
-std::intptr_t resetMaster(void* w, unsigned, unsigned, std::intptr_t) {
-    // The reset of a module's master comes with the initialisation; for the line the warning.
-    if (appState().selectedModule == 0) windowOf(w)->cmdLineWarning("Nelze měnit komunikační linku !  ");
-    return 0;
-}
-std::intptr_t communicationTest(void* w, unsigned, unsigned, std::intptr_t) {
-    if (appState().selectedModule == 0) windowOf(w)->cmdLineWarning("Nelze provádět pro komunikační linku !  ");
+// Commands that act on the selected item through one action each.
+template <int (*Action)(int, int)>
+std::intptr_t onSelection(void* w, unsigned, unsigned, std::intptr_t) {
+    Action(windowOf(w)->selectedLine(), windowOf(w)->selectedModule());
     return 0;
 }
 
@@ -88,13 +82,13 @@ const MessageMap<CommandHandler>& commandMap() {
         {
             {cmd::kProperties, call<&MainWindow::cmdProperties>},
             {cmd::kToolProperties, call<&MainWindow::cmdProperties>},
-            {cmd::kRemove, call<&MainWindow::cmdRemove>},
-            {cmd::kToolRemove, call<&MainWindow::cmdRemove>},
-            {cmd::kCheck, call<&MainWindow::cmdCheck>},
-            {cmd::kToolCheck, call<&MainWindow::cmdCheck>},
-            {cmd::kResetMaster, resetMaster},
-            {cmd::kResetApplication, call<&MainWindow::cmdResetApplication>},
-            {cmd::kTest, communicationTest},
+            {cmd::kRemove, onSelection<removeItem>},
+            {cmd::kToolRemove, onSelection<removeItem>},
+            {cmd::kCheck, onSelection<checkItem>},
+            {cmd::kToolCheck, onSelection<checkItem>},
+            {cmd::kResetMaster, onSelection<resetMaster>},
+            {cmd::kResetApplication, onSelection<resetApplication>},
+            {cmd::kTest, onSelection<communicationTest>},
             {cmd::kSettings, call<&MainWindow::cmdSettings>},
             {cmd::kAddLine, addLineCommand},
             {cmd::kToolAddLine, addLineCommand},
@@ -107,8 +101,8 @@ const MessageMap<CommandHandler>& commandMap() {
             {cmd::kShowActive, showActive},
             {cmd::kToggleToolbar, call<&MainWindow::cmdToggleToolbar>},
             {cmd::kWhatsNew, call<&MainWindow::cmdWhatsNew>},
-            {cmd::kToolSwitch, call<&MainWindow::cmdSwitch>},
-            {cmd::kToolStopJob, stopJob},
+            {cmd::kToolSwitch, onSelection<toggleItem>},
+            {cmd::kToolStopJob, stopJobCommand},
             {cmd::kToolRefresh, call<&MainWindow::cmdRefresh>},
         },
         DefaultKind::Window};
@@ -199,7 +193,7 @@ MainWindow::MainWindow() {
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem*, int) {
         if (noExpand_ || busy_) return;
         runCommand(cmd::kProperties);
-        if (appState().selectedModule == 0) noExpand_ = true;
+        if (selectedModule_ == 0) noExpand_ = true;
     });
     connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem*, int) { noExpand_ = false; });
     // Folding is refused while the double click that opened a line dialog is being handled.
@@ -334,13 +328,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-bool MainWindow::confirmClose() {
-    if (appState().jobRunning != 0 &&
-        !uiAsk("Proces na pozadí", "Opravdu chcete přerušit aktivní proces ? ", MessageIcon::Question))
-        return false;
-    appState().jobRunning = 0;
-    return true;
-}
+bool MainWindow::confirmClose() { return confirmQuit(); }
 
 void MainWindow::runCommand(int id) {
     if (busy_ && id != cmd::kExit && id != cmd::kAbout) return;
@@ -407,27 +395,26 @@ void MainWindow::selectionChanged() {
     QTreeWidgetItem* item = tree_->currentItem();
     if (item == nullptr) return;
     const unsigned key = item->data(0, Qt::UserRole).toUInt();
-    appState().selectedLine = static_cast<int>(key >> 8);
-    appState().selectedModule = static_cast<int>(key & 0xFF);
-    StatusReportShow(appState().selectedLine, appState().selectedModule);
+    selectedLine_ = static_cast<int>(key >> 8);
+    selectedModule_ = static_cast<int>(key & 0xFF);
+    StatusReportShow(selectedLine_, selectedModule_);
     updateServisMenu();
 }
 
 void MainWindow::updateServisMenu() {
-    const AppState& s = appState();
     RecordImage current;
     bool have = false;
-    if (s.selectedModule == 0) {
+    if (selectedModule_ == 0) {
         LineRecord line;
-        have = readLineRecord(s.selectedLine, line);
+        have = readLineRecord(selectedLine_, line);
         current.bytes = line.bytes;
     } else {
         ModuleRecord module;
-        have = readModuleRecord(s.selectedLine, s.selectedModule, module);
+        have = readModuleRecord(selectedLine_, selectedModule_, module);
         current.bytes = module.bytes;
     }
     clearError();
-    const ServisMenuState state = servisMenuState(s.selectedModule != 0, have ? current.u8(132) : 0);
+    const ServisMenuState state = servisMenuState(selectedModule_ != 0, have ? current.u8(132) : 0);
     servis_->setEnabled(state.submenu);
     servis_->menuAction()->setEnabled(state.submenu);
     // Only the items whose operations are built follow the rule; the others stay grayed.
@@ -435,57 +422,28 @@ void MainWindow::updateServisMenu() {
 }
 
 void MainWindow::cmdProperties() {
-    const AppState& s = appState();
-    if (s.selectedModule != 0) return;  // the property sheets come with the parameter model
+    if (selectedModule_ != 0) {
+        showModuleProperties(selectedLine_, selectedModule_);
+        return;
+    }
     LineRecord line;
-    if (!readLineRecord(s.selectedLine, line)) {
+    if (!readLineRecord(selectedLine_, line)) {
         clearError();
         return;
     }
-    if (line.headType() == 11) return;  // the TCP line dialog comes with the TCP search
-    const int result = runLineDialog(this, s.selectedLine);
-    StatusReportShow(s.selectedLine, s.selectedModule);
-    if (result == 1) {
-        markIdConflicts(s.selectedLine);
-        clearError();
-        refreshTree(s.selectedLine, s.selectedModule);
+    if (line.headType() == head::kTcpConverter) {
+        showModuleProperties(selectedLine_, 0);  // the TCP line dialog comes with the TCP search
+        return;
     }
+    // "Použít" saves through saveLineSettings, which also flags conflicts and rebuilds the tree.
+    runLineDialog(this, selectedLine_);
+    StatusReportShow(selectedLine_, selectedModule_);
 }
 
-void MainWindow::cmdRemove() {
-    if (!uiAsk("Odebrání", "Opravdu odstarnit toto zařízení ? ", MessageIcon::Question)) return;
-    appState().dialogOwner = this;
-    const int line = appState().selectedLine;
-    if (!removeSelected(line, appState().selectedModule)) reportError();
-    refreshTree(line, 0);
-}
-
-void MainWindow::cmdCheck() {
-    AppState& s = appState();
-    s.dialogOwner = tree_;
-    LineRecord line;
-    if (readLineRecord(s.selectedLine, line) && line.isTcp()) RemoveArpEntry(line);
-    clearError();
-    if (DeviceCheck(s.selectedLine, s.selectedModule) == 1) StatusReportShow(s.selectedLine, s.selectedModule);
-    else reportError();
-}
-
-void MainWindow::cmdSwitch() {
-    const int line = appState().selectedLine, module = appState().selectedModule;
-    if (!ItemEnableToggle(line, module)) reportError();
-    refreshTree(line, module);
-}
-
-void MainWindow::cmdRefresh() {
-    const int line = appState().selectedLine;
-    markIdConflicts(line);
-    clearError();
-    refreshTree(line, 0);
-}
+void MainWindow::cmdRefresh() { refreshLine(selectedLine_); }
 
 void MainWindow::cmdFilter(bool activeOnly) {
-    appState().activeOnlyFilter = activeOnly ? 1 : 0;
-    refreshTree(appState().selectedLine, 0);
+    setActiveOnlyFilter(activeOnly, selectedLine_);
     action(cmd::kShowAll)->setChecked(!activeOnly);
     action(cmd::kShowActive)->setChecked(activeOnly);
 }
@@ -503,52 +461,14 @@ void MainWindow::cmdToggleToolbar() {
     action(cmd::kToggleToolbar)->setChecked(s.toolbarVisible != 0);
 }
 
-void MainWindow::cmdSettings() {
-    if (runConfigDialog(this) == 1 && saveConfig() != 0) reportError();
-}
+void MainWindow::cmdSettings() { runConfigDialog(this); }
 
 void MainWindow::cmdExit() {
-    if (appState().jobRunning != 0 &&
-        !uiAsk("Proces na pozadí", "Opravdu chcete přerušit aktivní proces ? ", MessageIcon::Question))
-        return;
-    appState().jobRunning = 0;
-    close();
+    if (confirmQuit()) close();
 }
 
-void MainWindow::cmdWhatsNew() {
-    // The release notes lie beside the program; the system's viewer shows them.
-    const QString notes = QCoreApplication::applicationDirPath() + "/novinky_verze_2.txt";
-    if (!QFileInfo::exists(notes)) {
-        uiMessage("Konfigurace", "Chyba při načtení systémové cesty !", MessageIcon::Information);
-    }
-    if (!QProcess::startDetached("xdg-open", {notes})) {
-        uiMessage("Konfigurace", "Chyba při spuštění programu NOTEPAD !", MessageIcon::Information);
-        setError(err::kSystem | static_cast<ErrorCode>(ENOENT));
-        reportError();
-    }
-}
+void MainWindow::cmdWhatsNew() { showWhatsNew(QCoreApplication::applicationDirPath().toStdString()); }
 
 void MainWindow::cmdAbout() { runAboutBox(this); }
-
-void MainWindow::cmdLineWarning(const char* text) { uiMessage("Varování", text, MessageIcon::Information); }
-
-void MainWindow::cmdResetApplication() {
-    const AppState& s = appState();
-    if (s.selectedModule == 0) {
-        cmdLineWarning("Nelze měnit komunikační linku !  ");
-        return;
-    }
-    ModuleRecord module;
-    if (!readModuleRecord(s.selectedLine, s.selectedModule, module)) {
-        reportError();
-        return;
-    }
-    const std::uint32_t result =
-        DeviceTransaction(1, "CMD", s.selectedLine, module.id(), "RST0", kModeSelectRelease | kNoAnswer, {});
-    if (isErrorResult(result)) {
-        setError(result);
-        reportError();
-    }
-}
 
 }  // namespace lumo::gui

@@ -43,11 +43,12 @@ public:
     // Whole-window commands are held back while the start-up scan runs.
     void setBusy(bool busy);
 
-    // Handlers of the command table.
+    // The tree's selection: line index 0-15 and module record number, 0 = the line itself.
+    int selectedLine() const { return selectedLine_; }
+    int selectedModule() const { return selectedModule_; }
+
+    // Handlers of the command table that need the window; the others call their action directly.
     void cmdProperties();
-    void cmdRemove();
-    void cmdCheck();
-    void cmdSwitch();
     void cmdRefresh();
     void cmdFilter(bool activeOnly);
     void cmdToggleToolbar();
@@ -55,8 +56,6 @@ public:
     void cmdExit();
     void cmdWhatsNew();
     void cmdAbout();
-    void cmdLineWarning(const char* text);
-    void cmdResetApplication();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -80,6 +79,8 @@ private:
     QTimer clockTimer_;
     QMenu* servis_ = nullptr;
     QMap<int, QAction*> actions_;
+    int selectedLine_ = 0;
+    int selectedModule_ = 0;
     bool noExpand_ = false;
     bool busy_ = false;
 };

@@ -4,10 +4,10 @@
 
 #include <thread>
 
-#include "app/app_state.h"
-#include "app/program_config.h"
+#include "base/app_state.h"
+#include "model/program_config.h"
 #include "app/startup.h"
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 #include "comm/line_port.h"
 #include "platform/system_error.h"
 #include "ui/qt/dialogs.h"
@@ -21,17 +21,15 @@ int runPanel(const std::string& workingDirectory) {
     if (!appStartup(workingDirectory)) {
         // First start: the configuration is asked for; closing the dialog ends the program and
         // nothing is written.
-        if (runConfigDialog(nullptr) != 1 || saveConfig() != 0) {
+        if (runConfigDialog(nullptr) != 1) {
             appShutdown();
             return 0;
         }
     }
     MainWindow window;
     installQtUiPort(&window);
-    AppState& state = appState();
-    state.mainWindow = &window;
     window.show();
-    state.macAddress = kFactoryMac;
+    appState().macAddress = kFactoryMac;
 
     window.setStatusText(QString::fromUtf8("probíhá kontrola portů..."));
     SocketsStart();

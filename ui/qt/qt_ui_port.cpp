@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QThread>
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 #include "ui/qt/dialogs.h"
 #include "ui/qt/main_window.h"
 

@@ -1,4 +1,4 @@
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 
 #include <utility>
 

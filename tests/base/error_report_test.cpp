@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/error_report.h"
+#include "base/error_report.h"
 #include "platform/system_error.h"
 #include "support/installation_fixture.h"
 

@@ -8,9 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "actions/install_actions.h"
 #include "model/device_catalog.h"
-#include "model/line_actions.h"
-#include "model/module_actions.h"
 #include "platform/system_error.h"
 #include "ui/qt/dialogs.h"
 

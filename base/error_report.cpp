@@ -1,9 +1,8 @@
-#include "app/error_report.h"
+#include "base/error_report.h"
 
 #include <cstdio>
 
-#include "app/ui_port.h"
-#include "platform/system_error.h"
+#include "base/ui_port.h"
 
 namespace lumo {
 namespace {
@@ -50,27 +49,25 @@ const char* contextSuffix(unsigned context) {
 }  // namespace
 
 std::string errorMessageText(ErrorCode code, std::uint32_t systemError) {
-    std::string text = operationText(code & 0xffff0000u);
-    text += contextSuffix((code >> 8) & 0x7f);
+    std::string text = operationText(err::operationOf(code));
+    text += contextSuffix(err::contextOf(code));
     char tail[64];
     std::snprintf(tail, sizeof tail, " \n Err.code: %08x:%08x", static_cast<unsigned>(code),
                   static_cast<unsigned>(systemError));
     return text + tail;
 }
 
-void reportError() {
-    const std::uint32_t systemError = platform::lastSystemError();
-    const ErrorCode code = pendingError();
-    if (code == 0 && systemError == 0) return;
-    const std::string message = errorMessageText(code, systemError);
-    if (code & err::kFatal) {
+void reportError(const ErrorRecord& record) {
+    if (record.empty()) return;
+    const std::string message = errorMessageText(record.code, record.systemError);
+    if (record.code & err::kFatal) {
         uiMessage("Kritická CHYBA !", message, MessageIcon::Error);
         if (uiPort().destroyActiveWindow) uiPort().destroyActiveWindow();
     } else {
         uiMessage("CHYBA !", message, MessageIcon::Error);
     }
-    clearError();
-    platform::setLastSystemError(0);
 }
+
+void reportError() { reportError(takeError()); }
 
 }  // namespace lumo

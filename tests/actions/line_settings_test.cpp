@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "model/installation.h"
-#include "model/line_actions.h"
+#include "actions/install_actions.h"
 #include "support/image_builder.h"
 #include "support/sim_fixture.h"
 
@@ -23,7 +23,7 @@ TEST_F(LineSettingsTest, SavedRecordsByteForByte) {
     LineSettings s;
     s.port = 3;
     s.description = "sběrnice";
-    ASSERT_EQ(applyLineSettings(0, s), 1);
+    ASSERT_EQ(saveLineSettings(0, s), 1);
     auto expected = test::Image(260)
                         .put(0, {1, 0})
                         .text(2, "sb\xECrnice")
@@ -41,12 +41,12 @@ TEST_F(LineSettingsTest, SavedRecordsByteForByte) {
     s.rs485 = false;
     s.parity = 2;
     ui.answers = {false};
-    EXPECT_EQ(applyLineSettings(0, s), 0);
+    EXPECT_EQ(saveLineSettings(0, s), 0);
     EXPECT_EQ(ui.callsOf("ask").back(),
               "Inicializace|Komunikační zásuvka není dostupná ! \nPatrně ji používá jiná aplikace. \nChcete pokračovat ?");
     EXPECT_EQ(test::readFileBytes(linePath(1, "line.cfg")), before);
     ui.answers = {true};
-    EXPECT_EQ(applyLineSettings(0, s), 1);
+    EXPECT_EQ(saveLineSettings(0, s), 1);
     expected.put(31, {0, 0x20, 5, 1}).put(98, {2});
     EXPECT_EQ(test::readFileBytes(linePath(1, "line.cfg")), expected.bytes);
     EXPECT_EQ(ui.callsOf("update")[ui.callsOf("update").size() - 2], "0 5");  // the USB line, flagged
@@ -57,21 +57,21 @@ TEST_F(LineSettingsTest, SavedRecordsByteForByte) {
     s.ipAddress = "127.0.0.1";
     s.tcpPort = 1;
     ui.answers = {false};
-    EXPECT_EQ(applyLineSettings(0, s), 0);
+    EXPECT_EQ(saveLineSettings(0, s), 0);
     EXPECT_EQ(ui.callsOf("ask").back(),
               "Inicializace|Cílový hostitel není dostupný! \nZkontrolujte nastavení TCP. \nChcete pokračovat ?");
 }
 
 TEST_F(LineSettingsTest, UnreadableOrUnwritableRecord) {
     startSim({});
-    EXPECT_EQ(applyLineSettings(4, {}), 0);  // no record: critical, the active window goes
+    EXPECT_EQ(saveLineSettings(4, {}), -1);  // no record: critical, the active window goes
     EXPECT_EQ(ui.callsOf("message").back(), "Kritická CHYBA !|Otevření souboru: LINE.CFG \n Err.code: 01028d02:00000002");
     EXPECT_EQ(ui.calls.back(), "destroy");
     std::filesystem::create_directories(dir.path() / "line2");
     std::filesystem::create_symlink("/dev/full", linePath(2, "line.cfg"));
     LineSettings s;
     s.port = 3;
-    EXPECT_EQ(applyLineSettings(1, s), 0);
+    EXPECT_EQ(saveLineSettings(1, s), -1);
     EXPECT_EQ(ui.callsOf("message").back(), "CHYBA !|Zápis do souboru: LINE.CFG \n Err.code: 02010d01:0000001c");
 }
 

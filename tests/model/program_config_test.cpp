@@ -3,9 +3,9 @@
 
 #include <filesystem>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
-#include "app/program_config.h"
+#include "base/app_state.h"
+#include "base/error_report.h"
+#include "model/program_config.h"
 #include "app/startup.h"
 #include "support/image_builder.h"
 #include "support/installation_fixture.h"

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_state.h"
+#include "base/error_record.h"
+#include "base/shared_types.h"
 
 namespace lumo {
 
@@ -35,7 +36,13 @@ inline constexpr ErrorCode kNetAdapter = 0x20050000;
 inline constexpr ErrorCode kRegistry = 0x30010000;
 inline constexpr ErrorCode kSystem = 0xffff0000;
 
+// The parts of a code.
+inline constexpr ErrorCode kOperationMask = 0xffff0000;
 inline constexpr ErrorCode kFatal = 0x8000;
+inline constexpr ErrorCode kContextMask = 0x7f00;
+inline constexpr ErrorCode kDetailMask = 0x00ff;
+inline constexpr ErrorCode operationOf(ErrorCode code) { return code & kOperationMask; }
+inline constexpr unsigned contextOf(ErrorCode code) { return (code & kContextMask) >> 8; }
 
 // Caller contexts with detail.
 inline constexpr ErrorCode kConfigRead = 0x8101;
@@ -60,8 +67,10 @@ inline constexpr ErrorCode kReportModuleRead = 0x0d07;
 // The message a report shows for a code and a system last-error value.
 std::string errorMessageText(ErrorCode code, std::uint32_t systemError);
 
-// Shows the pending code (with the system's last-error value) in a message box and clears
-// both; a fatal code then closes the active window. Does nothing when both are 0.
+// Shows an error record in a message box; a fatal code then closes the active window. Does
+// nothing for an empty record.
+void reportError(const ErrorRecord& record);
+// Takes the calling thread's pending error (code and system error value) and reports it.
 void reportError();
 
 }  // namespace lumo

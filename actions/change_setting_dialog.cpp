@@ -7,27 +7,21 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
-#include "app/ui_port.h"
+#include "base/error_report.h"
 #include "model/device_catalog.h"
 #include "model/installation.h"
-#include "model/module_actions.h"
+#include "actions/install_actions.h"
 #include "ui/qt/dialogs.h"
 
 namespace lumo::gui {
 
-int runChangeSettingDialog(QWidget* owner, int lineIndex, int moduleNumber) {
-    if (moduleNumber == 0) {
-        uiMessage("Varování", "Nelze měnit komunikační linku !  ", MessageIcon::Information);
-        return 0;
-    }
+int runChangeSettingDialog(QWidget* owner, int lineIndex, int moduleNumber, ChangeMode mode) {
+    if (!changeSettingApplies(moduleNumber)) return 0;
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) {
         reportError();
         return 0;
     }
-    const auto mode = appState().dialogMode == 1 ? ChangeMode::IdAddress : ChangeMode::Type;
     QDialog dialog(owner);
     dialog.setWindowTitle(mode == ChangeMode::IdAddress ? "ID adresa" : QString::fromUtf8("Typ zařízení"));
     auto* layout = new QVBoxLayout(&dialog);
@@ -64,7 +58,7 @@ int runChangeSettingDialog(QWidget* owner, int lineIndex, int moduleNumber) {
     layout->addLayout(buttons);
     QObject::connect(choice, &QComboBox::currentIndexChanged, &dialog, [apply](int i) { apply->setEnabled(i >= 0); });
     QObject::connect(apply, &QPushButton::clicked, &dialog, [&] {
-        if (changeModuleSetting(lineIndex, moduleNumber, mode, choice->currentData().toInt()) == 1) dialog.done(1);
+        if (actionDone(changeModuleSetting(lineIndex, moduleNumber, mode, choice->currentData().toInt()))) dialog.done(1);
     });
     QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
     dialog.setMinimumWidth(300);

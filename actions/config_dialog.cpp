@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/config_actions.h"
-#include "app/error_report.h"
-#include "app/program_config.h"
+#include "base/app_state.h"
+#include "actions/config_actions.h"
+#include "base/error_report.h"
+#include "model/program_config.h"
 #include "platform/network_adapters.h"
 #include "platform/system_error.h"
 #include "ui/qt/dialogs.h"
@@ -66,20 +66,24 @@ int runConfigDialog(QWidget* owner) {
     buttons->addWidget(closeButton);
     grid->addLayout(buttons, 6, 0, 1, 2);
 
+    // A chosen path is taken whole: saving refuses one that the configuration cannot hold.
     QObject::connect(dataBrowse, &QPushButton::clicked, &dialog, [&] {
         std::string chosen;
-        if (chooseFolder(&dialog, "/", chosen) == 1) dataDir->setText(QString::fromStdString(chosen).left(249));
+        if (chooseFolder(&dialog, "/", chosen) == 1) dataDir->setText(QString::fromStdString(chosen));
     });
     QObject::connect(hexBrowse, &QPushButton::clicked, &dialog, [&] {
         std::string chosen;
-        if (chooseFile(&dialog, chosen, 2) == 1) hexEditor->setText(QString::fromStdString(chosen).left(99));
+        if (chooseFile(&dialog, chosen, 2) == 1) hexEditor->setText(QString::fromStdString(chosen));
     });
     QObject::connect(save, &QPushButton::clicked, &dialog, [&] {
-        std::optional<AdapterChoice> adapter;
+        ProgramSettings settings;
+        settings.dataDirectory = dataDir->text().toStdString();
+        settings.hexEditorPath = hexEditor->text().toStdString();
         const int i = adapters->currentIndex();
-        if (i > 0) adapter = AdapterChoice{adapters->itemData(i).toUInt(), addresses[static_cast<std::size_t>(i)]};
-        if (saveConfigDialog(scratch, dataDir->text().toStdString(), hexEditor->text().toStdString(), adapter))
-            dialog.done(1);
+        settings.adapter = std::optional<AdapterChoice>();
+        if (i > 0 && !addresses[static_cast<std::size_t>(i)].empty())
+            settings.adapter = AdapterChoice{adapters->itemData(i).toUInt(), addresses[static_cast<std::size_t>(i)]};
+        if (actionDone(saveProgramSettings(settings))) dialog.done(1);
     });
     QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
     dialog.setMinimumWidth(460);

@@ -8,10 +8,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/app_state.h"
-#include "app/error_report.h"
+#include "base/app_state.h"
+#include "base/error_report.h"
 #include "model/installation.h"
-#include "model/line_actions.h"
+#include "actions/install_actions.h"
 #include "platform/system_error.h"
 #include "ui/qt/dialogs.h"
 
@@ -93,7 +93,7 @@ int runLineDialog(QWidget* owner, int lineIndex) {
         s.ipAddress = ip->text().left(17).toStdString();
         s.tcpPort = tcpPort->text().toInt();
         s.description = description->text().left(15).toStdString();
-        if (applyLineSettings(lineIndex, s) == 1) dialog.done(1);
+        if (actionDone(saveLineSettings(lineIndex, s))) dialog.done(1);
     });
     QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
     centreOverMainWindow(&dialog);

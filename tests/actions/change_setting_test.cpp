@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "model/installation.h"
-#include "model/module_actions.h"
+#include "actions/install_actions.h"
 #include "support/image_builder.h"
 #include "support/installation_fixture.h"
 
@@ -79,7 +79,7 @@ TEST_F(ChangeSetting, UnwritableRecordIsReported) {
     put(1, 5);
     std::filesystem::remove(linePath(1, "terminal.dat"));
     std::filesystem::create_symlink("/dev/full", linePath(1, "terminal.dat"));
-    EXPECT_EQ(changeModuleSetting(0, 1, ChangeMode::Type, 3), 0);  // reads as a free slot, writes fail
+    EXPECT_EQ(changeModuleSetting(0, 1, ChangeMode::Type, 3), -1);  // reads as a free slot, writes fail
     EXPECT_EQ(ui.callsOf("message").back(), "CHYBA !|Zápis do souboru: TERMINAL.DAT \n Err.code: 02010c04:0000001c");
 }
 

@@ -1,7 +1,7 @@
-#include "app/program_config.h"
+#include "model/program_config.h"
 
-#include "app/app_state.h"
-#include "app/error_report.h"
+#include "base/app_state.h"
+#include "base/error_report.h"
 #include "model/record_file.h"
 #include "platform/file_io.h"
 

@@ -1,0 +1,41 @@
+#pragma once
+// The commands that talk to one line or module: the device check, the console, the application
+// reset, and the service commands whose operations are still to come. Results as
+// base/action_result.h says.
+
+#include <string>
+
+#include "base/action_result.h"
+
+namespace lumo {
+
+// The refusal of a command that only a module can take, selected on its line: "Varování" with
+// the text given. False (after the message) for a line (moduleNumber 0).
+bool requireModule(int moduleNumber, const char* refusal);
+inline constexpr const char* kCannotChangeLine = "Nelze měnit komunikační linku !  ";
+inline constexpr const char* kCannotRunOnLine = "Nelze provádět pro komunikační linku !  ";
+
+// "Kontrola funkce": a TCP line's neighbour-table row goes first (the device may have a new
+// MAC address), then the device check; on success the item's status report is shown.
+int checkItem(int lineIndex, int moduleNumber);
+
+// "Odeslat příkaz" and `lumo-ctl send`: the console text (a typed or pasted frame) cut to the
+// console's 89 characters of code page 1250, cleaned and sent to the module. The answer comes
+// back in `answer` (raw bytes; empty when data was sent). A line is refused with "Upozornění";
+// a failed transaction puts "chyba při komunikaci !" into the status bar and is reported.
+int sendConsoleCommand(int lineIndex, int moduleNumber, const std::string& text, std::string& answer);
+
+// "Reset aplikace": "CMD" with sub-instruction 0 and "RST0" to the module, no answer awaited.
+int resetApplication(int lineIndex, int moduleNumber);
+
+// "Reset master" and "Testování": refused on a line; on a module not available yet.
+int resetMaster(int lineIndex, int moduleNumber);
+int communicationTest(int lineIndex, int moduleNumber);
+
+// "Vlastnosti" of a module or of a TCP converter line: not available yet.
+int showModuleProperties(int lineIndex, int moduleNumber);
+
+// The message of a command that is in the menu but whose operation is not built yet.
+int notAvailableYet(const char* command);
+
+}  // namespace lumo

@@ -1,0 +1,248 @@
+#include "actions/install_actions.h"
+
+#include <charconv>
+
+#include "base/app_state.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
+#include "comm/line_port.h"
+#include "device/device_check.h"
+#include "device/item_state.h"
+#include "discovery/neighbour_binding.h"
+#include "model/installation.h"
+#include "model/record_file.h"
+#include "model/tree_items.h"
+
+namespace lumo {
+namespace {
+
+// A signed decimal number with nothing else around it but blanks.
+bool parseSignedNumber(const std::string& text, long& value) {
+    std::size_t begin = text.find_first_not_of(' ');
+    std::size_t end = text.find_last_not_of(' ');
+    if (begin == std::string::npos) return false;
+    const char* first = text.data() + begin;
+    const char* last = text.data() + end + 1;
+    if (*first == '+') ++first;
+    const auto result = std::from_chars(first, last, value);
+    return result.ec == std::errc() && result.ptr == last;
+}
+
+int warn(const char* text) {
+    uiMessage("Varování", text, MessageIcon::Information);
+    return kActionRefused;
+}
+
+int reported() {
+    reportError();
+    return kActionFailed;
+}
+
+// Takes the line's settings, verifies them by opening the line and writes the record.
+int applyLineSettings(int lineIndex, const LineSettings& settings) {
+    LineRecord line;
+    if (!readLineRecord(lineIndex, line)) {
+        combineError(err::kLineDialogRead);
+        return reported();
+    }
+    // The port must be free for the new settings.
+    if (line.flags() == 0 && line.port() != 0) LineClose(lineIndex);
+    if (settings.port) line.setPort(*settings.port);
+    if (settings.speed) line.setSpeed(*settings.speed);
+    // A stored 1 (a new USB line) shows as RS485 and is saved as 2 like any RS485 line.
+    const bool rs485 = settings.rs485.value_or(line.directionControl() != 0);
+    line.setDirectionControl(rs485 ? 2 : 0);
+    if (settings.parity) line.setParity(*settings.parity);
+    if (settings.description) line.setDescription(*settings.description);
+    if (settings.ipAddress) line.setIpAddress(*settings.ipAddress);
+    if (settings.tcpPort) line.setTcpPort(*settings.tcpPort);
+    line.setFlags(line.flags() & ~flags::kLineOff);
+
+    const bool opened = LineOpenFromRecord(lineIndex, line) == 0;
+    if (!opened) {
+        const char* question = line.isTcp()
+                                   ? "Cílový hostitel není dostupný! \nZkontrolujte nastavení TCP. \nChcete pokračovat ?"
+                                   : "Komunikační zásuvka není dostupná ! \nPatrně ji používá jiná aplikace. \nChcete pokračovat ?";
+        if (!uiAsk("Inicializace", question)) {
+            LineClose(lineIndex);
+            return kActionRefused;
+        }
+        line.setFlags(line.flags() | flags::kUnreachable);
+    } else {
+        line.setFlags(line.flags() & ~flags::kUnreachable);
+    }
+    LineClose(lineIndex);
+    uiUpdateTreeItemImage(itemKey(lineIndex, 0), lineImage(line));
+    if (!writeLineRecord(lineIndex, line)) {
+        combineError(err::kLineDialogSave);
+        return reported();
+    }
+    uiUpdateTreeItemLabel(itemKey(lineIndex, 0), line.description());
+    return kActionDone;
+}
+
+}  // namespace
+
+int addLine(DeviceTypeCode headType) {
+    LineRecord tmpl;
+    tmpl.setPort(0);
+    tmpl.setHeadType(headType);
+    tmpl.setMac(kFactoryMac);
+    const int result = createLine(tmpl);
+    if (result == -1) {
+        combineError(err::kAddLineWrite);
+        reportError();
+    } else if (result == -2) {
+        combineError(err::kAddLineTerminal);
+        reportError();
+    } else if (result > 0) {
+        DeviceCheck(result - 1, 0);
+        uiRefreshTree(result - 1, 0);
+    }
+    return result;
+}
+
+int saveLineSettings(int lineIndex, const LineSettings& settings) {
+    const int saved = applyLineSettings(lineIndex, settings);
+    if (!actionDone(saved)) return saved;
+    // Another port or switching the line on can change which modules collide.
+    markIdConflicts(lineIndex);
+    clearError();
+    uiRefreshTree(lineIndex, 0);
+    return kActionDone;
+}
+
+ReaderOperations defaultReaderOperations(DeviceTypeCode type) {
+    switch (type) {
+        case 1: case 4: case 5: case 6: return {'b', '8'};
+        case 3: case 17: return {'7', '`'};
+        default: return {};
+    }
+}
+
+int addModule(int lineIndex, DeviceTypeCode type, const std::string& idText) {
+    long id = 0;
+    const bool isNumber = parseSignedNumber(idText, id);
+
+    LineRecord line;
+    // A freed line slot reads fine but is no line: its modules would never be shown.
+    if (!readLineRecord(lineIndex, line) || !line.exists()) {
+        clearError();
+        return warn("Nejprve musí být vytvořena komunikační linka !  ");
+    }
+    if (!isNumber || id < 0 || id > 31) return warn("ID adresa musí být v rozsahu 0-31 !  ");
+    const std::string path = moduleFilePath(lineIndex + 1);
+    RecordImage found;
+    FindKey key{static_cast<std::uint8_t>(id), 0};
+    // A free slot has ID 0, so ID 0 is always refused here.
+    if (findRecord(path, found, isSwitchedOnWithId, key) < 0) return reported();
+    if (found.firstByte() == id) return warn("Zadanou ID již adresu používá některé zařízení ! \nZvolte jinou hodnotu. ");
+    FindKey freeKey{0, 0};
+    const int target = findRecord(path, found, isSwitchedOnWithId, freeKey);
+    if (target < 0) return reported();
+    // The tree shows 32 records of a line; a module beyond them could never be reached.
+    if (target > kMaxModulesShown) return warn("Maximální počet modulů na lince je obsazen ! ");
+
+    ModuleRecord module;
+    module.setId(static_cast<std::uint8_t>(id));
+    module.setType(type);
+    module.setDescription("modul " + std::to_string(id));
+    const ReaderOperations ops = defaultReaderOperations(type);
+    module.setReader1Operation(ops.reader1);
+    module.setReader2Operation(ops.reader2);
+    if (!writeModuleRecord(lineIndex, target, module)) {
+        combineError(err::kAddModuleWrite);
+        return reported();
+    }
+    DeviceCheck(lineIndex, target);  // its outcome lands in the record; the add stands either way
+    clearError();
+    uiRefreshTree(lineIndex, target);
+    return target;
+}
+
+bool changeSettingApplies(int moduleNumber) {
+    if (moduleNumber != 0) return true;
+    warn("Nelze měnit komunikační linku !  ");
+    return false;
+}
+
+int changeModuleSetting(int lineIndex, int moduleNumber, ChangeMode mode, int chosen) {
+    if (!changeSettingApplies(moduleNumber)) return kActionRefused;
+    ModuleRecord module;
+    if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
+    if (mode == ChangeMode::IdAddress) {
+        const std::string path = moduleFilePath(lineIndex + 1);
+        RecordImage found;
+        FindKey key{static_cast<std::uint8_t>(chosen), 0};
+        const int holder = findRecord(path, found, isSwitchedOnWithId, key);
+        if (holder < 0) return reported();
+        // Nobody else holds the ID when the walk stops at this module, at the end, or at a free
+        // slot: ID 0 marks a free slot, so taking it would make the module vanish.
+        const bool heldByAnother = holder != moduleNumber && found.firstByte() == chosen && chosen != 0;
+        if (!heldByAnother) {
+            if (chosen == 0 || chosen > 30) {
+                uiMessage("Konflikt", "Neplatná ID adresa ! Hodnota je vyhrazena. ", MessageIcon::Information);
+                return kActionRefused;
+            }
+            module.setFlags(module.flags() & ~flags::kIdConflict);
+        } else if (!uiAsk("Konflikt", "Zadanou ID adresu již používá některé zařízení ! \nChcete pokračovat ? ",
+                          MessageIcon::Information)) {
+            return kActionRefused;
+        }
+        module.setId(static_cast<std::uint8_t>(chosen));
+    } else {
+        module.setType(static_cast<DeviceTypeCode>(chosen));
+    }
+    if (!writeModuleRecord(lineIndex, moduleNumber, module)) {
+        combineError(err::kChangeSettingWrite);
+        return reported();
+    }
+    if (DeviceCheck(lineIndex, moduleNumber) != 1) return reported();
+    markIdConflicts(lineIndex);
+    clearError();
+    uiRefreshTree(lineIndex, moduleNumber);
+    return kActionDone;
+}
+
+int removeItem(int lineIndex, int moduleNumber) {
+    if (!uiAsk("Odebrání", "Opravdu odstarnit toto zařízení ? ")) return kActionRefused;
+    clearError();  // what is reported below is this removal's own failure
+    // A line's port is freed before its record goes.
+    if (moduleNumber == 0) LineClose(lineIndex);
+    const bool removed = removeSelected(lineIndex, moduleNumber);
+    // A refusal has shown its message and left no error; a failed read or write is reported.
+    const ErrorRecord failure = takeError();
+    reportError(failure);
+    uiRefreshTree(lineIndex, 0);
+    if (removed) return kActionDone;
+    return failure.empty() ? kActionRefused : kActionFailed;
+}
+
+int toggleItem(int lineIndex, int moduleNumber) {
+    int result = kActionDone;
+    if (!ItemEnableToggle(lineIndex, moduleNumber)) {
+        result = reported();
+    } else if (moduleNumber != 0) {
+        LineRecord line;
+        if (readLineRecord(lineIndex, line)) RemoveArpEntry(line);
+        clearError();
+        // Switched on again: see whether it answers (a switched-off module is not contacted).
+        if (DeviceCheck(lineIndex, moduleNumber) != 1) result = reported();
+    }
+    uiRefreshTree(lineIndex, moduleNumber);
+    return result;
+}
+
+int refreshLine(int lineIndex) {
+    markIdConflicts(lineIndex);
+    clearError();
+    uiRefreshTree(lineIndex, 0);
+    return kActionDone;
+}
+
+void setActiveOnlyFilter(bool activeOnly, int lineIndex) {
+    appState().activeOnlyFilter = activeOnly ? 1 : 0;
+    uiRefreshTree(lineIndex, 0);
+}
+
+}  // namespace lumo

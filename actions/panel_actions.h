@@ -1,0 +1,22 @@
+#pragma once
+// The panel's own commands: ending the program or the background job, and the release notes.
+// Results as base/action_result.h says.
+
+#include <string>
+
+#include "base/action_result.h"
+
+namespace lumo {
+
+// Closing the window or "Konec programu": with a background job running, asks "Opravdu chcete
+// přerušit aktivní proces ? " first. True when the program may end (the job is told to stop).
+bool confirmQuit();
+
+// "Přerušit aktivní příkaz": tells the background job to stop.
+void stopJob();
+
+// "Co je nového?": the release notes "novinky_verze_2.txt" from the program's folder, opened with
+// the desktop's viewer. A missing file is named with the folder it was looked for in.
+int showWhatsNew(const std::string& programFolder);
+
+}  // namespace lumo
