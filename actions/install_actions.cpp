@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "actions/device_actions.h"
+
 #include "base/app_state.h"
 #include "base/error_report.h"
 #include "base/ui_port.h"
@@ -160,11 +162,7 @@ int addModule(int lineIndex, DeviceTypeCode type, const std::string& idText) {
     return target;
 }
 
-bool changeSettingApplies(int moduleNumber) {
-    if (moduleNumber != 0) return true;
-    warn("Nelze měnit komunikační linku !  ");
-    return false;
-}
+bool changeSettingApplies(int moduleNumber) { return requireModule(moduleNumber, kCannotChangeLine); }
 
 int changeModuleSetting(int lineIndex, int moduleNumber, ChangeMode mode, int chosen) {
     if (!changeSettingApplies(moduleNumber)) return kActionRefused;

@@ -6,5 +6,7 @@ cd "$(dirname "$0")/.."
 if [ "${LUMO_SANITIZE:-0}" = 1 ]; then
   export LUMO_BUILD_DIR=build-asan LUMO_CMAKE_ARGS="-DLUMO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 fi
+# The layer order of the sources (docs/architecture.md), before anything is built.
+scripts/check_layers.sh
 scripts/setup.sh
 ctest --test-dir "${LUMO_BUILD_DIR:-build}" --output-on-failure -j "$(nproc)"
