@@ -32,7 +32,7 @@ struct Form {
         type->setObjectName("type");
         description = new QLineEdit(&dialog);
         description->setObjectName("description");
-        description->setReadOnly(true);
+        markReadOnly(description);
         id = new QLineEdit(&dialog);
         id->setObjectName("id");
         form->addRow(QString::fromUtf8("Typ zařízení:"), type);
@@ -70,7 +70,7 @@ int runAddLineDialog(QWidget* owner) {
         if (result == 0) f.dialog.done(0);  // the line table is full: its message was shown
         else if (result > 0) f.dialog.done(1);
     });
-    centreOverMainWindow(&f.dialog);
+    finishDialog(&f.dialog);
     return f.dialog.exec() == 1 ? 1 : 0;
 }
 
@@ -84,7 +84,7 @@ int runAddModuleDialog(QWidget* owner, int lineIndex) {
     QObject::connect(f.insert, &QPushButton::clicked, &f.dialog, [&f, lineIndex] {
         if (addModule(lineIndex, f.chosen(), f.id->text().toStdString()) > 0) f.dialog.done(1);
     });
-    centreOverMainWindow(&f.dialog);
+    finishDialog(&f.dialog);
     return f.dialog.exec() == 1 ? 1 : 0;
 }
 

@@ -29,11 +29,11 @@ int runChangeSettingDialog(QWidget* owner, int lineIndex, int moduleNumber, Chan
     layout->addLayout(form);
     auto* current = new QLineEdit(&dialog);
     current->setObjectName("current");
-    current->setReadOnly(true);
+    markReadOnly(current);
     auto* choice = new QComboBox(&dialog);
     choice->setObjectName("choice");
     if (mode == ChangeMode::IdAddress) {
-        current->setText(QString::number(module.id()));
+        current->setText(QString::asprintf("%02d", module.id()));
         for (int id = 0; id <= 31; ++id) {
             QString label = QString::asprintf("%02d ", id);
             if (id == 0) label += "(pc)";
@@ -62,7 +62,7 @@ int runChangeSettingDialog(QWidget* owner, int lineIndex, int moduleNumber, Chan
     });
     QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
     dialog.setMinimumWidth(300);
-    centreOverMainWindow(&dialog);
+    finishDialog(&dialog);
     return dialog.exec() == 1 ? 1 : 0;
 }
 

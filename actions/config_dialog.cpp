@@ -31,7 +31,9 @@ int runConfigDialog(QWidget* owner) {
         auto* field = new QLineEdit(QString::fromStdString(value), &dialog);
         field->setObjectName(name);
         auto* browse = new QPushButton("..", &dialog);
+        browse->setObjectName(std::string(name).append("Browse").c_str());
         browse->setFixedWidth(32);
+        browse->setAutoDefault(false);  // Enter in the field is no click of ".."
         grid->addWidget(field, row + 1, 0);
         grid->addWidget(browse, row + 1, 1);
         return std::pair{field, browse};
@@ -49,7 +51,9 @@ int runConfigDialog(QWidget* owner) {
         setError(err::kNetAdapter);
     } else {
         for (const auto& a : list) {
-            const std::string address = a.ipv4.empty() ? std::string() : a.ipv4.front().substr(0, 17);
+            // An adapter without an IPv4 address cannot carry a TCP line: it is not offered.
+            if (a.ipv4.empty()) continue;
+            const std::string address = a.ipv4.front().substr(0, 17);
             addresses.push_back(address);
             adapters->addItem(QString::fromStdString(a.description + " (" + address + ")"), QVariant::fromValue<uint>(a.index));
             // A later adapter with the same address wins.
@@ -60,7 +64,9 @@ int runConfigDialog(QWidget* owner) {
 
     auto* buttons = new QHBoxLayout;
     auto* save = new QPushButton(QString::fromUtf8("Uložit"), &dialog);
+    save->setDefault(true);
     auto* closeButton = new QPushButton(QString::fromUtf8("Zavřít"), &dialog);
+    closeButton->setAutoDefault(false);
     buttons->addStretch();
     buttons->addWidget(save);
     buttons->addWidget(closeButton);
@@ -81,13 +87,13 @@ int runConfigDialog(QWidget* owner) {
         settings.hexEditorPath = hexEditor->text().toStdString();
         const int i = adapters->currentIndex();
         settings.adapter = std::optional<AdapterChoice>();
-        if (i > 0 && !addresses[static_cast<std::size_t>(i)].empty())
+        if (i > 0)
             settings.adapter = AdapterChoice{adapters->itemData(i).toUInt(), addresses[static_cast<std::size_t>(i)]};
         if (actionDone(saveProgramSettings(settings))) dialog.done(1);
     });
     QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
     dialog.setMinimumWidth(460);
-    centreOverMainWindow(&dialog);
+    finishDialog(&dialog);
     return dialog.exec() == 1 ? 1 : 0;
 }
 

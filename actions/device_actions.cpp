@@ -11,19 +11,11 @@
 #include "model/installation.h"
 
 namespace lumo {
+namespace {
 
-bool requireModule(int moduleNumber, const char* refusal) {
-    if (moduleNumber != 0) return true;
-    uiMessage("Varování", refusal, MessageIcon::Information);
-    return false;
-}
+// The actions' bodies; each runs through uiRunWaiting, off the user-interface thread.
 
-int notAvailableYet(const char* command) {
-    uiMessage("Upozornění", std::string(command) + ": tato funkce zatím není k dispozici. ", MessageIcon::Information);
-    return kActionRefused;
-}
-
-int checkItem(int lineIndex, int moduleNumber) {
+int checkItemWaiting(int lineIndex, int moduleNumber) {
     LineRecord line;
     if (readLineRecord(lineIndex, line) && line.isTcp()) RemoveArpEntry(line);
     clearError();
@@ -35,7 +27,7 @@ int checkItem(int lineIndex, int moduleNumber) {
     return kActionDone;
 }
 
-int sendConsoleCommand(int lineIndex, int moduleNumber, const std::string& text, std::string& answer) {
+int sendConsoleCommandWaiting(int lineIndex, int moduleNumber, const std::string& text, std::string& answer) {
     answer.clear();
     if (moduleNumber == 0) {
         uiMessage("Upozornění", "Pro toto zařízení nelze nastavovat !  ", MessageIcon::Error);
@@ -57,7 +49,7 @@ int sendConsoleCommand(int lineIndex, int moduleNumber, const std::string& text,
     return kActionDone;
 }
 
-int resetApplication(int lineIndex, int moduleNumber) {
+int resetApplicationWaiting(int lineIndex, int moduleNumber) {
     if (!requireModule(moduleNumber, kCannotChangeLine)) return kActionRefused;
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) {
@@ -72,6 +64,31 @@ int resetApplication(int lineIndex, int moduleNumber) {
         return kActionFailed;
     }
     return kActionDone;
+}
+
+}  // namespace
+
+bool requireModule(int moduleNumber, const char* refusal) {
+    if (moduleNumber != 0) return true;
+    uiMessage("Varování", refusal, MessageIcon::Information);
+    return false;
+}
+
+int notAvailableYet(const char* command) {
+    uiMessage("Upozornění", std::string(command) + ": tato funkce zatím není k dispozici. ", MessageIcon::Information);
+    return kActionRefused;
+}
+
+int checkItem(int lineIndex, int moduleNumber) {
+    return uiRunWaiting([&] { return checkItemWaiting(lineIndex, moduleNumber); });
+}
+
+int sendConsoleCommand(int lineIndex, int moduleNumber, const std::string& text, std::string& answer) {
+    return uiRunWaiting([&] { return sendConsoleCommandWaiting(lineIndex, moduleNumber, text, answer); });
+}
+
+int resetApplication(int lineIndex, int moduleNumber) {
+    return uiRunWaiting([&] { return resetApplicationWaiting(lineIndex, moduleNumber); });
 }
 
 int resetMaster(int, int moduleNumber) {

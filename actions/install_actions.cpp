@@ -83,9 +83,9 @@ int applyLineSettings(int lineIndex, const LineSettings& settings) {
     return kActionDone;
 }
 
-}  // namespace
+// The actions' bodies; each runs through uiRunWaiting, off the user-interface thread.
 
-int addLine(DeviceTypeCode headType) {
+int addLineWaiting(DeviceTypeCode headType) {
     LineRecord tmpl;
     tmpl.setPort(0);
     tmpl.setHeadType(headType);
@@ -104,7 +104,7 @@ int addLine(DeviceTypeCode headType) {
     return result;
 }
 
-int saveLineSettings(int lineIndex, const LineSettings& settings) {
+int saveLineSettingsWaiting(int lineIndex, const LineSettings& settings) {
     const int saved = applyLineSettings(lineIndex, settings);
     if (!actionDone(saved)) return saved;
     // Another port or switching the line on can change which modules collide.
@@ -114,15 +114,7 @@ int saveLineSettings(int lineIndex, const LineSettings& settings) {
     return kActionDone;
 }
 
-ReaderOperations defaultReaderOperations(DeviceTypeCode type) {
-    switch (type) {
-        case 1: case 4: case 5: case 6: return {'b', '8'};
-        case 3: case 17: return {'7', '`'};
-        default: return {};
-    }
-}
-
-int addModule(int lineIndex, DeviceTypeCode type, const std::string& idText) {
+int addModuleWaiting(int lineIndex, DeviceTypeCode type, const std::string& idText) {
     long id = 0;
     const bool isNumber = parseSignedNumber(idText, id);
 
@@ -162,9 +154,7 @@ int addModule(int lineIndex, DeviceTypeCode type, const std::string& idText) {
     return target;
 }
 
-bool changeSettingApplies(int moduleNumber) { return requireModule(moduleNumber, kCannotChangeLine); }
-
-int changeModuleSetting(int lineIndex, int moduleNumber, ChangeMode mode, int chosen) {
+int changeModuleSettingWaiting(int lineIndex, int moduleNumber, ChangeMode mode, int chosen) {
     if (!changeSettingApplies(moduleNumber)) return kActionRefused;
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
@@ -202,6 +192,49 @@ int changeModuleSetting(int lineIndex, int moduleNumber, ChangeMode mode, int ch
     return kActionDone;
 }
 
+int toggleItemWaiting(int lineIndex, int moduleNumber) {
+    int result = kActionDone;
+    if (!ItemEnableToggle(lineIndex, moduleNumber)) {
+        result = reported();
+    } else if (moduleNumber != 0) {
+        LineRecord line;
+        if (readLineRecord(lineIndex, line)) RemoveArpEntry(line);
+        clearError();
+        // Switched on again: see whether it answers (a switched-off module is not contacted).
+        if (DeviceCheck(lineIndex, moduleNumber) != 1) result = reported();
+    }
+    uiRefreshTree(lineIndex, moduleNumber);
+    return result;
+}
+
+}  // namespace
+
+int addLine(DeviceTypeCode headType) {
+    return uiRunWaiting([&] { return addLineWaiting(headType); });
+}
+
+int saveLineSettings(int lineIndex, const LineSettings& settings) {
+    return uiRunWaiting([&] { return saveLineSettingsWaiting(lineIndex, settings); });
+}
+
+ReaderOperations defaultReaderOperations(DeviceTypeCode type) {
+    switch (type) {
+        case 1: case 4: case 5: case 6: return {'b', '8'};
+        case 3: case 17: return {'7', '`'};
+        default: return {};
+    }
+}
+
+int addModule(int lineIndex, DeviceTypeCode type, const std::string& idText) {
+    return uiRunWaiting([&] { return addModuleWaiting(lineIndex, type, idText); });
+}
+
+bool changeSettingApplies(int moduleNumber) { return requireModule(moduleNumber, kCannotChangeLine); }
+
+int changeModuleSetting(int lineIndex, int moduleNumber, ChangeMode mode, int chosen) {
+    return uiRunWaiting([&] { return changeModuleSettingWaiting(lineIndex, moduleNumber, mode, chosen); });
+}
+
 int removeItem(int lineIndex, int moduleNumber) {
     if (!uiAsk("Odebrání", "Opravdu odstarnit toto zařízení ? ")) return kActionRefused;
     clearError();  // what is reported below is this removal's own failure
@@ -217,18 +250,7 @@ int removeItem(int lineIndex, int moduleNumber) {
 }
 
 int toggleItem(int lineIndex, int moduleNumber) {
-    int result = kActionDone;
-    if (!ItemEnableToggle(lineIndex, moduleNumber)) {
-        result = reported();
-    } else if (moduleNumber != 0) {
-        LineRecord line;
-        if (readLineRecord(lineIndex, line)) RemoveArpEntry(line);
-        clearError();
-        // Switched on again: see whether it answers (a switched-off module is not contacted).
-        if (DeviceCheck(lineIndex, moduleNumber) != 1) result = reported();
-    }
-    uiRefreshTree(lineIndex, moduleNumber);
-    return result;
+    return uiRunWaiting([&] { return toggleItemWaiting(lineIndex, moduleNumber); });
 }
 
 int refreshLine(int lineIndex) {

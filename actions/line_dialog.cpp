@@ -96,7 +96,7 @@ int runLineDialog(QWidget* owner, int lineIndex) {
         if (actionDone(saveLineSettings(lineIndex, s))) dialog.done(1);
     });
     QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
-    centreOverMainWindow(&dialog);
+    finishDialog(&dialog);
     return dialog.exec() == 1 ? 1 : 0;
 }
 

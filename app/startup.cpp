@@ -41,6 +41,8 @@ bool verifyLine(int lineIndex, const LineRecord& record) {
 
 int checkLinesAtStartup(const LineVerifier& verify) {
     for (int n = 1; n <= kMaxLines; ++n) {
+        // The program may be closing: the scan ends at the next line.
+        if (!uiPumpMessages()) return 1;
         const int lineIndex = n - 1;
         LineRecord line;
         if (!readLineRecord(lineIndex, line)) {

@@ -48,4 +48,8 @@ void uiWaitCursor(bool busy) {
 
 bool uiPumpMessages() { return uiPort().pumpMessages ? uiPort().pumpMessages() : true; }
 
+int uiRunWaiting(const std::function<int()>& operation) {
+    return uiPort().runWaiting ? uiPort().runWaiting(operation) : operation();
+}
+
 }  // namespace lumo

@@ -40,6 +40,12 @@ struct UiPort {
     std::function<bool(std::array<std::uint8_t, 6>& mac)> enterMacAddress;
     // Lets the window repaint during a long wait; returns false when the program is to quit.
     std::function<bool()> pumpMessages;
+    // Runs an operation that waits on a line so that the user interface stays alive: the
+    // desktop runs it on a worker thread while its own thread keeps handling events (the
+    // window repaints, the clock ticks, the wait cursor shows, input to the main window is
+    // held off) and marshals the operation's calls of this port to it. Returns the
+    // operation's result. Left empty, the operation runs in the caller's thread.
+    std::function<int(const std::function<int()>& operation)> runWaiting;
 };
 
 void installUiPort(UiPort port);
@@ -55,5 +61,6 @@ void uiUpdateTreeItemLabel(unsigned key, const std::string& label);
 void uiShowReport(std::string_view text);
 void uiWaitCursor(bool busy);
 bool uiPumpMessages();
+int uiRunWaiting(const std::function<int()>& operation);
 
 }  // namespace lumo

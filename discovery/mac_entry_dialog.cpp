@@ -37,7 +37,9 @@ int runMacEntryDialog(QWidget* owner, std::array<std::uint8_t, 6>& mac) {
         dialog.done(1);
     });
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, [&] { dialog.done(0); });
-    centreOverMainWindow(&dialog);
+    // Wide enough for its title beside the frame's buttons.
+    edit->setMinimumWidth(dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + 120);
+    finishDialog(&dialog);
     return dialog.exec() == 1 ? 1 : 0;
 }
 

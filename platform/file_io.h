@@ -11,6 +11,9 @@ namespace lumo::platform {
 // The separator the data directory and every path built from it use.
 char pathSeparator();
 
+// What the names of programs end with: ".exe" on Windows, nothing here.
+std::string programFileSuffix();
+
 // The process's current directory, without a trailing separator; empty when it cannot be read.
 std::string currentDirectory();
 

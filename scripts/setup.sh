@@ -5,7 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake ninja-build pkg-config libgtest-dev iproute2 qt6-base-dev libgl-dev fonts-dejavu-core)
+# The desktop tests drive the real panel under a virtual X server with a window manager.
+packages=(g++ cmake ninja-build pkg-config libgtest-dev iproute2 qt6-base-dev libgl-dev fonts-dejavu-core
+          qt6-translations-l10n xvfb xdotool openbox x11-apps imagemagick)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

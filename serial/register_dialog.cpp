@@ -22,13 +22,12 @@ int runRegisterDialog(QWidget* owner, int typeCode, RegisterChoice& chosen) {
     }
     QDialog dialog(owner);
     dialog.setWindowTitle(QString::fromUtf8("Vydaná výrobní čísla"));
-    dialog.move(150, 150);
     auto* layout = new QVBoxLayout(&dialog);
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(new QLabel("Soubor:", &dialog));
     auto* file = new QLineEdit(registerFileName(typeCode), &dialog);
     file->setObjectName("file");
-    file->setReadOnly(true);
+    markReadOnly(file);
     fileRow->addWidget(file);
     layout->addLayout(fileRow);
     auto* list = new QTreeWidget(&dialog);
@@ -42,6 +41,8 @@ int runRegisterDialog(QWidget* owner, int typeCode, RegisterChoice& chosen) {
                           QString::fromStdString(r.rest)},
                    registerLineSequence(r.serial));
     }
+    // The columns are as wide as their longest text (a whole serial number, a whole note).
+    for (int c = 0; c < list->columnCount(); ++c) list->resizeColumnToContents(c);
     layout->addWidget(list);
     auto* buttons = new QHBoxLayout;
     auto* ok = new QPushButton("OK", &dialog);
@@ -57,7 +58,9 @@ int runRegisterDialog(QWidget* owner, int typeCode, RegisterChoice& chosen) {
         dialog.done(1);
     });
     QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
-    dialog.resize(560, 360);
+    list->setMinimumSize(560, 300);
+    finishDialog(&dialog);
+    dialog.move(150, 150);
     return dialog.exec() == 1 ? 1 : 0;
 }
 

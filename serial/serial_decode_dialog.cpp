@@ -20,16 +20,23 @@ int runSerialDecodeDialog(QWidget* owner) {
     auto field = [&dialog](const char* name, bool readOnly = true) {
         auto* e = new QLineEdit(&dialog);
         e->setObjectName(name);
-        e->setReadOnly(readOnly);
+        if (readOnly) markReadOnly(e);
         return e;
     };
     grid->addWidget(new QLabel(QString::fromUtf8("Zadej 12 znaků výrobního čísla a stiskni tlačítko >>"), &dialog), 0, 0, 1, 4);
     QLineEdit* number = field("number", false);
     number->setMaxLength(12);
-    auto* decode = new QPushButton(">>", &dialog);
-    decode->setObjectName("decode");
+    // Each ">>" answers the Enter of its own field, and neither is the dialog's default.
+    auto arrow = [&dialog](const char* name) {
+        auto* b = new QPushButton(">>", &dialog);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        b->setFixedWidth(b->fontMetrics().horizontalAdvance(">>") + 24);
+        return b;
+    };
+    QPushButton* decode = arrow("decode");
     grid->addWidget(number, 1, 0, 1, 3);
-    grid->addWidget(decode, 1, 3);
+    grid->addWidget(decode, 1, 3, Qt::AlignLeft);
     QLineEdit* date = field("date");
     QLineEdit* type = field("type", false);
     QLineEdit* model = field("model");
@@ -49,11 +56,13 @@ int runSerialDecodeDialog(QWidget* owner) {
     grid->addWidget(new QLabel(QString::fromUtf8("Zadej 4 znaky + Kód typu a stiskni >>"), &dialog), 6, 0, 1, 4);
     grid->addWidget(new QLabel(QString::fromUtf8("MAC adresa:"), &dialog), 7, 0);
     grid->addWidget(mac, 7, 1);
-    auto* fromMac = new QPushButton(">>", &dialog);
-    fromMac->setObjectName("fromMac");
-    grid->addWidget(fromMac, 7, 2);
+    QPushButton* fromMac = arrow("fromMac");
+    grid->addWidget(fromMac, 7, 2, Qt::AlignLeft);
     auto* closeButton = new QPushButton(QString::fromUtf8("Zavřít"), &dialog);
+    closeButton->setAutoDefault(false);
     grid->addWidget(closeButton, 8, 3);
+    QObject::connect(number, &QLineEdit::returnPressed, decode, &QPushButton::click);
+    QObject::connect(mac, &QLineEdit::returnPressed, fromMac, &QPushButton::click);
 
     QObject::connect(decode, &QPushButton::clicked, &dialog, [&] {
         const SerialParts p = SerialDecode(number->text().left(12).toStdString());
@@ -75,7 +84,7 @@ int runSerialDecodeDialog(QWidget* owner) {
     });
     QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
     dialog.setMinimumWidth(420);
-    centreOverMainWindow(&dialog);
+    finishDialog(&dialog);
     dialog.exec();
     return 0;
 }

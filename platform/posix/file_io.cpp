@@ -14,6 +14,8 @@ namespace lumo::platform {
 
 char pathSeparator() { return '/'; }
 
+std::string programFileSuffix() { return {}; }
+
 std::string currentDirectory() {
     std::vector<char> buffer(PATH_MAX);
     if (::getcwd(buffer.data(), buffer.size()) == nullptr) {

@@ -22,6 +22,7 @@
 #include "comm/line_port.h"
 #include "model/installation.h"
 #include "platform/clock.h"
+#include "gui/gui_fixture.h"
 #include "support/sim_fixture.h"
 #include "ui/command_ids.h"
 #include "ui/qt/dialogs.h"
@@ -32,92 +33,8 @@
 namespace lumo {
 namespace {
 
-using gui::MainWindow;
-
-class GuiTest : public test::SimTest {
-protected:
-    void SetUp() override {
-        SimTest::SetUp();
-        setDefaultConfig();
-        applyConfig();
-        appState().dataDirectory = dir.dir();
-        appState().toolbarVisible = 1;
-        window = std::make_unique<MainWindow>();
-        gui::installQtUiPort(window.get());
-        window->resize(800, 500);
-        window->show();
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        window.reset();
-        SimTest::TearDown();
-    }
-
-    // Answers the next modal window with `handle` (which must close it) once it is shown.
-    void onNextModal(std::function<void(QWidget*)> handle) {
-        auto* timer = new QTimer(window.get());  // goes with the window: never outlives a test
-        timer->setInterval(10);
-        QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                timer->stop();
-                timer->deleteLater();
-                handle(modal);
-            }
-        });
-        timer->start();
-    }
-    // Closes the next message box and returns its caption and text through `seen`.
-    void closeNextMessage(std::string& seen) {
-        onNextModal([&seen](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            seen = box ? (box->windowTitle() + "|" + box->text()).toStdString() : w->windowTitle().toStdString();
-            if (box) box->done(0);
-            else static_cast<QDialog*>(w)->done(0);
-        });
-    }
-
-    void installDemoLines() {
-        startSim({"serial 5 4", "serial 7 3 silent", "tcp 2 1"});
-        std::filesystem::create_directories(dir.path() / "line1");
-        std::filesystem::create_directories(dir.path() / "line2");
-        std::filesystem::create_directories(dir.path() / "line3");
-        serialLine.setDescription("sběrnice");
-        ASSERT_TRUE(writeLineRecord(0, serialLine));
-        tcpLine.setDescription("převodník");
-        ASSERT_TRUE(writeLineRecord(1, tcpLine));
-        LineRecord usb = serialLine;
-        usb.setLineNumber(3);
-        usb.setHeadType(12);
-        usb.setDescription("USB");
-        ASSERT_TRUE(writeLineRecord(2, usb));
-        const struct {
-            int line, k, id, type;
-            std::uint8_t flagsByte;
-        } modules[] = {{0, 1, 5, 4, 0}, {0, 2, 7, 3, 1}, {0, 3, 9, 4, 0x04}, {1, 1, 2, 1, 0}};
-        for (const auto& m : modules) {
-            ModuleRecord r;
-            r.setId(static_cast<std::uint8_t>(m.id));
-            r.setType(static_cast<std::uint8_t>(m.type));
-            r.setDescription("modul " + std::to_string(m.id));
-            r.setFlags(m.flagsByte);
-            ASSERT_TRUE(writeModuleRecord(m.line, m.k, r));
-        }
-        window->refreshTree(0, 0);
-    }
-
-    QTreeWidgetItem* item(unsigned key) {
-        for (QTreeWidgetItemIterator it(window->tree()); *it; ++it) {
-            if ((*it)->data(0, Qt::UserRole).toUInt() == key) return *it;
-        }
-        return nullptr;
-    }
-    void select(int line, int module) {
-        window->tree()->setCurrentItem(item(itemKey(line, module)));
-        QApplication::processEvents();
-    }
-
-    std::unique_ptr<MainWindow> window;
-};
+using test::GuiTest;
+using test::button;
 
 TEST_F(GuiTest, MenusCarryTheirCommandNumbers) {
     const struct {
@@ -430,13 +347,6 @@ TEST(FirstStart, ClosingTheConfigurationDialogEndsWithoutWritingAnything) {
 namespace lumo {
 namespace {
 
-QPushButton* button(QWidget* w, const char* text) {
-    for (QPushButton* b : w->findChildren<QPushButton*>()) {
-        if (b->text() == QString::fromUtf8(text)) return b;
-    }
-    return nullptr;
-}
-
 TEST_F(GuiTest, AddDialogsInBothForms) {
     installDemoLines();
     bool seen = false;
@@ -494,7 +404,7 @@ TEST_F(GuiTest, ChangeSettingDialogOffersIdsWithReservedLabels) {
         EXPECT_EQ(choice->count(), 32);
         EXPECT_EQ(choice->itemText(0), "00 (pc)");
         EXPECT_EQ(choice->itemText(31), "31 (master)");
-        EXPECT_EQ(w->findChild<QLineEdit*>("current")->text(), "5");
+        EXPECT_EQ(w->findChild<QLineEdit*>("current")->text(), "05");  // two digits, as the list shows IDs
         EXPECT_FALSE(button(w, "Použít")->isEnabled());
         choice->setCurrentIndex(31);
         EXPECT_TRUE(button(w, "Použít")->isEnabled());

@@ -30,7 +30,7 @@ int runAboutBox(QWidget* owner) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, &box, [&box] { box.done(1); });
     QObject::connect(buttons, &QDialogButtonBox::rejected, &box, [&box] { box.done(1); });
     grid->addWidget(buttons, row, 0, 1, 2);
-    centreOverMainWindow(&box);
+    finishDialog(&box);
     box.exec();
     return 1;
 }

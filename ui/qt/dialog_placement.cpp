@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QDialog>
+#include <QLayout>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QWidget>
 
@@ -17,6 +20,23 @@ void centreOverMainWindow(QWidget* dialog) {
     const int x = std::max(0, m.left() + (m.width() - dialog->width()) / 2);
     const int y = std::max(0, m.top() + (m.height() - dialog->height()) / 2);
     dialog->move(x, y);
+}
+
+void finishDialog(QDialog* dialog) {
+    // A fixed frame with a title and a close button only, as the panel's dialogs have.
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint);
+    if (QLayout* layout = dialog->layout()) layout->setSizeConstraint(QLayout::SetFixedSize);
+    centreOverMainWindow(dialog);
+}
+
+void markReadOnly(QLineEdit* field) {
+    field->setReadOnly(true);
+    // Reached by a click (to copy from it), never by the first focus or the tab key.
+    field->setFocusPolicy(Qt::ClickFocus);
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    field->setPalette(palette);
 }
 
 }  // namespace lumo::gui

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+class QDialog;
+class QLineEdit;
 class QWidget;
 
 namespace lumo {
@@ -45,5 +47,10 @@ int chooseFolder(QWidget* owner, const std::string& root, std::string& result);
 
 // Centres a dialog over the main window, never beyond the screen's top-left corner.
 void centreOverMainWindow(QWidget* dialog);
+// What every dialog gets before it is shown: a fixed size, a frame with only a title and a
+// close button, its place over the main window.
+void finishDialog(QDialog* dialog);
+// A field that shows a value: read-only, looking so, and never given the first focus.
+void markReadOnly(QLineEdit* field);
 
 }  // namespace lumo::gui

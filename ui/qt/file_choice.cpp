@@ -4,6 +4,7 @@
 
 #include "actions/config_actions.h"
 #include "base/error_report.h"
+#include "platform/file_io.h"
 #include "ui/qt/dialogs.h"
 
 namespace lumo::gui {
@@ -17,6 +18,9 @@ QString qtFilter(const char* filter) {
         QString patterns = parts[i + 1];
         patterns.replace(';', ' ');
         if (patterns == "*.*") patterns = "*";
+        // Programs: "*.exe" where programs carry that ending, else every file (a Linux program
+        // has no ending).
+        if (patterns == "*.exe") patterns = QString::fromStdString("*" + platform::programFileSuffix());
         const QString name = parts[i].left(parts[i].indexOf('(')).trimmed();
         out << QString("%1 (%2)").arg(name, patterns);
     }
@@ -38,7 +42,7 @@ int chooseFile(QWidget* owner, std::string& result, int mode) {
         chosen = QFileDialog::getOpenFileName(owner, QString(), start, qtFilter(m.filter));
     }
     if (chosen.isEmpty()) return 0;  // cancelled: the last folder stays
-    result = chosen.left(255).toStdString();
+    result = chosen.toStdString();  // whole: a shortened path would name another file
     if (rememberChosenFile(result) != 0) reportError();
     return 1;
 }
@@ -47,7 +51,7 @@ int chooseFolder(QWidget* owner, const std::string& root, std::string& result) {
     const QString chosen = QFileDialog::getExistingDirectory(
         owner, QString::fromUtf8("Vyberte adresář kam budou umístěny datové soubory"), QString::fromStdString(root));
     if (chosen.isEmpty()) return 0;
-    result = chosen.left(259).toStdString();
+    result = chosen.toStdString();
     return 1;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "ui/list_compare.h"
@@ -37,8 +38,15 @@ void handleListNotify(QTreeWidget* list) {
         });
         for (auto* r : rows) list->addTopLevelItem(r);
     });
-    QObject::connect(list, &QTreeWidget::itemClicked, list, [list](QTreeWidgetItem* row, int) {
-        row->setCheckState(0, row->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    // A click on the check box itself is toggled by the list; a click elsewhere on the row is
+    // toggled here. The state at the press tells which happened.
+    auto pressed = std::make_shared<Qt::CheckState>(Qt::Unchecked);
+    QObject::connect(list, &QTreeWidget::itemPressed, list, [pressed](QTreeWidgetItem* row, int) {
+        *pressed = row->checkState(0);
+    });
+    QObject::connect(list, &QTreeWidget::itemClicked, list, [list, pressed](QTreeWidgetItem* row, int) {
+        if (row->checkState(0) == *pressed)
+            row->setCheckState(0, row->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
         list->setCurrentItem(row);
     });
 }

@@ -11,8 +11,8 @@ namespace lumo::gui {
 bool addListColumns(QTreeWidget* list, const QStringList& titles);
 // A row at the top with its texts, its item value and an empty check box.
 bool addListRow(QTreeWidget* list, const QStringList& texts, std::int32_t value);
-// Header clicks sort by the item values; a click on a row flips its check box and makes it the
-// current row. Call once per list.
+// Header clicks sort by the item values; a click on a row (on its check box or beside it)
+// flips its check box once and makes it the current row. Call once per list.
 void handleListNotify(QTreeWidget* list);
 // At most 98 characters of a column of the current row.
 std::string getListText(QTreeWidget* list, int column);

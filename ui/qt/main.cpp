@@ -32,5 +32,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    lumo::gui::installCzechTranslation();
     return lumo::gui::runPanel(workdir);
 }

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QActionGroup>
 #include <QMenuBar>
 #include <QScreen>
 
@@ -162,7 +163,7 @@ MainWindow::MainWindow() {
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(true);
     tree_->setExpandsOnDoubleClick(false);
-    tree_->setIconSize(QSize(16, 16));
+    tree_->setIconSize(QSize(kTreeIconSize, kTreeIconSize));
     tree_->setFrameShape(QFrame::StyledPanel);
     tree_->setFrameShadow(QFrame::Sunken);
     pane_ = new QPlainTextEdit(client_);
@@ -173,9 +174,14 @@ MainWindow::MainWindow() {
     statusBar_ = new QStatusBar(client_);
     statusBar_->setObjectName("status501");
     statusBar_->setSizeGripEnabled(false);
+    // The parts of the status bar are sunken panels: the text, and the clock kept off the edge.
     status_ = new QLabel(statusBar_);
+    status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    status_->setMargin(1);
     clock_ = new QLabel(statusBar_);
-    clock_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    clock_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    clock_->setAlignment(Qt::AlignCenter);
+    statusBar_->setContentsMargins(2, 0, 6, 0);
     statusBar_->addWidget(status_, 1);
     statusBar_->addPermanentWidget(clock_);
     auto tick = [this] {
@@ -191,18 +197,20 @@ MainWindow::MainWindow() {
 
     connect(tree_, &QTreeWidget::itemSelectionChanged, this, &MainWindow::selectionChanged);
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem*, int) {
-        if (noExpand_ || busy_) return;
+        if (busy_) return;
+        // The double click that opens a line's dialog does not also fold the line: a fold
+        // while it is handled is refused once. Any later fold is the user's own.
+        noExpand_ = selectedModule_ == 0;
         runCommand(cmd::kProperties);
-        if (selectedModule_ == 0) noExpand_ = true;
+        noExpand_ = false;
     });
-    connect(tree_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem*, int) { noExpand_ = false; });
-    // Folding is refused while the double click that opened a line dialog is being handled.
-    connect(tree_, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
-        if (noExpand_) item->setExpanded(true);
-    });
-    connect(tree_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
-        if (noExpand_) item->setExpanded(false);
-    });
+    auto refuseFold = [this](QTreeWidgetItem* item, bool expanded) {
+        if (!noExpand_) return;
+        const QSignalBlocker block(tree_);  // putting it back is no fold of its own
+        item->setExpanded(!expanded);
+    };
+    connect(tree_, &QTreeWidget::itemCollapsed, this, [refuseFold](QTreeWidgetItem* item) { refuseFold(item, false); });
+    connect(tree_, &QTreeWidget::itemExpanded, this, [refuseFold](QTreeWidgetItem* item) { refuseFold(item, true); });
 
     const WindowRect r = programConfig().windowRect();
     setGeometry(r.left, r.top, std::max(200, r.right - r.left), std::max(150, r.bottom - r.top));
@@ -259,8 +267,14 @@ void MainWindow::buildMenu() {
     addCommand(transfer, QString::fromUtf8("Přenos souboru"), cmd::kFileTransfer, false);
 
     QMenu* view = menuBar()->addMenu(QString::fromUtf8("&Zobrazit"));
-    addCommand(view, QString::fromUtf8("&Všechno"), cmd::kShowAll)->setCheckable(true);
-    addCommand(view, QString::fromUtf8("Pouze &aktivní"), cmd::kShowActive)->setCheckable(true);
+    // One of the two filters is always on: an exclusive pair with round marks.
+    auto* filters = new QActionGroup(this);
+    filters->setExclusive(true);
+    for (QAction* a : {addCommand(view, QString::fromUtf8("&Všechno"), cmd::kShowAll),
+                       addCommand(view, QString::fromUtf8("Pouze &aktivní"), cmd::kShowActive)}) {
+        a->setCheckable(true);
+        filters->addAction(a);
+    }
     view->addSeparator();
     addCommand(view, QString::fromUtf8("&Toolbar"), cmd::kToggleToolbar)->setCheckable(true);
     action(cmd::kShowAll)->setChecked(true);
@@ -318,6 +332,12 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // An operation on a line ends within seconds; the window closes after it.
+    if (operationRunning_) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
     if (dispatchMessage(kCloseMessage, this, 0, 0, messageMap()) != 0) {
         event->ignore();
         return;
@@ -336,8 +356,35 @@ void MainWindow::runCommand(int id) {
 }
 
 void MainWindow::setBusy(bool busy) {
+    if (busy == busy_) return;
     busy_ = busy;
     tree_->setEnabled(!busy);
+    // Everything but "Konec programu" and "O aplikaci..." is grayed meanwhile, and comes back
+    // as it was.
+    QList<QAction*> all = actions_.values();
+    if (toolbar_ != nullptr) all += toolbar_->actions();
+    if (busy) {
+        heldActions_.clear();
+        for (QAction* a : all) {
+            const int id = a->data().toInt();
+            if (a->isSeparator() || id == cmd::kExit || id == cmd::kAbout || !a->isEnabled()) continue;
+            a->setEnabled(false);
+            heldActions_.push_back(a);
+        }
+    } else {
+        for (QAction* a : heldActions_) a->setEnabled(true);
+        heldActions_.clear();
+        updateServisMenu();
+    }
+}
+
+void MainWindow::setOperationRunning(bool running) {
+    operationRunning_ = running;
+    setBusy(running);
+    if (!running && closePending_) {
+        closePending_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
 }
 
 QTreeWidgetItem* MainWindow::findShown(unsigned key) const {
@@ -414,6 +461,7 @@ void MainWindow::updateServisMenu() {
         current.bytes = module.bytes;
     }
     clearError();
+    if (busy_) return;  // set again when the window is free
     const ServisMenuState state = servisMenuState(selectedModule_ != 0, have ? current.u8(132) : 0);
     servis_->setEnabled(state.submenu);
     servis_->menuAction()->setEnabled(state.submenu);

@@ -40,8 +40,13 @@ public:
     void layoutClient();
     // False when a background job runs and the user does not want it stopped.
     bool confirmClose();
-    // Whole-window commands are held back while the start-up scan runs.
+    // While the start-up scan or an operation on a line runs, the tree and every command but
+    // "Konec programu" and "O aplikaci..." are grayed.
     void setBusy(bool busy);
+    bool busy() const { return busy_; }
+    // An operation on a line runs (off this thread): the window is busy, and closing it waits
+    // for the operation's end.
+    void setOperationRunning(bool running);
 
     // The tree's selection: line index 0-15 and module record number, 0 = the line itself.
     int selectedLine() const { return selectedLine_; }
@@ -83,6 +88,9 @@ private:
     int selectedModule_ = 0;
     bool noExpand_ = false;
     bool busy_ = false;
+    bool operationRunning_ = false;
+    bool closePending_ = false;
+    QList<QAction*> heldActions_;  // grayed while busy, enabled again after
 };
 
 }  // namespace lumo::gui

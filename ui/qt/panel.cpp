@@ -1,7 +1,11 @@
 #include "ui/qt/panel.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
+#include <atomic>
 #include <thread>
 
 #include "base/app_state.h"
@@ -16,7 +20,15 @@
 
 namespace lumo::gui {
 
-int runPanel(const std::string& workingDirectory) {
+bool installCzechTranslation() {
+    static QTranslator translator;
+    if (!translator.load(QLocale(QLocale::Czech, QLocale::CzechRepublic), "qtbase", "_",
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&translator);
+}
+
+int runPanel(const std::string& workingDirectory, const LineVerifier& verify) {
     installQtUiPort(nullptr);
     if (!appStartup(workingDirectory)) {
         // First start: the configuration is asked for; closing the dialog ends the program and
@@ -36,14 +48,21 @@ int runPanel(const std::string& workingDirectory) {
     // The scan runs beside the window so that it repaints meanwhile; it talks to the window
     // only through the user-interface port.
     window.setBusy(true);
-    std::thread scan([&window] {
-        checkLinesAtStartup();
+    std::atomic<bool> scanDone{false};
+    std::thread scan([&window, &scanDone, &verify] {
+        checkLinesAtStartup(verify);
+        scanDone = true;
         QMetaObject::invokeMethod(&window, [&window] {
             window.setStatusText(QString());
             window.setBusy(false);
         });
     });
+    setUiQuitting(false);
     QApplication::exec();
+    // Closed, perhaps during the scan: it stops at its next line, and a call it makes of the
+    // user interface meanwhile is still answered here rather than waited for forever.
+    setUiQuitting(true);
+    while (!scanDone) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     scan.join();
     platform::setLastSystemError(0);
     appShutdown();

@@ -7,6 +7,9 @@
 #include <QPushButton>
 #include <QThread>
 
+#include <atomic>
+#include <thread>
+
 #include "base/ui_port.h"
 #include "ui/qt/dialogs.h"
 #include "ui/qt/main_window.h"
@@ -14,16 +17,21 @@
 namespace lumo::gui {
 namespace {
 
-// Runs `f` on the application's thread and waits for it.
+std::atomic<bool> quittingFlag{false};
+
+bool onGuiThread() { return QThread::currentThread() == qApp->thread(); }
+
+// Runs `f` on the application's thread and waits for it. Once the program is closing, a call
+// from another thread does nothing and gives the result's default.
 template <typename F>
 auto onUiThread(F f) -> decltype(f()) {
-    if (QThread::currentThread() == qApp->thread()) return f();
     using R = decltype(f());
+    if (onGuiThread()) return f();
     if constexpr (std::is_void_v<R>) {
-        QMetaObject::invokeMethod(qApp, f, Qt::BlockingQueuedConnection);
+        if (!quittingFlag) QMetaObject::invokeMethod(qApp, f, Qt::BlockingQueuedConnection);
     } else {
         R result{};
-        QMetaObject::invokeMethod(qApp, [&] { result = f(); }, Qt::BlockingQueuedConnection);
+        if (!quittingFlag) QMetaObject::invokeMethod(qApp, [&] { result = f(); }, Qt::BlockingQueuedConnection);
         return result;
     }
 }
@@ -38,29 +46,33 @@ QMessageBox::Icon iconOf(MessageIcon icon) {
     }
 }
 
-QWidget* ownerWindow() {
-    QWidget* active = QApplication::activeWindow();
-    return active != nullptr ? active : nullptr;
-}
+QString qtText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
 
 }  // namespace
 
+void setUiQuitting(bool quitting) { quittingFlag = quitting; }
+bool uiQuitting() { return quittingFlag; }
+
 void installQtUiPort(MainWindow* window) {
     QPointer<MainWindow> w(window);
+    // A message box belongs to the active window, else to the main window: one shown right
+    // after a dialog closed opens over the panel, not somewhere on its own.
+    auto owner = [w]() -> QWidget* {
+        if (QWidget* active = QApplication::activeWindow()) return active;
+        return w.data();
+    };
     UiPort port;
-    port.showMessage = [](std::string_view caption, std::string_view text, MessageIcon icon) {
-        const QString c = QString::fromUtf8(caption.data(), static_cast<int>(caption.size()));
-        const QString t = QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+    port.showMessage = [owner](std::string_view caption, std::string_view text, MessageIcon icon) {
+        const QString c = qtText(caption), t = qtText(text);
         onUiThread([&] {
-            QMessageBox box(iconOf(icon), c, t, QMessageBox::Ok, ownerWindow());
+            QMessageBox box(iconOf(icon), c, t, QMessageBox::Ok, owner());
             box.exec();
         });
     };
-    port.askYesNo = [](std::string_view caption, std::string_view text, MessageIcon icon) {
-        const QString c = QString::fromUtf8(caption.data(), static_cast<int>(caption.size()));
-        const QString t = QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+    port.askYesNo = [owner](std::string_view caption, std::string_view text, MessageIcon icon) {
+        const QString c = qtText(caption), t = qtText(text);
         return onUiThread([&] {
-            QMessageBox box(iconOf(icon), c, t, QMessageBox::NoButton, ownerWindow());
+            QMessageBox box(iconOf(icon), c, t, QMessageBox::NoButton, owner());
             QPushButton* yes = box.addButton(QString::fromUtf8("Ano"), QMessageBox::YesRole);
             box.addButton(QString::fromUtf8("Ne"), QMessageBox::NoRole);
             box.exec();
@@ -68,7 +80,7 @@ void installQtUiPort(MainWindow* window) {
         });
     };
     port.setStatusText = [w](std::string_view text) {
-        const QString t = QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+        const QString t = qtText(text);
         onUiThread([&] {
             if (w) w->setStatusText(t);
         });
@@ -95,14 +107,14 @@ void installQtUiPort(MainWindow* window) {
         });
     };
     port.showReport = [w](std::string_view text) {
-        const QString t = QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+        const QString t = qtText(text);
         onUiThread([&] {
             if (w) w->showReport(t);
         });
     };
     port.pumpMessages = [] {
-        if (QThread::currentThread() == qApp->thread()) QCoreApplication::processEvents();
-        return true;
+        if (onGuiThread()) QCoreApplication::processEvents();
+        return !quittingFlag;
     };
     port.readerPrompt = [w](bool visible) {
         return onUiThread([&] {
@@ -111,15 +123,45 @@ void installQtUiPort(MainWindow* window) {
                 delete prompt;
                 return true;
             }
+            delete prompt;
+            // The text keeps its leading line end and blanks; the label shows it from the top.
             prompt = new QLabel(QString::fromUtf8("\r\n      přiložte identifikátor.... "), w, Qt::Tool);
+            prompt->setObjectName("readerPrompt");
+            prompt->setTextFormat(Qt::PlainText);
+            prompt->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             prompt->setFixedSize(210, 60);
             centreOverMainWindow(prompt);
             prompt->show();
+            prompt->raise();
             return true;
         });
     };
     port.enterMacAddress = [w](std::array<std::uint8_t, 6>& mac) {
         return onUiThread([&] { return runMacEntryDialog(w, mac) == 1; });
+    };
+    port.runWaiting = [w](const std::function<int()>& operation) -> int {
+        // Already off the user-interface thread (a job, the scan): the caller waits there.
+        if (!onGuiThread()) return operation();
+        // One operation on the lines at a time: a second one started from a dialog that is
+        // still open meanwhile is not run.
+        static bool running = false;
+        if (running) return 0;
+        running = true;
+        if (w) w->setOperationRunning(true);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        std::atomic<bool> finished{false};
+        int result = 0;
+        std::thread worker([&] {
+            result = operation();
+            finished = true;
+            QMetaObject::invokeMethod(qApp, [] {}, Qt::QueuedConnection);  // wakes the loop below
+        });
+        while (!finished) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        worker.join();
+        QApplication::restoreOverrideCursor();
+        if (w) w->setOperationRunning(false);
+        running = false;
+        return result;
     };
     installUiPort(std::move(port));
 }

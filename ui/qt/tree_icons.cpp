@@ -13,18 +13,30 @@ QPixmap canvas(int size = 32) {
     return pm;
 }
 
+// The pictures are drawn on a 32-unit grid, scaled to the pixel size asked for, so that each
+// size of an icon is drawn sharp rather than shrunk from another.
+void scaleTo(QPainter& p, int size) { p.scale(size / 32.0, size / 32.0); }
+
+template <typename Draw>
+QIcon iconOfSizes(Draw draw) {
+    QIcon icon;
+    for (int size : {16, 20, 24, 32, 40, 48}) icon.addPixmap(draw(size));
+    return icon;
+}
+
 // A line: a plug-shaped connector in the colour of its kind.
-QPixmap linePicture(const QColor& colour, const QString& letter, bool flagged) {
-    QPixmap pm = canvas();
+QPixmap linePicture(const QColor& colour, const QString& letter, bool flagged, int size = 32) {
+    QPixmap pm = canvas(size);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
+    scaleTo(p, size);
     p.setPen(QPen(colour.darker(150), 2));
     p.setBrush(colour);
     p.drawRoundedRect(QRectF(3, 7, 22, 18), 4, 4);
     p.drawLine(25, 16, 30, 16);
     p.setPen(Qt::white);
     QFont f = p.font();
-    f.setPixelSize(13);
+    f.setPixelSize(16);
     f.setBold(true);
     p.setFont(f);
     p.drawText(QRectF(3, 7, 22, 18), Qt::AlignCenter, letter);
@@ -40,16 +52,17 @@ QPixmap linePicture(const QColor& colour, const QString& letter, bool flagged) {
 }
 
 // A module: a terminal with a display, its status as the display colour.
-QPixmap modulePicture(const QColor& status, bool crossed) {
-    QPixmap pm = canvas();
+QPixmap modulePicture(const QColor& status, bool crossed, int size = 32) {
+    QPixmap pm = canvas(size);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
+    scaleTo(p, size);
     p.setPen(QPen(QColor(70, 70, 70), 2));
     p.setBrush(QColor(235, 235, 235));
     p.drawRoundedRect(QRectF(5, 3, 22, 26), 3, 3);
     p.setBrush(status);
     p.setPen(Qt::NoPen);
-    p.drawRect(QRectF(9, 7, 14, 9));
+    p.drawRect(QRectF(8, 6, 16, 11));
     p.setBrush(QColor(120, 120, 120));
     for (int i = 0; i < 3; ++i) p.drawRect(QRectF(9 + i * 5, 20, 3, 3));
     if (crossed) {
@@ -71,19 +84,21 @@ void drawAddBadge(QPainter& p) {
 QIcon treeIcon(int index) {
     static const QColor general(110, 110, 120), tcp(40, 100, 200), usb(30, 140, 70), reader(140, 60, 170);
     switch (index) {
-        case 0: case 1: return QIcon(linePicture(general, "C", index == 1));
-        case 2: case 3: return QIcon(linePicture(tcp, "T", index == 3));
-        case 4: case 5: return QIcon(linePicture(usb, "U", index == 5));
-        case 6: case 7: return QIcon(linePicture(reader, "R", index == 7));
-        case 10: return QIcon(modulePicture(QColor(60, 180, 80), false));
-        case 11: return QIcon(modulePicture(QColor(240, 170, 30), false));
-        case 12: return QIcon(modulePicture(QColor(220, 50, 50), false));
-        case 13: return QIcon(modulePicture(QColor(170, 170, 170), true));
-        default: return QIcon(linePicture(general, "?", false));
+        case 0: case 1: return iconOfSizes([&](int size) { return linePicture(general, "C", index == 1, size); });
+        case 2: case 3: return iconOfSizes([&](int size) { return linePicture(tcp, "T", index == 3, size); });
+        case 4: case 5: return iconOfSizes([&](int size) { return linePicture(usb, "U", index == 5, size); });
+        case 6: case 7: return iconOfSizes([&](int size) { return linePicture(reader, "R", index == 7, size); });
+        case 10: return iconOfSizes([](int size) { return modulePicture(QColor(60, 180, 80), false, size); });
+        case 11: return iconOfSizes([](int size) { return modulePicture(QColor(240, 170, 30), false, size); });
+        case 12: return iconOfSizes([](int size) { return modulePicture(QColor(220, 50, 50), false, size); });
+        case 13: return iconOfSizes([](int size) { return modulePicture(QColor(170, 170, 170), true, size); });
+        default: return iconOfSizes([&](int size) { return linePicture(general, "?", false, size); });
     }
 }
 
-QIcon programIcon() { return QIcon(linePicture(QColor(40, 100, 200), "L", false)); }
+QIcon programIcon() {
+    return iconOfSizes([](int size) { return linePicture(QColor(40, 100, 200), "L", false, size); });
+}
 
 QIcon toolbarIcon(int index) {
     QPixmap pm = canvas();

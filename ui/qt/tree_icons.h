@@ -6,6 +6,9 @@
 
 namespace lumo::gui {
 
+// The size the tree shows its pictures at; each picture is drawn for it (and for twice it).
+inline constexpr int kTreeIconSize = 20;
+
 QIcon treeIcon(int imageIndex);
 // The picture of the about box and the window.
 QIcon programIcon();

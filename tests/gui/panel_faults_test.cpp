@@ -1,0 +1,332 @@
+// Faults found by using the panel as a technician does: each case failed before its fix.
+#include <gtest/gtest.h>
+
+#include <QActionGroup>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTest>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "base/ui_port.h"
+#include "gui/gui_fixture.h"
+#include "serial/serial_number.h"
+#include "serial/serial_register.h"
+#include "ui/command_ids.h"
+#include "ui/qt/dialogs.h"
+#include "ui/qt/panel.h"
+
+namespace lumo {
+namespace {
+
+using test::button;
+
+class PanelFaults : public test::GuiTest {
+protected:
+    // Runs a command and measures the largest gap between two ticks of a 10 ms timer meanwhile;
+    // `watch` sees the window at every tick.
+    qint64 worstGapDuring(int command, const std::function<void()>& watch = {}) {
+        QElapsedTimer gap;
+        gap.start();
+        qint64 worst = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            worst = std::max(worst, gap.restart());
+            if (watch) watch();
+        });
+        ticker.start(10);
+        window->runCommand(command);
+        ticker.stop();
+        return std::max(worst, gap.elapsed());
+    }
+};
+
+// 1: a double click on a line, then a fold with the arrow key: each handler used to undo the
+// other's fold until the stack overflowed.
+TEST_F(PanelFaults, FoldAfterADoubleClickIsTheUsersOwn) {
+    installDemoLines();
+    QTreeWidgetItem* line = item(itemKey(0, 0));
+    ASSERT_TRUE(line->isExpanded());
+    onNextModal([](QWidget* w) { static_cast<QDialog*>(w)->done(0); });  // the line dialog
+    const QRect r = window->tree()->visualItemRect(line);
+    QTest::mouseClick(window->tree()->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::mouseDClick(window->tree()->viewport(), Qt::LeftButton, {}, r.center());
+    QApplication::processEvents();
+    EXPECT_TRUE(line->isExpanded());  // the double click did not fold it
+    QTest::keyClick(window->tree(), Qt::Key_Left);
+    EXPECT_FALSE(line->isExpanded());
+    QTest::keyClick(window->tree(), Qt::Key_Right);
+    EXPECT_TRUE(line->isExpanded());
+    // The TCP line has no dialog yet: it says so, and folding it works after that too.
+    std::string seen;
+    closeNextMessage(seen);
+    QTreeWidgetItem* tcp = item(itemKey(1, 0));
+    const QRect t = window->tree()->visualItemRect(tcp);
+    QTest::mouseClick(window->tree()->viewport(), Qt::LeftButton, {}, t.center());
+    QTest::mouseDClick(window->tree()->viewport(), Qt::LeftButton, {}, t.center());
+    QApplication::processEvents();
+    EXPECT_EQ(seen, "Upozornění|Vlastnosti: tato funkce zatím není k dispozici. ");
+    tcp->setExpanded(false);
+    EXPECT_FALSE(tcp->isExpanded());
+}
+
+// 3: a check of a silent module (about 5.5 s on the wire) and the reader prompt no longer
+// freeze the window: it handles events all along, shows the status text and the prompt's text,
+// and holds input off meanwhile.
+TEST_F(PanelFaults, WindowStaysAliveWhileAModuleIsChecked) {
+    installDemoLines();
+    select(0, 2);  // module 7: silent
+    bool statusSeen = false, busySeen = false, checkGrayed = false;
+    const qint64 worst = worstGapDuring(cmd::kCheck, [&] {
+        statusSeen |= window->statusPart()->text() == QString::fromUtf8("probíhá prověření na id = 7");
+        busySeen |= window->busy() && !window->tree()->isEnabled();
+        checkGrayed |= !window->action(cmd::kCheck)->isEnabled() && window->action(cmd::kExit)->isEnabled();
+    });
+    EXPECT_LT(worst, 100);
+    EXPECT_TRUE(statusSeen);
+    EXPECT_TRUE(busySeen);
+    EXPECT_TRUE(checkGrayed);
+    EXPECT_EQ(window->statusPart()->text().toStdString(), "Zařízení na adrese 07 nebylo nalezeno !");
+    EXPECT_FALSE(window->busy());
+    EXPECT_TRUE(window->action(cmd::kCheck)->isEnabled());
+}
+
+class ReaderPromptFaults : public PanelFaults {};
+
+TEST_F(ReaderPromptFaults, PromptShowsItsTextWhileTheWindowLives) {
+    startSim({}, {"--reader", "0123456789ABCDEF01"});
+    std::filesystem::create_directories(dir.path() / "line1");
+    serialLine.setHeadType(13);
+    ASSERT_TRUE(writeLineRecord(0, serialLine));
+    window->refreshTree(0, 0);
+    select(0, 0);
+    std::string identifier;
+    QString promptText;
+    bool promptWasShown = false;
+    closeNextMessage(identifier);  // "Načteno" with the identifier
+    const qint64 worst = worstGapDuring(cmd::kCheck, [&] {
+        if (auto* prompt = window->findChild<QLabel*>("readerPrompt"); prompt && prompt->isVisible()) {
+            promptWasShown = true;
+            promptText = prompt->text();
+        }
+    });
+    EXPECT_LT(worst, 100);
+    EXPECT_TRUE(promptWasShown);
+    EXPECT_EQ(promptText.toStdString(), "\r\n      přiložte identifikátor.... ");
+    EXPECT_EQ(identifier, "Načteno|0123456789ABCDEF01\r\n");
+}
+
+// 2: closing during the start-up scan: the scan thread waited for a window that had stopped
+// handling events, and the program never ended.
+TEST(PanelClosing, ClosingDuringTheScanEndsTheProgramPromptly) {
+    test::TempDir work;
+    resetAppState();
+    appState().workingDirectory = work.str();
+    setDefaultConfig();
+    applyConfig();
+    ASSERT_EQ(saveConfig(), 0);
+    for (int n = 1; n <= 16; ++n) {
+        std::filesystem::create_directories(work.path() / ("line" + std::to_string(n)));
+        LineRecord r;
+        r.setLineNumber(static_cast<std::uint8_t>(n));
+        r.setIpAddress("127.0.0.1");
+        r.setTcpPort(1);
+        ASSERT_TRUE(writeLineRecord(n - 1, r));
+    }
+    // Each line takes 300 ms and talks to the window on the way, as a slow TCP line does.
+    auto slowLine = [](int, const LineRecord&) {
+        uiStatus("probíhá kontrola portů...");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        uiStatus("probíhá kontrola portů...");
+        return false;
+    };
+    QElapsedTimer sinceClose;
+    QTimer::singleShot(400, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* main = qobject_cast<gui::MainWindow*>(w)) {
+                sinceClose.start();
+                main->close();
+            }
+        }
+    });
+    EXPECT_EQ(gui::runPanel(work.str(), slowLine), 0);
+    ASSERT_TRUE(sinceClose.isValid());
+    EXPECT_LT(sinceClose.elapsed(), 1000);
+    installUiPort({});
+}
+
+// 4: Qt's own texts in Czech.
+TEST(PanelTexts, QtsOwnTextsAreCzech) {
+    ASSERT_TRUE(gui::installCzechTranslation());
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdString(), "Zrušit");
+    EXPECT_NE(QCoreApplication::translate("QWidgetTextControl", "Select All").toStdString(), "Select All");
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:").toStdString(), "Look in:");
+}
+
+// 5, 8, 10: message boxes belong to the main window when no other window is active; commands
+// that are not built yet say so; the start-up scan grays the commands it holds off.
+TEST_F(PanelFaults, MessagesOwnedAndCommandsNotYetBuiltSaySo) {
+    installDemoLines();
+    QApplication::setActiveWindow(nullptr);
+    QWidget* owner = nullptr;
+    onNextModal([&owner](QWidget* w) {
+        owner = w->parentWidget();
+        static_cast<QDialog*>(w)->done(0);
+    });
+    uiMessage("CHYBA !", "x", MessageIcon::Error);
+    EXPECT_EQ(owner, window.get());
+
+    select(0, 1);
+    const struct {
+        int command;
+        const char* message;
+    } notYet[] = {
+        {cmd::kProperties, "Upozornění|Vlastnosti: tato funkce zatím není k dispozici. "},
+        {cmd::kResetMaster, "Upozornění|Reset master: tato funkce zatím není k dispozici. "},
+        {cmd::kTest, "Upozornění|Testování: tato funkce zatím není k dispozici. "},
+    };
+    for (const auto& c : notYet) {
+        std::string seen;
+        closeNextMessage(seen);
+        window->runCommand(c.command);
+        EXPECT_EQ(seen, c.message) << c.command;
+    }
+
+    window->setBusy(true);
+    EXPECT_FALSE(window->action(cmd::kCheck)->isEnabled());
+    EXPECT_FALSE(window->action(cmd::kAddLine)->isEnabled());
+    EXPECT_TRUE(window->action(cmd::kExit)->isEnabled());
+    EXPECT_TRUE(window->action(cmd::kAbout)->isEnabled());
+    for (QAction* a : window->toolBar()->actions()) {
+        if (!a->isSeparator()) {
+            EXPECT_EQ(a->isEnabled(), a->data().toInt() == cmd::kAbout) << a->toolTip().toStdString();
+        }
+    }
+    window->setBusy(false);
+    EXPECT_TRUE(window->action(cmd::kCheck)->isEnabled());
+    EXPECT_FALSE(window->action(cmd::kTcpSearch)->isEnabled());  // not built: stays grayed
+}
+
+// 6: the register dialog shows whole serial numbers, and a click on a check box ticks it.
+TEST_F(PanelFaults, RegisterListShowsWholeNumbersAndTicksOnOneClick) {
+    std::filesystem::create_directory(dir.path() / "reg");
+    std::ofstream(dir.path() / "sn.dat") << (dir.path() / "reg").string();
+    const std::string serial = SerialEncode(3, 48, packDate(1, 2, 2021));
+    std::ofstream(dir.path() / "reg" / "sernum_tesk.txt", std::ios::binary) << serial << ";oprava;1\r\n";
+    onNextModal([&](QWidget* w) {
+        auto* list = w->findChild<QTreeWidget*>("list");
+        QTreeWidgetItem* row = list->topLevelItem(0);
+        EXPECT_GE(list->columnWidth(0), list->fontMetrics().horizontalAdvance(QString::fromStdString(serial)) + 16);
+        QStyleOptionViewItem option;
+        option.initFrom(list->viewport());
+        option.rect = list->visualItemRect(row);
+        option.rect.setWidth(list->columnWidth(0));
+        option.features |= QStyleOptionViewItem::HasCheckIndicator;
+        const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+        EXPECT_EQ(row->checkState(0), Qt::Checked);
+        const QRect note = list->visualItemRect(row).adjusted(list->columnWidth(0) + 10, 0, 0, 0);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, note.center());
+        EXPECT_EQ(row->checkState(0), Qt::Unchecked);
+        button(w, "Zavřít")->click();
+    });
+    RegisterChoice chosen;
+    gui::runRegisterDialog(window.get(), 48, chosen);
+}
+
+// 7: Enter in the data-directory field does not open the folder browser; adapters without an
+// IPv4 address are not offered; the program chooser shows programs without an ending.
+TEST_F(PanelFaults, ConfigurationDialogEnterAdaptersAndProgramFilter) {
+    QString nextWindow;
+    QStringList filters;
+    onNextModal([&](QWidget* w) {
+        for (int i = 0; i < w->findChild<QComboBox*>("adapter")->count(); ++i)
+            EXPECT_FALSE(w->findChild<QComboBox*>("adapter")->itemText(i).endsWith("()"));
+        onNextModal([&, w](QWidget* next) {
+            nextWindow = next->metaObject()->className();
+            static_cast<QDialog*>(next)->done(0);  // the adapter question: No
+            onNextModal([&, w](QWidget* chooser) {
+                if (auto* files = qobject_cast<QFileDialog*>(chooser)) filters = files->nameFilters();
+                static_cast<QDialog*>(chooser)->reject();
+                button(w, "Zavřít")->click();
+            });
+            w->findChild<QPushButton*>("hexEditorBrowse")->click();
+        });
+        auto* field = w->findChild<QLineEdit*>("dataDir");
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+    window->runCommand(cmd::kSettings);
+    EXPECT_EQ(nextWindow.toStdString(), "QMessageBox");
+    ASSERT_FALSE(filters.isEmpty());
+    EXPECT_EQ(filters.front().toStdString(), "Soubory aplikace (*)");
+}
+
+// 11: fixed dialogs without minimise and maximise buttons; read-only fields never take the
+// first focus; the decode dialog's Enter in the MAC field works its own ">>"; the filters are
+// an exclusive pair; tree pictures are drawn for their size.
+TEST_F(PanelFaults, DialogsLookAndBehaveAsTheirKind) {
+    installDemoLines();
+    select(0, 1);
+    auto checkFrame = [](QWidget* w) {
+        EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint) << w->windowTitle().toStdString();
+        EXPECT_FALSE(w->windowFlags() & Qt::WindowMinimizeButtonHint) << w->windowTitle().toStdString();
+        EXPECT_EQ(w->layout()->sizeConstraint(), QLayout::SetFixedSize) << w->windowTitle().toStdString();
+        QApplication::processEvents();
+        if (auto* focused = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
+            EXPECT_FALSE(focused->isReadOnly()) << w->windowTitle().toStdString();
+        }
+    };
+    for (int command : {cmd::kAddModule, cmd::kChangeType, cmd::kSettings, cmd::kAbout}) {
+        onNextModal([&](QWidget* w) {
+            checkFrame(w);
+            for (auto* field : w->findChildren<QLineEdit*>()) {
+                if (field->isReadOnly()) {
+                    EXPECT_EQ(field->focusPolicy(), Qt::ClickFocus);
+                }
+            }
+            static_cast<QDialog*>(w)->done(0);
+        });
+        window->runCommand(command);
+    }
+    onNextModal([&](QWidget* w) {
+        checkFrame(w);
+        auto* mac = w->findChild<QLineEdit*>("mac");
+        w->findChild<QLineEdit*>("type")->setText("48");
+        mac->setText("0FA0");
+        mac->setFocus();
+        QTest::keyClick(mac, Qt::Key_Return);
+        EXPECT_EQ(w->findChild<QLineEdit*>("sequence")->text(), "4000");  // the MAC ">>", not the upper one
+        EXPECT_EQ(w->findChild<QLineEdit*>("date")->text(), "");
+        EXPECT_LE(w->findChild<QPushButton*>("decode")->width(), w->width() / 4);
+        button(w, "Zavřít")->click();
+    });
+    window->runCommand(cmd::kSerialDecode);
+    onNextModal([&](QWidget* w) {
+        EXPECT_GE(w->width(), w->fontMetrics().horizontalAdvance(w->windowTitle()) + 100);
+        static_cast<QDialog*>(w)->done(0);
+    });
+    MacAddress mac = kFactoryMac;
+    gui::runMacEntryDialog(window.get(), mac);
+
+    ASSERT_NE(window->action(cmd::kShowAll)->actionGroup(), nullptr);
+    EXPECT_TRUE(window->action(cmd::kShowAll)->actionGroup()->isExclusive());
+    EXPECT_EQ(window->action(cmd::kShowAll)->actionGroup(), window->action(cmd::kShowActive)->actionGroup());
+    EXPECT_EQ(window->tree()->iconSize(), QSize(20, 20));
+    const QIcon icon = item(itemKey(0, 1))->icon(0);
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(20, 20)));
+    EXPECT_TRUE(icon.availableSizes().contains(QSize(40, 40)));
+    EXPECT_EQ(window->statusPart()->frameShape(), QFrame::Panel);
+    EXPECT_EQ(window->clockPart()->frameShape(), QFrame::Panel);
+}
+
+}  // namespace
+}  // namespace lumo
