@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 # The desktop tests drive the real panel under a virtual X server with a window manager.
 packages=(g++ cmake ninja-build pkg-config libgtest-dev iproute2 qt6-base-dev libgl-dev fonts-dejavu-core
-          qt6-translations-l10n xvfb xdotool openbox x11-apps imagemagick)
+          qt6-translations-l10n xvfb xdotool openbox imagemagick)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

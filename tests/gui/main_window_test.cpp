@@ -291,29 +291,6 @@ TEST_F(GuiTest, MacEntryAcceptsOnlyAWholeAddress) {
 namespace lumo {
 namespace {
 
-// The pictures in docs/: run with LUMO_SCREENSHOTS=1 (scripts/screenshots.sh).
-TEST_F(GuiTest, Screenshots) {
-    if (qgetenv("LUMO_SCREENSHOTS") != "1") GTEST_SKIP() << "set LUMO_SCREENSHOTS=1 to write docs/*.png";
-    installDemoLines();
-    window->resize(760, 460);
-    select(0, 1);
-    window->runCommand(cmd::kCheck);
-    select(0, 3);
-    window->runCommand(cmd::kCheck);
-    select(0, 1);
-    window->setStatusText(QString::fromUtf8("Zařízení na adrese 05 pracuje správně"));
-    QApplication::processEvents();
-    EXPECT_TRUE(window->grab().save(LUMO_SCREENSHOT_DIR "/main_window.png"));
-    for (const char* name : {"config_dialog", "about_box"}) {
-        onNextModal([name](QWidget* w) {
-            QApplication::processEvents();
-            EXPECT_TRUE(w->grab().save(QString(LUMO_SCREENSHOT_DIR "/") + name + ".png"));
-            static_cast<QDialog*>(w)->done(0);
-        });
-        window->runCommand(std::string(name) == "about_box" ? cmd::kAbout : cmd::kSettings);
-    }
-}
-
 }  // namespace
 }  // namespace lumo
 
