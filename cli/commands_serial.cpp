@@ -84,13 +84,13 @@ int cmdRegister(Args& args) {
         }
         if (number.size() != 12 || number.find_first_not_of("0123456789") != std::string::npos)
             throw UsageError("a serial number is 12 digits");
-        if (note.find(';') != std::string::npos) throw UsageError("the note must not contain ';'");
         const int mediumIndex = static_cast<int>(parseNumber(medium, 0, 3, "the ID medium"));
         switch (registerIssue(SerialDecode(number).typeCode, number, note, mediumIndex)) {
             case IssueResult::Issued: return kDone;
             case IssueResult::AlreadyIssued:
                 std::cerr << "lumo-ctl: the sequence of " << number << " is already issued\n";
                 return kFailed;
+            case IssueResult::Refused: return kFailed;  // its message was shown
             case IssueResult::Failed: return registerFailure();
         }
     }

@@ -6,6 +6,8 @@
 
 #include "base/app_state.h"
 #include "base/error_report.h"
+#include "base/ui_port.h"
+#include "model/cp1250.h"
 #include "model/device_catalog.h"
 #include "serial/serial_number.h"
 
@@ -54,7 +56,6 @@ bool RegisterOpen(int typeCode, platform::File& file) {
 bool forEachRegisterLine(platform::File& file, const std::function<bool(const std::string&)>& line) {
     std::array<char, kChunk> buffer{};
     std::uint64_t offset = 0;
-    bool skippingLongLine = false;
     for (;;) {
         const long long got = file.readAt(offset, buffer.data(), buffer.size());
         if (got < 0) {
@@ -66,9 +67,10 @@ bool forEachRegisterLine(platform::File& file, const std::function<bool(const st
         const auto lastFeed = std::find(std::make_reverse_iterator(end), buffer.rend(), '\n');
         if (lastFeed == buffer.rend()) {
             if (n < buffer.size()) return true;  // a last line without its line end
-            skippingLongLine = true;              // no line end in a whole chunk
-            offset += n;
-            continue;
+            // No line end in a whole chunk: no register line is that long, so the file is
+            // damaged, and a number on that line could be issued again if it were skipped.
+            setError(err::kFileStructure | 0x01);
+            return false;
         }
         const std::size_t used = static_cast<std::size_t>(buffer.rend() - lastFeed);  // up to and with the LF
         std::size_t start = 0;
@@ -79,10 +81,6 @@ bool forEachRegisterLine(platform::File& file, const std::function<bool(const st
             std::string text(buffer.data() + start, feed - start);
             if (!text.empty() && text.back() == '\r') text.pop_back();
             start = feed + 1;
-            if (skippingLongLine) {
-                skippingLongLine = false;
-                continue;
-            }
             if (!line(text)) return true;
         }
         offset += used;
@@ -118,10 +116,41 @@ bool containsSequence(platform::File& file, int sequence, bool& found) {
 
 int serialSequence(const std::string& serial) { return registerLineSequence(serial); }
 
+// The line as it goes into the file: code page 1250, like every other file of the program.
+std::string registerLine(const std::string& serial, const std::string& note, int medium) {
+    const auto encoded = utf8ToCp1250(note);
+    return serial + ";" + std::string(encoded.begin(), encoded.end()) + ";" + std::to_string(medium);
+}
+
+// A note that would split the line, plant another one or cut it at the wrong ';' is refused
+// before anything is written; so is a line longer than a register line may be.
+bool refuseBadLine(const std::string& serial, const std::string& note, int medium) {
+    const char* problem = nullptr;
+    if (note.find_first_of(std::string("\r\n;\0", 4)) != std::string::npos)
+        problem = "Poznámka nesmí obsahovat znak ';' ani konec řádku. ";
+    else if (!fitsCp1250(note))
+        problem = "Poznámka obsahuje znaky, které nelze uložit v kódové stránce 1250. ";
+    else if (registerLine(serial, note, medium).size() > kMaxRegisterLine)
+        problem = "Záznam v seznamu čísel by byl delší než 295 znaků: zkraťte poznámku. ";
+    if (problem == nullptr) return false;
+    uiMessage("Upozornění", problem, MessageIcon::Warning);
+    return true;
+}
+
 bool appendLine(platform::File& file, const std::string& serial, const std::string& note, int medium) {
-    const std::string line = serial + ";" + note + ";" + std::to_string(medium) + "\r\n";
+    std::string line = registerLine(serial, note, medium) + "\r\n";
     const long long size = file.size();
     if (size < 0) return false;
+    // A last line without its line end (another program's, or a torn write) is ended first:
+    // glued to it, the new number would not be seen and could be issued again.
+    if (size > 0) {
+        char last = '\n';
+        if (file.readAt(static_cast<std::uint64_t>(size - 1), &last, 1) != 1) {
+            setError(err::kReadFile);
+            return false;
+        }
+        if (last != '\n') line = "\r\n" + line;
+    }
     // One write of the whole line; a short one is taken back so no half line stays.
     if (!file.writeAt(static_cast<std::uint64_t>(size), line.data(), line.size())) {
         file.truncate(static_cast<std::uint64_t>(size));
@@ -141,12 +170,14 @@ int RegisterContains(const std::string& serial, int typeCode) {
 }
 
 bool RegisterAppend(int typeCode, const std::string& serial, const std::string& note, int medium) {
+    if (refuseBadLine(serial, note, medium)) return false;
     platform::File file;
     if (!RegisterOpen(typeCode, file) || !file.lockExclusive()) return false;
     return appendLine(file, serial, note, medium);
 }
 
 IssueResult registerIssue(int typeCode, const std::string& serial, const std::string& note, int medium) {
+    if (refuseBadLine(serial, note, medium)) return IssueResult::Refused;
     platform::File file;
     if (!RegisterOpen(typeCode, file) || !file.lockExclusive()) return IssueResult::Failed;
     bool found = false;
@@ -167,7 +198,7 @@ bool registerRows(int typeCode, std::vector<RegisterRow>& rows) {
                       dateYear(parts.date) % 100);
         const auto semicolon = line.find(';');
         rows.push_back({line.substr(0, 12), date, modelName(static_cast<DeviceTypeCode>(typeCode)),
-                        semicolon == std::string::npos ? "" : line.substr(semicolon + 1)});
+                        semicolon == std::string::npos ? "" : cp1250ToUtf8(line.substr(semicolon + 1))});
         return true;
     });
 }

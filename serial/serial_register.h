@@ -3,6 +3,7 @@
 // several workstations may share) holding "sernum.txt" (type codes below 48) and
 // "sernum_tesk.txt" (48 and more). One line per issued number: "SERIAL;NOTE;MEDIUM" and CR LF.
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,9 +20,14 @@ const char* registerFileName(int typeCode);
 // with 0x01010000 when the register file cannot be opened.
 bool RegisterOpen(int typeCode, platform::File& file);
 
-// Calls `line` for every complete line (CR LF removed) until it returns false. The file is read
-// in chunks of 2048 bytes cut back to their last line feed; a last line without its line end is
-// not read; a line longer than a chunk (a damaged file) is skipped whole. False on a read error.
+// A register line "SERIAL;NOTE;MEDIUM" without its CR LF is at most this long.
+inline constexpr std::size_t kMaxRegisterLine = 295;
+
+// Calls `line` for every complete line (CR LF removed, the bytes as they stand in the file)
+// until it returns false. The file is read in chunks of 2048 bytes cut back to their last line
+// feed; a last line without its line end is not read. False on a read error, and on a line
+// longer than a chunk (a damaged file: 0x09ff0001), which stops issuing numbers rather than
+// skipping one.
 bool forEachRegisterLine(platform::File& file, const std::function<bool(const std::string&)>& line);
 
 // The sequence number of a register line: the number at its 9th character.
@@ -31,15 +37,19 @@ int registerLineSequence(const std::string& line);
 int RegisterLastSequence(int typeCode);
 // 1 when a line with the serial's sequence (characters 9-12) is in the register, else 0.
 int RegisterContains(const std::string& serial, int typeCode);
-// Appends "SERIAL;NOTE;MEDIUM" and CR LF, whole or not at all, under the register's lock.
+// Appends "SERIAL;NOTE;MEDIUM" and CR LF (the note in code page 1250), whole or not at all,
+// under the register's lock; an unterminated last line is ended first. A note with ';', CR,
+// LF or NUL, one that code page 1250 cannot hold, or a line over 295 characters is refused
+// with a message before anything is written.
 bool RegisterAppend(int typeCode, const std::string& serial, const std::string& note, int medium);
 
-enum class IssueResult { Issued, AlreadyIssued, Failed };
+enum class IssueResult { Issued, AlreadyIssued, Refused, Failed };
 // The check and the append in one hold of the lock, so that two workstations cannot issue the
 // same sequence.
 IssueResult registerIssue(int typeCode, const std::string& serial, const std::string& note, int medium);
 
-// The register dialog's rows for a type code: serial, "DD.MM.20YY", model name, note and medium.
+// The register dialog's rows for a type code: serial, "DD.MM.20YY", model name, note and medium
+// (in UTF-8).
 struct RegisterRow {
     std::string serial, date, model, rest;
 };

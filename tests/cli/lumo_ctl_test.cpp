@@ -182,7 +182,9 @@ TEST_F(LumoCtl, SerialNumbersAndTheRegister) {
     r = ctl("register add 441560100001");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "lumo-ctl: the sequence of 441560100001 is already issued\n");
-    EXPECT_EQ(ctl("register add 441560100002 --note 'a;b'").status, 2);
+    r = ctl("register add 441560100002 --note 'a;b'");  // refused by the register itself
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Upozornění: Poznámka nesmí obsahovat znak ';' ani konec řádku. \n");
     EXPECT_EQ(ctl("register last 10").out, "1\n");
     EXPECT_EQ(ctl("register list 10").out, "441560100001\t15.03.2016\tMN600/MN700\tpilot unit;1\n");
     EXPECT_EQ(ctl("register list 4").out, "");

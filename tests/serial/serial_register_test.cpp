@@ -9,8 +9,10 @@
 #include <sstream>
 
 #include "base/app_state.h"
+#include "model/cp1250.h"
 #include "serial/serial_number.h"
 #include "serial/serial_register.h"
+#include "support/ctl_runner.h"
 #include "support/installation_fixture.h"
 
 namespace lumo {
@@ -52,17 +54,77 @@ TEST_F(Register, SequencesAreSharedAcrossTypesAndDates) {
 TEST_F(Register, LinesAreReadOnlyWholeAndNotesSplitAtTheirSemicolon) {
     const std::string s1 = SerialEncode(1, 48, packDate(5, 6, 2019)), s2 = SerialEncode(2, 56, packDate(5, 6, 2019));
     const std::string s3 = SerialEncode(3, 48, packDate(7, 8, 2023));
-    // A line far longer than a chunk, and a last line without its line end.
-    write("sernum_tesk.txt", s1 + ";pilot;unit;1\r\n" + std::string(5000, '9') + "\r\n" + s2 + ";;0\r\n" + s3 + ";last;3");
+    // A note in code page 1250 ("čtečka"), and a last line without its line end.
+    write("sernum_tesk.txt", s1 + ";pilot;\xE8te\xE8ka;1\r\n" + s2 + ";;0\r\n" + s3 + ";last;3");
     std::vector<RegisterRow> rows;
     ASSERT_TRUE(registerRows(48, rows));
-    ASSERT_EQ(rows.size(), 1u);  // 56 is another type; the long line is skipped; the last line is incomplete
+    ASSERT_EQ(rows.size(), 1u);  // 56 is another type; the last line is incomplete
     EXPECT_EQ(rows[0].serial, s1);
     EXPECT_EQ(rows[0].date, "05.06.2019");
     EXPECT_EQ(rows[0].model, "QH-J01");
-    EXPECT_EQ(rows[0].rest, "pilot;unit;1");
+    EXPECT_EQ(rows[0].rest, "pilot;čtečka;1");
     EXPECT_EQ(RegisterLastSequence(48), 2);  // 3 stands on the incomplete line
     EXPECT_EQ(registerFilePath(48).substr(registerFilePath(48).size() - 15), "sernum_tesk.txt");
+}
+
+// A line longer than the reader's chunk is no line to skip: the number on it could be issued
+// again. It stops every issue until the file is mended.
+TEST_F(Register, OverlongLineStopsIssuing) {
+    const std::string s2 = SerialEncode(2, 4, packDate(1, 1, 2024));
+    write("sernum.txt", SerialEncode(1, 4, packDate(1, 1, 2024)) + ";ok;0\r\n" + s2 + ";" + std::string(3000, 'n') +
+                            ";0\r\n");
+    const std::string before = read("sernum.txt");
+    EXPECT_EQ(RegisterLastSequence(4), -1);
+    EXPECT_EQ(pendingError(), 0x09ff0001u);
+    clearError();
+    EXPECT_EQ(registerIssue(4, SerialEncode(2, 4, packDate(2, 1, 2024)), "", 0), IssueResult::Failed);
+    EXPECT_EQ(read("sernum.txt"), before);
+}
+
+// Notes that would tear a line, plant a forged one or cut it at the wrong place are refused
+// before anything is written; code page 1250 letters are stored as such and read back.
+TEST_F(Register, HostileNotesAreRefusedAndLettersKept) {
+    const std::string serial = SerialEncode(2, 4, packDate(1, 1, 2024));
+    write("sernum.txt", SerialEncode(1, 4, packDate(1, 1, 2024)) + ";;0\r\n");
+    const std::string before = read("sernum.txt");
+    const struct {
+        std::string note;
+        const char* message;
+    } refused[] = {
+        {"x\r\n302213109990", "Upozornění|Poznámka nesmí obsahovat znak ';' ani konec řádku. "},
+        {"oprava;2", "Upozornění|Poznámka nesmí obsahovat znak ';' ani konec řádku. "},
+        {std::string("a\0b", 3), "Upozornění|Poznámka nesmí obsahovat znak ';' ani konec řádku. "},
+        {"sněhulák ☃", "Upozornění|Poznámka obsahuje znaky, které nelze uložit v kódové stránce 1250. "},
+        {std::string(281, 'n'), "Upozornění|Záznam v seznamu čísel by byl delší než 295 znaků: zkraťte poznámku. "},
+        {std::string(3000, 'n'), "Upozornění|Záznam v seznamu čísel by byl delší než 295 znaků: zkraťte poznámku. "},
+    };
+    for (const auto& r : refused) {
+        EXPECT_EQ(registerIssue(4, serial, r.note, 1), IssueResult::Refused) << r.note.size();
+        EXPECT_FALSE(RegisterAppend(4, serial, r.note, 1));
+        EXPECT_EQ(ui.callsOf("message").back(), r.message);
+        EXPECT_EQ(read("sernum.txt"), before);
+    }
+    EXPECT_EQ(RegisterLastSequence(4), 1);
+    // 280 characters of note make a line of exactly 295.
+    ASSERT_EQ(registerIssue(4, serial, std::string(280, 'n'), 1), IssueResult::Issued);
+    ASSERT_EQ(registerIssue(4, SerialEncode(3, 4, packDate(1, 1, 2024)), "oprava čtečky", 2), IssueResult::Issued);
+    EXPECT_EQ(read("sernum.txt").substr(before.size() + 297), SerialEncode(3, 4, packDate(1, 1, 2024)) +
+                                                                   ";oprava \xE8te\xE8ky;2\r\n");
+    std::vector<RegisterRow> rows;
+    ASSERT_TRUE(registerRows(4, rows));
+    EXPECT_EQ(rows.back().rest, "oprava čtečky;2");
+    EXPECT_EQ(registerChoiceOf(rows.back()).note, "oprava čtečky");
+}
+
+// An unterminated last line (a torn write, another program) is ended before the next append:
+// glued onto it, the new number would be hidden and issued again.
+TEST_F(Register, UnterminatedLastLineIsEndedBeforeAppending) {
+    const std::string s1 = SerialEncode(1, 4, packDate(1, 1, 2024)), s2 = SerialEncode(2, 4, packDate(1, 1, 2024));
+    write("sernum.txt", s1 + ";x;1");
+    ASSERT_EQ(registerIssue(4, s2, "", 0), IssueResult::Issued);
+    EXPECT_EQ(read("sernum.txt"), s1 + ";x;1\r\n" + s2 + ";;0\r\n");
+    EXPECT_EQ(RegisterLastSequence(4), 2);
+    EXPECT_EQ(registerIssue(4, s2, "", 0), IssueResult::AlreadyIssued);
 }
 
 TEST_F(Register, AppendWritesWholeLinesAndTheRegisterIsNeverCreated) {
@@ -125,6 +187,68 @@ TEST_F(Register, ConcurrentIssuersNeverIssueASequenceTwice) {
     }
     EXPECT_EQ(count, kEach);
     EXPECT_EQ(sequences.size(), static_cast<std::size_t>(kEach));
+}
+
+// Five lumo-ctl processes issue the next numbers of one type at once, with hostile notes among
+// them: no sequence twice, no torn or forged line, every note readable.
+TEST_F(Register, FiveProcessesWithHostileNotesThroughLumoCtl) {
+    std::filesystem::create_directories(dir.path() / "work");
+    const std::string work = dir.str() + "/work";
+    ASSERT_EQ(test::runCtlArgs(work, {"config", "set", "--data-dir", dir.str()}).status, 0);
+    const std::vector<std::string> notes = {"oprava čtečky", "x\r\n302213109990", "a;b", std::string(400, 'L'),
+                                            "sklad Brno", ""};
+    constexpr int kProcesses = 5, kEach = 12;
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            int issued = 0;
+            for (int i = 0; i < kEach; ++i) {
+                const std::string& note = notes[static_cast<std::size_t>(p + i) % notes.size()];
+                // The next number as a production line proposes it; lost races try again.
+                for (int attempt = 0; attempt < 50; ++attempt) {
+                    const test::CtlResult last = test::runCtlArgs(work, {"register", "last", "4"});
+                    if (last.status != 0) ::_exit(100);
+                    const std::string serial = SerialEncode(std::stoi(last.out) + 1, 4, packDate(1, 1 + p, 2025));
+                    const test::CtlResult add = test::runCtlArgs(work, {"register", "add", serial, "--note", note});
+                    if (add.status == 0) ++issued;
+                    if (add.err.find("already issued") == std::string::npos) break;
+                }
+            }
+            ::_exit(issued);
+        }
+        children.push_back(pid);
+    }
+    int issued = 0;
+    for (pid_t pid : children) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        ASSERT_NE(WEXITSTATUS(status), 100);
+        issued += WEXITSTATUS(status);
+    }
+    // Three of the six notes are refused: half of the adds go in.
+    EXPECT_EQ(issued, kProcesses * kEach / 2);
+    const std::string text = read("sernum.txt");
+    EXPECT_EQ(text.size() >= 2 ? text.substr(text.size() - 2) : "", "\r\n");
+    std::set<int> sequences;
+    std::size_t start = 0;
+    int lines = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos);
+        const std::string line = text.substr(start, end - start);
+        start = end + 2;
+        ++lines;
+        ASSERT_EQ(std::count(line.begin(), line.end(), ';'), 2) << line;
+        ASSERT_EQ(line.find('\n'), std::string::npos) << line;
+        EXPECT_TRUE(sequences.insert(registerLineSequence(line)).second) << line;
+        const std::string note = cp1250ToUtf8(line.substr(13, line.rfind(';') - 13));
+        EXPECT_TRUE(note == "oprava čtečky" || note == "sklad Brno" || note.empty()) << note;
+    }
+    EXPECT_EQ(lines, issued);
+    EXPECT_EQ(*sequences.rbegin(), issued);  // 1 .. issued, each once
 }
 
 }  // namespace
