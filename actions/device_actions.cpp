@@ -40,6 +40,7 @@ int sendConsoleCommandWaiting(int lineIndex, int moduleNumber, const std::string
     const std::string line = ConsoleLineClean(std::string(encoded.begin(), encoded.end()));
     const std::uint32_t result = consoleSend(lineIndex, moduleNumber, line, answer);
     if (isErrorResult(result)) {
+        // `answer` holds what came with the failure (a garbled or cut-off answer), to be shown.
         uiStatus("chyba při komunikaci !");
         setError(result);
         reportError();

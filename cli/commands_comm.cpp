@@ -21,7 +21,11 @@ int cmdSend(Args& args) {
     echoStatusTexts(true);
     const int result = sendConsoleCommand(item.lineIndex, item.moduleNumber, text, answer);
     echoStatusTexts(false);
-    if (!actionDone(result)) return kFailed;
+    if (!actionDone(result)) {
+        // What came with a failed exchange is shown, marked as such.
+        if (!answer.empty()) std::cout << "(" << escapeNonPrintable(answer) << ")\n";
+        return kFailed;
+    }
     std::cout << (answer.empty() ? std::string("žádná odpověď...") : escapeNonPrintable(answer)) << '\n';
     return kDone;
 }

@@ -179,7 +179,9 @@ bool receiveSerial(LinePort& port, std::uint32_t recvFlags, int& length, std::ui
     while (budget > 0 && !complete) {
         std::uint8_t byte;
         switch (port.serial->readByte(byte)) {
-            case platform::SerialPort::ReadResult::Error: return false;
+            case platform::SerialPort::ReadResult::Error:
+                length = tunnel ? 0 : answer.count();  // what came before the port failed
+                return false;
             case platform::SerialPort::ReadResult::Timeout: --budget; break;
             case platform::SerialPort::ReadResult::Byte:
                 budget = 10;
@@ -200,6 +202,7 @@ bool receiveTcp(LinePort& port, int& length, std::uint8_t* buffer, std::size_t c
     }
     for (;;) {
         const std::int64_t left = deadline - platform::monotonicMs();
+        length = answer.count();  // on a failure: what came before it
         if (left <= 0) return false;
         std::uint8_t byte;
         switch (port.socket->recvByte(byte, static_cast<int>(left))) {

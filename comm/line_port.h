@@ -81,7 +81,8 @@ bool LineSend(int line, const std::uint8_t* data, std::uint32_t length, std::uin
 
 // Receives an answer into `buffer`, never more than `capacity` bytes. On entry `length` is the
 // expected count (0 = not fixed); on return the count stored, or -1 for a tunnel answer
-// without its success mark. True on success.
+// without its success mark. True on success; on a failure `length` is the count of the bytes
+// that came before it (they are no answer).
 bool LineReceive(std::uint32_t recvFlags, int& length, int line, std::uint8_t* buffer, std::size_t capacity);
 
 }  // namespace lumo

@@ -24,7 +24,12 @@ bool sendPiece(int line, const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 std::uint32_t DeviceTransaction(int subInstruction, const std::string& instruction, int lineIndex, int id,
-                                const std::string& data, std::uint8_t transFlags, std::span<std::uint8_t> answer) {
+                                const std::string& data, std::uint8_t transFlags, std::span<std::uint8_t> answer,
+                                std::string* bytesWithError) {
+    if (bytesWithError) bytesWithError->clear();
+    // The data piece with its '*' and checksum fits 100 bytes; a NUL would end it early on a
+    // device. Such a text is refused before the line is opened.
+    if (data.size() > kMaxDataText || data.find('\0') != std::string::npos) return kDataTextRefused;
     const int line = lineIndex & 0x7F;
     const ErrorCode opened = LineOpen(line, 0);
     if (opened != 0) {
@@ -69,11 +74,15 @@ std::uint32_t DeviceTransaction(int subInstruction, const std::string& instructi
             if (!LineReceive(0, length, line, answer.data(), answer.size())) {
                 failure = kReceiveFailed;
             } else if (!answerChecksumHolds(answer.data(), static_cast<std::size_t>(length))) {
-                // A garbled answer is no answer: nothing of it may be taken for data.
-                std::fill_n(answer.begin(), length, 0);
                 failure = kAnswerChecksum;
             } else {
                 result = static_cast<std::uint32_t>(length);
+            }
+            // A cut-off or garbled answer is no answer: nothing of it may be taken for data.
+            if (failure != 0) {
+                const std::size_t got = std::min(answer.size(), static_cast<std::size_t>(std::max(length, 0)));
+                if (bytesWithError) bytesWithError->assign(answer.begin(), answer.begin() + static_cast<long>(got));
+                std::fill(answer.begin(), answer.end(), 0);
             }
         }
     }

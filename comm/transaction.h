@@ -29,6 +29,9 @@ inline constexpr ErrorCode kSendFailed = 0x03010701;
 inline constexpr ErrorCode kReceiveFailed = 0x03020702;
 inline constexpr ErrorCode kReleaseFailed = 0x03010702;
 inline constexpr ErrorCode kAnswerChecksum = 0x05FF0001;
+// A data text the protocol cannot carry: over 97 characters, or with a NUL byte. Nothing is sent.
+inline constexpr ErrorCode kDataTextRefused = 0x05FF0002;
+inline constexpr std::size_t kMaxDataText = 97;
 
 // A result is an ErrorCode when its top byte is not 0, else the answer length.
 inline constexpr std::uint32_t kResultErrorMask = 0xFF000000u;
@@ -36,8 +39,11 @@ inline bool isErrorResult(std::uint32_t result) { return (result & kResultErrorM
 
 // Opens the line, sends the request to module `id` and receives the answer into `answer`
 // (never past its end), releases the module as the mode says, and closes the line.
-// `subInstruction` is sent as its value minus one; 0 sends none.
+// `subInstruction` is sent as its value minus one; 0 sends none. A failed exchange leaves
+// `answer` all zeros, so nothing of it is taken for data; the bytes that came with the failure
+// (a cut-off answer, one with a wrong checksum) go to `bytesWithError` when it is given.
 std::uint32_t DeviceTransaction(int subInstruction, const std::string& instruction, int lineIndex, int id,
-                                const std::string& data, std::uint8_t transFlags, std::span<std::uint8_t> answer);
+                                const std::string& data, std::uint8_t transFlags, std::span<std::uint8_t> answer,
+                                std::string* bytesWithError = nullptr);
 
 }  // namespace lumo

@@ -52,10 +52,11 @@ std::uint32_t consoleSend(int lineIndex, int moduleNumber, const std::string& te
     std::array<std::uint8_t, 80> buffer{};
     const bool withData = !command.data.empty();
     const std::uint8_t flags = withData ? (kModeSelectRelease | kNoAnswer) : kModeSelectRelease;
-    const std::uint32_t result =
-        DeviceTransaction(command.subInstruction, command.name, lineIndex, module.id(), command.data, flags, buffer);
-    answer.clear();
-    if (!isErrorResult(result)) answer.assign(buffer.begin(), buffer.begin() + static_cast<long>(result));
+    std::string withError;
+    const std::uint32_t result = DeviceTransaction(command.subInstruction, command.name, lineIndex, module.id(),
+                                                   command.data, flags, buffer, &withError);
+    if (isErrorResult(result)) answer = withError;
+    else answer.assign(buffer.begin(), buffer.begin() + static_cast<long>(result));
     return result;
 }
 

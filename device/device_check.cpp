@@ -36,14 +36,22 @@ int checkModule(int lineIndex, int item) {
     if (module.switchedOff()) return 1;
     uiStatus(format("probíhá prověření na id = %0d", module.id()));
 
-    // A failed transaction leaves the answer empty: the module counts as not found.
     std::array<std::uint8_t, 100> answer{};
-    DeviceTransaction(0, "CAL", lineIndex, module.id(), "", kModeSelectRelease, answer);
+    const std::uint32_t result = DeviceTransaction(0, "CAL", lineIndex, module.id(), "", kModeSelectRelease, answer);
+    if (result == kAnswerChecksum) {
+        // The device answers, but garbled: a data error for the technician to see, not a
+        // missing device (that would send him to the cables). The record stays as it was.
+        setError(kAnswerChecksum);
+        uiStatus(format("Datová chyba při komunikaci se zařízením na adrese %02d !", module.id()));
+        return 0;
+    }
     const unsigned key = itemKey(lineIndex, item);
     std::string verdict;
+    // Only a whole exchange counts: a failed one is a module not found, whatever came before.
     const auto textLength = std::find(answer.begin(), answer.end(), 0) - answer.begin();
+    const bool answered = !isErrorResult(result) && textLength > 16;
     const int type = typeFromCalAnswer(answer.data(), answer.size());
-    if (textLength <= 16) {
+    if (!answered) {
         module.setFlags(module.flags() | flags::kNotResponding);
         uiUpdateTreeItemImage(key, moduleImage(module.flags()));
         verdict = format("Zařízení na adrese %02d nebylo nalezeno !", module.id());

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "comm/crc8.h"
 #include "support/ctl_runner.h"
 #include "support/no_ports.h"
 #include "support/sim_process.h"
@@ -22,7 +23,8 @@ protected:
         test::writeNoPorts(work.str());  // COM3 is then the simulator's, the others lead nowhere
         sim = std::make_unique<test::SimProcess>(
             std::vector<std::string>{"--pty", "--tcp", "0", "--comports", work.str(), "--com", "3", "--module",
-                                     "serial 5 4", "--module", "serial 7 3 silent", "--module", "tcp 2 4"},
+                                     "serial 5 4", "--module", "serial 7 3 silent", "--module", "serial 9 4 badcrc",
+                                     "--module", "tcp 2 4"},
             work.str() + "/wire.log");
     }
     test::CtlResult ctl(const std::string& args) { return test::runCtl(work.str(), args); }
@@ -55,6 +57,24 @@ TEST_F(LumoCtlComm, SendLineSetAndScan) {
     r = ctl("send 1 CAL");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Upozornění: Pro toto zařízení nelze nastavovat !  \n");
+    // A garbled answer: the data error, and the bytes that came with it for the technician.
+    ASSERT_EQ(ctl("module add 1 --type 4 --id 9").out, "3\n");
+    r = ctl("send 1/3 CAL");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.rfind("(!100000040009V1.23*", 0), 0u) << r.out;
+    EXPECT_EQ(r.err, "chyba při komunikaci !\nCHYBA !: Datová chyba při komunikaci \n Err.code: 05ff0001:00000000\n");
+    // The console is cut at 89 characters of code page 1250, never inside a character:
+    // "CFG 8 " and 83 of 100 letters 'č' go out, with the checksum over what went.
+    std::string letters;
+    for (int i = 0; i < 100; ++i) letters += "č";
+    std::filesystem::resize_file(work.path() / "wire.log", 0);
+    r = ctl("send 1/1 'CFG 8 " + letters + "'");
+    EXPECT_EQ(r.out, "žádná odpověď...\n");
+    const std::string data(83, '\xE8');
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
+    EXPECT_NE(test::readWire(work.str() + "/wire.log").received().find(
+                  "#CFG$8+" + data + "*" + std::string(1, static_cast<char>(crc8(bytes, data.size())))),
+              std::string::npos);
 
     // A TCP line to the converter, and one to a port where nothing listens.
     ASSERT_EQ(ctl("line add tcp").out, "2\n");
@@ -75,6 +95,7 @@ TEST_F(LumoCtlComm, SendLineSetAndScan) {
               "1\tsběrnice\tobecná linka\t-\t0x40\n"
               "1/1\tmodul 5\tTQ300\t05\t0x00\n"
               "1/2\tmodul 7\tLOQ3\t07\t0x01\n"
+              "1/3\tmodul 9\tTQ300\t09\t0x00\n"  // a data error leaves the record as it was
               "2\tlinka 2\tWI485\t-\t0x00\n"
               "2/1\tmodul 2\tTQ300\t02\t0x00\n"
               "3\tlinka 3\tWI485\t-\t0x20\n"

@@ -118,6 +118,21 @@ TEST_F(WireTest, NoAnswerFlagLeavesTheBufferUntouched) {
     EXPECT_EQ(answer[1], 0xEE);
 }
 
+// A data text the protocol cannot carry never reaches the wire: over 97 characters, or with a
+// NUL byte. 97 characters go out whole.
+TEST_F(WireTest, DataTextsOverTheLimitOrWithANulAreRefused) {
+    startSim({"serial 5 4"});
+    const std::string longest(97, 'D');
+    EXPECT_EQ(transact(0, "CFG", kSerialLine, 5, longest, kModeSelectRelease | kNoAnswer), 0u);
+    EXPECT_NE(wire().received().find(longest + "*"), std::string::npos);
+    std::filesystem::resize_file(logPath(), 0);
+    for (const std::string& data : {std::string(98, 'D'), std::string("P2\0P3", 5)}) {
+        EXPECT_EQ(transact(0, "CFG", kSerialLine, 5, data, kModeSelectRelease | kNoAnswer), kDataTextRefused);
+    }
+    platform::pause(100);
+    EXPECT_EQ(wire().received(), "");
+}
+
 TEST_F(WireTest, TunnelHeaderChannels) {
     startSim({"serial 5 4"});
     const struct {

@@ -1,10 +1,20 @@
 // The device check against the simulator: status flags, verdicts, and what goes on the wire.
 #include <gtest/gtest.h>
 
+#include "actions/device_actions.h"
 #include "actions/install_actions.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
 
 #include "base/app_state.h"
 #include "comm/line_port.h"
+#include "comm/transaction.h"
+#include "platform/clock.h"
 #include "device/device_check.h"
 #include "device/item_state.h"
 #include "model/installation.h"
@@ -76,6 +86,90 @@ TEST_F(DeviceCheckTest, ModulesWorkingSilentAndOfAnotherType) {
     // Nothing is reported as an error: communication failures are status bits.
     EXPECT_EQ(pendingError(), 0u);
     EXPECT_TRUE(ui.callsOf("message").empty());
+}
+
+// A TCP peer that answers a request with the given bytes, then holds the connection or closes.
+class HostilePeer {
+public:
+    // Serves `connections` connections one after the other.
+    HostilePeer(std::string answer, bool closeAfter, int connections)
+        : answer_(std::move(answer)), close_(closeAfter) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in sin{};
+        sin.sin_family = AF_INET;
+        sin.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&sin), sizeof sin);
+        ::listen(listener_, 4);
+        socklen_t len = sizeof sin;
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&sin), &len);
+        port_ = ntohs(sin.sin_port);
+        thread_ = std::thread([this, connections] {
+            for (int n = 0; n < connections; ++n) {
+                const int c = ::accept(listener_, nullptr, nullptr);
+                if (c < 0) return;
+                char request[64];
+                ::recv(c, request, sizeof request, 0);  // the selection
+                platform::pause(60);
+                ::send(c, answer_.data(), answer_.size(), MSG_NOSIGNAL);
+                if (!close_) {
+                    while (::recv(c, request, sizeof request, 0) > 0) {
+                    }
+                }
+                ::close(c);
+            }
+        });
+    }
+    ~HostilePeer() {
+        ::shutdown(listener_, SHUT_RDWR);
+        ::close(listener_);
+        thread_.join();
+    }
+    int port() const { return port_; }
+
+private:
+    std::string answer_;
+    bool close_;
+    int listener_ = -1, port_ = 0;
+    std::thread thread_;
+};
+
+// A failed exchange never reads as a working device, whatever came before the failure; an
+// answer with a wrong checksum is a data error, not a missing device.
+TEST_F(DeviceCheckTest, FailedExchangeIsNoWorkingDevice) {
+    startSim({"serial 5 4 badcrc"});
+    installLines();
+    writeModule(kSerialLine, 1, 5, 4, flags::kOtherType);
+    ui.calls.clear();
+    EXPECT_EQ(DeviceCheck(kSerialLine, 1), 0);
+    EXPECT_EQ(pendingError(), 0x05FF0001u);
+    EXPECT_EQ(moduleFlags(kSerialLine, 1), flags::kOtherType);  // left as it was
+    EXPECT_EQ(ui.callsOf("status").back(), "Datová chyba při komunikaci se zařízením na adrese 05 !");
+    clearError();
+    ui.calls.clear();
+    EXPECT_EQ(checkItem(kSerialLine, 1), -1);
+    EXPECT_EQ(ui.callsOf("message"), (std::vector<std::string>{"CHYBA !|Datová chyba při komunikaci \n Err.code: 05ff0001:00000000"}));
+
+    // A TCP peer whose answer never ends, and one that sends '*' and closes: the text before
+    // the failure names the right type, yet the module was not found.
+    const std::string text = "0123456" "01" "9ABCDEFGHIJ";
+    for (const auto& [answer, closeAfter] : {std::pair{text, false}, std::pair{text + "*", true}}) {
+        HostilePeer peer(answer, closeAfter, closeAfter ? 2 : 1);
+        tcpLine.setTcpPort(peer.port());
+        ASSERT_TRUE(writeLineRecord(kTcpLine, tcpLine));
+        LineConfigure(kTcpLine, tcpLine);
+        writeModule(kTcpLine, 1, 2, 1);
+        ui.calls.clear();
+        if (closeAfter) {  // (the other one waits out its 10 s; once is enough)
+            std::array<std::uint8_t, 64> raw{};
+            std::string withError;
+            EXPECT_EQ(DeviceTransaction(0, "CAL", kTcpLine, 2, "", kModeSelectRelease, raw, &withError), kReceiveFailed);
+            EXPECT_EQ(raw[0], 0);  // nothing of what came is left as an answer
+            EXPECT_EQ(withError, answer);
+        }
+        EXPECT_EQ(DeviceCheck(kTcpLine, 1), 1);
+        EXPECT_EQ(moduleFlags(kTcpLine, 1), flags::kNotResponding) << closeAfter;
+        EXPECT_EQ(ui.callsOf("status").back(), "Zařízení na adrese 02 nebylo nalezeno !");
+    }
 }
 
 TEST_F(DeviceCheckTest, LinesOpenedOrNotAndSwitchedOffItemsNeverContacted) {
