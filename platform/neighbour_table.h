@@ -21,6 +21,7 @@ struct NeighbourRow {
 
 bool readNeighbourTable(std::vector<NeighbourRow>& rows);
 bool deleteNeighbour(std::uint32_t interfaceIndex, const Ipv4& address);
+// Creates the static row, replacing any row the address has on the interface.
 bool createStaticNeighbour(std::uint32_t interfaceIndex, const std::array<std::uint8_t, 6>& mac, const Ipv4& address);
 
 }  // namespace lumo::platform

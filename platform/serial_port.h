@@ -22,13 +22,16 @@ public:
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
-    // Opens an existing device for reading and writing, exclusively.
+    // Opens an existing terminal device for reading and writing, exclusively: a port another
+    // program (or this one) holds fails with EBUSY as the system error value. The open never
+    // waits for a carrier.
     bool open(const std::string& path);
     bool isOpen() const { return fd_ >= 0; }
     void close();
 
-    // Speed, 8 data bits, one stop bit, parity 0 none / 1 odd / 2 even, raw bytes; reads wait
-    // at most `readTimeoutMs` for a byte.
+    // Speed, 8 data bits, one stop bit, parity 0 none / 1 odd / 2 even, raw bytes, no hang-up
+    // at close (the modem lines stay as they are); reads wait at most `readTimeoutMs` for a
+    // byte. Only a pseudo-terminal may take a parity it cannot keep (it is used without).
     SetupError setup(int baud, int parity, int readTimeoutMs);
 
     // Sets or clears a modem line. Ports that have none (a pseudo-terminal) ignore this.
@@ -41,6 +44,7 @@ public:
 private:
     int fd_ = -1;
     int readTimeoutMs_ = 500;
+    bool pseudoTerminal_ = false;
 };
 
 }  // namespace lumo::platform

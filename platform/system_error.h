@@ -10,4 +10,7 @@ namespace lumo::platform {
 std::uint32_t lastSystemError();
 void setLastSystemError(std::uint32_t value);
 
+// True when the value says the program lacks the privilege for what it asked.
+bool isPermissionDenied(std::uint32_t value);
+
 }  // namespace lumo::platform

@@ -158,7 +158,9 @@ bool deleteNeighbour(std::uint32_t interfaceIndex, const Ipv4& address) {
 }
 
 bool createStaticNeighbour(std::uint32_t interfaceIndex, const std::array<std::uint8_t, 6>& mac, const Ipv4& address) {
-    Request r = makeRequest(RTM_NEWNEIGH, NLM_F_CREATE | NLM_F_EXCL, interfaceIndex, address);
+    // Replace, as `ip neigh replace` does: a device that did not answer ARP leaves an incomplete
+    // or failed row behind, exactly where the static row is needed.
+    Request r = makeRequest(RTM_NEWNEIGH, NLM_F_CREATE | NLM_F_REPLACE, interfaceIndex, address);
     r.neighbour.ndm_state = NUD_PERMANENT;
     addAttribute(r, NDA_LLADDR, mac.data(), mac.size());
     return transact(r);

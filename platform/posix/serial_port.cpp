@@ -2,7 +2,10 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -27,9 +30,22 @@ std::string serialDevicePath(int comNumber, const std::string& configDir) {
 
 SerialPort::~SerialPort() { close(); }
 
+namespace {
+
+// The slave side of a pseudo-terminal (the simulator's bus): it has no parity and no modem lines.
+bool isPseudoTerminal(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+    const unsigned m = major(st.st_rdev);
+    return m >= 136 && m <= 143;  // UNIX98 pseudo-terminal slaves
+}
+
+}  // namespace
+
 bool SerialPort::open(const std::string& path) {
     close();
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    // Non-blocking: a tty without CLOCAL would otherwise wait for its carrier forever.
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         recordErrno();
         return false;
@@ -39,14 +55,25 @@ bool SerialPort::open(const std::string& path) {
         ::close(fd);
         return false;
     }
-    ::ioctl(fd, TIOCEXCL);  // no second opener while this one has it
+    // One program on the port at a time, for root too (TIOCEXCL does not stop root): an
+    // exclusive lock that other programs using the port honour as well.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        recordErrno(errno == EWOULDBLOCK ? EBUSY : errno);
+        ::close(fd);
+        return false;
+    }
+    ::ioctl(fd, TIOCEXCL);  // and no second opener at all, where the driver can refuse one
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     fd_ = fd;
+    pseudoTerminal_ = isPseudoTerminal(fd);
     return true;
 }
 
 void SerialPort::close() {
     if (fd_ >= 0) {
         ::ioctl(fd_, TIOCNXCL);
+        ::flock(fd_, LOCK_UN);
         ::close(fd_);
         fd_ = -1;
     }
@@ -62,7 +89,9 @@ SerialPort::SetupError SerialPort::setup(int baud, int parity, int readTimeoutMs
     const speed_t speed = baud == 19200 ? B19200 : baud == 9600 ? B9600 : baud == 38400 ? B38400 : B115200;
     ::cfsetispeed(&tio, speed);
     ::cfsetospeed(&tio, speed);
-    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD);
+    // No hang-up at close: dropping DTR and RTS would leave an RS485 converter whose direction
+    // follows one of them transmitting between operations.
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD | HUPCL);
     tio.c_cflag |= CS8 | CREAD | CLOCAL;
     tio.c_iflag &= ~static_cast<tcflag_t>(INPCK);
     if (parity != 0) {
@@ -75,11 +104,12 @@ SerialPort::SetupError SerialPort::setup(int baud, int parity, int readTimeoutMs
     tio.c_cc[VTIME] = 0;
     if (::tcsetattr(fd_, TCSANOW, &tio) != 0) {
         // A pseudo-terminal has no parity, and the C library refuses a setting the driver did not
-        // keep; such a port is used without it.
+        // keep; only such a port is used without it. A real port that refuses the parity the line
+        // needs fails: the devices would not understand it.
         const int error = errno;
         tio.c_cflag &= ~static_cast<tcflag_t>(PARENB | PARODD);
         tio.c_iflag &= ~static_cast<tcflag_t>(INPCK);
-        if (parity == 0 || error != EINVAL || ::tcsetattr(fd_, TCSANOW, &tio) != 0) {
+        if (parity == 0 || !pseudoTerminal_ || error != EINVAL || ::tcsetattr(fd_, TCSANOW, &tio) != 0) {
             recordErrno(error);
             return SetupError::WriteState;
         }

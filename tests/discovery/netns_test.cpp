@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "base/app_state.h"
+#include "base/error_report.h"
 #include "comm/line_port.h"
 #include "discovery/neighbour_binding.h"
 #include "support/sim_fixture.h"
@@ -143,6 +144,33 @@ TEST_F(NetnsTest, NeighbourRowsAreBoundKeptAndRemovedOnTheChosenAdapterOnly) {
         serial.setIpAddress("10.77.0.2");
         EXPECT_TRUE(RemoveArpEntry(serial));
         EXPECT_NE(rowOn("v2").find("PERMANENT"), std::string::npos);
+    });
+}
+
+// A device that does not answer ARP leaves an incomplete or failed row after the probe: the
+// static row replaces it (creating beside it failed with "exists").
+TEST_F(NetnsTest, StaticRowReplacesTheRowOfADeviceThatDoesNotAnswerArp) {
+    inNetworkNamespace([&] {
+        ASSERT_TRUE(sh("ip netns exec " + peer + " ip link set v1 arp off"));
+        appState().adapterIndex = ::if_nametoindex("v0");
+        EXPECT_EQ(BindAddressToMac("10.77.0.2", MacSource::Factory), 2u);
+        const std::string row = run("ip neigh show 10.77.0.2 dev v0");
+        EXPECT_NE(row.find("lladdr 00:4f:49:0d:ff:ff PERMANENT"), std::string::npos) << row;
+    });
+}
+
+// Without the network-administration capability the write is refused, and the message says
+// what the program needs.
+TEST_F(NetnsTest, WriteWithoutPrivilegeNamesWhatIsNeeded) {
+    inNetworkNamespace([&] {
+        appState().adapterIndex = ::if_nametoindex("v0");
+        ASSERT_EQ(::setgid(65534), 0);
+        ASSERT_EQ(::setuid(65534), 0);  // nobody: no capabilities left
+        EXPECT_EQ(BindAddressToMac("10.77.0.2", MacSource::Factory), err::kArpTable);
+        ASSERT_FALSE(ui.callsOf("message").empty());
+        EXPECT_EQ(ui.callsOf("message").back(),
+                  "Upozornění|Tabulku sousedů (ARP) smí měnit jen program s oprávněním správce sítě (CAP_NET_ADMIN) "
+                  "nebo spuštěný jako root. ");
     });
 }
 
