@@ -59,6 +59,13 @@ ProbeResult probeHost(const std::string& host) {
     }
 }
 
-int HostProbe(const std::string& host) { return probeHost(host) == ProbeResult::Answered ? 1 : 0; }
+int HostProbe(const std::string& host) {
+    switch (probeHost(host)) {
+        case ProbeResult::Answered: return 1;
+        case ProbeResult::NotPermitted: return kProbeUnknown;
+        case ProbeResult::Silent: return 0;
+    }
+    return 0;
+}
 
 }  // namespace lumo

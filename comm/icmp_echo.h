@@ -22,7 +22,10 @@ enum class ProbeResult { Answered, Silent, NotPermitted };
 // Sends one echo request to the host and waits 500 ms for its reply.
 ProbeResult probeHost(const std::string& host);
 
-// 1 when the host answers an echo request within 500 ms, else 0.
+// 1 when the host answers an echo request within 500 ms, 0 when it does not, and
+// kProbeUnknown where the system permits no ICMP to this program: nothing is known about the
+// host then, and a caller goes on as if it answered (the TCP connect decides).
+inline constexpr int kProbeUnknown = -1;
 int HostProbe(const std::string& host);
 
 }  // namespace lumo

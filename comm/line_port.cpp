@@ -111,7 +111,7 @@ ErrorCode openTcp(LinePort& port, int line, DeviceTypeCode typeKey) {
     port.socket = std::make_unique<platform::TcpSocket>();
     if (!port.socket->create()) return 0x20020003;
     // Where ICMP is not permitted the probe cannot tell anything; the connection attempt decides.
-    if (probeHost(port.hostText) == ProbeResult::Silent) return 0x20030001;
+    if (HostProbe(port.hostText) == 0) return 0x20030001;
     if (!port.socket->setNonBlocking()) return 0x20020004;
     const auto tcpPort = static_cast<std::uint16_t>(port.tcpPort);
     switch (port.socket->connect(port.host, tcpPort, 500)) {
@@ -293,7 +293,10 @@ void LineClose(int line) {
     for (int i = first; i <= last; ++i) {
         LinePort& port = linePort(i);
         port.serial.reset();
-        if (port.icmp) port.icmp.reset();
+        if (port.icmp) {
+            port.icmp.reset();
+            platform::pause(100);  // as after every socket close
+        }
         if (port.socket) {
             port.socket->shutdownReceive();
             port.socket.reset();

@@ -55,3 +55,22 @@ TEST_F(ErrorReport, CallersCombineContextIntoTheLowLevelCode) {
 
 }  // namespace
 }  // namespace lumo
+
+namespace lumo {
+namespace {
+
+// Discarding a failure discards its system error value too: a later report never shows a
+// value left over from an earlier, unrelated call (the ENOENT of a missing "line.cfg").
+TEST(ErrorRecordTest, ClearingTheCodeClearsTheSystemValue) {
+    setError(err::kOpenForRead);
+    platform::setLastSystemError(2);
+    EXPECT_EQ(currentError(), (ErrorRecord{err::kOpenForRead, 2}));
+    clearError();
+    EXPECT_TRUE(currentError().empty());
+    setError(0x03020702);
+    EXPECT_EQ(takeError(), (ErrorRecord{0x03020702, 0}));
+    EXPECT_TRUE(currentError().empty());
+}
+
+}  // namespace
+}  // namespace lumo

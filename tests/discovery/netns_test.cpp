@@ -15,7 +15,10 @@
 
 #include "base/app_state.h"
 #include "base/error_report.h"
+#include "comm/icmp_echo.h"
 #include "comm/line_port.h"
+#include "platform/clock.h"
+#include "platform/pseudo_terminal.h"
 #include "discovery/neighbour_binding.h"
 #include "support/sim_fixture.h"
 
@@ -98,7 +101,10 @@ TEST_F(NetnsTest, IcmpTunnelRequestCarriesInexAndChannelAndTakesTheKoReply) {
         std::array<std::uint8_t, 32> answer{};
         int length = 5;
         ASSERT_TRUE(LineReceive(0, length, 0 | kServiceBit, answer.data(), answer.size()));
+        // Closing the ICMP socket waits its 100 ms like every socket close.
+        const std::int64_t before = platform::monotonicMs();
         LineClose(0);
+        EXPECT_GE(platform::monotonicMs() - before, 100);
         EXPECT_EQ(length, 5);
         EXPECT_EQ(std::string(answer.begin(), answer.begin() + 5), "#CAL+");
 
@@ -156,6 +162,27 @@ TEST_F(NetnsTest, StaticRowReplacesTheRowOfADeviceThatDoesNotAnswerArp) {
         EXPECT_EQ(BindAddressToMac("10.77.0.2", MacSource::Factory), 2u);
         const std::string row = run("ip neigh show 10.77.0.2 dev v0");
         EXPECT_NE(row.find("lladdr 00:4f:49:0d:ff:ff PERMANENT"), std::string::npos) << row;
+    });
+}
+
+// Where the system permits this program no ICMP, the probe knows nothing (a distinct result)
+// and a TCP line is opened by its connect alone.
+TEST_F(NetnsTest, ProbeWithoutIcmpIsUnknownAndTheConnectDecides) {
+    inNetworkNamespace([&] {
+        ASSERT_TRUE(sh("echo '1 0' > /proc/sys/net/ipv4/ping_group_range"));  // no ping sockets
+        platform::TcpListener listener;
+        const int port = listener.listenLoopback(0);
+        ASSERT_GT(port, 0);
+        ASSERT_EQ(::setgid(65534), 0);
+        ASSERT_EQ(::setuid(65534), 0);  // nobody: no raw sockets either
+        EXPECT_EQ(HostProbe("127.0.0.1"), kProbeUnknown);
+        EXPECT_EQ(HostProbe("10.78.0.9"), kProbeUnknown);  // not "silent": nothing is known
+        LineRecord line;
+        line.setLineNumber(1);
+        line.setIpAddress("127.0.0.1");
+        line.setTcpPort(port);
+        EXPECT_EQ(LineOpenFromRecord(0, line), 0u);
+        LineClose(0);
     });
 }
 

@@ -6,7 +6,7 @@
 
 #include "base/app_state.h"
 #include "model/installation.h"
-#include "actions/install_actions.h"
+#include "platform/system_error.h"
 #include "actions/install_actions.h"
 #include "model/record_file.h"
 #include "support/image_builder.h"
@@ -214,6 +214,14 @@ TEST_F(Installation, RemovingALineNeedsItsModulesGoneFirst) {
     EXPECT_EQ(ui.calls.back(),
               "message Nelze vymazat|Na lince jsou připojena další zařízení ! \nNejdříve odstraňte všechny připojené moduly.");
     EXPECT_EQ(readFileBytes(linePath(1, "line.cfg")), line);
+    // The command: its refusal is all the user sees, even with a system error value left over
+    // from an earlier failure (it used to add "CHYBA !: Neznámá chyba...").
+    platform::setLastSystemError(2);
+    ui.calls.clear();
+    ui.answers = {true};
+    EXPECT_EQ(removeItem(0, 0), 0);
+    EXPECT_EQ(ui.callsOf("message"), (std::vector<std::string>{"Nelze vymazat|Na lince jsou připojena další zařízení ! "
+                                                               "\nNejdříve odstraňte všechny připojené moduly."}));
 
     ASSERT_TRUE(removeSelected(0, 1));
     ASSERT_TRUE(removeSelected(0, 0));
