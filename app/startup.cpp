@@ -6,23 +6,49 @@
 #include "base/ui_port.h"
 #include "comm/line_port.h"
 #include "discovery/neighbour_binding.h"
+#include "model/cp1250.h"
 #include "model/installation.h"
 #include "platform/file_io.h"
 
 namespace lumo {
 
-bool appStartup(const std::string& workingDirectory) {
+StartupState appStartup(const std::string& workingDirectory) {
     resetAppState();
     AppState& s = appState();
     s.workingDirectory = workingDirectory.empty() ? platform::currentDirectory() : workingDirectory;
     s.toolbarVisible = 1;
-    const bool loaded = loadConfig() == 0;
-    if (!loaded) {
-        clearError();
-        applyConfig();
-    }
     s.macAddress = kFactoryMac;
-    return loaded;
+    // Without a name for the working directory every path would be built from "/".
+    if (s.workingDirectory.empty()) return StartupState::NoWorkingDirectory;
+    if (loadConfig() == 0) return StartupState::Configured;
+    if (platform::fileExists(configFilePath())) return StartupState::ConfigUnreadable;
+    clearError();
+    // The default data directory is the working directory; cut to its field it would name
+    // another folder (its parent, or one beside it).
+    const std::string& wd = s.workingDirectory;
+    if (!fitsCp1250(wd) || utf8Length(wd) > ProgramConfig::kDirWidth - 1) return StartupState::WorkingDirectoryUnstorable;
+    applyConfig();
+    return StartupState::FirstStart;
+}
+
+std::string startupProblem(StartupState state) {
+    switch (state) {
+        case StartupState::NoWorkingDirectory:
+            return "Pracovní adresář programu nelze zjistit (byl smazán nebo k němu chybí přístup). ";
+        case StartupState::WorkingDirectoryUnstorable:
+            return "Pracovní adresář " + appState().workingDirectory +
+                   " nemůže být adresářem dat: je delší než 249 znaků nebo obsahuje znaky mimo kódovou stránku 1250. "
+                   "Spusťte program z jiného adresáře nebo nastavte adresář dat. ";
+        case StartupState::ConfigUnreadable:
+            return "Soubor " + configFilePath() + " nelze přečíst. ";
+        default: return {};
+    }
+}
+
+std::string missingDataDirectory() {
+    const std::string& dir = appState().dataDirectory;
+    if (platform::isDirectory(dir)) return {};
+    return "Adresář dat " + dir + " neexistuje. Nastavte jej v konfiguraci programu. ";
 }
 
 void configureLinePorts() {

@@ -10,11 +10,28 @@
 
 namespace lumo {
 
+// What the start finds of the program's configuration.
+enum class StartupState {
+    Configured,        // "config.dat" read
+    FirstStart,        // no "config.dat": the defaults are in place (the data directory is the
+                       // working directory) and nothing is written until the user saves
+    ConfigUnreadable,  // "config.dat" is there but cannot be read (damaged, a folder, a FIFO):
+                       // its read error is left pending for the front end to report; nothing
+                       // may be written into the defaults' folder in its place
+    NoWorkingDirectory,  // the working directory cannot be named
+    WorkingDirectoryUnstorable,  // no "config.dat", and the working directory cannot be the
+                                 // data directory: too long for the field, or not code page 1250
+};
+
 // Fresh application state for the given working directory (empty: the current one), then
-// "config.dat". True when the configuration was read; false when it is missing or unreadable:
-// the defaults are then in place, the read error is discarded, and the front end asks for the
-// configuration (the panel's first run).
-bool appStartup(const std::string& workingDirectory);
+// "config.dat".
+StartupState appStartup(const std::string& workingDirectory);
+
+// The message for a start that cannot go on (the last three states), else empty.
+std::string startupProblem(StartupState state);
+
+// Empty when the data directory exists; else the message that says it does not.
+std::string missingDataDirectory();
 
 // Configures the port of every line whose record can be read, without opening any (what the
 // start-up scan leaves behind; lumo-ctl does it before each command).

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/app_state.h"
+#include "base/error_report.h"
 #include "app/startup.h"
 #include "cli/cli_args.h"
 #include "cli/cli_ui_port.h"
@@ -106,8 +107,24 @@ int main(int argc, char** argv) {
 
     installCliUiPort(answer, verbose);
     // Without config.dat the defaults serve (the data directory is the working directory);
-    // only `config set` writes the file.
-    lumo::appStartup(workdir);
+    // only `config set` writes the file, and only it runs while the configuration is damaged or
+    // the working directory cannot be the data directory.
+    const lumo::StartupState state = lumo::appStartup(workdir);
+    const bool configuring = name == "config";
+    if (state == lumo::StartupState::NoWorkingDirectory ||
+        (!configuring && (state == lumo::StartupState::ConfigUnreadable ||
+                          state == lumo::StartupState::WorkingDirectoryUnstorable))) {
+        std::cerr << "lumo-ctl: " << lumo::startupProblem(state) << '\n';
+        lumo::reportError();  // the read error of config.dat, when that is the cause
+        return kFailed;
+    }
+    lumo::clearError();
+    if (!configuring) {
+        if (const std::string missing = lumo::missingDataDirectory(); !missing.empty()) {
+            std::cerr << "lumo-ctl: " << missing << '\n';
+            return kFailed;
+        }
+    }
     // The panel's start-up scan leaves every line's port set from its record; commands here
     // start from the records the same way.
     lumo::configureLinePorts();

@@ -92,7 +92,7 @@ int saveConfig() {
     c.setSecondDirectory(s.secondDirectory);
     c.setAdapterIndex(s.adapterIndex);
     c.setAdapterAddress(s.adapterAddress);
-    if (!writeRecord(configFilePath(), c, 0)) {
+    if (!writeWholeFile(configFilePath(), c)) {
         combineError(err::kConfigWrite);
         return 1;
     }
@@ -102,7 +102,7 @@ int saveConfig() {
 
 int saveWindowRect(const WindowRect& rect) {
     programConfig().setWindowRect(rect);
-    if (!writeRecord(configFilePath(), programConfig(), 0)) {
+    if (!writeWholeFile(configFilePath(), programConfig())) {
         combineError(err::kConfigRead);
         return 1;
     }
@@ -119,7 +119,7 @@ int loadCommandFile() {
 }
 
 int saveCommandFile() {
-    if (!writeRecord(commandFilePath(), commandFile(), 0)) {
+    if (!writeWholeFile(commandFilePath(), commandFile())) {
         combineError(err::kCommandFileWrite);
         return 1;
     }

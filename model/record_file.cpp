@@ -1,6 +1,8 @@
 #include "model/record_file.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "base/app_state.h"
 #include "base/error_report.h"
@@ -49,7 +51,40 @@ bool writeRecord(const std::string& path, std::size_t length, const void* buffer
         return false;
     }
     platform::setLastSystemError(0);
-    if (length > 0 && !file.writeAt(offset, buffer, length)) {
+    if (length == 0) return file.close() || (setError(err::kWriteFile), false);
+    // What the write may overwrite is kept, so that a write cut short (a full disk) can be
+    // undone: a record is written whole or not at all.
+    const long long size = file.size();
+    if (size < 0) {
+        setError(err::kWriteFile);
+        return false;
+    }
+    std::vector<std::uint8_t> before;
+    if (offset < static_cast<std::uint64_t>(size)) {
+        before.resize(std::min<std::uint64_t>(length, static_cast<std::uint64_t>(size) - offset));
+        if (file.readAt(offset, before.data(), before.size()) != static_cast<long long>(before.size())) {
+            setError(err::kReadFile);
+            return false;
+        }
+    }
+    if (!file.writeAt(offset, buffer, length)) {
+        const std::uint32_t cause = platform::lastSystemError();
+        if (offset + length > static_cast<std::uint64_t>(size)) file.truncate(static_cast<std::uint64_t>(size));
+        if (!before.empty()) file.writeAt(offset, before.data(), before.size());
+        platform::setLastSystemError(cause);
+        setError(err::kWriteFile);
+        return false;
+    }
+    if (!file.close()) {
+        setError(err::kWriteFile);
+        return false;
+    }
+    return true;
+}
+
+bool writeWholeFile(const std::string& path, const void* data, std::size_t length) {
+    platform::setLastSystemError(0);
+    if (!platform::replaceFile(path, data, length)) {
         setError(err::kWriteFile);
         return false;
     }

@@ -15,7 +15,9 @@ namespace lumo {
 bool readRecord(const std::string& path, void* buffer, std::size_t length, std::uint64_t offset);
 
 // Writes `length` bytes at `offset`, creating the file when missing and keeping its contents.
-// Writing 0 bytes creates an empty file. Codes: 0x01010000 cannot open, 0x02010000 cannot write.
+// A write cut short (a full disk) is undone: the file is as it was. Writing 0 bytes creates an
+// empty file. Only a regular file is written, never through a symbolic link. Codes: 0x01010000
+// cannot open, 0x02010000 cannot write (also when closing reports an error).
 bool writeRecord(const std::string& path, std::size_t length, const void* buffer, std::uint64_t offset);
 
 template <std::size_t N>
@@ -25,6 +27,14 @@ bool readRecord(const std::string& path, ByteImage<N>& image, std::uint64_t offs
 template <std::size_t N>
 bool writeRecord(const std::string& path, const ByteImage<N>& image, std::uint64_t offset = 0) {
     return writeRecord(path, N, image.data(), offset);
+}
+
+// A small file written whole: it is replaced or left as it was (a temporary file beside it takes
+// its name). Codes as writeRecord.
+bool writeWholeFile(const std::string& path, const void* data, std::size_t length);
+template <std::size_t N>
+bool writeWholeFile(const std::string& path, const ByteImage<N>& image) {
+    return writeWholeFile(path, image.data(), N);
 }
 
 inline std::uint64_t recordOffset(int recordNumber) {

@@ -23,8 +23,10 @@ bool createDirectory(const std::string& path);
 bool isDirectory(const std::string& path);
 bool fileExists(const std::string& path);
 
-// An open file, closed when the object goes. Opening failures leave the system's last-error
-// value set and isOpen() false.
+// An open regular file, closed when the object goes. A symbolic link as the file itself is not
+// followed, and anything but a regular file (a folder, a FIFO, a device) is refused: opening
+// never waits, and no read is endless. Opening failures leave the system's last-error value
+// set and isOpen() false.
 class File {
 public:
     enum class Mode {
@@ -58,9 +60,27 @@ public:
     bool lockExclusive();
     void unlock();
 
+    // A lock of this open file on the whole file, shared or exclusive, that other openers (in
+    // this process too) respect; waited for at most `timeoutMs`. False when it did not come in
+    // time (EAGAIN) or cannot be had. Released by unlock() or when the file is closed.
+    enum class LockKind { Shared, Exclusive };
+    bool lock(LockKind kind, int timeoutMs);
+
+    // Closes the file; false when the system reports an error at closing (a write that did not
+    // reach a network share).
+    bool close();
+
 private:
-    void close();
     long long handle_ = -1;
 };
+
+// Writes a whole small file so that it is either replaced whole or left as it was: the bytes go
+// to a temporary file beside it, which then takes its name. False when anything fails (the
+// temporary file is removed).
+bool replaceFile(const std::string& path, const void* data, std::size_t length);
+
+// Reads a whole regular file of at most `maxBytes` (the rest of a longer one is left unread).
+// False when it cannot be opened or read.
+bool readSmallFile(const std::string& path, std::size_t maxBytes, std::string& out);
 
 }  // namespace lumo::platform

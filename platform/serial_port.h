@@ -2,13 +2,15 @@
 // A serial port: one byte per write, reads of one byte with a timeout, modem lines for RS485
 // direction control.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace lumo::platform {
 
 // The device that "COM<n>" names. Here: the entry "COM<n>=PATH" of comports.cfg in `configDir`
-// when there is one, else /dev/ttyS<n-1>.
+// when there is one, else /dev/ttyS<n-1>. Only the first 64 KB of comports.cfg are read.
+inline constexpr std::size_t kMaxComportsFile = 64 * 1024;
 std::string serialDevicePath(int comNumber, const std::string& configDir);
 
 class SerialPort {

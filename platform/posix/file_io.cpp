@@ -1,5 +1,8 @@
 #include "platform/file_io.h"
 
+#include <chrono>
+#include <thread>
+
 #include "platform/posix/posix_error.h"
 
 #include <fcntl.h>
@@ -51,18 +54,21 @@ File::File(const std::string& path, Mode mode) {
         case Mode::CreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
         case Mode::ReadWriteExisting: flags |= O_RDWR; break;
     }
-    const int fd = ::open(path.c_str(), flags, 0666);
+    // Not waiting at the open (a FIFO would wait for a writer), not following a link.
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOFOLLOW, 0666);
     if (fd < 0) {
         recordErrno();
         return;
     }
-    // A folder opens for reading on POSIX but is no record file.
+    // A folder opens for reading on POSIX, a FIFO or a device opens too: none is a data file.
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
-        recordErrno(EISDIR);
+        recordErrno(error);
         return;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     handle_ = fd;
 }
 
@@ -79,11 +85,15 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-void File::close() {
-    if (handle_ >= 0) {
-        ::close(static_cast<int>(handle_));
-        handle_ = -1;
+bool File::close() {
+    if (handle_ < 0) return true;
+    const int result = ::close(static_cast<int>(handle_));
+    handle_ = -1;
+    if (result != 0 && errno != EINTR) {
+        recordErrno();
+        return false;
     }
+    return true;
 }
 
 long long File::readAt(std::uint64_t offset, void* buffer, std::size_t length) {
@@ -156,6 +166,29 @@ void File::unlock() {
     ::fcntl(static_cast<int>(handle_), F_SETLK, &lock);
 }
 
+bool File::lock(LockKind kind, int timeoutMs) {
+    if (handle_ < 0) return false;
+    struct flock lock {};
+    lock.l_type = kind == LockKind::Shared ? F_RDLCK : F_WRLCK;
+    lock.l_whence = SEEK_SET;  // the whole file
+    // An open-file-description lock: closing another descriptor of the file does not drop it,
+    // and it is held against the other threads of this process as well. The kernel cannot time
+    // out its wait, so the attempts are repeated with short sleeps up to the deadline.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (::fcntl(static_cast<int>(handle_), F_OFD_SETLK, &lock) == 0) return true;
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
+            recordErrno();
+            return false;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            recordErrno(EAGAIN);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
 long long File::size() {
     struct stat st {};
     if (handle_ < 0) return -1;
@@ -164,6 +197,38 @@ long long File::size() {
         return -1;
     }
     return static_cast<long long>(st.st_size);
+}
+
+bool replaceFile(const std::string& path, const void* data, std::size_t length) {
+    const std::string temporary = path + ".tmp" + std::to_string(::getpid());
+    File file(temporary, File::Mode::CreateTruncate);
+    if (!file.isOpen()) return false;
+    bool ok = file.writeAt(0, data, length);
+    ok = ok && file.close();
+    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
+        recordErrno();
+        ok = false;
+    }
+    if (!ok) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        errno = error;
+    }
+    return ok;
+}
+
+bool readSmallFile(const std::string& path, std::size_t maxBytes, std::string& out) {
+    out.clear();
+    File file(path, File::Mode::Read);
+    if (!file.isOpen()) return false;
+    out.resize(maxBytes);
+    const long long got = file.readAt(0, out.data(), maxBytes);
+    if (got < 0) {
+        out.clear();
+        return false;
+    }
+    out.resize(static_cast<std::size_t>(got));
+    return true;
 }
 
 }  // namespace lumo::platform

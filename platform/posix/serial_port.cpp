@@ -9,7 +9,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <sstream>
+
+#include "platform/file_io.h"
 
 #include "platform/posix/posix_error.h"
 
@@ -17,7 +19,10 @@ namespace lumo::platform {
 
 std::string serialDevicePath(int comNumber, const std::string& configDir) {
     const std::string key = "COM" + std::to_string(comNumber) + "=";
-    std::ifstream in(configDir + "/comports.cfg");
+    // A few lines of "COMn=PATH": a bounded read of a regular file (never a FIFO or a device).
+    std::string text;
+    readSmallFile(configDir + "/comports.cfg", kMaxComportsFile, text);
+    std::istringstream in(text);
     std::string line;
     std::string found;
     while (std::getline(in, line)) {

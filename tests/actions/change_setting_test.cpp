@@ -3,6 +3,7 @@
 
 #include "model/installation.h"
 #include "actions/install_actions.h"
+#include "support/full_disk.h"
 #include "support/image_builder.h"
 #include "support/installation_fixture.h"
 
@@ -77,10 +78,13 @@ TEST_F(ChangeSetting, TypeChangesOnlyTheTypeByte) {
 
 TEST_F(ChangeSetting, UnwritableRecordIsReported) {
     put(1, 5);
-    std::filesystem::remove(linePath(1, "terminal.dat"));
-    std::filesystem::create_symlink("/dev/full", linePath(1, "terminal.dat"));
-    EXPECT_EQ(changeModuleSetting(0, 1, ChangeMode::Type, 3), -1);  // reads as a free slot, writes fail
-    EXPECT_EQ(ui.callsOf("message").back(), "CHYBA !|Zápis do souboru: TERMINAL.DAT \n Err.code: 02010c04:0000001c");
+    const auto before = test::readFileBytes(linePath(1, "terminal.dat"));
+    {
+        test::FullDisk full(0);
+        EXPECT_EQ(changeModuleSetting(0, 1, ChangeMode::Type, 3), -1);
+    }
+    EXPECT_EQ(ui.callsOf("message").back(), "CHYBA !|Zápis do souboru: TERMINAL.DAT \n Err.code: 02010c04:0000001b");
+    EXPECT_EQ(test::readFileBytes(linePath(1, "terminal.dat")), before);
 }
 
 }  // namespace

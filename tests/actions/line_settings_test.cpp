@@ -3,6 +3,7 @@
 
 #include "model/installation.h"
 #include "actions/install_actions.h"
+#include "support/full_disk.h"
 #include "support/image_builder.h"
 #include "support/sim_fixture.h"
 
@@ -67,12 +68,17 @@ TEST_F(LineSettingsTest, UnreadableOrUnwritableRecord) {
     EXPECT_EQ(saveLineSettings(4, {}), -1);  // no record: critical, the active window goes
     EXPECT_EQ(ui.callsOf("message").back(), "Kritická CHYBA !|Otevření souboru: LINE.CFG \n Err.code: 01028d02:00000002");
     EXPECT_EQ(ui.calls.back(), "destroy");
-    std::filesystem::create_directories(dir.path() / "line2");
-    std::filesystem::create_symlink("/dev/full", linePath(2, "line.cfg"));
+    ASSERT_EQ(newLine(0), 1);
+    ASSERT_EQ(newLine(0), 2);
+    const auto before = test::readFileBytes(linePath(2, "line.cfg"));
     LineSettings s;
     s.port = 3;
-    EXPECT_EQ(saveLineSettings(1, s), -1);
-    EXPECT_EQ(ui.callsOf("message").back(), "CHYBA !|Zápis do souboru: LINE.CFG \n Err.code: 02010d01:0000001c");
+    {
+        test::FullDisk full(0);
+        EXPECT_EQ(saveLineSettings(1, s), -1);
+    }
+    EXPECT_EQ(ui.callsOf("message").back(), "CHYBA !|Zápis do souboru: LINE.CFG \n Err.code: 02010d01:0000001b");
+    EXPECT_EQ(test::readFileBytes(linePath(2, "line.cfg")), before);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/system_error.h"
 #include "actions/install_actions.h"
 #include "model/record_file.h"
+#include "support/full_disk.h"
 #include "support/image_builder.h"
 #include "support/installation_fixture.h"
 
@@ -237,20 +238,22 @@ TEST_F(Installation, UnwritableDataDirectoryReportsAndChangesNothing) {
     ASSERT_EQ(addModule(0, 4, "5"), 1);
     const auto line1 = readFileBytes(linePath(1, "line.cfg"));
 
-    // A full disk for "terminal.dat" of line 1 and "line.cfg" of line 2.
-    fs::remove(linePath(1, "terminal.dat"));
-    fs::create_symlink("/dev/full", linePath(1, "terminal.dat"));
-    ui.calls.clear();
-    EXPECT_EQ(addModule(0, 4, "6"), -1);
+    // A full disk for the second record of "terminal.dat" and for a new "line.cfg".
+    {
+        test::FullDisk full(260);
+        ui.calls.clear();
+        EXPECT_EQ(addModule(0, 4, "6"), -1);
+    }
     EXPECT_EQ(ui.callsOf("message"),
-              (std::vector<std::string>{"CHYBA !|Zápis do souboru: TERMINAL.DAT \n Err.code: 02010c02:0000001c"}));
-
-    fs::create_directories(dir.path() / "line2");
-    fs::create_symlink("/dev/full", linePath(2, "line.cfg"));
-    ui.calls.clear();
-    EXPECT_EQ(addLine(11), -1);
+              (std::vector<std::string>{"CHYBA !|Zápis do souboru: TERMINAL.DAT \n Err.code: 02010c02:0000001b"}));
+    EXPECT_EQ(fs::file_size(linePath(1, "terminal.dat")), 260u);
+    {
+        test::FullDisk full(0);
+        ui.calls.clear();
+        EXPECT_EQ(addLine(11), -1);
+    }
     EXPECT_EQ(ui.callsOf("message"),
-              (std::vector<std::string>{"CHYBA !|Zápis do souboru: LINE.CFG \n Err.code: 02010d02:0000001c"}));
+              (std::vector<std::string>{"CHYBA !|Zápis do souboru: LINE.CFG \n Err.code: 02010d02:0000001b"}));
 
     // A data directory that is a file: no folder can be made in it.
     writeFileBytes(dir.path() / "plain", {1, 2, 3});

@@ -7,6 +7,7 @@
 #include "base/error_report.h"
 #include "model/program_config.h"
 #include "app/startup.h"
+#include "support/full_disk.h"
 #include "support/image_builder.h"
 #include "support/installation_fixture.h"
 
@@ -96,7 +97,7 @@ TEST_F(Config, DamagedConfigFilesNeverOverflowAndFallBackSafely) {
 }
 
 TEST_F(Config, MissingConfigAtStartupGivesDefaultsAndNoError) {
-    EXPECT_FALSE(appStartup(dir.str()));
+    EXPECT_EQ(appStartup(dir.str()), StartupState::FirstStart);
     EXPECT_EQ(pendingError(), 0u);
     EXPECT_EQ(appState().dataDirectory, dir.dir());
     EXPECT_EQ(appState().macAddress, kFactoryMac);
@@ -105,16 +106,21 @@ TEST_F(Config, MissingConfigAtStartupGivesDefaultsAndNoError) {
 }
 
 TEST_F(Config, UnwritableConfigReportsFatalConfigError) {
-    fs::create_symlink("/dev/full", dir.path() / "config.dat");
     setDefaultConfig();
+    ASSERT_EQ(saveConfig(), 0);
+    const auto before = readFileBytes(dir.path() / "config.dat");
+    test::FullDisk full(1000);  // less than the file: it is replaced whole or not at all
+    programConfig().setOwnerCompany("jiná firma");
     EXPECT_EQ(saveConfig(), 1);
     EXPECT_EQ(pendingError(), 0x02018102u);
     reportError();
     EXPECT_EQ(ui.calls, (std::vector<std::string>{
-                            "message Kritická CHYBA !|Zápis do souboru: CONFIG.DAT \n Err.code: 02018102:0000001c",
+                            "message Kritická CHYBA !|Zápis do souboru: CONFIG.DAT \n Err.code: 02018102:0000001b",
                             "destroy"}));
     EXPECT_EQ(saveWindowRect({1, 2, 3, 4}), 1);
     EXPECT_EQ(pendingError(), 0x02018101u);
+    EXPECT_EQ(readFileBytes(dir.path() / "config.dat"), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);  // and comports.cfg
 }
 
 TEST_F(Config, CommandFileRoundTripAndDamage) {
@@ -141,9 +147,12 @@ TEST_F(Config, CommandFileRoundTripAndDamage) {
     EXPECT_EQ(commandFile().consoleLine(0), std::string(90, 'A'));
 
     fs::remove(dir.path() / "cmd.dat");
-    fs::create_symlink("/dev/full", dir.path() / "cmd.dat");
-    EXPECT_EQ(saveCommandFile(), 1);
+    {
+        test::FullDisk full(0);
+        EXPECT_EQ(saveCommandFile(), 1);
+    }
     EXPECT_EQ(pendingError(), 0x02018104u);
+    EXPECT_FALSE(fs::exists(dir.path() / "cmd.dat"));  // no empty file left behind
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "base/app_state.h"
 #include "model/program_config.h"
 #include "app/startup.h"
+#include "base/error_report.h"
 #include "base/ui_port.h"
 #include "comm/line_port.h"
 #include "platform/system_error.h"
@@ -30,9 +31,23 @@ bool installCzechTranslation() {
 
 int runPanel(const std::string& workingDirectory, const LineVerifier& verify) {
     installQtUiPort(nullptr);
-    if (!appStartup(workingDirectory)) {
-        // First start: the configuration is asked for; closing the dialog ends the program and
-        // nothing is written.
+    const StartupState state = appStartup(workingDirectory);
+    if (state == StartupState::NoWorkingDirectory || state == StartupState::WorkingDirectoryUnstorable) {
+        uiMessage("Kritická CHYBA !", startupProblem(state), MessageIcon::Error);
+        return 1;
+    }
+    // A damaged configuration is reported; then, as at the first start and when the data
+    // directory is gone, the configuration is asked for. Closing the dialog ends the program
+    // and nothing is written.
+    std::string problem;
+    if (state == StartupState::ConfigUnreadable) {
+        problem = startupProblem(state);
+        reportError();
+    } else if (state == StartupState::Configured) {
+        problem = missingDataDirectory();
+    }
+    if (!problem.empty()) uiMessage("Konfigurace", problem, MessageIcon::Warning);
+    if (state != StartupState::Configured || !problem.empty()) {
         if (runConfigDialog(nullptr) != 1) {
             appShutdown();
             return 0;
