@@ -1,6 +1,7 @@
 #include "actions/install_actions.h"
 
 #include <charconv>
+#include <memory>
 
 #include "actions/device_actions.h"
 
@@ -13,6 +14,7 @@
 #include "discovery/neighbour_binding.h"
 #include "model/installation.h"
 #include "model/record_file.h"
+#include "model/record_lock.h"
 #include "model/tree_items.h"
 
 namespace lumo {
@@ -40,15 +42,8 @@ int reported() {
     return kActionFailed;
 }
 
-// Takes the line's settings, verifies them by opening the line and writes the record.
-int applyLineSettings(int lineIndex, const LineSettings& settings) {
-    LineRecord line;
-    if (!readLineRecord(lineIndex, line)) {
-        combineError(err::kLineDialogRead);
-        return reported();
-    }
-    // The port must be free for the new settings.
-    if (line.flags() == 0 && line.port() != 0) LineClose(lineIndex);
+// The dialog's fields onto a line record.
+void applySettings(LineRecord& line, const LineSettings& settings) {
     if (settings.port) line.setPort(*settings.port);
     if (settings.speed) line.setSpeed(*settings.speed);
     // A stored 1 (a new USB line) shows as RS485 and is saved as 2 like any RS485 line.
@@ -58,6 +53,18 @@ int applyLineSettings(int lineIndex, const LineSettings& settings) {
     if (settings.description) line.setDescription(*settings.description);
     if (settings.ipAddress) line.setIpAddress(*settings.ipAddress);
     if (settings.tcpPort) line.setTcpPort(*settings.tcpPort);
+}
+
+// Takes the line's settings, verifies them by opening the line and writes the record.
+int applyLineSettings(int lineIndex, const LineSettings& settings) {
+    LineRecord line;
+    if (!readLineRecord(lineIndex, line)) {
+        combineError(err::kLineDialogRead);
+        return reported();
+    }
+    // The port must be free for the new settings.
+    if (line.flags() == 0 && line.port() != 0) LineClose(lineIndex);
+    applySettings(line, settings);
     line.setFlags(line.flags() & ~flags::kLineOff);
 
     const bool opened = LineOpenFromRecord(lineIndex, line) == 0;
@@ -74,10 +81,24 @@ int applyLineSettings(int lineIndex, const LineSettings& settings) {
         line.setFlags(line.flags() & ~flags::kUnreachable);
     }
     LineClose(lineIndex);
-    uiUpdateTreeItemImage(itemKey(lineIndex, 0), lineImage(line));
-    if (!writeLineRecord(lineIndex, line)) {
-        combineError(err::kLineDialogSave);
-        return reported();
+    // The settings go onto the record as it is now: read again under the lock, so that what
+    // another program changed meanwhile (a status bit, the name) is not undone.
+    {
+        const std::uint8_t unreachable = line.flags() & flags::kUnreachable;
+        const RecordFileLock lock(lineConfigPath(lineIndex + 1));
+        LineRecord current;
+        if (!lock.held() || !readLineRecord(lineIndex, current)) {
+            combineError(err::kLineDialogSave);
+            return reported();
+        }
+        applySettings(current, settings);
+        current.setFlags(static_cast<std::uint8_t>((current.flags() & ~(flags::kLineOff | flags::kUnreachable)) | unreachable));
+        line = current;
+        uiUpdateTreeItemImage(itemKey(lineIndex, 0), lineImage(line));
+        if (!writeLineRecord(lineIndex, line)) {
+            combineError(err::kLineDialogSave);
+            return reported();
+        }
     }
     uiUpdateTreeItemLabel(itemKey(lineIndex, 0), line.description());
     return kActionDone;
@@ -126,16 +147,29 @@ int addModuleWaiting(int lineIndex, DeviceTypeCode type, const std::string& idTe
     }
     if (!isNumber || id < 0 || id > 31) return warn("ID adresa musí být v rozsahu 0-31 !  ");
     const std::string path = moduleFilePath(lineIndex + 1);
+    // From the search for the ID and the free slot to the write, the module file is locked:
+    // two programs adding at once never take one slot or one ID.
+    // Nothing is said to the user while the file is locked.
+    auto lock = std::make_unique<RecordFileLock>(path);
+    const auto refuse = [&lock](const char* text) {
+        lock.reset();
+        return warn(text);
+    };
+    const auto fail = [&lock] {
+        lock.reset();
+        return reported();
+    };
+    if (!lock->held()) return fail();
     RecordImage found;
     FindKey key{static_cast<std::uint8_t>(id), 0};
     // A free slot has ID 0, so ID 0 is always refused here.
-    if (findRecord(path, found, isSwitchedOnWithId, key) < 0) return reported();
-    if (found.firstByte() == id) return warn("Zadanou ID již adresu používá některé zařízení ! \nZvolte jinou hodnotu. ");
+    if (findRecord(path, found, isSwitchedOnWithId, key) < 0) return fail();
+    if (found.firstByte() == id) return refuse("Zadanou ID již adresu používá některé zařízení ! \nZvolte jinou hodnotu. ");
     FindKey freeKey{0, 0};
     const int target = findRecord(path, found, isSwitchedOnWithId, freeKey);
-    if (target < 0) return reported();
+    if (target < 0) return fail();
     // The tree shows 32 records of a line; a module beyond them could never be reached.
-    if (target > kMaxModulesShown) return warn("Maximální počet modulů na lince je obsazen ! ");
+    if (target > kMaxModulesShown) return refuse("Maximální počet modulů na lince je obsazen ! ");
 
     ModuleRecord module;
     module.setId(static_cast<std::uint8_t>(id));
@@ -146,18 +180,37 @@ int addModuleWaiting(int lineIndex, DeviceTypeCode type, const std::string& idTe
     module.setReader2Operation(ops.reader2);
     if (!writeModuleRecord(lineIndex, target, module)) {
         combineError(err::kAddModuleWrite);
-        return reported();
+        return fail();
     }
+    lock.reset();
     DeviceCheck(lineIndex, target);  // its outcome lands in the record; the add stands either way
     clearError();
     uiRefreshTree(lineIndex, target);
     return target;
 }
 
+// Reads the module record under the file's lock, applies the new ID or type, writes it back.
+bool writeModuleChange(int lineIndex, int moduleNumber, ChangeMode mode, int chosen, bool clearConflict) {
+    const RecordFileLock lock(moduleFilePath(lineIndex + 1));
+    ModuleRecord module;
+    if (!lock.held() || !readModuleRecord(lineIndex, moduleNumber, module)) return false;
+    if (mode == ChangeMode::IdAddress) {
+        if (clearConflict) module.setFlags(module.flags() & ~flags::kIdConflict);
+        module.setId(static_cast<std::uint8_t>(chosen));
+    } else {
+        module.setType(static_cast<DeviceTypeCode>(chosen));
+    }
+    if (writeModuleRecord(lineIndex, moduleNumber, module)) return true;
+    combineError(err::kChangeSettingWrite);
+    return false;
+}
+
 int changeModuleSettingWaiting(int lineIndex, int moduleNumber, ChangeMode mode, int chosen) {
     if (!changeSettingApplies(moduleNumber)) return kActionRefused;
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
+    // The refusals and the question come first, without a lock: the user may take his time.
+    bool clearConflict = false;
     if (mode == ChangeMode::IdAddress) {
         const std::string path = moduleFilePath(lineIndex + 1);
         RecordImage found;
@@ -172,19 +225,15 @@ int changeModuleSettingWaiting(int lineIndex, int moduleNumber, ChangeMode mode,
                 uiMessage("Konflikt", "Neplatná ID adresa ! Hodnota je vyhrazena. ", MessageIcon::Information);
                 return kActionRefused;
             }
-            module.setFlags(module.flags() & ~flags::kIdConflict);
+            clearConflict = true;
         } else if (!uiAsk("Konflikt", "Zadanou ID adresu již používá některé zařízení ! \nChcete pokračovat ? ",
                           MessageIcon::Information)) {
             return kActionRefused;
         }
-        module.setId(static_cast<std::uint8_t>(chosen));
-    } else {
-        module.setType(static_cast<DeviceTypeCode>(chosen));
     }
-    if (!writeModuleRecord(lineIndex, moduleNumber, module)) {
-        combineError(err::kChangeSettingWrite);
-        return reported();
-    }
+    // The change goes onto the record as it is now, read again under the lock; a failure is
+    // reported once the file is free again.
+    if (!writeModuleChange(lineIndex, moduleNumber, mode, chosen, clearConflict)) return reported();
     if (DeviceCheck(lineIndex, moduleNumber) != 1) return reported();
     markIdConflicts(lineIndex);
     clearError();

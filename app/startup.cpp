@@ -8,6 +8,7 @@
 #include "discovery/neighbour_binding.h"
 #include "model/cp1250.h"
 #include "model/installation.h"
+#include "model/record_lock.h"
 #include "platform/file_io.h"
 
 namespace lumo {
@@ -85,13 +86,20 @@ int checkLinesAtStartup(const LineVerifier& verify) {
             continue;
         }
         const bool reachable = verify(lineIndex, line);
-        const bool wasUnreachable = (line.flags() & flags::kUnreachable) != 0;
-        if (!reachable) {
-            line.setFlags(line.flags() | flags::kUnreachable);
-            writeLineRecord(lineIndex, line);
-        } else if (wasUnreachable) {
-            line.setFlags(line.flags() & ~flags::kUnreachable);
-            writeLineRecord(lineIndex, line);
+        // Stored on the record as it is now, read again under the lock.
+        {
+            const RecordFileLock lock(lineConfigPath(n));
+            if (lock.held() && readLineRecord(lineIndex, line)) {
+                const bool wasUnreachable = (line.flags() & flags::kUnreachable) != 0;
+                if (!reachable && !wasUnreachable) {
+                    line.setFlags(line.flags() | flags::kUnreachable);
+                    writeLineRecord(lineIndex, line);
+                } else if (reachable && wasUnreachable) {
+                    line.setFlags(line.flags() & ~flags::kUnreachable);
+                    writeLineRecord(lineIndex, line);
+                }
+            }
+            clearError();
         }
         LineClose(lineIndex);
     }

@@ -13,6 +13,7 @@
 #include "device/item_state.h"
 #include "device/status_report.h"
 #include "model/installation.h"
+#include "model/record_lock.h"
 #include "model/tree_items.h"
 
 namespace lumo {
@@ -51,25 +52,34 @@ int checkModule(int lineIndex, int item) {
     const auto textLength = std::find(answer.begin(), answer.end(), 0) - answer.begin();
     const bool answered = !isErrorResult(result) && textLength > 16;
     const int type = typeFromCalAnswer(answer.data(), answer.size());
+    // The outcome, as bits to set and to clear.
+    std::uint8_t set = 0, cleared = 0;
     if (!answered) {
-        module.setFlags(module.flags() | flags::kNotResponding);
-        uiUpdateTreeItemImage(key, moduleImage(module.flags()));
+        set = flags::kNotResponding;
         verdict = format("Zařízení na adrese %02d nebylo nalezeno !", module.id());
+    } else if (type == module.type()) {
+        cleared = flags::kNotResponding | flags::kOtherType;
+        verdict = format("Zařízení na adrese %02d pracuje správně", module.id());
     } else {
-        module.setFlags(module.flags() & ~flags::kNotResponding);
-        uiUpdateTreeItemImage(key, moduleImage(module.flags()));
-        if (type == module.type()) {
-            module.setFlags(module.flags() & ~flags::kOtherType);
-            verdict = format("Zařízení na adrese %02d pracuje správně", module.id());
-        } else {
-            module.setFlags(module.flags() | flags::kOtherType);
-            verdict = format("Na adrese %02d bylo nalezeno zařízení jiného typu", module.id());
+        cleared = flags::kNotResponding;
+        set = flags::kOtherType;
+        verdict = format("Na adrese %02d bylo nalezeno zařízení jiného typu", module.id());
+    }
+    // The exchange took seconds: the record is read again under the lock and only the status
+    // bits change, so that an edit made meanwhile (a new ID, a switch) is kept.
+    {
+        const RecordFileLock lock(moduleFilePath(lineIndex + 1));
+        if (!lock.held() || !readModuleRecord(lineIndex, item, module)) {
+            combineError(err::kCheckWrite);
+            return 0;
+        }
+        module.setFlags(static_cast<std::uint8_t>((module.flags() & ~cleared) | set));
+        if (!writeModuleRecord(lineIndex, item, module)) {
+            combineError(err::kCheckWrite);
+            return 0;
         }
     }
-    if (!writeModuleRecord(lineIndex, item, module)) {
-        combineError(err::kCheckWrite);
-        return 0;
-    }
+    uiUpdateTreeItemImage(key, moduleImage(module.flags()));
     uiRefreshTree(lineIndex, item);
     uiStatus(verdict);
     return 1;
@@ -88,11 +98,13 @@ int checkLine(int lineIndex) {
     }
     LineOutcome outcome = LineOutcome::Works;
     std::string identifier;
+    // The outcome, as status bits to clear and to set.
+    std::uint8_t cleared = 0, set = 0;
     if (LineOpenFromRecord(lineIndex, line) != 0) {
-        line.setFlags(line.flags() | flags::kUnreachable);
+        set = flags::kUnreachable;
         outcome = LineOutcome::Unavailable;
     } else {
-        line.setFlags(line.flags() & ~kBitsCheckedOnOpen);
+        cleared = kBitsCheckedOnOpen;
         const DeviceTypeCode headType = line.headType();
         if (headType == head::kUsbConverter || (headType == head::kGeneral && line.directionControl() != 0)) {
             // The converter answers nothing, but on a two-wire bus it must echo the release.
@@ -115,12 +127,23 @@ int checkLine(int lineIndex) {
             if (identifier.empty()) {
                 outcome = LineOutcome::Silent;
             } else {
-                line.setFlags(0);
+                cleared = 0xFF;  // an identifier read: the whole status byte
             }
         }
-        if (outcome == LineOutcome::Silent) line.setFlags(line.flags() | flags::kNotResponding);
+        if (outcome == LineOutcome::Silent) set = flags::kNotResponding;
     }
     LineClose(lineIndex);
+    // The check took its time: the record is read again under the lock and only the status
+    // bits change, so that an edit made meanwhile is kept.
+    bool stored = false;
+    {
+        const RecordFileLock lock(lineConfigPath(lineIndex + 1));
+        stored = lock.held() && readLineRecord(lineIndex, line);
+        if (stored) {
+            line.setFlags(static_cast<std::uint8_t>((line.flags() & ~cleared) | set));
+            stored = writeLineRecord(lineIndex, line);
+        }
+    }
     uiUpdateTreeItemImage(itemKey(lineIndex, 0), lineImage(line));
     uiWaitCursor(false);
     const int number = lineIndex + 1;
@@ -128,7 +151,7 @@ int checkLine(int lineIndex) {
                                 : outcome == LineOutcome::Unavailable
                                     ? format("Zásuvka pro linku %d není dostupná !", number)
                                     : format("Zařízení pro linku %d nekomunikuje", number);
-    if (!writeLineRecord(lineIndex, line)) {
+    if (!stored) {
         combineError(err::kCheckWrite);
         return 0;
     }
@@ -147,6 +170,8 @@ int DeviceCheck(int lineIndex, int item) {
 
 void ModuleStatusStore(int lineIndex, int moduleNumber, std::uint8_t statusFlags) {
     if (moduleNumber == 0) return;
+    const RecordFileLock lock(moduleFilePath(lineIndex + 1));
+    if (!lock.held()) return;
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return;
     module.setFlags(statusFlags);

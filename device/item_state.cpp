@@ -3,6 +3,7 @@
 #include "base/app_state.h"
 #include "base/ui_port.h"
 #include "model/installation.h"
+#include "model/record_lock.h"
 
 namespace lumo {
 
@@ -19,6 +20,8 @@ int LineEnabledCheck(int lineIndex) {
 }
 
 bool ItemEnableToggle(int lineIndex, int moduleNumber) {
+    const RecordFileLock lock(moduleNumber == 0 ? lineConfigPath(lineIndex + 1) : moduleFilePath(lineIndex + 1));
+    if (!lock.held()) return false;
     if (moduleNumber == 0) {
         LineRecord line;
         if (!readLineRecord(lineIndex, line)) return false;

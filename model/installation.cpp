@@ -6,7 +6,12 @@
 #include "base/error_report.h"
 #include "base/ui_port.h"
 #include "model/record_file.h"
+#include "model/record_lock.h"
+
+#include <memory>
+#include <vector>
 #include "platform/file_io.h"
+#include "platform/system_error.h"
 
 namespace lumo {
 
@@ -38,14 +43,26 @@ bool writeModuleRecord(int lineIndex, int moduleNumber, const ModuleRecord& reco
     return writeRecord(moduleFilePath(lineIndex + 1), record, recordOffset(moduleNumber));
 }
 
-int createLine(const LineRecord& tmpl) {
+namespace {
+
+// One attempt of createLine: the target slot, or 0 after the "full" message, -1 on a failure,
+// -3 when another program claimed the free slot first (try again).
+int claimLineSlot(const LineRecord& tmpl) {
     int firstFree = 0;
     int stoppedAt = 0;
     int sameAddress = 0;
     const std::string_view tmplIp = tmpl.rawIpAddress();
+    // The slots that exist are locked, in order, from the search to the write; a missing one is
+    // claimed by creating its "line.cfg" as a new file. Two programs adding a line at once
+    // never take the same slot.
+    std::vector<std::unique_ptr<RecordFileLock>> slots;
+    for (int n = 1; n <= kMaxLines; ++n) {
+        slots.push_back(std::make_unique<RecordFileLock>(lineConfigPath(n), false));
+        if (!slots.back()->held()) return -1;
+    }
     for (int n = 1; n <= kMaxLines; ++n) {
         LineRecord existing;
-        if (!readLineRecord(n - 1, existing)) {
+        if (!platform::fileExists(lineConfigPath(n)) || !readLineRecord(n - 1, existing)) {
             clearError();
             stoppedAt = n;
             break;
@@ -60,8 +77,19 @@ int createLine(const LineRecord& tmpl) {
     int target = firstFree != 0 ? firstFree : stoppedAt != 0 ? stoppedAt : kMaxLines + 1;
     if (tmpl.headType() == head::kTcpConverter && !tmplIp.empty() && sameAddress != 0) target = sameAddress;
     if (target > kMaxLines) {
+        slots.clear();  // no message while the slots are locked
         uiMessage("Varování", "Maximální počet komunikačních linek je obsazen ! ", MessageIcon::Information);
         return 0;
+    }
+    if (!platform::fileExists(lineConfigPath(target))) {
+        // The folder normally exists from start-up; a fresh data directory may not have it yet.
+        platform::createDirectory(lineFolderPath(target));
+        platform::File claim(lineConfigPath(target), platform::File::Mode::CreateNew);
+        if (!claim.isOpen()) {
+            if (platform::isAlreadyExisting(platform::lastSystemError())) return -3;
+            setError(err::kOpenForWrite);
+            return -1;
+        }
     }
 
     LineRecord line;
@@ -75,16 +103,28 @@ int createLine(const LineRecord& tmpl) {
     line.setTcpPort(13000);
     line.setDescription("linka " + std::to_string(target));
     if (tmpl.headType() == head::kTcpConverter) line.setIpAddress(tmpl.ipAddress());
-
-    // The folder normally exists from start-up; a fresh data directory may not have it yet.
-    platform::createDirectory(lineFolderPath(target));
     if (!writeLineRecord(target - 1, line)) return -1;
     if (!writeRecord(moduleFilePath(target), 0, nullptr, 0)) return -2;
     return target;
 }
 
+}  // namespace
+
+int createLine(const LineRecord& tmpl) {
+    // A slot claimed by another program between the search and the claim: search again.
+    for (int attempt = 0; attempt < 2 * kMaxLines; ++attempt) {
+        const int result = claimLineSlot(tmpl);
+        if (result != -3) return result;
+        clearError();
+    }
+    setError(err::kOpenForWrite);
+    return -1;
+}
+
 bool markIdConflicts(int lineIndex) {
     const std::string path = moduleFilePath(lineIndex + 1);
+    const RecordFileLock lock(path);
+    if (!lock.held()) return false;
     const int count = countRecords(path);
     if (count < 0) return false;
     for (int k = 1; k <= count; ++k) {
@@ -105,9 +145,15 @@ bool removeSelected(int lineIndex, int moduleNumber) {
     const int lineNumber = lineIndex + 1;
     std::string path;
     int recordNumber = moduleNumber;
+    std::unique_ptr<RecordFileLock> lineLock, moduleLock;  // line.cfg before terminal.dat
     if (moduleNumber >= 1) {
         path = moduleFilePath(lineNumber);
+        moduleLock = std::make_unique<RecordFileLock>(path);
+        if (!moduleLock->held()) return false;
     } else {
+        lineLock = std::make_unique<RecordFileLock>(lineConfigPath(lineNumber));
+        moduleLock = std::make_unique<RecordFileLock>(moduleFilePath(lineNumber));
+        if (!lineLock->held() || !moduleLock->held()) return false;
         RecordImage used;
         FindKey key;
         const std::string modules = moduleFilePath(lineNumber);
@@ -117,6 +163,8 @@ bool removeSelected(int lineIndex, int moduleNumber) {
             return false;
         }
         if (used.firstByte() != 0) {
+            moduleLock.reset();  // no message while the files are locked
+            lineLock.reset();
             uiMessage("Nelze vymazat",
                       "Na lince jsou připojena další zařízení ! \nNejdříve odstraňte všechny připojené moduly.",
                       MessageIcon::Error);

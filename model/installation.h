@@ -21,8 +21,9 @@ bool writeModuleRecord(int lineIndex, int moduleNumber, const ModuleRecord& reco
 
 // Creates a line from a template (head type, port, MAC, IP text) in the first free slot; a TCP
 // converter with the IP address of an existing line replaces that line. Returns the new line
-// number, 0 when all 16 are taken (after the message), -1 when "line.cfg" cannot be written,
-// -2 when "terminal.dat" cannot be created.
+// number, 0 when all 16 are taken (after the message), -1 when "line.cfg" cannot be written (or
+// the line slots cannot be locked), -2 when "terminal.dat" cannot be created. The slots are
+// locked from the search to the write.
 int createLine(const LineRecord& tmpl);
 
 // Sets the ID-conflict flag of every module whose ID is shared by another switched-on module

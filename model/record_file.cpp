@@ -6,6 +6,7 @@
 
 #include "base/app_state.h"
 #include "base/error_report.h"
+#include "model/record_lock.h"
 #include "platform/file_io.h"
 #include "platform/system_error.h"
 
@@ -30,6 +31,8 @@ int endOfWalk(RecordImage& out, int number) {
 }  // namespace
 
 bool readRecord(const std::string& path, void* buffer, std::size_t length, std::uint64_t offset) {
+    const RecordAccessLock lock(path, false);
+    if (!lock.ok()) return false;
     platform::File file(path, platform::File::Mode::Read);
     if (!file.isOpen()) {
         setError(err::kOpenForRead);
@@ -45,6 +48,8 @@ bool readRecord(const std::string& path, void* buffer, std::size_t length, std::
 }
 
 bool writeRecord(const std::string& path, std::size_t length, const void* buffer, std::uint64_t offset) {
+    const RecordAccessLock lock(path, true);
+    if (!lock.ok()) return false;
     platform::File file(path, platform::File::Mode::ReadWrite);
     if (!file.isOpen()) {
         setError(err::kOpenForWrite);
@@ -113,6 +118,8 @@ bool countSameId(const RecordImage& record, FindKey& key) {
 }
 
 int findRecord(const std::string& path, RecordImage& out, RecordPredicate predicate, FindKey& key) {
+    const RecordAccessLock lock(path, false);
+    if (!lock.ok()) return -1;
     platform::File file = openCreatingIfMissing(path);
     const long long size = file.isOpen() ? file.size() : -1;
     if (size < 0) {

@@ -33,7 +33,8 @@ public:
         Read,           // existing file, reading; others may read
         ReadWrite,      // created when missing, contents kept; others may write
         CreateTruncate,     // created anew, replacing an old file
-        ReadWriteExisting   // existing file only, reading and writing; others may too
+        ReadWriteExisting,  // existing file only, reading and writing; others may too
+        CreateNew           // a new file only: fails when the name exists already
     };
 
     File() = default;

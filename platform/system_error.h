@@ -12,5 +12,7 @@ void setLastSystemError(std::uint32_t value);
 
 // True when the value says the program lacks the privilege for what it asked.
 bool isPermissionDenied(std::uint32_t value);
+// True when the value says a file that was to be new exists already.
+bool isAlreadyExisting(std::uint32_t value);
 
 }  // namespace lumo::platform

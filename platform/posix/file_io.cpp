@@ -53,6 +53,7 @@ File::File(const std::string& path, Mode mode) {
         case Mode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
         case Mode::CreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
         case Mode::ReadWriteExisting: flags |= O_RDWR; break;
+        case Mode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
     }
     // Not waiting at the open (a FIFO would wait for a writer), not following a link.
     const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOFOLLOW, 0666);

@@ -14,6 +14,7 @@ std::uint32_t lastSystemError() { return lastError; }
 void setLastSystemError(std::uint32_t value) { lastError = value; }
 
 bool isPermissionDenied(std::uint32_t value) { return value == EPERM || value == EACCES; }
+bool isAlreadyExisting(std::uint32_t value) { return value == EEXIST; }
 
 void recordErrno(int value) { lastError = static_cast<std::uint32_t>(value); }
 
