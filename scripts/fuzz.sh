@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Builds the fuzz target with clang, libFuzzer, ASan and UBSan into build-fuzz/ and runs it on
-# the starting corpus for a while (FUZZ_SECONDS, default 300). New inputs go to build-fuzz/corpus.
+# Builds a fuzz target with clang, libFuzzer, ASan and UBSan into build-fuzz/ and runs it on its
+# starting corpus for a while (FUZZ_SECONDS, default 300). New inputs go to build-fuzz/<target>.
+#   scripts/fuzz.sh [answer_fuzz|file_fuzz]
+#     answer_fuzz: device answers, tunnel and ICMP replies, the console, the simulator's parser
+#     file_fuzz:   every file reader (records, config.dat, cmd.dat, comports.cfg, the register,
+#                  simulator installations, MAC text, the code page 1250 codec)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 for p in clang libclang-rt-14-dev; do
@@ -12,7 +16,14 @@ if [ -n "${missing:-}" ]; then
 fi
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DLUMO_FUZZ=ON -DLUMO_TESTS=OFF -DLUMO_WERROR=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-fuzz --target answer_fuzz
-mkdir -p build-fuzz/corpus
-cp -n fuzz/corpus/* build-fuzz/corpus/ 2>/dev/null || true
-build-fuzz/answer_fuzz build-fuzz/corpus -max_total_time="${FUZZ_SECONDS:-300}" -max_len=600 -print_final_stats=1
+target=${1:-answer_fuzz}
+case "$target" in
+  answer_fuzz) seeds=fuzz/corpus max_len=600 ;;
+  file_fuzz) seeds=fuzz/file_corpus max_len=6000 ;;
+  *) echo "fuzz: unknown target $target (answer_fuzz or file_fuzz)" >&2; exit 2 ;;
+esac
+cmake --build build-fuzz --target "$target"
+mkdir -p "build-fuzz/$target"
+cp -n "$seeds"/* "build-fuzz/$target/" 2>/dev/null || true
+"build-fuzz/$target" "build-fuzz/$target" -max_total_time="${FUZZ_SECONDS:-300}" -max_len="$max_len" -timeout=10 \
+  -print_final_stats=1

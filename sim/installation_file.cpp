@@ -1,7 +1,9 @@
 #include "sim/installation_file.h"
 
+#include "platform/file_io.h"
+
 #include <charconv>
-#include <fstream>
+#include <sstream>
 #include <sstream>
 
 namespace lumo::sim {
@@ -63,20 +65,34 @@ bool parseInstallationLine(const std::string& raw, Installation& out, std::strin
     return true;
 }
 
-bool loadInstallation(const std::string& path, Installation& out, std::string& error) {
-    std::ifstream in(path);
-    if (!in) {
-        error = path + ": cannot be read";
-        return false;
-    }
+bool parseInstallation(const std::string& text, Installation& out, std::string& error) {
+    std::istringstream in(text);
     std::string line;
     int number = 0;
     while (std::getline(in, line)) {
         ++number;
         if (!parseInstallationLine(line, out, error)) {
-            error = path + ":" + std::to_string(number) + ": " + error;
+            error = std::to_string(number) + ": " + error;
             return false;
         }
+    }
+    return true;
+}
+
+bool loadInstallation(const std::string& path, Installation& out, std::string& error) {
+    // A regular file of bounded size: a FIFO or a device is no installation.
+    std::string text;
+    if (!platform::readSmallFile(path, kMaxInstallationFile + 1, text)) {
+        error = path + ": cannot be read (it must be a regular file)";
+        return false;
+    }
+    if (text.size() > kMaxInstallationFile) {
+        error = path + ": longer than " + std::to_string(kMaxInstallationFile) + " bytes";
+        return false;
+    }
+    if (!parseInstallation(text, out, error)) {
+        error = path + ":" + error;
+        return false;
     }
     return true;
 }

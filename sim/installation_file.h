@@ -7,6 +7,7 @@
 // slow=MS. `mark` is what a tunnelled answer starts with.
 // '#' starts a comment; blank lines are skipped.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,13 @@ struct Installation {
     std::vector<SimModule> tcp;
 };
 
+// An installation file is a regular file of at most this many bytes.
+inline constexpr std::size_t kMaxInstallationFile = 1024 * 1024;
+
 // False with a message naming the line when the file cannot be read or a line is wrong.
 bool loadInstallation(const std::string& path, Installation& out, std::string& error);
+// The same for the file's text.
+bool parseInstallation(const std::string& text, Installation& out, std::string& error);
 bool parseInstallationLine(const std::string& line, Installation& out, std::string& error);
 
 }  // namespace lumo::sim

@@ -13,6 +13,8 @@
 
 #include "comm/icmp_echo.h"
 #include "platform/clock.h"
+#include "platform/file_io.h"
+#include "platform/serial_port.h"
 #include "platform/net.h"
 #include "platform/process.h"
 #include "platform/pseudo_terminal.h"
@@ -59,18 +61,20 @@ struct Options {
     int tcpPort = -1, com = 1, dataWindowMs = 60;
 };
 
+// Puts "COMn=PATH" into comports.cfg, replacing the file whole: a reader never meets a torn
+// entry, and a failure leaves the file as it was.
 bool writeComports(const std::string& dir, int com, const std::string& path) {
     const std::string file = dir + "/comports.cfg";
     const std::string key = "COM" + std::to_string(com) + "=";
-    std::vector<std::string> lines;
-    std::ifstream in(file);
+    std::string old;
+    platform::readSmallFile(file, platform::kMaxComportsFile, old);
+    std::istringstream in(old);
+    std::string text;
     for (std::string line; std::getline(in, line);) {
-        if (line.compare(0, key.size(), key) != 0) lines.push_back(line);
+        if (line.compare(0, key.size(), key) != 0) text += line + "\n";
     }
-    lines.push_back(key + path);
-    std::ofstream out(file, std::ios::trunc);
-    for (const auto& l : lines) out << l << '\n';
-    return static_cast<bool>(out);
+    text += key + path + "\n";
+    return platform::replaceFile(file, text.data(), text.size());
 }
 
 void runSerial(platform::PseudoTerminal& pty, Bus& bus, WireLog& log, bool echo, const std::string& readerId) {
