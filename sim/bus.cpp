@@ -207,6 +207,18 @@ std::vector<std::uint8_t> Bus::takeDue(std::int64_t nowMs) {
     return out;
 }
 
+void Bus::reset() {
+    state_ = beforeHeader_ = State::Idle;
+    token_.clear();
+    header_.clear();
+    selectedId_ = -1;
+    name_.clear();
+    sub_ = -1;
+    data_.clear();
+    endless_ = tunnelled_ = false;
+    pending_.clear();
+}
+
 int Bus::msUntilDue(std::int64_t nowMs) const {
     std::int64_t next = -1;
     auto consider = [&](std::int64_t at) { next = next < 0 ? at : std::min(next, at); };

@@ -24,6 +24,9 @@ public:
     std::vector<std::uint8_t> takeDue(std::int64_t nowMs);
     // Milliseconds until something falls due; -1 when nothing is pending.
     int msUntilDue(std::int64_t nowMs) const;
+    // The converter's connection closed: the request in progress, the selection and every
+    // answer not yet sent go with it (a late answer must not reach the next connection).
+    void reset();
 
     // The answer text a module gives (without '*' and checksum). `sub` is the number written on
     // the wire after '$' (-1 for none); `answers` tells whether the module answers at all.

@@ -133,6 +133,7 @@ void runTcp(platform::TcpListener& listener, Bus& bus, WireLog& log) {
                 for (auto b : out) log.byte("tcp", false, b);
             }
         }
+        bus.reset();
         log.note("tcp", "closed");
     }
 }
@@ -160,14 +161,15 @@ void runIcmp(platform::IcmpSocket& sock, WireLog& log) {
     }
 }
 
-int parseInt(const std::string& text, const char* what) {
+int parseInt(const std::string& text, const char* what, int min, int max) {
     try {
         std::size_t used = 0;
         const int v = std::stoi(text, &used);
-        if (used == text.size()) return v;
+        if (used == text.size() && v >= min && v <= max) return v;
     } catch (...) {
     }
-    std::cerr << "lumo-sim: " << what << " must be a number, not '" << text << "'\n";
+    std::cerr << "lumo-sim: " << what << " must be a number from " << min << " to " << max << ", not '" << text
+              << "'\n";
     std::exit(2);
 }
 
@@ -192,11 +194,11 @@ int main(int argc, char** argv) {
         else if (a == "--pty") o.pty = true;
         else if (a == "--echo") o.echo = true;
         else if (a == "--icmp") o.icmp = true;
-        else if (a == "--tcp") o.tcpPort = parseInt(value("a port"), "the TCP port");
+        else if (a == "--tcp") o.tcpPort = parseInt(value("a port"), "the TCP port", 0, 65535);
         else if (a == "--comports") o.comportsDir = value("a folder");
-        else if (a == "--com") o.com = parseInt(value("a number"), "the COM number");
+        else if (a == "--com") o.com = parseInt(value("a number"), "the COM number", 1, 255);
         else if (a == "--log") o.log = value("a file");
-        else if (a == "--data-window") o.dataWindowMs = parseInt(value("milliseconds"), "the data window");
+        else if (a == "--data-window") o.dataWindowMs = parseInt(value("milliseconds"), "the data window", 0, 60000);
         else if (a == "--reader") o.readerId = value("an identifier text");
         else if (a == "--exit-with-parent") platform::exitWithParent();
         else {
@@ -219,6 +221,10 @@ int main(int argc, char** argv) {
     if (!o.pty && o.tcpPort < 0 && !o.icmp) o.pty = true;
 
     WireLog log(o.log);
+    if (!o.log.empty() && !log.ok()) {
+        std::cerr << "lumo-sim: cannot write the wire log " << o.log << "\n";
+        return 1;
+    }
     Bus serialBus(installation.serial, log, "serial", o.dataWindowMs);
     Bus tcpBus(installation.tcp, log, "tcp", o.dataWindowMs);
     platform::PseudoTerminal pty;

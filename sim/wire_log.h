@@ -16,6 +16,8 @@ public:
     WireLog(const WireLog&) = delete;
     WireLog& operator=(const WireLog&) = delete;
 
+    // False when a log was asked for and its file cannot be written.
+    bool ok() const { return file_ != nullptr; }
     void byte(const char* transport, bool received, std::uint8_t value);
     void note(const char* transport, const std::string& text);
 

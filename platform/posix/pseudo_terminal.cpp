@@ -98,7 +98,8 @@ int TcpListener::listenLoopback(int port) {
 bool TcpListener::accept(TcpSocket& accepted, int timeoutMs) {
     pollfd p{fd_, POLLIN, 0};
     if (::poll(&p, 1, timeoutMs) <= 0) return false;
-    const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+    // Non-blocking like every socket here: reads wait in poll with their deadline.
+    const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) {
         recordErrno();
         return false;
