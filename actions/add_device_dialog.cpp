@@ -33,6 +33,8 @@ struct Form {
         description = new QLineEdit(&dialog);
         description->setObjectName("description");
         markReadOnly(description);
+        description->setMinimumWidth(description->fontMetrics().horizontalAdvance(
+                                         QString::fromUtf8("komunikační linka (COM, TCP)")) + 16);
         id = new QLineEdit(&dialog);
         id->setObjectName("id");
         form->addRow(QString::fromUtf8("Typ zařízení:"), type);

@@ -65,6 +65,15 @@ int saveProgramSettings(const ProgramSettings& settings) {
         const std::string problem =
             pathRefusal("Adresář datových souborů", dataDir.substr(0, dataDir.size() - 1), ProgramConfig::kDirWidth - 1);
         if (!problem.empty()) return refuse(problem);
+        // A folder that is not there yet is made on request; a file of that name is no folder.
+        if (!platform::isDirectory(dataDir)) {
+            if (platform::fileExists(dataDir.substr(0, dataDir.size() - 1)))
+                return refuse("Adresář datových souborů " + dataDir + " není adresář. ");
+            if (!uiAsk("Nastavení", "Adresář datových souborů " + dataDir + " neexistuje. \nVytvořit jej ?"))
+                return kActionRefused;
+            if (!platform::createDirectory(dataDir.substr(0, dataDir.size() - 1)))
+                return refuse("Adresář datových souborů " + dataDir + " nelze vytvořit. ");
+        }
     }
     if (settings.hexEditorPath) {
         const std::string problem =

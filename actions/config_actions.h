@@ -42,10 +42,11 @@ struct ProgramSettings {
 };
 
 // "Uložit" of "Konfigurace parametrů programu" and `lumo-ctl config set`: a path that cannot be
-// stored is refused with its message; choosing no adapter asks "Není vybrán žádný síťový
-// adaptér..." (No: nothing changes; Yes: the address is cleared, the index kept); then the
-// settings go into the configuration and the application state and "config.dat" is written
-// (a failure is reported).
+// stored is refused with its message; a data directory that does not exist is made when the
+// user wants it (a file of that name is refused); choosing no adapter asks "Není vybrán žádný
+// síťový adaptér..." (No: nothing changes; Yes: the address is cleared, the index kept); then
+// the settings go into the configuration and the application state and "config.dat" is
+// written (a failure is reported).
 int saveProgramSettings(const ProgramSettings& settings);
 
 // File choice modes: 0 save a .bin/.mot image, 1 open one, 2 open a program, 3 open a data file.

@@ -89,6 +89,7 @@ enum class LineOutcome { Works, Unavailable, Silent };
 
 int checkLine(int lineIndex) {
     uiWaitCursor(true);
+    uiStatus(format("probíhá prověření linky %d", lineIndex + 1));
     LineRecord line;
     if (!readLineRecord(lineIndex, line)) {
         combineError(err::kCheckLineRead);
@@ -114,7 +115,8 @@ int checkLine(int lineIndex) {
             if (!uiPort().readerPrompt || uiPort().readerPrompt(true)) {
                 for (int i = 0; i < 10; ++i) uiPumpMessages();
                 std::array<std::uint8_t, 48> buffer{};
-                for (int attempt = 0; attempt < 5 && identifier.empty(); ++attempt) {
+                // The user may stop the wait (closing the prompt or the program).
+                for (int attempt = 0; attempt < 5 && identifier.empty() && uiPumpMessages(); ++attempt) {
                     int length = 0;
                     if (LineReceive(0, length, lineIndex, buffer.data(), buffer.size()) && length >= 17)
                         identifier.assign(buffer.begin(), buffer.begin() + length);

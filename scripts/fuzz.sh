@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds a fuzz target with clang, libFuzzer, ASan and UBSan into build-fuzz/ and runs it on its
-# starting corpus for a while (FUZZ_SECONDS, default 300). New inputs go to build-fuzz/<target>.
+# starting corpus for a while (FUZZ_SECONDS, default 300). New inputs go to build-fuzz/<target>-corpus.
 #   scripts/fuzz.sh [answer_fuzz|file_fuzz]
 #     answer_fuzz: device answers, tunnel and ICMP replies, the console, the simulator's parser
 #     file_fuzz:   every file reader (records, config.dat, cmd.dat, comports.cfg, the register,
@@ -23,7 +23,7 @@ case "$target" in
   *) echo "fuzz: unknown target $target (answer_fuzz or file_fuzz)" >&2; exit 2 ;;
 esac
 cmake --build build-fuzz --target "$target"
-mkdir -p "build-fuzz/$target"
-cp -n "$seeds"/* "build-fuzz/$target/" 2>/dev/null || true
-"build-fuzz/$target" "build-fuzz/$target" -max_total_time="${FUZZ_SECONDS:-300}" -max_len="$max_len" -timeout=10 \
+mkdir -p "build-fuzz/$target-corpus"
+cp -n "$seeds"/* "build-fuzz/$target-corpus/" 2>/dev/null || true
+"build-fuzz/$target" "build-fuzz/$target-corpus" -max_total_time="${FUZZ_SECONDS:-300}" -max_len="$max_len" -timeout=10 \
   -print_final_stats=1

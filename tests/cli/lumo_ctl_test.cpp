@@ -107,8 +107,10 @@ TEST_F(LumoCtl, FullLineTableAndUnwritableDataDirectory) {
     EXPECT_EQ(full.out, "");
 
     test::TempDir other;
+    EXPECT_EQ(ctl("config set --data-dir '" + other.str() + "/file'").status, 1);  // not there: No
+    ASSERT_EQ(ctl("-y config set --data-dir '" + other.str() + "/file'").status, 0);  // made on Yes
+    fs::remove(other.path() / "file");
     std::ofstream(other.path() / "file") << "x";
-    ASSERT_EQ(ctl("config set --data-dir '" + other.str() + "/file'").status, 0);
     // A data directory that is no folder: said plainly by every command, nothing written.
     for (const char* command : {"line add usb", "list"}) {
         const CtlResult r = ctl(command);

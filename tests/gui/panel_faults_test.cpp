@@ -1,6 +1,7 @@
 // Faults found by using the panel as a technician does: each case failed before its fix.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QActionGroup>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -122,6 +123,51 @@ TEST_F(ReaderPromptFaults, PromptShowsItsTextWhileTheWindowLives) {
     EXPECT_TRUE(promptWasShown);
     EXPECT_EQ(promptText.toStdString(), "\r\n      přiložte identifikátor.... ");
     EXPECT_EQ(identifier, "Načteno|0123456789ABCDEF01\r\n");
+}
+
+// Found in a technician's trial: after a removal nothing stays selected, so the commands do
+// not act on the removed item; a rebuild keeps the status bar's verdict.
+TEST_F(PanelFaults, RemovedItemIsNoLongerActedOn) {
+    installDemoLines();
+    select(2, 0);  // the USB line, without modules
+    onNextModal([](QWidget* w) {
+        for (QAbstractButton* b : qobject_cast<QMessageBox*>(w)->buttons()) {
+            if (b->text() == QString::fromUtf8("Ano")) b->click();
+        }
+    });
+    window->runCommand(cmd::kRemove);
+    EXPECT_EQ(item(itemKey(2, 0)), nullptr);
+    EXPECT_FALSE(window->hasSelection());
+    EXPECT_TRUE(window->pane()->toPlainText().isEmpty());
+    window->setStatusText("verdikt");
+    window->runCommand(cmd::kCheck);  // nothing selected: nothing happens
+    window->refreshTree(0, 0);
+    EXPECT_EQ(window->statusPart()->text().toStdString(), "verdikt");
+    EXPECT_TRUE(window->hasSelection());
+}
+
+// The reader prompt can be closed: the wait for a card ends at its next attempt, not after all
+// five (about 25 s).
+TEST_F(ReaderPromptFaults, ClosingThePromptStopsTheWait) {
+    startSim({}, {"--reader", "KRATKY"});  // too short to be an identifier: never recognised
+    std::filesystem::create_directories(dir.path() / "line1");
+    serialLine.setHeadType(13);
+    ASSERT_TRUE(writeLineRecord(0, serialLine));
+    window->refreshTree(0, 0);
+    select(0, 0);
+    QElapsedTimer took;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* prompt = window->findChild<QLabel*>("readerPrompt"); prompt && prompt->isVisible()) {
+            prompt->close();
+            closer.stop();
+        }
+    });
+    closer.start(50);
+    took.start();
+    window->runCommand(cmd::kCheck);
+    EXPECT_LT(took.elapsed(), 7000);
+    EXPECT_EQ(window->statusPart()->text().toStdString(), "Zařízení pro linku 1 nekomunikuje");
 }
 
 // 2: closing during the start-up scan: the scan thread waited for a window that had stopped

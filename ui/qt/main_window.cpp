@@ -25,6 +25,7 @@
 #include "ui/command_ids.h"
 #include "ui/message_map.h"
 #include "ui/qt/dialogs.h"
+#include "ui/qt/qt_ui_port.h"
 #include "ui/qt/tree_icons.h"
 #include "ui/servis_menu.h"
 
@@ -57,6 +58,7 @@ std::intptr_t addModuleCommand(void* w, unsigned, unsigned, std::intptr_t) {
 }
 std::intptr_t changeSetting(void* w, unsigned command, unsigned, std::intptr_t) {
     MainWindow* window = windowOf(w);
+    if (!window->hasSelection()) return 0;
     const auto mode = (command & 0xFFFF) == static_cast<unsigned>(cmd::kChangeId) ? ChangeMode::IdAddress : ChangeMode::Type;
     gui::runChangeSettingDialog(window, window->selectedLine(), window->selectedModule(), mode);
     StatusReportShow(window->selectedLine(), window->selectedModule());
@@ -70,10 +72,11 @@ std::intptr_t stopJobCommand(void*, unsigned, unsigned, std::intptr_t) {
     stopJob();
     return 0;
 }
-// Commands that act on the selected item through one action each.
+// Commands that act on the selected item through one action each; with nothing selected (the
+// item was removed, the tree is empty) they do nothing.
 template <int (*Action)(int, int)>
 std::intptr_t onSelection(void* w, unsigned, unsigned, std::intptr_t) {
-    Action(windowOf(w)->selectedLine(), windowOf(w)->selectedModule());
+    if (windowOf(w)->hasSelection()) Action(windowOf(w)->selectedLine(), windowOf(w)->selectedModule());
     return 0;
 }
 
@@ -332,9 +335,10 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // An operation on a line ends within seconds; the window closes after it.
+    // An operation on a line is told to stop and ends within seconds; the window closes after it.
     if (operationRunning_) {
         closePending_ = true;
+        cancelOperation();
         event->ignore();
         return;
     }
@@ -359,6 +363,7 @@ void MainWindow::setBusy(bool busy) {
     if (busy == busy_) return;
     busy_ = busy;
     tree_->setEnabled(!busy);
+    setCursor(busy ? Qt::BusyCursor : Qt::ArrowCursor);
     // Everything but "Konec programu" and "O aplikaci..." is grayed meanwhile, and comes back
     // as it was.
     QList<QAction*> all = actions_.values();
@@ -414,11 +419,21 @@ void MainWindow::refreshTree(int lineIndex, int moduleNumber) {
     }
     block.unblock();
     // Selecting the item refreshes the selection, the report pane and the "Servis" menu; a key
-    // that is not shown selects nothing and keeps the previous selection.
+    // that is not shown selects nothing and keeps the previous selection, unless that one is
+    // gone too (removed): then nothing is selected and the pane is empty. A rebuild is no new
+    // choice of the user's: the status bar keeps its verdict.
+    const QString status = status_->text();
     if (QTreeWidgetItem* selected = findShown(itemKey(lineIndex, moduleNumber))) {
         tree_->setCurrentItem(selected);
         selectionChanged();
+    } else if (QTreeWidgetItem* previous = findShown(itemKey(selectedLine_, selectedModule_))) {
+        QSignalBlocker keep(tree_);
+        tree_->setCurrentItem(previous);
+    } else {
+        hasSelection_ = false;
+        pane_->clear();
     }
+    status_->setText(status);
 }
 
 void MainWindow::updateTreeItem(unsigned key, const std::optional<std::string>& label, int image) {
@@ -444,6 +459,7 @@ void MainWindow::selectionChanged() {
     const unsigned key = item->data(0, Qt::UserRole).toUInt();
     selectedLine_ = static_cast<int>(key >> 8);
     selectedModule_ = static_cast<int>(key & 0xFF);
+    hasSelection_ = true;
     StatusReportShow(selectedLine_, selectedModule_);
     updateServisMenu();
 }
@@ -470,6 +486,7 @@ void MainWindow::updateServisMenu() {
 }
 
 void MainWindow::cmdProperties() {
+    if (!hasSelection()) return;
     if (selectedModule_ != 0) {
         showModuleProperties(selectedLine_, selectedModule_);
         return;

@@ -51,6 +51,8 @@ public:
     // The tree's selection: line index 0-15 and module record number, 0 = the line itself.
     int selectedLine() const { return selectedLine_; }
     int selectedModule() const { return selectedModule_; }
+    // False once the selected item has gone from the tree (removed) and nothing else is chosen.
+    bool hasSelection() const { return hasSelection_; }
 
     // Handlers of the command table that need the window; the others call their action directly.
     void cmdProperties();
@@ -86,6 +88,7 @@ private:
     QMap<int, QAction*> actions_;
     int selectedLine_ = 0;
     int selectedModule_ = 0;
+    bool hasSelection_ = true;
     bool noExpand_ = false;
     bool busy_ = false;
     bool operationRunning_ = false;

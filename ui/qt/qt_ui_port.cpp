@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QCloseEvent>
 #include <QThread>
 
 #include <atomic>
@@ -18,6 +19,30 @@ namespace lumo::gui {
 namespace {
 
 std::atomic<bool> quittingFlag{false};
+std::atomic<bool> cancelFlag{false};
+
+// Message boxes show the arrow, also while an operation's wait cursor is up.
+struct ArrowWhileShown {
+    ArrowWhileShown() : pushed(QApplication::overrideCursor() != nullptr) {
+        if (pushed) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileShown() {
+        if (pushed) QApplication::restoreOverrideCursor();
+    }
+    bool pushed;
+};
+
+// The reader prompt: closing it with its frame's button stops the wait for a card.
+class ReaderPrompt : public QLabel {
+public:
+    ReaderPrompt(const QString& text, QWidget* parent) : QLabel(text, parent, Qt::Tool) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        cancelFlag = true;
+        QLabel::closeEvent(event);
+    }
+};
 
 bool onGuiThread() { return QThread::currentThread() == qApp->thread(); }
 
@@ -51,6 +76,7 @@ QString qtText(std::string_view text) { return QString::fromUtf8(text.data(), st
 }  // namespace
 
 void setUiQuitting(bool quitting) { quittingFlag = quitting; }
+void cancelOperation() { cancelFlag = true; }
 bool uiQuitting() { return quittingFlag; }
 
 void installQtUiPort(MainWindow* window) {
@@ -65,6 +91,7 @@ void installQtUiPort(MainWindow* window) {
     port.showMessage = [owner](std::string_view caption, std::string_view text, MessageIcon icon) {
         const QString c = qtText(caption), t = qtText(text);
         onUiThread([&] {
+            const ArrowWhileShown arrow;
             QMessageBox box(iconOf(icon), c, t, QMessageBox::Ok, owner());
             box.exec();
         });
@@ -72,6 +99,7 @@ void installQtUiPort(MainWindow* window) {
     port.askYesNo = [owner](std::string_view caption, std::string_view text, MessageIcon icon) {
         const QString c = qtText(caption), t = qtText(text);
         return onUiThread([&] {
+            const ArrowWhileShown arrow;
             QMessageBox box(iconOf(icon), c, t, QMessageBox::NoButton, owner());
             QPushButton* yes = box.addButton(QString::fromUtf8("Ano"), QMessageBox::YesRole);
             box.addButton(QString::fromUtf8("Ne"), QMessageBox::NoRole);
@@ -114,7 +142,7 @@ void installQtUiPort(MainWindow* window) {
     };
     port.pumpMessages = [] {
         if (onGuiThread()) QCoreApplication::processEvents();
-        return !quittingFlag;
+        return !quittingFlag && !cancelFlag;
     };
     port.readerPrompt = [w](bool visible) {
         return onUiThread([&] {
@@ -125,7 +153,8 @@ void installQtUiPort(MainWindow* window) {
             }
             delete prompt;
             // The text keeps its leading line end and blanks; the label shows it from the top.
-            prompt = new QLabel(QString::fromUtf8("\r\n      přiložte identifikátor.... "), w, Qt::Tool);
+            prompt = new ReaderPrompt(QString::fromUtf8("\r\n      přiložte identifikátor.... "), w);
+            prompt->setWindowTitle(QString::fromUtf8("Kontrola funkce"));
             prompt->setObjectName("readerPrompt");
             prompt->setTextFormat(Qt::PlainText);
             prompt->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -147,6 +176,7 @@ void installQtUiPort(MainWindow* window) {
         static bool running = false;
         if (running) return 0;
         running = true;
+        cancelFlag = false;
         if (w) w->setOperationRunning(true);
         QApplication::setOverrideCursor(Qt::WaitCursor);
         std::atomic<bool> finished{false};

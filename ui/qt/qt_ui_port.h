@@ -16,4 +16,8 @@ void installQtUiPort(MainWindow* window);
 void setUiQuitting(bool quitting);
 bool uiQuitting();
 
+// Asks the operation on a line that runs now to stop: its waits end at their next step (the
+// reader prompt's attempts, the scan's lines).
+void cancelOperation();
+
 }  // namespace lumo::gui
