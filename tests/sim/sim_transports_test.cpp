@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -85,6 +86,7 @@ TEST_F(SimTransports, LateAnswerNeverReachesTheNextConnection) {
 // Wrong options are refused, and a log or comports.cfg that cannot be written is an error.
 TEST(SimOptions, RefusedWithAClearMessage) {
     test::TempDir dir;
+    ::mkfifo((dir.path() / "fifo.sim").c_str(), 0644);  // would block a reader that waits for a writer
     const struct {
         std::string args;
         int status;
@@ -95,6 +97,7 @@ TEST(SimOptions, RefusedWithAClearMessage) {
         {"--com -3", 2, "the COM number must be a number from 1 to 255"},
         {"--pty --log /nonexistent/folder/wire.log", 1, "cannot write the wire log"},
         {"--pty --comports /nonexistent/folder", 1, "cannot write /nonexistent/folder/comports.cfg"},
+        {"--install " + dir.str() + "/fifo.sim", 1, "fifo.sim: cannot be read (it must be a regular file)"},
     };
     for (const auto& c : cases) {
         const std::string command =
