@@ -10,6 +10,7 @@
 #include "cli/cli_ui_port.h"
 #include "cli/commands.h"
 #include "comm/line_port.h"
+#include "comm/wire_trace.h"
 #include "platform/file_io.h"
 #include "platform/system_error.h"
 
@@ -21,6 +22,7 @@ const char kUsageText[] =
     "  -y, --yes          answer Yes to every question\n"
     "  -n, --no           answer No to every question\n"
     "  -v, --verbose      also print status-bar texts to stderr\n"
+    "  --trace FILE       append every frame sent and received to FILE (time, line, direction, bytes)\n"
     "commands:\n"
     "  config show\n"
     "  config set [--data-dir DIR] [--hex-editor PATH] [--adapter ADDRESS|none]\n"
@@ -82,6 +84,12 @@ int main(int argc, char** argv) {
             answer = Answer::No;
         } else if (w == "-v" || w == "--verbose") {
             verbose = true;
+        } else if (w == "--trace") {
+            if (++i == words.size()) return usageError("--trace needs a file");
+            if (!lumo::startWireTrace(words[i])) {
+                std::cerr << "lumo-ctl: the trace file " << words[i] << " cannot be written\n";
+                return kFailed;
+            }
         } else if (!w.empty() && w[0] == '-') {
             return usageError("unknown option '" + w + "'");
         } else {

@@ -9,6 +9,7 @@
 #include "base/ui_port.h"
 #include "comm/answer_parsing.h"
 #include "comm/icmp_echo.h"
+#include "comm/wire_trace.h"
 #include "platform/clock.h"
 
 namespace lumo {
@@ -122,7 +123,8 @@ ErrorCode openTcp(LinePort& port, int line, DeviceTypeCode typeKey) {
     return 0x20030005;
 }
 
-bool sendSerial(LinePort& port, const std::uint8_t* data, std::uint32_t length, bool paced, std::uint32_t sendFlags) {
+bool sendSerial(LinePort& port, int lineIndex, const std::uint8_t* data, std::uint32_t length, bool paced,
+                std::uint32_t sendFlags) {
     const bool switches = port.directionControl != 0;
     if (switches) {
         setTransmitState(port);
@@ -139,8 +141,12 @@ bool sendSerial(LinePort& port, const std::uint8_t* data, std::uint32_t length, 
     if ((port.modeFlags & kModeTunnelHeader) && !(sendFlags & kSendNoHeader)) {
         const auto& header = prepareTunnelHeader(port, length, sendFlags);
         ok = writeAll(header.data(), header.size());
+        traceFrame(lineIndex, WireDirection::Sent, header.data(), header.size(), !ok);
     }
-    ok = ok && writeAll(data, length);
+    if (ok) {
+        ok = writeAll(data, length);
+        traceFrame(lineIndex, WireDirection::Sent, data, length, !ok);
+    }
     if (ok) {
         platform::pause(12);
         // A two-wire bus hears itself: the converter echoes every byte sent.
@@ -309,22 +315,39 @@ bool LineSend(int line, const std::uint8_t* data, std::uint32_t length, std::uin
     LinePort& port = linePort(lineIndexOf(line));
     const bool paced = (length & kPaced) != 0;
     length &= ~kPaced;
-    if (port.comPort != 0) return port.serial && port.serial->isOpen() && sendSerial(port, data, length, paced, sendFlags);
-    if (port.modeFlags & kModeIcmpTunnel) return port.icmp && port.icmp->isOpen() && sendIcmpTunnel(port, data, length, sendFlags);
+    const int index = lineIndexOf(line);
+    if (port.comPort != 0)
+        return port.serial && port.serial->isOpen() && sendSerial(port, index, data, length, paced, sendFlags);
+    if (port.modeFlags & kModeIcmpTunnel) {
+        const bool sent = port.icmp && port.icmp->isOpen() && sendIcmpTunnel(port, data, length, sendFlags);
+        traceFrame(index, WireDirection::Sent, data, length, !sent);
+        return sent;
+    }
     if (!port.socket || !port.socket->isOpen()) return false;
     if (hasServiceBit(line) && (port.modeFlags & kModeTunnelHeader)) {
         const auto& header = prepareTunnelHeader(port, length, sendFlags);
-        if (!port.socket->send(header.data(), header.size())) return false;
+        const bool sent = port.socket->send(header.data(), header.size());
+        traceFrame(index, WireDirection::Sent, header.data(), header.size(), !sent);
+        if (!sent) return false;
     }
-    return port.socket->send(data, length);
+    const bool sent = port.socket->send(data, length);
+    traceFrame(index, WireDirection::Sent, data, length, !sent);
+    return sent;
 }
 
 bool LineReceive(std::uint32_t recvFlags, int& length, int line, std::uint8_t* buffer, std::size_t capacity) {
     LinePort& port = linePort(lineIndexOf(line));
     if (length < 0) length = 0;
-    if (port.comPort != 0) return port.serial && port.serial->isOpen() && receiveSerial(port, recvFlags, length, buffer, capacity);
-    if (port.modeFlags & kModeIcmpTunnel) return port.icmp && port.icmp->isOpen() && receiveIcmpTunnel(port, length, buffer, capacity);
-    return port.socket && port.socket->isOpen() && receiveTcp(port, length, buffer, capacity);
+    bool received = false;
+    if (port.comPort != 0)
+        received = port.serial && port.serial->isOpen() && receiveSerial(port, recvFlags, length, buffer, capacity);
+    else if (port.modeFlags & kModeIcmpTunnel)
+        received = port.icmp && port.icmp->isOpen() && receiveIcmpTunnel(port, length, buffer, capacity);
+    else
+        received = port.socket && port.socket->isOpen() && receiveTcp(port, length, buffer, capacity);
+    const std::size_t traced = std::min(capacity, static_cast<std::size_t>(std::max(length, 0)));
+    traceFrame(lineIndexOf(line), WireDirection::Received, buffer, traced, !received || length < 0);
+    return received;
 }
 
 }  // namespace lumo

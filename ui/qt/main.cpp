@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "comm/wire_trace.h"
 #include "ui/qt/panel.h"
 
 namespace {
@@ -22,8 +23,17 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if ((std::strcmp(argv[i], "-C") == 0 || std::strcmp(argv[i], "--workdir") == 0) && i + 1 < argc) {
             workdir = argv[++i];
+        } else if (std::strcmp(argv[i], "--trace") == 0 && i + 1 < argc) {
+            // Every frame on the lines goes to this file: what a technician sends when a device
+            // misbehaves.
+            if (!lumo::startWireTrace(argv[++i])) {
+                std::fprintf(stderr, "lumo-hw: the trace file %s cannot be written\n", argv[i]);
+                return 1;
+            }
         } else if (std::strcmp(argv[i], "--help") == 0) {
-            std::printf("usage: lumo-hw [-C DIR]   (DIR: working directory with config.dat)\n");
+            std::printf("usage: lumo-hw [-C DIR] [--trace FILE]\n"
+                        "  -C DIR        working directory with config.dat\n"
+                        "  --trace FILE  append every frame sent and received on the lines to FILE\n");
             return 0;
         }
     }
