@@ -11,6 +11,8 @@
 #include "cli/commands.h"
 #include "comm/line_port.h"
 #include "comm/wire_trace.h"
+#include "platform/process.h"
+#include "service/jobs.h"
 #include "platform/file_io.h"
 #include "platform/system_error.h"
 
@@ -114,6 +116,9 @@ int main(int argc, char** argv) {
     }
 
     installCliUiPort(answer, verbose);
+    // Ctrl-C stops a background job at its next waiting point; the job still ends cleanly (its
+    // release frames go out, its line is closed).
+    lumo::platform::onInterrupt([] { lumo::jobCancel(); });
     // Without config.dat the defaults serve (the data directory is the working directory);
     // only `config set` writes the file, and only it runs while the configuration is damaged or
     // the working directory cannot be the data directory.

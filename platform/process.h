@@ -18,4 +18,11 @@ namespace lumo::platform {
 // cannot be started (the system's last-error value says why).
 bool startDetached(const std::string& program, const std::vector<std::string>& arguments);
 
+// The calling thread runs one step below normal priority (a background job's worker).
+void lowerThreadPriority();
+
+// `handler` runs when the user interrupts the program (Ctrl-C); it must only do what a signal
+// handler may (store to a lock-free atomic). A second interrupt ends the program as usual.
+void onInterrupt(void (*handler)());
+
 }  // namespace lumo::platform

@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,6 +47,30 @@ bool startDetached(const std::string& program, const std::vector<std::string>& a
         return false;
     }
     return true;
+}
+
+void lowerThreadPriority() {
+    // On Linux each thread has its own nice value: one step below its process's.
+    const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
+    errno = 0;
+    const int nice = ::getpriority(PRIO_PROCESS, tid);
+    if (errno == 0) ::setpriority(PRIO_PROCESS, tid, nice + 1);
+}
+
+namespace {
+void (*interruptHandler)() = nullptr;
+extern "C" void onSigint(int) {
+    if (interruptHandler != nullptr) interruptHandler();
+    ::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program
+}
+}  // namespace
+
+void onInterrupt(void (*handler)()) {
+    interruptHandler = handler;
+    struct sigaction action {};
+    action.sa_handler = onSigint;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
 }
 
 }  // namespace lumo::platform

@@ -1,8 +1,9 @@
 #pragma once
 // A user-interface port for tests: records every call as a line of text and answers
-// questions from a queue (No when the queue is empty).
+// questions from a queue (No when the queue is empty). Calls may come from a worker thread.
 
 #include <deque>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,12 @@ struct ScriptedUi {
 
     // Installs this recorder as the process's port.
     void install();
-    // The calls that start with `kind` ("message", "ask", ...).
+    // The calls that start with `kind` ("message", "ask", "progress", ...).
     std::vector<std::string> callsOf(const std::string& kind) const;
+
+private:
+    void record(std::string call);
+    mutable std::mutex mutex_;
 };
 
 }  // namespace lumo::test

@@ -452,6 +452,36 @@ void MainWindow::showReport(const QString& text) {
 
 void MainWindow::setStatusText(const QString& text) { status_->setText(text); }
 
+void MainWindow::showProgress(const QString& text) {
+    status_->setText(text);
+    if (progress_ == nullptr) {
+        progress_ = new QProgressBar(statusBar_);
+        progress_->setObjectName("progress");
+        progress_->setTextVisible(false);
+        progress_->setMaximumHeight(statusBar_->height() - 4);
+        statusBar_->insertWidget(1, progress_, 2);
+    }
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->show();
+}
+
+void MainWindow::setProgressRange(int count) {
+    if (progress_ == nullptr) return;
+    progress_->setRange(0, count);
+    progress_->setValue(0);
+}
+
+void MainWindow::stepProgress() {
+    if (progress_ != nullptr && progress_->value() < progress_->maximum()) progress_->setValue(progress_->value() + 1);
+}
+
+void MainWindow::hideProgress() {
+    delete progress_;
+    progress_ = nullptr;
+    status_->clear();
+}
+
 void MainWindow::selectionChanged() {
     status_->clear();
     QTreeWidgetItem* item = tree_->currentItem();

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -26,6 +27,13 @@ public:
     void updateTreeItem(unsigned key, const std::optional<std::string>& label, int image);
     void showReport(const QString& text);
     void setStatusText(const QString& text);
+    // The job's progress bar beside the status text: shown with a text, given its range,
+    // stepped, hidden (which also empties the status text).
+    void showProgress(const QString& text);
+    void setProgressRange(int count);
+    void stepProgress();
+    void hideProgress();
+    QProgressBar* progressBar() const { return progress_; }
 
     // Runs a command as the menu, toolbar or accelerator would.
     void runCommand(int id);
@@ -83,6 +91,7 @@ private:
     QStatusBar* statusBar_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* clock_ = nullptr;
+    QProgressBar* progress_ = nullptr;
     QTimer clockTimer_;
     QMenu* servis_ = nullptr;
     QMap<int, QAction*> actions_;

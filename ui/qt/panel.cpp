@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QThread>
 #include <QTranslator>
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include "base/app_state.h"
 #include "model/program_config.h"
 #include "app/startup.h"
+#include "service/jobs.h"
 #include "base/error_report.h"
 #include "base/ui_port.h"
 #include "comm/line_port.h"
@@ -79,6 +81,13 @@ int runPanel(const std::string& workingDirectory, const LineVerifier& verify) {
     setUiQuitting(true);
     while (!scanDone) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     scan.join();
+    // A background job the user agreed to stop ends at its next waiting point.
+    jobCancel();
+    while (jobActive()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    JobWait();
     platform::setLastSystemError(0);
     appShutdown();
     installUiPort({});

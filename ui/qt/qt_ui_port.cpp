@@ -140,6 +140,27 @@ void installQtUiPort(MainWindow* window) {
             if (w) w->showReport(t);
         });
     };
+    port.progressShow = [w](std::string_view text) {
+        const QString t = qtText(text);
+        onUiThread([&] {
+            if (w) w->showProgress(t);
+        });
+    };
+    port.progressSetRange = [w](int count) {
+        onUiThread([&] {
+            if (w) w->setProgressRange(count);
+        });
+    };
+    port.progressStep = [w] {
+        onUiThread([&] {
+            if (w) w->stepProgress();
+        });
+    };
+    port.progressHide = [w] {
+        onUiThread([&] {
+            if (w) w->hideProgress();
+        });
+    };
     port.pumpMessages = [] {
         if (onGuiThread()) QCoreApplication::processEvents();
         return !quittingFlag && !cancelFlag;

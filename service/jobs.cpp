@@ -1,0 +1,104 @@
+#include "service/jobs.h"
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "base/app_state.h"
+#include "base/ui_port.h"
+#include "comm/line_port.h"
+#include "discovery/neighbour_binding.h"
+#include "model/installation.h"
+#include "platform/process.h"
+
+namespace lumo {
+namespace {
+
+struct Slot {
+    std::mutex mutex;  // guards the thread object (start, join); the flags are atomic
+    std::thread thread;
+    std::atomic<bool> active{false};
+    std::atomic<bool> finished{true};  // JobFinish ran for the current job
+    std::atomic<bool> barShown{false};
+};
+
+Slot& slot() {
+    static Slot s;
+    return s;
+}
+
+}  // namespace
+
+BackgroundJob& backgroundJob() {
+    static BackgroundJob job;
+    return job;
+}
+
+bool JobStart(std::function<void()> worker) {
+    Slot& s = slot();
+    std::lock_guard lock(s.mutex);
+    // One slot: the menu offers the service commands during a job, the slot refuses them.
+    if (s.active) {
+        uiMessage("Upozornění", "Na pozadí již běží jiný proces. ", MessageIcon::Warning);
+        return false;
+    }
+    if (s.thread.joinable()) s.thread.join();  // the previous worker has ended
+    s.active = true;
+    s.finished = false;
+    appState().jobRunning = 1;
+    s.thread = std::thread([worker = std::move(worker)] {
+        platform::lowerThreadPriority();
+        worker();
+        if (!slot().finished) JobFinish();
+    });
+    return true;
+}
+
+void JobFinish() {
+    Slot& s = slot();
+    appState().jobRunning = 0;
+    BackgroundJob& job = backgroundJob();
+    if (job.lineIndex >= 0) {
+        LineClose(job.lineIndex);
+        if (job.bindsNeighbourRow) {
+            LineRecord line;
+            if (readLineRecord(job.lineIndex, line)) RemoveArpEntry(line);
+            clearError();
+        }
+    }
+    ProgressHide();
+    s.finished = true;
+    s.active = false;
+}
+
+bool jobActive() { return slot().active; }
+
+bool jobContinues() { return appState().jobRunning != 0; }
+
+void jobCancel() { appState().jobRunning = 0; }
+
+void JobWait() {
+    Slot& s = slot();
+    std::lock_guard lock(s.mutex);
+    if (s.thread.joinable()) s.thread.join();
+}
+
+void ProgressShow(const std::string& text) {
+    slot().barShown = true;
+    if (uiPort().progressShow) uiPort().progressShow(text);
+}
+
+void ProgressSetRange(int count) {
+    if (slot().barShown && uiPort().progressSetRange) uiPort().progressSetRange(count & 0xFFFF);
+}
+
+void ProgressStep() {
+    if (slot().barShown && uiPort().progressStep) uiPort().progressStep();
+}
+
+void ProgressHide() {
+    if (!slot().barShown.exchange(false)) return;
+    if (uiPort().progressHide) uiPort().progressHide();
+}
+
+}  // namespace lumo
