@@ -3,12 +3,14 @@
 #include "base/error_report.h"
 #include "base/ui_port.h"
 #include "comm/transaction.h"
+#include "device/clock_setting.h"
 #include "device/console.h"
 #include "device/device_check.h"
 #include "device/status_report.h"
 #include "discovery/neighbour_binding.h"
 #include "model/cp1250.h"
 #include "model/installation.h"
+#include "platform/clock.h"
 
 namespace lumo {
 namespace {
@@ -67,7 +69,108 @@ int resetApplicationWaiting(int lineIndex, int moduleNumber) {
     return kActionDone;
 }
 
+int reported() {
+    reportError();
+    return kActionFailed;
+}
+
+int refuseLine(int moduleNumber) {
+    if (moduleNumber != 0) return kActionDone;
+    uiMessage("Upozornění", "Pro toto zařízení nelze nastavovat !  ", MessageIcon::Error);
+    return kActionRefused;
+}
+
+int failedWith(std::uint32_t result) {
+    setError(result);
+    reportError();
+    return kActionFailed;
+}
+
+int clockSettingAppliesWaiting(int lineIndex, int moduleNumber) {
+    if (!actionDone(refuseLine(moduleNumber))) return kActionRefused;
+    ModuleRecord module;
+    if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
+    uiStatus("zjišťování stavu zařízení...");
+    std::array<std::uint8_t, 100> answer{};
+    const std::uint32_t result = DeviceTransaction(9, "INF", lineIndex, module.id(), "", kModeSelectRelease, answer);
+    if (isErrorResult(result)) return failedWith(result);
+    const std::string text(answer.begin(), answer.begin() + result);
+    // Setting the clock under stored events would break their order.
+    if (historyRecordCount(text) != 0) {
+        uiMessage("Nelze nastavit",
+                  "Terminál nekomunikuje nebo obsahuje události! Proveďte nejdříve vyčtení historie. ",
+                  MessageIcon::Error);
+        return kActionRefused;
+    }
+    uiStatus("");
+    return kActionDone;
+}
+
+int setModuleClockWaiting(int lineIndex, int moduleNumber, const ClockChoice& choice) {
+    std::uint32_t date = choice.date, time = choice.time;
+    int weekday = choice.weekday;
+    if (choice.system) {
+        const platform::LocalTime now = platform::localTime();
+        date = packClockDate(now.day, now.month, now.year);
+        time = packClockTime(now.hour, now.minute, now.second);
+        weekday = now.weekday;
+    }
+    if (date == kNoDate || !DateIsValid(date) || time == kNoTime || weekday < 0 || weekday > 6) return kActionRefused;
+    ModuleRecord module;
+    if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
+    const std::uint32_t result = DeviceTransaction(7, "CFG", lineIndex, module.id(), clockDataText(date, time, weekday),
+                                                   kModeSelectRelease | kNoAnswer, {});
+    return isErrorResult(result) ? failedWith(result) : kActionDone;
+}
+
+int readModuleCountersWaiting(int lineIndex, int moduleNumber, Counters& counters) {
+    if (!actionDone(refuseLine(moduleNumber))) return kActionRefused;
+    ModuleRecord module;
+    if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
+    uiStatus("probíhá načítání stavu počítadel...");
+    std::array<std::uint8_t, 100> answer{};
+    const std::uint32_t result = DeviceTransaction(9, "INF", lineIndex, module.id(), "", kModeSelectRelease, answer);
+    if (isErrorResult(result) || result <= 6) {
+        uiStatus("načtení stavu počítadel se nezdařilo !");
+        return isErrorResult(result) ? failedWith(result) : kActionFailed;
+    }
+    counters = parseCounters(std::string(answer.begin(), answer.begin() + result));
+    uiStatus("");
+    return kActionDone;
+}
+
+int writeModuleCountersWaiting(int lineIndex, int moduleNumber, const Counters& counters) {
+    ModuleRecord module;
+    if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
+    uiStatus("probíhá nastavení stavu počítadel...");
+    const std::uint32_t result = DeviceTransaction(9, "SET", lineIndex, module.id(),
+                                                   counterDataText(counters, module.type()),
+                                                   kModeSelectRelease | kNoAnswer, {});
+    if (isErrorResult(result)) {
+        uiStatus("nastavení stavu počítadel se nezdařilo !");
+        return failedWith(result);
+    }
+    uiStatus("");
+    return kActionDone;
+}
+
 }  // namespace
+
+int clockSettingApplies(int lineIndex, int moduleNumber) {
+    return uiRunWaiting([&] { return clockSettingAppliesWaiting(lineIndex, moduleNumber); });
+}
+
+int setModuleClock(int lineIndex, int moduleNumber, const ClockChoice& choice) {
+    return uiRunWaiting([&] { return setModuleClockWaiting(lineIndex, moduleNumber, choice); });
+}
+
+int readModuleCounters(int lineIndex, int moduleNumber, Counters& counters) {
+    return uiRunWaiting([&] { return readModuleCountersWaiting(lineIndex, moduleNumber, counters); });
+}
+
+int writeModuleCounters(int lineIndex, int moduleNumber, const Counters& counters) {
+    return uiRunWaiting([&] { return writeModuleCountersWaiting(lineIndex, moduleNumber, counters); });
+}
 
 bool requireModule(int moduleNumber, const char* refusal) {
     if (moduleNumber != 0) return true;

@@ -3,7 +3,10 @@
 // reset, and the service commands whose operations are still to come. Results as
 // base/action_result.h says.
 
+#include <cstdint>
 #include <string>
+
+#include "device/counters.h"
 
 #include "base/action_result.h"
 
@@ -24,6 +27,27 @@ int checkItem(int lineIndex, int moduleNumber);
 // back in `answer` (raw bytes; empty when data was sent). A line is refused with "Upozornění";
 // a failed transaction puts "chyba při komunikaci !" into the status bar and is reported.
 int sendConsoleCommand(int lineIndex, int moduleNumber, const std::string& text, std::string& answer);
+
+// "Datum a čas", opening: refused on a line ("Upozornění"); the module is asked INF 8 (a failure
+// is reported: the dialog stays); a module that holds history records, or does not say how
+// many, is refused with "Nelze nastavit". 1 when the clock may be set.
+int clockSettingApplies(int lineIndex, int moduleNumber);
+
+// "Nastavit": the PC's date, time and weekday (`system`), or the packed date and time given
+// with the weekday index, as "CFG" 6 to the module. 0 when the date or time is missing or
+// invalid (nothing is sent); a failed transaction is reported.
+struct ClockChoice {
+    bool system = true;
+    std::uint32_t date = 0, time = 0xFFFF;
+    int weekday = 0;
+};
+int setModuleClock(int lineIndex, int moduleNumber, const ClockChoice& choice);
+
+// "Nastavení počítadel": reading (INF 8) and writing (SET 8) the counters. Reading is refused on a
+// line; a failure (or an answer of six characters or fewer) puts "načtení stavu počítadel se
+// nezdařilo !" into the status bar and is reported. Writing sends the counters that have a value.
+int readModuleCounters(int lineIndex, int moduleNumber, Counters& counters);
+int writeModuleCounters(int lineIndex, int moduleNumber, const Counters& counters);
 
 // "Reset aplikace": "CMD" with sub-instruction 0 and "RST0" to the module, no answer awaited.
 int resetApplication(int lineIndex, int moduleNumber);

@@ -18,6 +18,8 @@ int cmdCheck(Args& args);
 int cmdSerial(Args& args);
 int cmdRegister(Args& args);
 int lineSet(Args& args);
+int cmdClock(Args& args);
+int cmdCounters(Args& args);
 
 // Refuses an address that names no line or module of the installation (message, false).
 bool itemExists(const ItemRef& item);

@@ -15,4 +15,10 @@ void pause(int ms);
 
 std::uint32_t processId();
 
+// The PC's local date and time; weekday 0 = Sunday.
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, weekday = 0;
+};
+LocalTime localTime();
+
 }  // namespace lumo::platform

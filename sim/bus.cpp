@@ -137,18 +137,44 @@ void Bus::instructionComplete(std::int64_t nowMs) {
     }
 }
 
-std::string Bus::answerText(const SimModule& m, const std::string& name, int sub, const std::string& data,
-                            bool& answers) {
+namespace {
+
+// "C1..+C2..": the counters the module has, as INF 8 reports them.
+std::string counterText(const SimModule& m) {
+    std::string text;
+    for (int c = 0; c < 5; ++c) {
+        if (m.counters[c] < 0) continue;
+        text += "+C" + std::to_string(c + 1) + std::to_string(m.counters[c]);
+    }
+    return text;
+}
+
+// SET 8 data "C10005+C20012": each "C<digit><number>" sets that counter.
+void takeCounters(SimModule& m, const std::string& data) {
+    for (std::size_t at = data.find('C'); at != std::string::npos; at = data.find('C', at + 1)) {
+        if (at + 1 >= data.size() || data[at + 1] < '1' || data[at + 1] > '5') continue;
+        const int c = data[at + 1] - '1';
+        std::size_t end = at + 2;
+        while (end < data.size() && std::isdigit(static_cast<unsigned char>(data[end])) && end < at + 12) ++end;
+        if (end > at + 2) m.counters[c] = std::stol(data.substr(at + 2, end - at - 2));
+    }
+}
+
+}  // namespace
+
+std::string Bus::answerText(SimModule& m, const std::string& name, int sub, const std::string& data, bool& answers) {
     answers = data.empty();
     if (name == "CAL") return "!" + m.serial + "V" + m.version;
     if (name == "INF") {
         switch (sub) {
             case 3: return "!" + m.displayText;
             case 6: return "V" + m.version + "C070";
-            case 8: return "P100+P200+P312+P400+B1O+B2F+B3O+B4F+D105+D205+C10003";
+            case 8: return "P100+P200+P312+P400+B1O+B2F+B3O+B4F+D105+D205" + counterText(m);
             default: return "INF" + std::to_string(sub) + "OK";
         }
     }
+    if (name == "CFG" && sub == 6 && !data.empty()) m.clock = data;
+    if (name == "SET" && sub == 8 && !data.empty()) takeCounters(m, data);
     if (name == "CMD" && sub == 9 && !data.empty()) {
         answers = true;
         return "K";
@@ -171,7 +197,9 @@ void Bus::execute(const std::string& data, std::int64_t nowMs) {
         return;
     }
     bool answers = false;
+    const std::string clockBefore = m->clock;
     const std::string text = answerText(*m, name_, sub_, data, answers);
+    if (m->clock != clockBefore) log_.note(transport_, "module " + std::to_string(m->id) + " clock " + m->clock);
     if (!answers) return;
     std::vector<std::uint8_t> bytes;
     if (f.garbage) {

@@ -30,7 +30,8 @@ public:
 
     // The answer text a module gives (without '*' and checksum). `sub` is the number written on
     // the wire after '$' (-1 for none); `answers` tells whether the module answers at all.
-    static std::string answerText(const SimModule& m, const std::string& name, int sub, const std::string& data,
+    // CFG 6 and SET 8 change the module's clock and counters.
+    static std::string answerText(SimModule& m, const std::string& name, int sub, const std::string& data,
                                   bool& answers);
 
 private:

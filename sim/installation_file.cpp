@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <sstream>
-#include <sstream>
 
 namespace lumo::sim {
 namespace {
@@ -12,6 +11,15 @@ namespace {
 bool toInt(const std::string& text, int min, int max, int& out) {
     const auto r = std::from_chars(text.data(), text.data() + text.size(), out);
     return !text.empty() && r.ec == std::errc() && r.ptr == text.data() + text.size() && out >= min && out <= max;
+}
+
+bool toLong(const std::string& text, long min, long max, long& out) {
+    long value = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || r.ec != std::errc() || r.ptr != text.data() + text.size() || value < min || value > max)
+        return false;
+    out = value;
+    return true;
 }
 
 }  // namespace
@@ -55,6 +63,9 @@ bool parseInstallationLine(const std::string& raw, Installation& out, std::strin
             m.faults.endless = true;
         } else if (key == "drop" && toInt(value, 0, 1000000, m.faults.dropAfter)) {
         } else if (key == "slow" && toInt(value, 0, 600000, m.faults.slowMs)) {
+        } else if (key == "history" && toLong(value, 0, 99999999, m.counters[4])) {
+        } else if (key.size() == 2 && key[0] == 'c' && key[1] >= '1' && key[1] <= '5' &&
+                   toLong(value, -1, 99999999, m.counters[key[1] - '1'])) {
         } else {
             error = "unknown or malformed option '" + option + "'";
             return false;

@@ -1,10 +1,12 @@
 #pragma once
 // The simulator's installation file: one module per line,
 //
-//   <serial|tcp> <id> <type> [serial=DDDDDDTTSSSS] [version=1.23] [text=...] [mark=KO] [fault ...]
+//   <serial|tcp> <id> <type> [serial=DDDDDDTTSSSS] [version=1.23] [text=...] [mark=KO]
+//                            [history=N] [c1=N ... c5=N] [fault ...]
 //
 // faults: silent, garbage, badcrc, trailing, endless, drop=N (silent after N instructions),
-// slow=MS. `mark` is what a tunnelled answer starts with.
+// slow=MS. `mark` is what a tunnelled answer starts with. history=N starts the module with N
+// history records (its counter C5); c1=N ... c5=N set a counter (-1: the module has none).
 // '#' starts a comment; blank lines are skipped.
 
 #include <cstddef>

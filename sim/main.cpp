@@ -46,12 +46,16 @@ const char kHelp[] =
     "After start-up it prints \"ready\" and runs until it is stopped.\n"
     "\n"
     "Installation file, one module per line ('#' starts a comment):\n"
-    "  serial|tcp ID TYPE [serial=DDDDDDTTSSSS] [version=1.23] [text=DISPLAY] [mark=KO] [FAULT ...]\n"
+    "  serial|tcp ID TYPE [serial=DDDDDDTTSSSS] [version=1.23] [text=DISPLAY] [mark=KO]\n"
+    "                     [history=N] [c1=N ... c5=N] [FAULT ...]\n"
     "  FAULT: silent | garbage | badcrc | trailing | endless | drop=N | slow=MS\n"
+    "  history=N: the module holds N history records (its counter C5; the clock cannot be set\n"
+    "  while it holds any); cN=N: counter N's value (-1: the module has no such counter).\n"
     "  A request that came with tunnel headers is answered behind the two-byte mark.\n"
     "  Modules answer CAL with '!' + serial number + 'V' + version (the type is the serial's\n"
-    "  7th and 8th digit), INF 3/6/8 with display text, version and parameters, CFG/SET/CMD\n"
-    "  without data with OK, CMD $9 with data with one byte.\n";
+    "  7th and 8th digit), INF 3/6/8 with display text, version and parameters with the counters\n"
+    "  C1-C5, CFG/SET/CMD without data with OK, CMD $9 with data with one byte. CFG $6 with data\n"
+    "  sets the clock (logged), SET $8 with data sets the counters it names.\n";
 
 struct Options {
     std::string install, log, comportsDir;

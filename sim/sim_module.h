@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+
 namespace lumo::sim {
 
 struct Faults {
@@ -25,6 +26,11 @@ struct SimModule {
     std::string tunnelMark = "KO";  // the first two bytes of an answer to a tunnelled request
     Faults faults;
     int instructions = 0;     // instructions taken so far (for dropAfter)
+    // The five counters C1-C5 that INF 8 reports and SET 8 changes; C5 is the number of history
+    // records the module holds. A counter below 0 is one the module does not have.
+    long counters[5] = {3, 2, 0, 100, 0};
+    // The clock as the last CFG 6 set it ("D06.12.26+T14:30:00+W0"); empty until then.
+    std::string clock;
 };
 
 // The serial number a module gets when the installation file names none.

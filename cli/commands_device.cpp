@@ -1,0 +1,66 @@
+// lumo-ctl clock, counters
+#include <iostream>
+
+#include "actions/device_actions.h"
+#include "cli/commands.h"
+#include "device/clock_setting.h"
+#include "device/counters.h"
+
+namespace lumo::cli {
+
+int cmdClock(Args& args) {
+    const ItemRef item = parseItem(args.next("the module L/K"));
+    ClockChoice choice;
+    std::string value;
+    if (args.option("--set", value)) {
+        // "DD.MM.YYYY HH:MM:SS W", W the weekday 0 (Sunday) - 6.
+        const auto first = value.find(' '), second = value.find(' ', first == std::string::npos ? 0 : first + 1);
+        if (first == std::string::npos || second == std::string::npos)
+            throw UsageError("--set needs 'DD.MM.YYYY HH:MM:SS W'");
+        std::string date = value.substr(0, first), time = value.substr(first + 1, second - first - 1);
+        choice.system = false;
+        choice.weekday = static_cast<int>(parseNumber(value.substr(second + 1), 0, 6, "the weekday"));
+        if (date.empty() || !DateFieldRead(date, choice.date)) throw UsageError("the date '" + date + "' is no date");
+        if (!TimeFieldRead(time, choice.time) || choice.time == kNoTime) throw UsageError("the time '" + time + "' is no time");
+    } else {
+        args.flag("--system");
+    }
+    args.expectEnd();
+    if (item.moduleNumber != 0 && !itemExists(item)) return kFailed;
+    if (!actionDone(clockSettingApplies(item.lineIndex, item.moduleNumber))) return kFailed;
+    return exitStatus(setModuleClock(item.lineIndex, item.moduleNumber, choice));
+}
+
+int cmdCounters(Args& args) {
+    const ItemRef item = parseItem(args.next("the module L/K"));
+    // C1=N ...: the counters to change; the others are written back as they were read.
+    Counters changes;
+    while (!args.empty()) {
+        const std::string word = args.next("C<n>=VALUE");
+        if (word.size() < 4 || word[0] != 'C' || word[1] < '1' || word[1] > '5' || word[2] != '=')
+            throw UsageError("a counter is C1=N ... C5=N, not '" + word + "'");
+        changes[static_cast<std::size_t>(word[1] - '1')] = parseNumber(word.substr(3), 0, 99999999, "a counter");
+    }
+    if (item.moduleNumber != 0 && !itemExists(item)) return kFailed;
+    Counters counters;
+    if (!actionDone(readModuleCounters(item.lineIndex, item.moduleNumber, counters))) return kFailed;
+    bool changed = false;
+    for (int c = 0; c < kCounterCount; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        if (!changes[i]) continue;
+        if (!counters[i]) {
+            std::cerr << "lumo-ctl: the module has no counter C" << c + 1 << '\n';
+            return kFailed;
+        }
+        counters[i] = changes[i];
+        changed = true;
+    }
+    if (changed && !actionDone(writeModuleCounters(item.lineIndex, item.moduleNumber, counters))) return kFailed;
+    for (int c = 0; c < kCounterCount; ++c) {
+        const auto& v = counters[static_cast<std::size_t>(c)];
+        if (v) std::cout << 'C' << c + 1 << '=' << *v << '\n';
+    }
+    return kDone;
+}
+
+}  // namespace lumo::cli
