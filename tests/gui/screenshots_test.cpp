@@ -72,6 +72,8 @@ TEST_F(Screenshots, MainWindowAndEveryDialog) {
         {"change_type_dialog", 0, 1, cmd::kChangeType, {}},
         {"change_id_dialog", 0, 1, cmd::kChangeId,
          [](QWidget* w) { w->findChild<QComboBox*>("choice")->setCurrentIndex(6); }},
+        {"clock_dialog", 0, 1, cmd::kDateTime, {}},
+        {"counters_dialog", 0, 1, cmd::kCounters, {}},
         {"serial_decode_dialog", 0, 0, cmd::kSerialDecode,
          [](QWidget* w) {
              w->findChild<QLineEdit*>("number")->setText("184259481234");

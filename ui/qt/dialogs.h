@@ -33,6 +33,10 @@ int runAddModuleDialog(QWidget* owner, int lineIndex);
 // The change-setting dialog: "Typ zařízení" or "ID adresa" by the mode.
 int runChangeSettingDialog(QWidget* owner, int lineIndex, int moduleNumber, ChangeMode mode);
 
+// "Nastavení času" and "Nastavení počítadel" for a module (refused on a line).
+int runClockDialog(QWidget* owner, int lineIndex, int moduleNumber);
+int runCountersDialog(QWidget* owner, int lineIndex, int moduleNumber);
+
 // "Dekodóvání výrobního čísla".
 int runSerialDecodeDialog(QWidget* owner);
 // "Vydaná výrobní čísla" for a type code: 1 and the picked row in `chosen`, 0 when closed (or

@@ -64,6 +64,12 @@ std::intptr_t changeSetting(void* w, unsigned command, unsigned, std::intptr_t) 
     StatusReportShow(window->selectedLine(), window->selectedModule());
     return 0;
 }
+template <int (*Dialog)(QWidget*, int, int)>
+std::intptr_t moduleDialog(void* w, unsigned, unsigned, std::intptr_t) {
+    MainWindow* window = windowOf(w);
+    if (window->hasSelection()) Dialog(window, window->selectedLine(), window->selectedModule());
+    return 0;
+}
 std::intptr_t serialDecode(void* w, unsigned, unsigned, std::intptr_t) {
     gui::runSerialDecodeDialog(windowOf(w));
     return 0;
@@ -101,6 +107,8 @@ const MessageMap<CommandHandler>& commandMap() {
             {cmd::kChangeType, changeSetting},
             {cmd::kChangeId, changeSetting},
             {cmd::kSerialDecode, serialDecode},
+            {cmd::kDateTime, moduleDialog<gui::runClockDialog>},
+            {cmd::kCounters, moduleDialog<gui::runCountersDialog>},
             {cmd::kShowAll, showAll},
             {cmd::kShowActive, showActive},
             {cmd::kToggleToolbar, call<&MainWindow::cmdToggleToolbar>},
@@ -263,8 +271,8 @@ void MainWindow::buildMenu() {
     addCommand(tools, QString::fromUtf8("&Restart TCP zařízení"), cmd::kRestartTcp, false);
 
     QMenu* transfer = menuBar()->addMenu(QString::fromUtf8("Přenos &dat"));
-    addCommand(transfer, QString::fromUtf8("Da&tum a čas"), cmd::kDateTime, false);
-    addCommand(transfer, QString::fromUtf8("Nastavení &počítadel"), cmd::kCounters, false);
+    addCommand(transfer, QString::fromUtf8("Da&tum a čas"), cmd::kDateTime);
+    addCommand(transfer, QString::fromUtf8("Nastavení &počítadel"), cmd::kCounters);
     addCommand(transfer, QString::fromUtf8("&Odeslat příkaz"), cmd::kConsole, false);
     addCommand(transfer, QString::fromUtf8("Načtení do souboru"), cmd::kReadToFile, false);
     addCommand(transfer, QString::fromUtf8("Přenos souboru"), cmd::kFileTransfer, false);

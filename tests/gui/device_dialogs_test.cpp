@@ -1,0 +1,72 @@
+// "Nastavení času" and "Nastavení počítadel" on simulated modules.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+#include "gui/gui_fixture.h"
+#include "ui/command_ids.h"
+
+namespace lumo {
+namespace {
+
+class DeviceDialogs : public test::GuiTest {
+protected:
+    void installModules(const std::vector<std::string>& modules) {
+        startSim(modules);
+        std::filesystem::create_directories(dir.path() / "line1");
+        ASSERT_TRUE(writeLineRecord(0, serialLine));
+        ModuleRecord m;
+        m.setId(5);
+        m.setType(4);
+        ASSERT_TRUE(writeModuleRecord(0, 1, m));
+        window->refreshTree(0, 1);
+        select(0, 1);
+    }
+};
+
+TEST_F(DeviceDialogs, CountersDialogEnablesOnlyTheCountersRead) {
+    installModules({"serial 5 4 c1=5 c2=12 c3=-1 c4=1200 c5=-1"});
+    std::vector<bool> enabled;
+    onNextModal([&](QWidget* w) {
+        for (int c = 1; c <= 5; ++c) enabled.push_back(w->findChild<QLineEdit*>(QString("c%1").arg(c))->isEnabled());
+        EXPECT_EQ(w->findChild<QLineEdit*>("c4")->text(), "1200");
+        w->findChild<QLineEdit*>("c1")->setText("7");
+        test::button(w, "Nastavit")->click();
+    });
+    window->runCommand(cmd::kCounters);
+    EXPECT_EQ(enabled, (std::vector<bool>{true, true, false, true, false}));
+    EXPECT_NE(wire().received().find("#SET$8+C10007+C20012+C41200*"), std::string::npos);
+}
+
+TEST_F(DeviceDialogs, ClockDialogSetsTypedValuesAndTypingAddsSeparators) {
+    installModules({"serial 5 4"});
+    onNextModal([&](QWidget* w) {
+        auto* date = w->findChild<QLineEdit*>("date");
+        EXPECT_FALSE(date->isEnabled());
+        EXPECT_FALSE(w->findChild<QLineEdit*>("systemDate")->text().isEmpty());
+        w->findChild<QCheckBox*>("system")->setChecked(false);
+        EXPECT_TRUE(date->isEnabled());
+        date->clear();
+        QTest::keyClicks(date, "06");
+        EXPECT_EQ(date->text(), "06.");
+        QTest::keyClicks(date, "12");
+        EXPECT_EQ(date->text(), "06.12.");
+        QTest::keyClicks(date, "26");
+        auto* time = w->findChild<QLineEdit*>("time");
+        time->clear();
+        QTest::keyClicks(time, "14");
+        EXPECT_EQ(time->text(), "14:");
+        QTest::keyClicks(time, "3000");  // the colon comes by itself
+        EXPECT_EQ(time->text(), "14:30:00");
+        w->findChild<QComboBox*>("day")->setCurrentIndex(0);
+        test::button(w, "Nastavit")->click();
+    });
+    window->runCommand(cmd::kDateTime);
+    EXPECT_NE(wire().received().find("#CFG$6+D06.12.26+T14:30:00+W0*"), std::string::npos) << wire().received();
+}
+
+}  // namespace
+}  // namespace lumo
