@@ -4,6 +4,7 @@
 #include "base/ui_port.h"
 #include "comm/transaction.h"
 #include "device/clock_setting.h"
+#include "device/communication_test.h"
 #include "device/console.h"
 #include "device/device_check.h"
 #include "device/status_report.h"
@@ -11,6 +12,7 @@
 #include "model/cp1250.h"
 #include "model/installation.h"
 #include "platform/clock.h"
+#include "service/jobs.h"
 
 namespace lumo {
 namespace {
@@ -200,9 +202,20 @@ int resetMaster(int, int moduleNumber) {
     return notAvailableYet("Reset master");
 }
 
-int communicationTest(int, int moduleNumber) {
+int startCommunicationTest(int lineIndex, int moduleNumber, std::function<void(const std::string&)> output,
+                           std::function<void(const ErrorRecord&)> ended) {
     if (!requireModule(moduleNumber, kCannotRunOnLine)) return kActionRefused;
-    return notAvailableYet("Testování");
+    ModuleRecord module;
+    if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
+    backgroundJob().lineIndex = lineIndex;
+    const std::uint8_t id = module.id();
+    const bool started = JobStart([lineIndex, id, output = std::move(output), ended = std::move(ended)] {
+        runCommunicationTest(lineIndex, id, output, jobContinues);
+        const ErrorRecord error = takeError();
+        JobFinish();
+        if (ended) ended(error);
+    });
+    return started ? kActionDone : kActionRefused;
 }
 
 int showModuleProperties(int, int) { return notAvailableYet("Vlastnosti"); }

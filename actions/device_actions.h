@@ -4,8 +4,10 @@
 // base/action_result.h says.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "base/error_record.h"
 #include "device/counters.h"
 
 #include "base/action_result.h"
@@ -52,9 +54,15 @@ int writeModuleCounters(int lineIndex, int moduleNumber, const Counters& counter
 // "Reset aplikace": "CMD" with sub-instruction 0 and "RST0" to the module, no answer awaited.
 int resetApplication(int lineIndex, int moduleNumber);
 
-// "Reset master" and "Testování": refused on a line; on a module not available yet.
+// "Reset master": refused on a line; on a module not available yet.
 int resetMaster(int lineIndex, int moduleNumber);
-int communicationTest(int lineIndex, int moduleNumber);
+
+// "Testování", its "Start": refused on a line ("Nelze provádět pro komunikační linku !  ");
+// otherwise the communication test starts as the background job and this returns at once.
+// `output` gets each cycle's text (on the job's thread), `ended` the test's end with its
+// pending error (reported by the caller, or not when the user stopped the test).
+int startCommunicationTest(int lineIndex, int moduleNumber, std::function<void(const std::string&)> output,
+                           std::function<void(const ErrorRecord&)> ended);
 
 // "Vlastnosti" of a module or of a TCP converter line: not available yet.
 int showModuleProperties(int lineIndex, int moduleNumber);

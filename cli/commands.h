@@ -20,6 +20,7 @@ int cmdRegister(Args& args);
 int lineSet(Args& args);
 int cmdClock(Args& args);
 int cmdCounters(Args& args);
+int cmdTest(Args& args);
 
 // Refuses an address that names no line or module of the installation (message, false).
 bool itemExists(const ItemRef& item);

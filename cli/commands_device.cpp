@@ -2,9 +2,11 @@
 #include <iostream>
 
 #include "actions/device_actions.h"
+#include "base/error_report.h"
 #include "cli/commands.h"
 #include "device/clock_setting.h"
 #include "device/counters.h"
+#include "service/jobs.h"
 
 namespace lumo::cli {
 
@@ -61,6 +63,26 @@ int cmdCounters(Args& args) {
         if (v) std::cout << 'C' << c + 1 << '=' << *v << '\n';
     }
     return kDone;
+}
+
+int cmdTest(Args& args) {
+    const ItemRef item = parseItem(args.next("the module L/K"));
+    args.expectEnd();
+    if (item.moduleNumber != 0 && !itemExists(item)) return kFailed;
+    // One line a cycle, until Ctrl-C or a request that cannot be sent.
+    ErrorRecord failure;
+    auto print = [](const std::string& text) {
+        std::string line;
+        for (char c : text) line += c == '\r' || c == '\n' ? ' ' : c;
+        std::cout << line << std::endl;
+    };
+    if (!actionDone(startCommunicationTest(item.lineIndex, item.moduleNumber, print,
+                                           [&failure](const ErrorRecord& error) { failure = error; })))
+        return kFailed;
+    JobWait();
+    if (failure.empty()) return kDone;
+    reportError(failure);
+    return kFailed;
 }
 
 }  // namespace lumo::cli

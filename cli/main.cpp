@@ -38,6 +38,7 @@ const char kUsageText[] =
     "  check L | L/K\n"
     "  clock L/K [--set 'DD.MM.YYYY HH:MM:SS W' | --system]   (W: weekday, 0 = Sunday)\n"
     "  counters L/K [C1=N ...]\n"
+    "  test L/K           the communication test, one line a cycle, until Ctrl-C\n"
     "  serial encode DD.MM.YYYY TYPE SEQUENCE | serial decode NUMBER\n"
     "  register last TYPE | register list TYPE | register add NUMBER [--note TEXT] [--medium 0-3]\n"
     "  module add L --type CODE --id ID\n"
@@ -57,7 +58,7 @@ const Command kCommands[] = {
     {"scan", lumo::cli::cmdScan},     {"line", lumo::cli::cmdLine},     {"module", lumo::cli::cmdModule},
     {"remove", lumo::cli::cmdRemove}, {"toggle", lumo::cli::cmdToggle},   {"send", lumo::cli::cmdSend},
     {"check", lumo::cli::cmdCheck},   {"serial", lumo::cli::cmdSerial}, {"register", lumo::cli::cmdRegister},
-    {"clock", lumo::cli::cmdClock},   {"counters", lumo::cli::cmdCounters},
+    {"clock", lumo::cli::cmdClock},   {"counters", lumo::cli::cmdCounters}, {"test", lumo::cli::cmdTest},
 };
 
 int usageError(const std::string& message) {

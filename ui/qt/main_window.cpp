@@ -98,7 +98,7 @@ const MessageMap<CommandHandler>& commandMap() {
             {cmd::kToolCheck, onSelection<checkItem>},
             {cmd::kResetMaster, onSelection<resetMaster>},
             {cmd::kResetApplication, onSelection<resetApplication>},
-            {cmd::kTest, onSelection<communicationTest>},
+            {cmd::kTest, moduleDialog<gui::runCommunicationTestDialog>},
             {cmd::kSettings, call<&MainWindow::cmdSettings>},
             {cmd::kAddLine, addLineCommand},
             {cmd::kToolAddLine, addLineCommand},
