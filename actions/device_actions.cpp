@@ -11,6 +11,7 @@
 #include "discovery/neighbour_binding.h"
 #include "model/cp1250.h"
 #include "model/installation.h"
+#include "model/program_config.h"
 #include "platform/clock.h"
 #include "service/jobs.h"
 
@@ -172,6 +173,17 @@ int readModuleCounters(int lineIndex, int moduleNumber, Counters& counters) {
 
 int writeModuleCounters(int lineIndex, int moduleNumber, const Counters& counters) {
     return uiRunWaiting([&] { return writeModuleCountersWaiting(lineIndex, moduleNumber, counters); });
+}
+
+void loadConsoleLines() {
+    if (loadCommandFile() != 0) clearError();
+}
+
+std::string rememberConsoleLine(int k, const std::string& text) {
+    const std::string cleaned = ConsoleLineClean(utf8Prefix(text, 89));
+    commandFile().setConsoleLine(k, cleaned);
+    if (saveCommandFile() != 0) reportError();
+    return cleaned;
 }
 
 bool requireModule(int moduleNumber, const char* refusal) {

@@ -51,6 +51,12 @@ int setModuleClock(int lineIndex, int moduleNumber, const ClockChoice& choice);
 int readModuleCounters(int lineIndex, int moduleNumber, Counters& counters);
 int writeModuleCounters(int lineIndex, int moduleNumber, const Counters& counters);
 
+// The console's five remembered lines, from "cmd.dat" (all empty when it cannot be read).
+void loadConsoleLines();
+// A console line as "Odeslat" takes it: cleaned (ConsoleLineClean, at most 89 characters),
+// stored as line k (0-4) of "cmd.dat" and saved (a failure is reported). The cleaned text.
+std::string rememberConsoleLine(int k, const std::string& text);
+
 // "Reset aplikace": "CMD" with sub-instruction 0 and "RST0" to the module, no answer awaited.
 int resetApplication(int lineIndex, int moduleNumber);
 

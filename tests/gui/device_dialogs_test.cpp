@@ -4,9 +4,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTest>
 
 #include "gui/gui_fixture.h"
+#include "model/program_config.h"
 #include "ui/command_ids.h"
 
 namespace lumo {
@@ -66,6 +68,28 @@ TEST_F(DeviceDialogs, ClockDialogSetsTypedValuesAndTypingAddsSeparators) {
     });
     window->runCommand(cmd::kDateTime);
     EXPECT_NE(wire().received().find("#CFG$6+D06.12.26+T14:30:00+W0*"), std::string::npos) << wire().received();
+}
+
+TEST_F(DeviceDialogs, ConsoleSendsCleansAndRemembers) {
+    installModules({"serial 5 4"});
+    onNextModal([&](QWidget* w) {
+        auto* line1 = w->findChild<QLineEdit*>("line1");
+        auto* line2 = w->findChild<QLineEdit*>("line2");
+        line1->setText("INF 6");
+        w->findChild<QPushButton*>("send1")->click();
+        EXPECT_EQ(w->findChild<QPlainTextEdit*>("answer")->toPlainText().left(10), "V1.23C070*");
+        line2->setText("#CFG$8+P203+P318*");  // a pasted wire frame
+        w->findChild<QPushButton*>("send2")->click();
+        EXPECT_EQ(line2->text(), "CFG 8 P203+P318 ");
+        EXPECT_EQ(w->findChild<QPlainTextEdit*>("answer")->toPlainText().toStdString(), "žádná odpověď...");
+        test::button(w, "Zavřít")->click();
+    });
+    window->runCommand(cmd::kConsole);
+    EXPECT_NE(wire().received().find("#CFG$8+P203+P318 *"), std::string::npos) << wire().received();
+    commandFile().clear();
+    ASSERT_EQ(loadCommandFile(), 0);
+    EXPECT_EQ(commandFile().consoleLine(0), "INF 6");
+    EXPECT_EQ(commandFile().consoleLine(1), "CFG 8 P203+P318 ");
 }
 
 }  // namespace

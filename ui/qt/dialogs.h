@@ -36,6 +36,8 @@ int runChangeSettingDialog(QWidget* owner, int lineIndex, int moduleNumber, Chan
 // "Nastavení času" and "Nastavení počítadel" for a module (refused on a line).
 int runClockDialog(QWidget* owner, int lineIndex, int moduleNumber);
 int runCountersDialog(QWidget* owner, int lineIndex, int moduleNumber);
+// "Odeslat příkaz" for a module (refused on a line).
+int runConsoleDialog(QWidget* owner, int lineIndex, int moduleNumber);
 // "Testování komunikace" for a module (refused on a line); the test runs as the background job.
 int runCommunicationTestDialog(QWidget* owner, int lineIndex, int moduleNumber);
 

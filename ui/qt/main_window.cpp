@@ -109,6 +109,7 @@ const MessageMap<CommandHandler>& commandMap() {
             {cmd::kSerialDecode, serialDecode},
             {cmd::kDateTime, moduleDialog<gui::runClockDialog>},
             {cmd::kCounters, moduleDialog<gui::runCountersDialog>},
+            {cmd::kConsole, moduleDialog<gui::runConsoleDialog>},
             {cmd::kShowAll, showAll},
             {cmd::kShowActive, showActive},
             {cmd::kToggleToolbar, call<&MainWindow::cmdToggleToolbar>},
@@ -273,7 +274,7 @@ void MainWindow::buildMenu() {
     QMenu* transfer = menuBar()->addMenu(QString::fromUtf8("Přenos &dat"));
     addCommand(transfer, QString::fromUtf8("Da&tum a čas"), cmd::kDateTime);
     addCommand(transfer, QString::fromUtf8("Nastavení &počítadel"), cmd::kCounters);
-    addCommand(transfer, QString::fromUtf8("&Odeslat příkaz"), cmd::kConsole, false);
+    addCommand(transfer, QString::fromUtf8("&Odeslat příkaz"), cmd::kConsole);
     addCommand(transfer, QString::fromUtf8("Načtení do souboru"), cmd::kReadToFile, false);
     addCommand(transfer, QString::fromUtf8("Přenos souboru"), cmd::kFileTransfer, false);
 
