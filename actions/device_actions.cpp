@@ -13,7 +13,10 @@
 #include "model/installation.h"
 #include "model/program_config.h"
 #include "platform/clock.h"
+#include "service/file_transfer.h"
 #include "service/jobs.h"
+
+#include <cstdlib>
 
 namespace lumo {
 namespace {
@@ -173,6 +176,36 @@ int readModuleCounters(int lineIndex, int moduleNumber, Counters& counters) {
 
 int writeModuleCounters(int lineIndex, int moduleNumber, const Counters& counters) {
     return uiRunWaiting([&] { return writeModuleCountersWaiting(lineIndex, moduleNumber, counters); });
+}
+
+int startFileTransfer(int lineIndex, int moduleNumber, bool send, const std::string& dllInstruction,
+                      const std::string& fileName, std::function<void(bool)> ended) {
+    if (!actionDone(refuseLine(moduleNumber))) return kActionRefused;
+    ModuleRecord module;
+    if (!readModuleRecord(lineIndex, moduleNumber, module)) {
+        combineError(err::kTransferRecordRead);
+        return reported();
+    }
+    const std::string instruction = utf8Prefix(dllInstruction, 9);
+    if (loadCommandFile() != 0) clearError();
+    commandFile().setDllInstruction(instruction);
+    commandFile().setTransferFileName(utf8Prefix(fileName, 59));
+    if (saveCommandFile() != 0) reportError();
+    TransferRequest request;
+    request.lineIndex = lineIndex;
+    request.moduleNumber = moduleNumber;
+    request.subInstruction = static_cast<int>(std::strtol(instruction.c_str(), nullptr, 16));
+    request.fileName = fileName;
+    request.direction = send ? TransferDirection::Send : TransferDirection::Read;
+    backgroundJob().lineIndex = lineIndex;
+    backgroundJob().fileName = fileName;
+    backgroundJob().mode = send ? 1 : 0;
+    const bool started = JobStart([request, ended = std::move(ended)] {
+        const bool done = runFileTransfer(request);
+        JobFinish();
+        if (ended) ended(done);
+    });
+    return started ? kActionDone : kActionRefused;
 }
 
 void loadConsoleLines() {

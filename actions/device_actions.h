@@ -51,6 +51,13 @@ int setModuleClock(int lineIndex, int moduleNumber, const ClockChoice& choice);
 int readModuleCounters(int lineIndex, int moduleNumber, Counters& counters);
 int writeModuleCounters(int lineIndex, int moduleNumber, const Counters& counters);
 
+// "Přenos souboru" (`send`) and "Načtení do souboru": the "Instrukce DLL" text (hexadecimal, at
+// most 9 characters) and the file name (at most 59) are remembered in "cmd.dat", then the
+// transfer starts as the background job and this returns at once. Refused on a line. `ended`
+// gets whether every record went, on the job's thread.
+int startFileTransfer(int lineIndex, int moduleNumber, bool send, const std::string& dllInstruction,
+                      const std::string& fileName, std::function<void(bool)> ended);
+
 // The console's five remembered lines, from "cmd.dat" (all empty when it cannot be read).
 void loadConsoleLines();
 // A console line as "Odeslat" takes it: cleaned (ConsoleLineClean, at most 89 characters),

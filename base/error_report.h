@@ -62,6 +62,7 @@ inline constexpr ErrorCode kLineDialogSave = 0x0d01;
 inline constexpr ErrorCode kAddLineWrite = 0x0d02;
 inline constexpr ErrorCode kReportLineRead = 0x0d06;
 inline constexpr ErrorCode kReportModuleRead = 0x0d07;
+inline constexpr ErrorCode kTransferRecordRead = 0x0c0a;
 }  // namespace err
 
 // The message a report shows for a code and a system last-error value.

@@ -21,6 +21,7 @@ int lineSet(Args& args);
 int cmdClock(Args& args);
 int cmdCounters(Args& args);
 int cmdTest(Args& args);
+int cmdTransfer(Args& args);
 
 // Refuses an address that names no line or module of the installation (message, false).
 bool itemExists(const ItemRef& item);

@@ -65,6 +65,24 @@ int cmdCounters(Args& args) {
     return kDone;
 }
 
+int cmdTransfer(Args& args) {
+    const std::string direction = args.next("send|read");
+    if (direction != "send" && direction != "read") throw UsageError("transfer send or transfer read, not '" + direction + "'");
+    const ItemRef item = parseItem(args.next("the module L/K"));
+    const std::string sub = args.next("the DLL sub-instruction");
+    const std::string file = args.next("the file");
+    args.expectEnd();
+    if (sub.empty() || sub.size() > 9 || sub.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        throw UsageError("the DLL sub-instruction is a hexadecimal number, not '" + sub + "'");
+    if (item.moduleNumber != 0 && !itemExists(item)) return kFailed;
+    bool done = false;
+    if (!actionDone(startFileTransfer(item.lineIndex, item.moduleNumber, direction == "send", sub, file,
+                                      [&done](bool ok) { done = ok; })))
+        return kFailed;
+    JobWait();  // Ctrl-C stops it before the next record; the release still goes out
+    return done ? kDone : kFailed;
+}
+
 int cmdTest(Args& args) {
     const ItemRef item = parseItem(args.next("the module L/K"));
     args.expectEnd();

@@ -39,6 +39,7 @@ const char kUsageText[] =
     "  clock L/K [--set 'DD.MM.YYYY HH:MM:SS W' | --system]   (W: weekday, 0 = Sunday)\n"
     "  counters L/K [C1=N ...]\n"
     "  test L/K           the communication test, one line a cycle, until Ctrl-C\n"
+    "  transfer send|read L/K SUB FILE   a file of records sent with DLL $SUB, or read with RDI\n"
     "  serial encode DD.MM.YYYY TYPE SEQUENCE | serial decode NUMBER\n"
     "  register last TYPE | register list TYPE | register add NUMBER [--note TEXT] [--medium 0-3]\n"
     "  module add L --type CODE --id ID\n"
@@ -59,6 +60,7 @@ const Command kCommands[] = {
     {"remove", lumo::cli::cmdRemove}, {"toggle", lumo::cli::cmdToggle},   {"send", lumo::cli::cmdSend},
     {"check", lumo::cli::cmdCheck},   {"serial", lumo::cli::cmdSerial}, {"register", lumo::cli::cmdRegister},
     {"clock", lumo::cli::cmdClock},   {"counters", lumo::cli::cmdCounters}, {"test", lumo::cli::cmdTest},
+    {"transfer", lumo::cli::cmdTransfer},
 };
 
 int usageError(const std::string& message) {

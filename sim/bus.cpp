@@ -10,7 +10,15 @@ namespace {
 
 constexpr std::uint8_t kTunnelPrefix[] = {'W', 'R', 'f', 0x00, 0x01};
 
-bool answersAtOnce(const std::string& name) { return name == "CAL" || name == "INF"; }
+bool answersAtOnce(const std::string& name) { return name == "CAL" || name == "INF" || name == "RDI"; }
+
+// One of the 31-byte records RDI sends: "R0001-ABCD..." (never a '*').
+std::vector<std::uint8_t> historyRecord(long n) {
+    char head[8];
+    std::snprintf(head, sizeof head, "R%04ld-", n % 10000);
+    std::string text = std::string(head) + "ABCDEFGHIJKLMNOPQRSTUVWXY";
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
 
 }  // namespace
 
@@ -109,15 +117,46 @@ void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {
         case State::AwaitData:
             state_ = State::Data;
             data_.clear();
+            dllRecords_ = 0;
+            dllCrc_ = 0;
             [[fallthrough]];
         case State::Data:
             if (byte == '*') {
                 state_ = State::Checksum;
-            } else if (data_.size() < 4096) {
-                data_.push_back(static_cast<char>(byte));
+                return;
+            }
+            if (data_.size() < 4096) data_.push_back(static_cast<char>(byte));
+            // A master that gives up in the middle releases the bus: the data ends there.
+            if (data_.size() >= 7 && data_.compare(data_.size() - 7, 7, "&ML_END") == 0) {
+                log_.note(transport_, "released in the middle of the data");
+                state_ = State::Idle;
+                selectedId_ = -1;
+                return;
+            }
+            if (name_ == "DLL") {
+                // A file of records: each '+' ends one, acknowledged at once; the checksum covers
+                // every byte but the closing '*'.
+                dllCrc_ = Crc8Update(byte, dllCrc_);
+                if (byte == '+') {
+                    ++dllRecords_;
+                    if (SimModule* m = selected(); m != nullptr && !m->faults.silent &&
+                                                   (m->faults.dropAfter < 0 || dllRecords_ <= m->faults.dropAfter))
+                        schedule({'K'}, nowMs + (m != nullptr ? m->faults.slowMs : 0));
+                }
             }
             return;
         case State::Checksum: {
+            if (name_ == "DLL") {
+                ++dllRecords_;
+                const bool good = dllCrc_ == byte;
+                log_.note(transport_, "DLL sub " + std::to_string(sub_) + " records " + std::to_string(dllRecords_) +
+                                          (good ? " checksum ok" : " checksum wrong"));
+                state_ = State::Idle;
+                SimModule* m = selected();
+                if (m != nullptr && !m->faults.silent && (m->faults.dropAfter < 0 || dllRecords_ <= m->faults.dropAfter))
+                    schedule({static_cast<std::uint8_t>(good ? 'K' : 'E')}, nowMs + m->faults.slowMs);
+                return;
+            }
             const auto expected = crc8(reinterpret_cast<const std::uint8_t*>(data_.data()), data_.size());
             if (expected != byte) log_.note(transport_, "data checksum mismatch");
             state_ = State::Idle;
@@ -202,6 +241,14 @@ void Bus::execute(const std::string& data, std::int64_t nowMs) {
     if (m->clock != clockBefore) log_.note(transport_, "module " + std::to_string(m->id) + " clock " + m->clock);
     if (!answers) return;
     std::vector<std::uint8_t> bytes;
+    if (name_ == "RDI") {
+        // The history records, each 31 bytes, one after the other.
+        for (long n = 1; n <= m->counters[0]; ++n) {
+            if (f.dropAfter >= 0 && n > f.dropAfter) break;
+            schedule(historyRecord(n), nowMs + f.slowMs + n);
+        }
+        return;
+    }
     if (f.garbage) {
         for (int i = 0; i < 40; ++i) bytes.push_back(static_cast<std::uint8_t>((i * 73 + 5) % 256 == '*' ? 0 : (i * 73 + 5) % 256));
     } else if (name_ == "CMD" && sub_ == 9) {
