@@ -9,6 +9,9 @@
 
 #include "gui/gui_fixture.h"
 #include "model/program_config.h"
+#include "service/jobs.h"
+
+#include <fstream>
 #include "ui/command_ids.h"
 
 namespace lumo {
@@ -90,6 +93,25 @@ TEST_F(DeviceDialogs, ConsoleSendsCleansAndRemembers) {
     ASSERT_EQ(loadCommandFile(), 0);
     EXPECT_EQ(commandFile().consoleLine(0), "INF 6");
     EXPECT_EQ(commandFile().consoleLine(1), "CFG 8 P203+P318 ");
+}
+
+TEST_F(DeviceDialogs, TransferDialogStartsTheJob) {
+    installModules({"serial 5 4"});
+    const std::string path = dir.str() + "/abc.txt";
+    std::ofstream(path, std::ios::binary) << "AB+CD+EF*";
+    onNextModal([&](QWidget* w) {
+        w->findChild<QLineEdit*>("instruction")->setText("2");
+        w->findChild<QLineEdit*>("file")->setText(QString::fromStdString(path));
+        onNextModal([](QWidget* info) { static_cast<QDialog*>(info)->done(0); });  // the record count
+        test::button(w, "Odeslat")->click();
+    });
+    window->runCommand(cmd::kFileTransfer);
+    while (jobActive()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    JobWait();
+    EXPECT_NE(wire().received().find("&ML_05#DLL$2+AB+CD+EF*"), std::string::npos) << wire().received();
+    commandFile().clear();
+    ASSERT_EQ(loadCommandFile(), 0);
+    EXPECT_EQ(commandFile().dllInstruction(), "2");
 }
 
 }  // namespace

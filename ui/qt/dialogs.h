@@ -36,6 +36,9 @@ int runChangeSettingDialog(QWidget* owner, int lineIndex, int moduleNumber, Chan
 // "Nastavení času" and "Nastavení počítadel" for a module (refused on a line).
 int runClockDialog(QWidget* owner, int lineIndex, int moduleNumber);
 int runCountersDialog(QWidget* owner, int lineIndex, int moduleNumber);
+// "Odeslaní dat" before a file transfer to (`send`) or from a module; the transfer runs as the
+// background job.
+int runTransferDialog(QWidget* owner, int lineIndex, int moduleNumber, bool send);
 // "Odeslat příkaz" for a module (refused on a line).
 int runConsoleDialog(QWidget* owner, int lineIndex, int moduleNumber);
 // "Testování komunikace" for a module (refused on a line); the test runs as the background job.

@@ -70,6 +70,15 @@ std::intptr_t moduleDialog(void* w, unsigned, unsigned, std::intptr_t) {
     if (window->hasSelection()) Dialog(window, window->selectedLine(), window->selectedModule());
     return 0;
 }
+template <bool Send>
+std::intptr_t transferDialog(void* w, unsigned, unsigned, std::intptr_t) {
+    MainWindow* window = windowOf(w);
+    if (!window->hasSelection()) return 0;
+    // Only a module transfers; on a line the action says so.
+    if (window->selectedModule() == 0) startFileTransfer(window->selectedLine(), 0, Send, "", "", {});
+    else gui::runTransferDialog(window, window->selectedLine(), window->selectedModule(), Send);
+    return 0;
+}
 std::intptr_t serialDecode(void* w, unsigned, unsigned, std::intptr_t) {
     gui::runSerialDecodeDialog(windowOf(w));
     return 0;
@@ -110,6 +119,8 @@ const MessageMap<CommandHandler>& commandMap() {
             {cmd::kDateTime, moduleDialog<gui::runClockDialog>},
             {cmd::kCounters, moduleDialog<gui::runCountersDialog>},
             {cmd::kConsole, moduleDialog<gui::runConsoleDialog>},
+            {cmd::kReadToFile, transferDialog<false>},
+            {cmd::kFileTransfer, transferDialog<true>},
             {cmd::kShowAll, showAll},
             {cmd::kShowActive, showActive},
             {cmd::kToggleToolbar, call<&MainWindow::cmdToggleToolbar>},
@@ -275,8 +286,8 @@ void MainWindow::buildMenu() {
     addCommand(transfer, QString::fromUtf8("Da&tum a čas"), cmd::kDateTime);
     addCommand(transfer, QString::fromUtf8("Nastavení &počítadel"), cmd::kCounters);
     addCommand(transfer, QString::fromUtf8("&Odeslat příkaz"), cmd::kConsole);
-    addCommand(transfer, QString::fromUtf8("Načtení do souboru"), cmd::kReadToFile, false);
-    addCommand(transfer, QString::fromUtf8("Přenos souboru"), cmd::kFileTransfer, false);
+    addCommand(transfer, QString::fromUtf8("Načtení do souboru"), cmd::kReadToFile);
+    addCommand(transfer, QString::fromUtf8("Přenos souboru"), cmd::kFileTransfer);
 
     QMenu* view = menuBar()->addMenu(QString::fromUtf8("&Zobrazit"));
     // One of the two filters is always on: an exclusive pair with round marks.
