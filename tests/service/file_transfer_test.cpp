@@ -136,6 +136,26 @@ TEST_F(FileTransfer, CancelEndsBeforeTheNextRecordWithTheRelease) {
     EXPECT_EQ(ui.callsOf("message").size(), 1u);  // only the count: a cancelled job says nothing
 }
 
+// A long read (2000 records, each a little late) stopped in the middle: within one record, the
+// release sent, the records read so far kept.
+TEST_F(FileTransfer, CancelOfALongReadEndsWithinOneRecord) {
+    install({"serial 5 4 c1=2000 slow=5"});
+    const std::string out = dir.str() + "/history.txt";
+    bool done = true;
+    ASSERT_EQ(startFileTransfer(kSerialLine, 1, false, "0", out, [&done](bool ok) { done = ok; }), 1);
+    while (!std::filesystem::exists(out) || std::filesystem::file_size(out) < 5 * 31) platform::pause(10);
+    const std::int64_t cancelled = platform::monotonicMs();
+    jobCancel();
+    JobWait();
+    EXPECT_LT(platform::monotonicMs() - cancelled, 1000);
+    EXPECT_FALSE(done);
+    EXPECT_FALSE(jobActive());
+    EXPECT_EQ(std::filesystem::file_size(out) % 31, 0u);
+    EXPECT_LT(std::filesystem::file_size(out), 2000 * 31u);
+    const std::string sent = wire().received();
+    EXPECT_EQ(sent.substr(sent.size() - 7), "&ML_END");
+}
+
 TEST_F(FileTransfer, ModuleSilentInTheMiddleEndsTheJob) {
     install({"serial 5 4 drop=2"});  // acknowledges two records, then nothing
     const bool done = transfer(true, file("five.txt", "A1+A2+A3+A4+A5*"));
