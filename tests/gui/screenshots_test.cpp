@@ -76,6 +76,7 @@ TEST_F(Screenshots, MainWindowAndEveryDialog) {
         {"counters_dialog", 0, 1, cmd::kCounters, {}},
         {"console_dialog", 0, 1, cmd::kConsole, [](QWidget* w) { w->findChild<QLineEdit*>("line1")->setText("INF 8"); }},
         {"communication_test_dialog", 0, 1, cmd::kTest, {}},
+        {"transfer_dialog", 0, 1, cmd::kFileTransfer, {}},
         {"serial_decode_dialog", 0, 0, cmd::kSerialDecode,
          [](QWidget* w) {
              w->findChild<QLineEdit*>("number")->setText("184259481234");
