@@ -55,7 +55,9 @@ const char kHelp[] =
     "  Modules answer CAL with '!' + serial number + 'V' + version (the type is the serial's\n"
     "  7th and 8th digit), INF 3/6/8 with display text, version and parameters with the counters\n"
     "  C1-C5, CFG/SET/CMD without data with OK, CMD $9 with data with one byte. CFG $6 with data\n"
-    "  sets the clock (logged), SET $8 with data sets the counters it names.\n";
+    "  sets the clock (logged), SET $8 with data sets the counters it names. DLL data is taken\n"
+    "  record by record, each '+' acknowledged with K, the whole checked against its CRC-8 (K or\n"
+    "  E after the '*'); RDI answers the C1 history records of 31 bytes each.\n";
 
 struct Options {
     std::string install, log, comportsDir;
