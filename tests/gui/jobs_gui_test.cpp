@@ -12,6 +12,7 @@
 #include "gui/gui_fixture.h"
 #include "platform/clock.h"
 #include "service/jobs.h"
+#include "ui/command_ids.h"
 
 namespace lumo {
 namespace {
@@ -46,6 +47,13 @@ TEST_F(JobsInTheWindow, ResponsiveWithProgressAndClosingAsksFirst) {
     ASSERT_NE(window->progressBar(), nullptr);
     EXPECT_GE(window->progressBar()->value(), 2);
     EXPECT_EQ(window->statusPart()->text().toStdString(), "Testování komunikace");
+
+    // The job owns its line: another operation on the lines is refused meanwhile.
+    select(0, 1);
+    std::string refusal;
+    closeNextMessage(refusal);
+    window->runCommand(cmd::kCheck);
+    EXPECT_EQ(refusal, "Upozornění|Na pozadí běží proces: nejdříve jej ukončete (Přerušit aktivní příkaz). ");
 
     // Closing: "Ne" keeps the window and the job, "Ano" stops the job.
     std::string question;
