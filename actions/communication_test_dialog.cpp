@@ -7,6 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <atomic>
+#include <memory>
+
 #include "actions/device_actions.h"
 #include "base/error_report.h"
 #include "service/jobs.h"
@@ -42,27 +45,29 @@ int runCommunicationTestDialog(QWidget* owner, int lineIndex, int moduleNumber) 
             if (output) output->setPlainText(t);
         });
     };
-    auto ended = [button, show](const ErrorRecord& error) {
+    // Only this dialog's own test is stopped by it, never another job that runs.
+    auto mine = std::make_shared<std::atomic<bool>>(false);
+    auto ended = [button, mine](const ErrorRecord& error) {
+        *mine = false;
         QMetaObject::invokeMethod(qApp, [button, error] {
             if (button) button->setText("Start");
             reportError(error);
         });
     };
     QObject::connect(start, &QPushButton::clicked, &dialog, [=] {
-        if (jobActive()) {  // "Stop": the test ends after its cycle
+        if (*mine) {  // "Stop": the test ends after its cycle
             jobCancel();
             start->setText("Start");
             return;
         }
+        *mine = true;
         if (actionDone(startCommunicationTest(lineIndex, moduleNumber, show, ended))) start->setText("Stop");
+        else *mine = false;
     });
-    QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] {
-        jobCancel();
-        dialog.done(1);
-    });
+    QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(1); });
     finishDialog(&dialog);
     const int result = dialog.exec();
-    jobCancel();
+    if (*mine) jobCancel();
     return result;
 }
 

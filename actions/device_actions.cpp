@@ -181,6 +181,7 @@ int writeModuleCounters(int lineIndex, int moduleNumber, const Counters& counter
 int startFileTransfer(int lineIndex, int moduleNumber, bool send, const std::string& dllInstruction,
                       const std::string& fileName, std::function<void(bool)> ended) {
     if (!actionDone(refuseLine(moduleNumber))) return kActionRefused;
+    if (!jobSlotFree()) return kActionRefused;
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) {
         combineError(err::kTransferRecordRead);
@@ -250,6 +251,7 @@ int resetMaster(int, int moduleNumber) {
 int startCommunicationTest(int lineIndex, int moduleNumber, std::function<void(const std::string&)> output,
                            std::function<void(const ErrorRecord&)> ended) {
     if (!requireModule(moduleNumber, kCannotRunOnLine)) return kActionRefused;
+    if (!jobSlotFree()) return kActionRefused;
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
     backgroundJob().lineIndex = lineIndex;

@@ -83,23 +83,26 @@ int applyLineSettings(int lineIndex, const LineSettings& settings) {
     LineClose(lineIndex);
     // The settings go onto the record as it is now: read again under the lock, so that what
     // another program changed meanwhile (a status bit, the name) is not undone.
+    bool saved = false;
     {
         const std::uint8_t unreachable = line.flags() & flags::kUnreachable;
         const RecordFileLock lock(lineConfigPath(lineIndex + 1));
         LineRecord current;
-        if (!lock.held() || !readLineRecord(lineIndex, current)) {
-            combineError(err::kLineDialogSave);
-            return reported();
-        }
-        applySettings(current, settings);
-        current.setFlags(static_cast<std::uint8_t>((current.flags() & ~(flags::kLineOff | flags::kUnreachable)) | unreachable));
-        line = current;
-        uiUpdateTreeItemImage(itemKey(lineIndex, 0), lineImage(line));
-        if (!writeLineRecord(lineIndex, line)) {
-            combineError(err::kLineDialogSave);
-            return reported();
+        if (lock.held() && readLineRecord(lineIndex, current)) {
+            applySettings(current, settings);
+            current.setFlags(
+                static_cast<std::uint8_t>((current.flags() & ~(flags::kLineOff | flags::kUnreachable)) | unreachable));
+            line = current;
+            saved = writeLineRecord(lineIndex, line);
         }
     }
+    // The window is told, and a failure reported, once the file is free again (the window reads
+    // records to draw).
+    if (!saved) {
+        combineError(err::kLineDialogSave);
+        return reported();
+    }
+    uiUpdateTreeItemImage(itemKey(lineIndex, 0), lineImage(line));
     uiUpdateTreeItemLabel(itemKey(lineIndex, 0), line.description());
     return kActionDone;
 }

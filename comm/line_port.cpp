@@ -236,6 +236,7 @@ bool receiveIcmpTunnel(LinePort& port, int& length, std::uint8_t* buffer, std::s
         const int n = left > 0 ? port.icmp->receive(message.data(), message.size(), static_cast<int>(left)) : 0;
         if (n <= 0) {
             port.icmpFailure = n == 0 ? IcmpFailure::NoReply : IcmpFailure::SocketError;
+            length = 0;  // nothing came
             return false;
         }
         bool isEchoReply = false;
@@ -244,6 +245,7 @@ bool receiveIcmpTunnel(LinePort& port, int& length, std::uint8_t* buffer, std::s
             continue;
         if (!isEchoReply) {
             port.icmpFailure = IcmpFailure::NotEchoReply;
+            length = 0;
             return false;
         }
         return true;

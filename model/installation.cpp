@@ -61,8 +61,19 @@ int claimLineSlot(const LineRecord& tmpl) {
         if (!slots.back()->held()) return -1;
     }
     for (int n = 1; n <= kMaxLines; ++n) {
+        const std::string path = lineConfigPath(n);
+        if (!platform::fileExists(path)) {
+            stoppedAt = n;  // claimed below by creating the file
+            break;
+        }
+        // A slot this program has not locked (its file came after the locking), or a file
+        // shorter than a record (another program's claim in progress), is not free for us.
+        platform::File probe(path, platform::File::Mode::Read);
+        if (!slots[static_cast<std::size_t>(n - 1)]->locked() || probe.size() < static_cast<long long>(kRecordSize)) {
+            continue;
+        }
         LineRecord existing;
-        if (!platform::fileExists(lineConfigPath(n)) || !readLineRecord(n - 1, existing)) {
+        if (!readLineRecord(n - 1, existing)) {
             clearError();
             stoppedAt = n;
             break;
@@ -81,8 +92,9 @@ int claimLineSlot(const LineRecord& tmpl) {
         uiMessage("Varování", "Maximální počet komunikačních linek je obsazen ! ", MessageIcon::Information);
         return 0;
     }
-    if (!platform::fileExists(lineConfigPath(target))) {
-        // The folder normally exists from start-up; a fresh data directory may not have it yet.
+    if (!slots[static_cast<std::size_t>(target - 1)]->locked()) {
+        // Not locked by us: a missing slot is claimed by creating its file; if it exists by now,
+        // another program was first.
         platform::createDirectory(lineFolderPath(target));
         platform::File claim(lineConfigPath(target), platform::File::Mode::CreateNew);
         if (!claim.isOpen()) {

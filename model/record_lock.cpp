@@ -35,8 +35,11 @@ std::unique_ptr<platform::File> lockFile(const std::string& path, bool exclusive
     using K = platform::File::LockKind;
     if (!file->lock(exclusive ? K::Exclusive : K::Shared, lockWaitMs)) {
         const std::uint32_t cause = platform::lastSystemError();
-        uiMessage("Upozornění", "Soubor " + path + " právě upravuje jiný program. Zkuste to prosím znovu. ",
-                  MessageIcon::Warning);
+        // Said only when this thread holds no other lock: a message box must not keep files
+        // locked (the caller's report follows once they are free).
+        if (heldByThisThread().empty())
+            uiMessage("Upozornění", "Soubor " + path + " právě upravuje jiný program. Zkuste to prosím znovu. ",
+                      MessageIcon::Warning);
         platform::setLastSystemError(cause);
         setError(exclusive ? err::kOpenForWrite : err::kOpenForRead);
         return nullptr;

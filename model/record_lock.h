@@ -35,6 +35,8 @@ public:
     RecordFileLock(const RecordFileLock&) = delete;
     RecordFileLock& operator=(const RecordFileLock&) = delete;
     bool held() const { return held_; }
+    // True when this thread holds the file's lock (false for a missing file left unlocked).
+    bool locked() const { return counted_; }
 
 private:
     std::string path_;

@@ -88,6 +88,7 @@ bool sendFile(const TransferRequest& r, const ModuleRecord& module, platform::Fi
         if (isErrorResult(result)) {
             setError(result);
             uiStatus("nulování stavu počítadel se nezdařilo !");
+            reportError();
             return false;
         }
     }
@@ -132,7 +133,7 @@ bool sendFile(const TransferRequest& r, const ModuleRecord& module, platform::Fi
     return ok;
 }
 
-bool readFile(const TransferRequest& r, const ModuleRecord& module, platform::File& file) {
+bool readFile(const TransferRequest& r, const ModuleRecord& module) {
     uiStatus("probíhá načítání stavu počítadel...");
     std::array<std::uint8_t, 100> answer{};
     const std::uint32_t result =
@@ -141,11 +142,17 @@ bool readFile(const TransferRequest& r, const ModuleRecord& module, platform::Fi
                                   ? Counters{}
                                   : parseCounters(std::string(answer.begin(), answer.begin() + result));
     if (!counters[0]) {
-        if (isErrorResult(result)) setError(result);
         uiStatus("načtení stavu počítadel se nezdařilo !");
+        if (isErrorResult(result)) {
+            setError(result);
+            reportError();
+        }
         return false;
     }
     const long records = *counters[0];
+    // The file is made anew only now: a module that cannot tell its records leaves it as it was.
+    platform::File file(r.fileName, platform::File::Mode::CreateTruncate);
+    if (!file.isOpen()) return fail("Nelze otevřít soubor ! ");
     uiStatus("");
     if (!openLine(r, module)) return false;
     ProgressShow("Načítání:");
@@ -214,10 +221,10 @@ bool runFileTransfer(const TransferRequest& r) {
         reportError();
         return false;
     }
-    const bool sending = r.direction == TransferDirection::Send;
-    platform::File file(r.fileName, sending ? platform::File::Mode::Read : platform::File::Mode::CreateTruncate);
+    if (r.direction == TransferDirection::Read) return readFile(r, module);
+    platform::File file(r.fileName, platform::File::Mode::Read);
     if (!file.isOpen()) return fail("Nelze otevřít soubor ! ");
-    return sending ? sendFile(r, module, file) : readFile(r, module, file);
+    return sendFile(r, module, file);
 }
 
 }  // namespace lumo

@@ -73,6 +73,12 @@ void JobFinish() {
 
 bool jobActive() { return slot().active; }
 
+bool jobSlotFree() {
+    if (!slot().active) return true;
+    uiMessage("Upozornění", "Na pozadí již běží jiný proces. ", MessageIcon::Warning);
+    return false;
+}
+
 bool jobContinues() { return appState().jobRunning != 0; }
 
 void jobCancel() { appState().jobRunning = 0; }

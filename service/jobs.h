@@ -35,6 +35,9 @@ void JobFinish();
 
 // True from JobStart until the worker has finished.
 bool jobActive();
+// False, after JobStart's refusal message, while a job runs: an operation's start function asks
+// this before it touches the slot's parameters.
+bool jobSlotFree();
 // True while the job is meant to go on: the worker asks at each waiting point.
 bool jobContinues();
 // Asks the job to stop (`jobRunning` = 0); nothing else.

@@ -41,6 +41,14 @@ SimModule* Bus::selected() {
 void Bus::receive(std::uint8_t byte, std::int64_t nowMs) { feed(byte, nowMs, true); }
 
 void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {
+    // "&ML_END" releases the bus wherever it comes (in the middle of data too): the request,
+    // the selection and any answer not yet sent end there.
+    tail_ = (tail_ + static_cast<char>(byte)).substr(tail_.size() >= 6 ? tail_.size() - 6 : 0);
+    if (tail_ == "&ML_END") {
+        if (state_ == State::Data) log_.note(transport_, "released in the middle of the data");
+        reset();
+        return;
+    }
     // A tunnel header may stand in front of any piece.
     if (headerAllowed && byte == 'W' && (state_ == State::Idle || state_ == State::AwaitData)) {
         beforeHeader_ = state_;
@@ -126,13 +134,6 @@ void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {
                 return;
             }
             if (data_.size() < 4096) data_.push_back(static_cast<char>(byte));
-            // A master that gives up in the middle releases the bus: the data ends there.
-            if (data_.size() >= 7 && data_.compare(data_.size() - 7, 7, "&ML_END") == 0) {
-                log_.note(transport_, "released in the middle of the data");
-                state_ = State::Idle;
-                selectedId_ = -1;
-                return;
-            }
             if (name_ == "DLL") {
                 // A file of records: each '+' ends one, acknowledged at once; the checksum covers
                 // every byte but the closing '*'.
@@ -292,6 +293,7 @@ void Bus::reset() {
     data_.clear();
     endless_ = tunnelled_ = false;
     pending_.clear();
+    tail_.clear();
 }
 
 int Bus::msUntilDue(std::int64_t nowMs) const {

@@ -60,6 +60,7 @@ private:
     bool endless_ = false;
     bool tunnelled_ = false;  // the current request came with tunnel headers
     std::int64_t endlessUntil_ = 0;
+    std::string tail_;       // the last bytes, for the release "&ML_END"
     int dllRecords_ = 0;     // records of the DLL data so far
     std::uint8_t dllCrc_ = 0;  // its running CRC-8
 

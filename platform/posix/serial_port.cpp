@@ -96,7 +96,7 @@ SerialPort::SetupError SerialPort::setup(int baud, int parity, int readTimeoutMs
     ::cfsetospeed(&tio, speed);
     // No hang-up at close: dropping DTR and RTS would leave an RS485 converter whose direction
     // follows one of them transmitting between operations.
-    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD | HUPCL);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD | HUPCL | CRTSCTS);
     tio.c_cflag |= CS8 | CREAD | CLOCAL;
     tio.c_iflag &= ~static_cast<tcflag_t>(INPCK);
     if (parity != 0) {

@@ -16,6 +16,7 @@
 #include "model/record_lock.h"
 #include "platform/clock.h"
 #include "support/ctl_runner.h"
+#include "support/temp_dir.h"
 #include "support/installation_fixture.h"
 
 namespace lumo {
@@ -148,6 +149,44 @@ TEST_F(ConcurrentEdits, SixModuleAddersAndTwoLineAddersLoseNothing) {
         EXPECT_EQ(r.headType(), 11);
     }
     for (int n = 1; n <= kLines; ++n) EXPECT_EQ(std::filesystem::file_size(moduleFilePath(n)) % 260, 0u);
+}
+
+// Processes adding lines to a fresh data directory (no line folders yet) never get one number
+// twice: a slot that is missing is claimed by creating its file, one that another program is
+// claiming is left to it.
+TEST_F(ConcurrentEdits, LineAddersOnAFreshDirectoryNeverShareANumber) {
+    constexpr int kProcesses = 4, kEach = 3, kRounds = 100;
+    for (int round = 0; round < kRounds; ++round) {
+        test::TempDir fresh;
+        appState().dataDirectory = fresh.dir();
+        int out[2];
+        ASSERT_EQ(::pipe(out), 0);
+        std::vector<pid_t> children;
+        for (int p = 0; p < kProcesses; ++p) {
+            const pid_t pid = ::fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                std::string got;
+                for (int i = 0; i < kEach; ++i) got += std::to_string(newLine(0)) + " ";
+                ::write(out[1], got.data(), got.size());
+                ::_exit(0);
+            }
+            children.push_back(pid);
+        }
+        ::close(out[1]);
+        for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
+        std::string text;
+        char chunk[256];
+        for (ssize_t n; (n = ::read(out[0], chunk, sizeof chunk)) > 0;) text.append(chunk, static_cast<std::size_t>(n));
+        ::close(out[0]);
+        std::istringstream numbers(text);
+        std::set<int> seen;
+        for (int n; numbers >> n;) {
+            EXPECT_GT(n, 0) << "round " << round;
+            EXPECT_TRUE(seen.insert(n).second) << "round " << round << ": line " << n << " given out twice";
+        }
+        EXPECT_EQ(seen.size(), static_cast<std::size_t>(kProcesses * kEach)) << "round " << round;
+    }
 }
 
 }  // namespace
