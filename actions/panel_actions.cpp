@@ -19,7 +19,11 @@ bool confirmQuit() {
 void stopJob() { appState().jobRunning = 0; }
 
 int showWhatsNew(const std::string& programFolder) {
-    const std::string notes = programFolder + platform::pathSeparator() + "novinky_verze_2.txt";
+    const char sep = platform::pathSeparator();
+    std::string notes = programFolder + sep + "novinky_verze_2.txt";
+    // Installed, the program is in .../bin and its notes in .../share/lumo-panel.
+    const std::string installed = programFolder + sep + ".." + sep + "share" + sep + "lumo-panel" + sep + "novinky_verze_2.txt";
+    if (!platform::fileExists(notes) && platform::fileExists(installed)) notes = installed;
     if (!platform::fileExists(notes)) {
         uiMessage("Konfigurace", "Soubor s novinkami nebyl nalezen: \n" + notes, MessageIcon::Information);
         return kActionRefused;

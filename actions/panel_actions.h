@@ -15,8 +15,9 @@ bool confirmQuit();
 // "Přerušit aktivní příkaz": tells the background job to stop.
 void stopJob();
 
-// "Co je nového?": the release notes "novinky_verze_2.txt" from the program's folder, opened with
-// the desktop's viewer. A missing file is named with the folder it was looked for in.
+// "Co je nového?": the release notes "novinky_verze_2.txt" from the program's folder (installed,
+// from ../share/lumo-panel beside it), opened with the desktop's viewer. A missing file is named
+// with the folder it was looked for in.
 int showWhatsNew(const std::string& programFolder);
 
 }  // namespace lumo

@@ -22,6 +22,7 @@ int cmdClock(Args& args);
 int cmdCounters(Args& args);
 int cmdTest(Args& args);
 int cmdTransfer(Args& args);
+int cmdProbe(Args& args);
 
 // Refuses an address that names no line or module of the installation (message, false).
 bool itemExists(const ItemRef& item);

@@ -1,4 +1,4 @@
-// lumo-ctl send, line set
+// lumo-ctl send, line set, probe
 #include <cstdio>
 #include <iostream>
 
@@ -6,6 +6,7 @@
 #include "actions/install_actions.h"
 #include "cli/cli_ui_port.h"
 #include "cli/commands.h"
+#include "comm/icmp_echo.h"
 #include "device/console.h"
 #include "model/cp1250.h"
 
@@ -67,6 +68,26 @@ int lineSet(Args& args) {
     }
     if (!itemExists({lineIndex, 0})) return kFailed;
     return exitStatus(saveLineSettings(lineIndex, s));
+}
+
+// One ICMP echo request, as the scan sends before it connects to a converter. Without the
+// right to send ICMP (no capability, no ping group) nothing is known and the status says so.
+int cmdProbe(Args& args) {
+    const std::string host = args.next("the host");
+    args.expectEnd();
+    switch (probeHost(host)) {
+    case ProbeResult::Answered:
+        std::cout << host << " answers\n";
+        return kDone;
+    case ProbeResult::Silent:
+        std::cout << host << " does not answer\n";
+        return kFailed;
+    case ProbeResult::NotPermitted:
+        break;
+    }
+    std::cerr << "lumo-ctl: this program may not send ICMP echo requests (it needs the capability "
+                 "cap_net_raw, or a group in net.ipv4.ping_group_range)\n";
+    return kFailed;
 }
 
 }  // namespace lumo::cli

@@ -5,6 +5,7 @@
 
 #include "base/app_state.h"
 #include "base/error_report.h"
+#include "build_version.h"
 #include "app/startup.h"
 #include "cli/cli_args.h"
 #include "cli/cli_ui_port.h"
@@ -19,7 +20,7 @@
 namespace {
 
 const char kUsageText[] =
-    "usage: lumo-ctl [-C DIR] [-y|-n] [-v] COMMAND ...\n"
+    "usage: lumo-ctl [-C DIR] [-y|-n] [-v] COMMAND ...   |   lumo-ctl --version\n"
     "  -C, --workdir DIR  working directory (config.dat, cmd.dat, comports.cfg); default: current\n"
     "  -y, --yes          answer Yes to every question\n"
     "  -n, --no           answer No to every question\n"
@@ -40,6 +41,7 @@ const char kUsageText[] =
     "  counters L/K [C1=N ...]\n"
     "  test L/K           the communication test, one line a cycle, until Ctrl-C\n"
     "  transfer send|read L/K SUB FILE   a file of records sent with DLL $SUB, or read with RDI\n"
+    "  probe HOST         one ICMP echo request: does the host answer?\n"
     "  serial encode DD.MM.YYYY TYPE SEQUENCE | serial decode NUMBER\n"
     "  register last TYPE | register list TYPE | register add NUMBER [--note TEXT] [--medium 0-3]\n"
     "  module add L --type CODE --id ID\n"
@@ -60,7 +62,7 @@ const Command kCommands[] = {
     {"remove", lumo::cli::cmdRemove}, {"toggle", lumo::cli::cmdToggle},   {"send", lumo::cli::cmdSend},
     {"check", lumo::cli::cmdCheck},   {"serial", lumo::cli::cmdSerial}, {"register", lumo::cli::cmdRegister},
     {"clock", lumo::cli::cmdClock},   {"counters", lumo::cli::cmdCounters}, {"test", lumo::cli::cmdTest},
-    {"transfer", lumo::cli::cmdTransfer},
+    {"transfer", lumo::cli::cmdTransfer}, {"probe", lumo::cli::cmdProbe},
 };
 
 int usageError(const std::string& message) {
@@ -81,6 +83,10 @@ int main(int argc, char** argv) {
         const std::string& w = words[i];
         if (w == "-h" || w == "--help") {
             std::cout << kUsageText;
+            return kDone;
+        }
+        if (w == "--version") {
+            std::cout << "lumo-ctl " << LUMO_VERSION << " (" << LUMO_COMMIT << ")\n";
             return kDone;
         }
         if (w == "-C" || w == "--workdir") {

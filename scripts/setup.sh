@@ -5,9 +5,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# The desktop tests drive the real panel under a virtual X server with a window manager.
+# The desktop tests drive the real panel under a virtual X server with a window manager; the
+# package tests validate the desktop entry, render the manual pages and grant capabilities.
 packages=(g++ cmake ninja-build pkg-config libgtest-dev iproute2 qt6-base-dev libgl-dev fonts-dejavu-core
-          qt6-translations-l10n xvfb xdotool openbox imagemagick)
+          qt6-translations-l10n xvfb xdotool openbox imagemagick
+          desktop-file-utils man-db libcap2-bin)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,7 @@
 // The panel's own commands: the release notes and the quit question.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "actions/panel_actions.h"
@@ -17,6 +18,16 @@ TEST_F(PanelActions, MissingReleaseNotesAreNamedWithTheirFolder) {
     EXPECT_EQ(ui.callsOf("message"),
               (std::vector<std::string>{"Konfigurace|Soubor s novinkami nebyl nalezen: \n" + dir.str() +
                                         "/novinky_verze_2.txt"}));
+}
+
+TEST_F(PanelActions, InstalledReleaseNotesAreFoundBesideTheProgramFolder) {
+    // /usr/bin/lumo-hw and /usr/share/lumo-panel/novinky_verze_2.txt
+    std::filesystem::create_directories(dir.path() / "bin");
+    std::filesystem::create_directories(dir.path() / "share" / "lumo-panel");
+    std::ofstream(dir.path() / "share" / "lumo-panel" / "novinky_verze_2.txt") << "2.32\n";
+    showWhatsNew((dir.path() / "bin").string());  // opening it depends on the desktop's viewer
+    for (const std::string& message : ui.callsOf("message"))
+        EXPECT_EQ(message.find("nebyl nalezen"), std::string::npos) << message;
 }
 
 TEST_F(PanelActions, QuitAsksOnlyWhileAJobRuns) {

@@ -104,5 +104,22 @@ TEST_F(LumoCtlComm, SendLineSetAndScan) {
     EXPECT_EQ(ctl("line set 1 --port COM9").status, 2);
 }
 
+// The probe needs no installation; where this process may not send ICMP it says so rather than
+// calling the host silent.
+TEST(LumoCtlProbe, LoopbackAnswersOrTheMissingRightIsNamed) {
+    test::TempDir work;
+    const test::CtlResult r = test::runCtl(work.str(), "probe 127.0.0.1");
+    if (r.status == 0) {
+        EXPECT_EQ(r.out, "127.0.0.1 answers\n");
+    } else {
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("may not send ICMP echo requests"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(test::runCtl(work.str(), "probe").status, 2);
+    EXPECT_EQ(test::runCtl(work.str(), "probe 127.0.0.1 extra").status, 2);
+    const test::CtlResult version = test::runCtl(work.str(), "--version");
+    EXPECT_EQ(version.out.rfind("lumo-ctl 2.32 (", 0), 0u) << version.out;
+}
+
 }  // namespace
 }  // namespace lumo

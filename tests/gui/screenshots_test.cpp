@@ -18,6 +18,7 @@
 #include "serial/serial_register.h"
 #include "ui/command_ids.h"
 #include "ui/qt/dialogs.h"
+#include "ui/qt/tree_icons.h"
 
 namespace lumo {
 namespace {
@@ -56,6 +57,11 @@ TEST_F(Screenshots, MainWindowAndEveryDialog) {
     window->runCommand(cmd::kCheck);
     select(0, 1);
     shoot(window.get(), "main_window");
+    // The program's icon for the desktop, drawn as the window's own.
+    for (int size : {16, 32, 48}) {
+        EXPECT_TRUE(gui::programIcon().pixmap(size, size).save(
+            QString(LUMO_SCREENSHOT_DIR "/../packaging/icons/lumo-panel-%1.png").arg(size)));
+    }
 
     // Each dialog as its command opens it; `prepare` fills it as a technician would.
     struct Shot {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "build_version.h"
 #include "comm/wire_trace.h"
 #include "ui/qt/panel.h"
 
@@ -30,8 +31,11 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "lumo-hw: the trace file %s cannot be written\n", argv[i]);
                 return 1;
             }
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("lumo-hw %s (%s)\n", LUMO_VERSION, LUMO_COMMIT);
+            return 0;
         } else if (std::strcmp(argv[i], "--help") == 0) {
-            std::printf("usage: lumo-hw [-C DIR] [--trace FILE]\n"
+            std::printf("usage: lumo-hw [-C DIR] [--trace FILE] | lumo-hw --version\n"
                         "  -C DIR        working directory with config.dat\n"
                         "  --trace FILE  append every frame sent and received on the lines to FILE\n");
             return 0;

@@ -1,0 +1,65 @@
+# Installation under CMAKE_INSTALL_PREFIX (/usr in the package) and the Debian package
+# lumo-panel, built with `cpack -G DEB` (scripts/package.sh).
+include(GNUInstallDirs)
+set(LUMO_PKG ${CMAKE_CURRENT_SOURCE_DIR}/packaging)
+
+install(TARGETS lumo-ctl lumo-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET lumo-hw)
+  install(TARGETS lumo-hw RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+# The release notes the panel's "Co je nového?" opens.
+install(FILES docs/novinky_verze_2.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/lumo-panel)
+install(FILES ${LUMO_PKG}/lumo-panel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${LUMO_PKG}/lumo-panel.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 16 32 48)
+  install(FILES ${LUMO_PKG}/icons/lumo-panel-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME lumo-panel.png)
+endforeach()
+install(FILES ${LUMO_PKG}/lumo-ctl.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME lumo-ctl)
+install(FILES ${LUMO_PKG}/60-lumo-cp210x.rules DESTINATION lib/udev/rules.d)
+
+# Manual pages, compressed as Debian keeps them.
+find_program(GZIP_PROGRAM gzip)
+foreach(page lumo-ctl lumo-hw lumo-sim)
+  if(GZIP_PROGRAM)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/man/${page}.1.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+      COMMAND ${GZIP_PROGRAM} -9nc ${LUMO_PKG}/man/${page}.1 > ${CMAKE_BINARY_DIR}/man/${page}.1.gz
+      DEPENDS ${LUMO_PKG}/man/${page}.1 VERBATIM)
+    list(APPEND LUMO_MAN_PAGES ${CMAKE_BINARY_DIR}/man/${page}.1.gz)
+  else()
+    list(APPEND LUMO_MAN_PAGES ${LUMO_PKG}/man/${page}.1)
+  endif()
+endforeach()
+add_custom_target(lumo_man_pages ALL DEPENDS ${LUMO_MAN_PAGES})
+install(FILES ${LUMO_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME lumo-panel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_CONTACT "LUMO control panel developers <lumo-panel@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service and configuration panel for LUMO access-control devices")
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "Describes an installation of LUMO access-control and attendance devices (up\n"
+  "to 16 communication lines with up to 32 modules each), checks that every\n"
+  "device answers, reads and writes device parameters, clocks and counters,\n"
+  "sends commands and data files, and finds devices on the network and on USB.\n"
+  ".\n"
+  "Contains the desktop panel lumo-hw, the command-line lumo-ctl and the device\n"
+  "simulator lumo-sim.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Declared by hand: the Qt 6 and C++ runtime the programs are linked against (nothing links
+# libusb: USB devices are found through sysfs and used as serial ports). setcap (libcap2-bin) is
+# recommended: without it postinst says the capabilities were not granted.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6widgets6 (>= 6.2), libqt6gui6 (>= 6.2), libqt6core6 (>= 6.2), libstdc++6 (>= 12), libc6")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libcap2-bin, xdg-utils, bash-completion")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${LUMO_PKG}/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The files the package installs beside the programs: the desktop entry validates, every manual
+# page renders, the udev rule matches the CP210x bridge and tags it for the user at the seat, and
+# the bash completion offers the commands and their options.
+# usage: package_files_test.sh SOURCE_DIR
+set -euo pipefail
+pkg=$1/packaging
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+desktop-file-validate "$pkg/lumo-panel.desktop" | grep -v '^.*hint:' && fail "desktop entry"
+grep -qx 'Name\[cs\]=.*' "$pkg/lumo-panel.desktop" || fail "no Czech name"
+grep -qx 'Categories=Utility;System;' "$pkg/lumo-panel.desktop" || fail "categories"
+
+for page in lumo-ctl lumo-hw lumo-sim; do
+  out=$(MANWIDTH=80 man -l "$pkg/man/$page.1" 2>&1 >/dev/null) || fail "man $page: $out"
+  [ -z "$out" ] || fail "man $page warns: $out"
+done
+for page in lumo-ctl lumo-hw; do
+  MANWIDTH=80 man -l "$pkg/man/$page.1" | grep -q -- '--version' || fail "man $page names no --version"
+done
+
+rules=$pkg/60-lumo-cp210x.rules
+if command -v udevadm >/dev/null && udevadm verify --help >/dev/null 2>&1; then
+  udevadm verify "$rules" || fail "udevadm verify"
+fi
+# Every rule: a subsystem, the vendor and product of the bridge, and the uaccess tag.
+while IFS= read -r rule; do
+  [[ $rule =~ ^SUBSYSTEM==\"(usb|tty)\",\ ATTRS\{idVendor\}==\"10c4\",\ ATTRS\{idProduct\}==\"ea60\",\ TAG\+=\"uaccess\"$ ]] ||
+    fail "udev rule: $rule"
+done < <(grep -v '^#' "$rules" | grep -v '^$')
+[ "$(grep -c uaccess "$rules")" -ge 2 ] || fail "the tty and the usb device both need the tag"
+
+# Completion: a table of command lines and what they must offer.
+source "$pkg/lumo-ctl.bash-completion"
+complete_words() { COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMPREPLY=(); _lumo_ctl; echo "${COMPREPLY[*]}"; }
+while IFS='|' read -r line expected; do
+  read -ra words <<<"$line"
+  [[ $line == *' ' ]] && words+=("")
+  got=$(complete_words "${words[@]}")
+  [ "$got" = "$expected" ] || fail "completing '$line': '$got', expected '$expected'"
+done <<'CASES'
+lumo-ctl c|config check clock counters
+lumo-ctl --vers|--version
+lumo-ctl -C /tmp li|list line
+lumo-ctl line |add set
+lumo-ctl line set 1 --parity |none odd even
+lumo-ctl -y register |last list add
+lumo-ctl transfer |send read
+lumo-ctl pr|probe
+CASES
+echo "package files: all checks passed"
