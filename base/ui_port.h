@@ -18,7 +18,7 @@ enum class MessageIcon { None, Information, Warning, Error, Question };
 struct UiPort {
     std::function<void(std::string_view caption, std::string_view text, MessageIcon icon)> showMessage;
     std::function<bool(std::string_view caption, std::string_view text, MessageIcon icon)> askYesNo;
-    // Part 1 of the status bar carries progress texts and verdicts.
+    // The first panel of the status bar carries progress texts and verdicts.
     std::function<void(std::string_view text)> setStatusText;
     std::function<void(bool busy)> setWaitCursor;
     // A fatal report closes the active window (the main window ends the program).

@@ -9,6 +9,7 @@
 #include "comm/icmp_echo.h"
 #include "device/console.h"
 #include "model/cp1250.h"
+#include "platform/net.h"
 
 namespace lumo::cli {
 
@@ -75,6 +76,10 @@ int lineSet(Args& args) {
 int cmdProbe(Args& args) {
     const std::string host = args.next("the host");
     args.expectEnd();
+    if (platform::Ipv4 address; !platform::resolveIpv4(host, address)) {
+        std::cerr << "lumo-ctl: the host " << host << " is not known (no IPv4 address for it)\n";
+        return kFailed;
+    }
     switch (probeHost(host)) {
     case ProbeResult::Answered:
         std::cout << host << " answers\n";

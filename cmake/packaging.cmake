@@ -18,6 +18,7 @@ endforeach()
 install(FILES ${LUMO_PKG}/lumo-ctl.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME lumo-ctl)
 install(FILES ${LUMO_PKG}/60-lumo-cp210x.rules DESTINATION lib/udev/rules.d)
+install(FILES ${LUMO_PKG}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lumo-panel)
 
 # Manual pages, compressed as Debian keeps them.
 find_program(GZIP_PROGRAM gzip)
@@ -53,13 +54,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Declared by hand: the Qt 6 and C++ runtime the programs are linked against (nothing links
-# libusb: USB devices are found through sysfs and used as serial ports). setcap (libcap2-bin) is
-# recommended: without it postinst says the capabilities were not granted.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6 (>= 6.2), libqt6gui6 (>= 6.2), libqt6core6 (>= 6.2), libstdc++6 (>= 12), libc6")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libcap2-bin, xdg-utils, bash-completion")
+# The library packages and their versions come from the binaries (dpkg-shlibdeps). Nothing
+# links libusb: USB devices are found through sysfs and used as serial ports. setcap
+# (libcap2-bin) is what postinst grants the capabilities with.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, bash-completion")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${LUMO_PKG}/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 # The desktop tests drive the real panel under a virtual X server with a window manager; the
 # package tests validate the desktop entry, render the manual pages and grant capabilities.
-packages=(g++ cmake ninja-build pkg-config libgtest-dev iproute2 qt6-base-dev libgl-dev fonts-dejavu-core
+packages=(g++ cmake ninja-build pkg-config libgtest-dev iproute2 dpkg-dev qt6-base-dev libgl-dev fonts-dejavu-core
           qt6-translations-l10n xvfb xdotool openbox imagemagick
           desktop-file-utils man-db libcap2-bin)
 missing=()

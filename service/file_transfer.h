@@ -28,7 +28,7 @@ int counterOfDll(int subInstruction);
 
 inline constexpr std::uint8_t kRecordAcknowledged = 'K';
 inline constexpr std::size_t kReadRecordLength = 31;
-// How often the closing "&ML_END" is sent when sending it fails (the Part leaves it open; a
+// How often the closing "&ML_END" is sent when sending it fails (a
 // dead port must not loop for ever).
 inline constexpr int kReleaseAttempts = 3;
 

@@ -7,7 +7,9 @@ set -euo pipefail
 pkg=$1/packaging
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-desktop-file-validate "$pkg/lumo-panel.desktop" | grep -v '^.*hint:' && fail "desktop entry"
+# Hints pass (both main categories, Utility and System, are wanted); errors and warnings do not.
+out=$(desktop-file-validate "$pkg/lumo-panel.desktop" 2>&1) || fail "desktop entry: $out"
+grep -v 'hint:' <<<"$out" | grep -q . && fail "desktop entry: $out"
 grep -qx 'Name\[cs\]=.*' "$pkg/lumo-panel.desktop" || fail "no Czech name"
 grep -qx 'Categories=Utility;System;' "$pkg/lumo-panel.desktop" || fail "categories"
 
@@ -43,6 +45,7 @@ lumo-ctl c|config check clock counters
 lumo-ctl --vers|--version
 lumo-ctl -C /tmp li|list line
 lumo-ctl line |add set
+lumo-ctl line add tcp |
 lumo-ctl line set 1 --parity |none odd even
 lumo-ctl -y register |last list add
 lumo-ctl transfer |send read
