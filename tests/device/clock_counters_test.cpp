@@ -95,12 +95,6 @@ TEST(CounterTexts, AsReadAndAsWritten) {
 
 class ClockAndCountersOnTheWire : public test::SimTest {
 protected:
-    void addModule(int k, int id, int type) {
-        ModuleRecord m;
-        m.setId(static_cast<std::uint8_t>(id));
-        m.setType(static_cast<std::uint8_t>(type));
-        ASSERT_TRUE(writeModuleRecord(kSerialLine, k, m));
-    }
     static std::string withChecksum(const std::string& data) {
         return data + "*" +
                std::string(1, static_cast<char>(crc8(reinterpret_cast<const std::uint8_t*>(data.data()), data.size())));
@@ -109,11 +103,10 @@ protected:
 
 TEST_F(ClockAndCountersOnTheWire, ClockIsSetOnlyWithoutHistory) {
     startSim({"serial 5 4", "serial 6 4 history=2", "serial 7 4 c5=-1"});
-    std::filesystem::create_directories(dir.path() / "line1");
-    ASSERT_TRUE(writeLineRecord(kSerialLine, serialLine));
-    addModule(1, 5, 4);
-    addModule(2, 6, 4);
-    addModule(3, 7, 4);
+    installSerialLine();
+    addSerialModule(1, 5, 4);
+    addSerialModule(2, 6, 4);
+    addSerialModule(3, 7, 4);
     EXPECT_EQ(clockSettingApplies(kSerialLine, 0), 0);
     EXPECT_EQ(ui.callsOf("message").back(), "Upozornění|Pro toto zařízení nelze nastavovat !  ");
     for (int k : {2, 3}) {  // events stored, or no word about them: refused
@@ -138,10 +131,9 @@ TEST_F(ClockAndCountersOnTheWire, ClockIsSetOnlyWithoutHistory) {
 
 TEST_F(ClockAndCountersOnTheWire, CountersReadAndWrittenInTheirWidth) {
     startSim({"serial 5 4 c1=5 c2=12 c3=-1 c4=1200 c5=-1", "serial 6 72 c1=5 c2=12 c3=-1 c4=1200 c5=-1"});
-    std::filesystem::create_directories(dir.path() / "line1");
-    ASSERT_TRUE(writeLineRecord(kSerialLine, serialLine));
-    addModule(1, 5, 4);
-    addModule(2, 6, 72);
+    installSerialLine();
+    addSerialModule(1, 5, 4);
+    addSerialModule(2, 6, 72);
     for (const auto& [k, expected] : {std::pair{1, "C10005+C20012+C41200"}, std::pair{2, "C100005+C200012+C401200"}}) {
         Counters counters;
         ASSERT_EQ(readModuleCounters(kSerialLine, k, counters), 1);

@@ -19,12 +19,8 @@ protected:
     void SetUp() override {
         SimTest::SetUp();
         startSim({"serial 5 4"});
-        std::filesystem::create_directories(dir.path() / "line1");
-        ASSERT_TRUE(writeLineRecord(kSerialLine, serialLine));
-        ModuleRecord m;
-        m.setId(5);
-        m.setType(4);
-        ASSERT_TRUE(writeModuleRecord(kSerialLine, 1, m));
+        installSerialLine();
+        addSerialModule(1, 5, 4);
     }
     void TearDown() override {
         jobCancel();

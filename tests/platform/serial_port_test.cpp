@@ -72,12 +72,8 @@ class SerialPortTwoPrograms : public test::SimTest {};
 
 TEST_F(SerialPortTwoPrograms, SecondProgramIsRefusedNotInterleaved) {
     startSim({"serial 5 4 slow=1500"});
-    std::filesystem::create_directories(dir.path() / "line1");
-    ASSERT_TRUE(writeLineRecord(kSerialLine, serialLine));
-    ModuleRecord m;
-    m.setId(5);
-    m.setType(4);
-    ASSERT_TRUE(writeModuleRecord(kSerialLine, 1, m));
+    installSerialLine();
+    addSerialModule(1, 5, 4);
     test::CtlResult results[2];
     std::thread a([&] { results[0] = test::runCtlArgs(dir.str(), {"send", "1/1", "CAL"}); });
     platform::pause(300);

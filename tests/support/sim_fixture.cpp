@@ -1,8 +1,10 @@
 #include "support/sim_fixture.h"
 
+#include <filesystem>
 
 #include "comm/line_port.h"
 #include "device/console.h"
+#include "model/installation.h"
 
 namespace lumo::test {
 
@@ -29,6 +31,18 @@ void SimTest::startSim(const std::vector<std::string>& modules, const std::vecto
     tcpLine.setHeadType(11);
     LineConfigure(kSerialLine, serialLine);
     LineConfigure(kTcpLine, tcpLine);
+}
+
+void SimTest::installSerialLine() {
+    std::filesystem::create_directories(dir.path() / "line1");
+    ASSERT_TRUE(writeLineRecord(kSerialLine, serialLine));
+}
+
+void SimTest::addSerialModule(int k, int id, int type) {
+    ModuleRecord m;
+    m.setId(static_cast<std::uint8_t>(id));
+    m.setType(static_cast<std::uint8_t>(type));
+    ASSERT_TRUE(writeModuleRecord(kSerialLine, k, m));
 }
 
 std::string visible(const std::string& bytes) { return escapeNonPrintable(bytes); }

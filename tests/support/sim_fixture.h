@@ -18,6 +18,9 @@ protected:
     // line on its pseudo-terminal (COM3) and line 1 as a TCP line to its converter.
     void startSim(const std::vector<std::string>& modules, const std::vector<std::string>& options = {},
                   std::uint8_t directionControl = 0);
+    // Line 1 of the installation as the serial line, and module record k on it.
+    void installSerialLine();
+    void addSerialModule(int k, int id, int type);
     Wire wire() const { return readWire(logPath()); }
     std::string logPath() const { return dir.str() + "/wire.log"; }
 
