@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
 #include <map>
 #include <sstream>
 #include <set>
@@ -21,6 +22,39 @@
 
 namespace lumo {
 namespace {
+
+// Runs `work` in `count` child processes (each given its number) and returns what they
+// reported, all together; read before the children are waited for, so no report blocks on a
+// full pipe.
+std::string reportsOfChildren(int count, const std::function<std::string(int)>& work) {
+    int out[2];
+    if (::pipe(out) != 0) {
+        ADD_FAILURE() << "no pipe";
+        return {};
+    }
+    std::vector<pid_t> children;
+    for (int p = 0; p < count; ++p) {
+        const pid_t pid = ::fork();
+        if (pid < 0) {
+            ADD_FAILURE() << "fork failed";
+            break;
+        }
+        if (pid == 0) {
+            ::close(out[0]);
+            const std::string report = work(p);
+            ::write(out[1], report.data(), report.size());
+            ::_exit(0);
+        }
+        children.push_back(pid);
+    }
+    ::close(out[1]);
+    std::string reports;
+    char chunk[4096];
+    for (ssize_t n; (n = ::read(out[0], chunk, sizeof chunk)) > 0;) reports.append(chunk, static_cast<std::size_t>(n));
+    ::close(out[0]);
+    for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
+    return reports;
+}
 
 using ConcurrentEdits = test::InstallationTest;
 
@@ -87,39 +121,24 @@ TEST_F(ConcurrentEdits, SixModuleAddersAndTwoLineAddersLoseNothing) {
     constexpr int kLines = 4, kIds = 30, kModuleAdders = 6, kLineAdders = 2, kLinesEach = 5;
     for (int n = 1; n <= kLines; ++n) ASSERT_EQ(newLine(0), n);
     const std::string work = dir.str();
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    std::vector<pid_t> children;
-    for (int p = 0; p < kModuleAdders + kLineAdders; ++p) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            std::string report;
-            if (p < kModuleAdders) {
-                for (int id = p + 1; id <= kIds; id += kModuleAdders) {
-                    for (int line = 1; line <= kLines; ++line) {
-                        const test::CtlResult r = test::runCtlArgs(
-                            work, {"module", "add", std::to_string(line), "--type", "4", "--id", std::to_string(id)});
-                        if (r.status == 0) report += "M " + std::to_string(line) + " " + std::to_string(id) + " " + r.out;
-                    }
-                }
-            } else {
-                for (int i = 0; i < kLinesEach; ++i) {
-                    const test::CtlResult r = test::runCtlArgs(work, {"line", "add", "tcp"});
-                    if (r.status == 0) report += "L " + r.out;
+    const std::string reports = reportsOfChildren(kModuleAdders + kLineAdders, [&](int p) {
+        std::string report;
+        if (p < kModuleAdders) {
+            for (int id = p + 1; id <= kIds; id += kModuleAdders) {
+                for (int line = 1; line <= kLines; ++line) {
+                    const test::CtlResult r = test::runCtlArgs(
+                        work, {"module", "add", std::to_string(line), "--type", "4", "--id", std::to_string(id)});
+                    if (r.status == 0) report += "M " + std::to_string(line) + " " + std::to_string(id) + " " + r.out;
                 }
             }
-            ::write(out[1], report.data(), report.size());
-            ::_exit(0);
+        } else {
+            for (int i = 0; i < kLinesEach; ++i) {
+                const test::CtlResult r = test::runCtlArgs(work, {"line", "add", "tcp"});
+                if (r.status == 0) report += "L " + r.out;
+            }
         }
-        children.push_back(pid);
-    }
-    ::close(out[1]);
-    for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
-    std::string reports;
-    char chunk[4096];
-    for (ssize_t n; (n = ::read(out[0], chunk, sizeof chunk)) > 0;) reports.append(chunk, static_cast<std::size_t>(n));
-    ::close(out[0]);
+        return report;
+    });
 
     std::istringstream lines(reports);
     std::map<std::pair<int, int>, int> modules;  // (line, id) -> record number reported
@@ -159,26 +178,11 @@ TEST_F(ConcurrentEdits, LineAddersOnAFreshDirectoryNeverShareANumber) {
     for (int round = 0; round < kRounds; ++round) {
         test::TempDir fresh;
         appState().dataDirectory = fresh.dir();
-        int out[2];
-        ASSERT_EQ(::pipe(out), 0);
-        std::vector<pid_t> children;
-        for (int p = 0; p < kProcesses; ++p) {
-            const pid_t pid = ::fork();
-            ASSERT_GE(pid, 0);
-            if (pid == 0) {
-                std::string got;
-                for (int i = 0; i < kEach; ++i) got += std::to_string(newLine(0)) + " ";
-                ::write(out[1], got.data(), got.size());
-                ::_exit(0);
-            }
-            children.push_back(pid);
-        }
-        ::close(out[1]);
-        for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
-        std::string text;
-        char chunk[256];
-        for (ssize_t n; (n = ::read(out[0], chunk, sizeof chunk)) > 0;) text.append(chunk, static_cast<std::size_t>(n));
-        ::close(out[0]);
+        const std::string text = reportsOfChildren(kProcesses, [&](int) {
+            std::string got;
+            for (int i = 0; i < kEach; ++i) got += std::to_string(newLine(0)) + " ";
+            return got;
+        });
         std::istringstream numbers(text);
         std::set<int> seen;
         for (int n; numbers >> n;) {
