@@ -265,6 +265,6 @@ int startCommunicationTest(int lineIndex, int moduleNumber, std::function<void(c
     return started ? kActionDone : kActionRefused;
 }
 
-int showModuleProperties(int, int) { return notAvailableYet("Vlastnosti"); }
+int showTcpLineProperties(int) { return notAvailableYet("Vlastnosti"); }
 
 }  // namespace lumo

@@ -50,6 +50,7 @@ inline constexpr ErrorCode kConfigWrite = 0x8102;
 inline constexpr ErrorCode kCommandFileRead = 0x8103;
 inline constexpr ErrorCode kCommandFileWrite = 0x8104;
 inline constexpr ErrorCode kLineDialogRead = 0x8d02;
+inline constexpr ErrorCode kSheetWrite = 0x0c01;
 inline constexpr ErrorCode kAddModuleWrite = 0x0c02;
 inline constexpr ErrorCode kAddLineTerminal = 0x0c03;
 inline constexpr ErrorCode kChangeSettingWrite = 0x0c04;

@@ -22,6 +22,10 @@ bool uiAsk(std::string_view caption, std::string_view text, MessageIcon icon) {
     return uiPort().askYesNo ? uiPort().askYesNo(caption, text, icon) : false;
 }
 
+Reply uiAskYesNoCancel(std::string_view caption, std::string_view text) {
+    return uiPort().askYesNoCancel ? uiPort().askYesNoCancel(caption, text, MessageIcon::Question) : Reply::No;
+}
+
 void uiStatus(std::string_view text) {
     if (uiPort().setStatusText) uiPort().setStatusText(text);
 }

@@ -14,10 +14,13 @@
 namespace lumo {
 
 enum class MessageIcon { None, Information, Warning, Error, Question };
+enum class Reply { Yes, No, Cancel };
 
 struct UiPort {
     std::function<void(std::string_view caption, std::string_view text, MessageIcon icon)> showMessage;
     std::function<bool(std::string_view caption, std::string_view text, MessageIcon icon)> askYesNo;
+    // A question with the buttons Yes, No and Cancel.
+    std::function<Reply(std::string_view caption, std::string_view text, MessageIcon icon)> askYesNoCancel;
     // The first panel of the status bar carries progress texts and verdicts.
     std::function<void(std::string_view text)> setStatusText;
     std::function<void(bool busy)> setWaitCursor;
@@ -54,6 +57,7 @@ const UiPort& uiPort();
 // Convenience wrappers that tolerate empty slots.
 void uiMessage(std::string_view caption, std::string_view text, MessageIcon icon);
 bool uiAsk(std::string_view caption, std::string_view text, MessageIcon icon = MessageIcon::Question);
+Reply uiAskYesNoCancel(std::string_view caption, std::string_view text);
 void uiStatus(std::string_view text);
 void uiRefreshTree(int lineIndex, int moduleNumber);
 void uiUpdateTreeItemImage(unsigned key, int image);

@@ -20,6 +20,7 @@ int cmdRegister(Args& args);
 int lineSet(Args& args);
 int cmdClock(Args& args);
 int cmdCounters(Args& args);
+int cmdParams(Args& args);
 int cmdTest(Args& args);
 int cmdTransfer(Args& args);
 int cmdProbe(Args& args);

@@ -1,11 +1,14 @@
-// lumo-ctl clock, counters
+// lumo-ctl clock, counters, params, transfer, test
 #include <iostream>
 
 #include "actions/device_actions.h"
+#include "actions/property_sheet.h"
 #include "base/error_report.h"
 #include "cli/commands.h"
 #include "device/clock_setting.h"
 #include "device/counters.h"
+#include "device/parameter_sheet.h"
+#include "model/installation.h"
 #include "service/jobs.h"
 
 namespace lumo::cli {
@@ -63,6 +66,38 @@ int cmdCounters(Args& args) {
         if (v) std::cout << 'C' << c + 1 << '=' << *v << '\n';
     }
     return kDone;
+}
+
+int cmdParams(Args& args) {
+    const ItemRef item = parseItem(args.next("the module L/K"));
+    const bool fromRecord = args.flag("--from-record");
+    std::vector<std::string> assignments;
+    while (!args.empty()) assignments.push_back(args.next("NAME=VALUE"));
+    if (item.moduleNumber == 0) throw UsageError("params needs a module L/K, not a line");
+    if (fromRecord && !assignments.empty()) throw UsageError("--from-record only prints; it takes no NAME=VALUE");
+    if (!itemExists(item)) return kFailed;
+    ModuleRecord record;
+    if (!readModuleRecord(item.lineIndex, item.moduleNumber, record)) {
+        reportError();
+        return kFailed;
+    }
+    if (sheetLayout(record.type()) == nullptr) {
+        std::cerr << "lumo-ctl: " << modelName(record.type()) << " (type " << int(record.type())
+                  << ") has no parameters\n";
+        return kFailed;
+    }
+    // Every assignment is checked before anything is stored or sent.
+    for (const std::string& a : assignments) {
+        std::string error;
+        if (!setParameter(record, a, error)) throw UsageError(error);
+    }
+    int result = kActionDone;
+    if (!fromRecord) {
+        result = assignments.empty() ? readModuleParametersIntoRecord(item.lineIndex, item.moduleNumber, record)
+                                     : applyModuleParameters(item.lineIndex, item.moduleNumber, record);
+    }
+    if (actionDone(result)) std::cout << parameterListing(record);
+    return exitStatus(result);
 }
 
 int cmdTransfer(Args& args) {

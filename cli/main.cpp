@@ -39,6 +39,9 @@ const char kUsageText[] =
     "  check L | L/K\n"
     "  clock L/K [--set 'DD.MM.YYYY HH:MM:SS W' | --system]   (W: weekday, 0 = Sunday)\n"
     "  counters L/K [C1=N ...]\n"
+    "  params L/K         read the device's parameters into the record and print them NAME=VALUE\n"
+    "  params L/K NAME=VALUE ...   change them in the record, store it and write the device\n"
+    "  params L/K --from-record    print the stored record; the device is not asked\n"
     "  test L/K           the communication test, one line a cycle, until Ctrl-C\n"
     "  transfer send|read L/K SUB FILE   a file of records sent with DLL $SUB, or read with RDI\n"
     "  probe HOST         one ICMP echo request: does the host answer?\n"
@@ -61,7 +64,8 @@ const Command kCommands[] = {
     {"scan", lumo::cli::cmdScan},     {"line", lumo::cli::cmdLine},     {"module", lumo::cli::cmdModule},
     {"remove", lumo::cli::cmdRemove}, {"toggle", lumo::cli::cmdToggle},   {"send", lumo::cli::cmdSend},
     {"check", lumo::cli::cmdCheck},   {"serial", lumo::cli::cmdSerial}, {"register", lumo::cli::cmdRegister},
-    {"clock", lumo::cli::cmdClock},   {"counters", lumo::cli::cmdCounters}, {"test", lumo::cli::cmdTest},
+    {"clock", lumo::cli::cmdClock},   {"counters", lumo::cli::cmdCounters},
+    {"params", lumo::cli::cmdParams}, {"test", lumo::cli::cmdTest},
     {"transfer", lumo::cli::cmdTransfer}, {"probe", lumo::cli::cmdProbe},
 };
 

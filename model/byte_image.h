@@ -62,6 +62,13 @@ struct ByteImage {
         bytes.at(off + len) = 0;
     }
 
+    // Stores at most width - 1 bytes exactly as they come (a device's code page 1250 text), a
+    // terminating NUL and zeros to the field's end.
+    void setRawText(std::size_t off, std::size_t width, std::string_view raw) {
+        const std::size_t len = raw.size() < width ? raw.size() : width - 1;
+        for (std::size_t i = 0; i < width; ++i) bytes.at(off + i) = i < len ? static_cast<std::uint8_t>(raw[i]) : 0;
+    }
+
     // Stores up to `width` characters; the NUL only when there is room (a field that may be
     // filled to its last byte, such as a directory with its separator).
     void setTextFill(std::size_t off, std::size_t width, std::string_view utf8) {

@@ -41,6 +41,8 @@ public:
     // Waits up to `timeoutMs` for a connection; the accepted socket's descriptor handed to
     // `accepted` (true), or false on time-out or error.
     bool accept(class TcpSocket& accepted, int timeoutMs);
+    // Stops listening: connections are refused from then on.
+    void close();
 
 private:
     int fd_ = -1;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "comm/crc8.h"
+#include "sim/device_parameters.h"
 
 namespace lumo::sim {
 namespace {
@@ -208,13 +209,16 @@ std::string Bus::answerText(SimModule& m, const std::string& name, int sub, cons
     if (name == "INF") {
         switch (sub) {
             case 3: return "!" + m.displayText;
-            case 6: return "V" + m.version + "C070";
-            case 8: return "P100+P200+P312+P400+B1O+B2F+B3O+B4F+D105+D205" + counterText(m);
+            case 6: return hasParameters(m.type) ? versionAnswer(m) : "V" + m.version + "C070";
+            case 8:
+                return (hasParameters(m.type) ? parameterAnswer(m) : "P100+P200+P312+P400+B1O+B2F+B3O+B4F+D105+D205") +
+                       counterText(m);
             default: return "INF" + std::to_string(sub) + "OK";
         }
     }
     if (name == "CFG" && sub == 6 && !data.empty()) m.clock = data;
     if (name == "SET" && sub == 8 && !data.empty()) takeCounters(m, data);
+    if (hasParameters(m.type) && !data.empty()) takeParameterCommand(m, name, sub, data);
     if (name == "CMD" && sub == 9 && !data.empty()) {
         answers = true;
         return "K";
@@ -237,9 +241,11 @@ void Bus::execute(const std::string& data, std::int64_t nowMs) {
         return;
     }
     bool answers = false;
-    const std::string clockBefore = m->clock;
+    const std::string clockBefore = m->clock, parametersBefore = parameterSummary(*m);
     const std::string text = answerText(*m, name_, sub_, data, answers);
     if (m->clock != clockBefore) log_.note(transport_, "module " + std::to_string(m->id) + " clock " + m->clock);
+    if (const std::string now = parameterSummary(*m); now != parametersBefore)
+        log_.note(transport_, "module " + std::to_string(m->id) + " parameters " + now);
     if (!answers) return;
     std::vector<std::uint8_t> bytes;
     if (name_ == "RDI") {

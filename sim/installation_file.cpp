@@ -66,6 +66,15 @@ bool parseInstallationLine(const std::string& raw, Installation& out, std::strin
         } else if (key == "history" && toLong(value, 0, 99999999, m.counters[4])) {
         } else if (key.size() == 2 && key[0] == 'c' && key[1] >= '1' && key[1] <= '5' &&
                    toLong(value, -1, 99999999, m.counters[key[1] - '1'])) {
+        } else if (key.size() == 2 && key[0] == 'p' && key[1] >= '1' && key[1] <= '6' &&
+                   toInt(value, 0, 255, m.params.p[key[1] - '0'])) {
+        } else if (key.size() == 2 && key[0] == 'd' && key[1] >= '1' && key[1] <= '4' &&
+                   toInt(value, 0, 255, m.params.delays[key[1] - '0'])) {
+        } else if (key == "flags" && toInt(value, 0, 255, m.params.deviceFlags)) {
+        } else if (key == "switches" && !value.empty() && value.size() <= 8 &&
+                   value.find_first_not_of("OF") == std::string::npos) {
+            m.params.switches = 0;
+            for (std::size_t n = 0; n < value.size(); ++n) m.params.switches |= (value[n] == 'O' ? 1 : 0) << n;
         } else {
             error = "unknown or malformed option '" + option + "'";
             return false;

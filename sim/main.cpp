@@ -40,6 +40,8 @@ const char kHelp[] =
     "                     kernel's own echo replies are off)\n"
     "  --log FILE         log every byte on the wires: \"MS TRANSPORT rx|tx HEX\" and notes\n"
     "  --data-window MS   wait for a data piece after CFG, SET, CMD (default 60)\n"
+    "  --tcp-connections N  the converter takes N connections, then refuses every further one\n"
+    "                     (a converter lost in the middle of an operation)\n"
     "  --exit-with-parent end when the program that started the simulator ends\n"
     "  --reader TEXT      the serial bus is a desk reader: it sends TEXT and CR LF every 6 s,\n"
     "                     as a card held to it would\n"
@@ -47,10 +49,18 @@ const char kHelp[] =
     "\n"
     "Installation file, one module per line ('#' starts a comment):\n"
     "  serial|tcp ID TYPE [serial=DDDDDDTTSSSS] [version=1.23] [text=DISPLAY] [mark=KO]\n"
-    "                     [history=N] [c1=N ... c5=N] [FAULT ...]\n"
+    "                     [history=N] [c1=N ... c5=N] [p1=N ... p6=N] [d1=N ... d4=N]\n"
+    "                     [switches=OFOF] [flags=N] [FAULT ...]\n"
     "  FAULT: silent | garbage | badcrc | trailing | endless | drop=N | slow=MS\n"
     "  history=N: the module holds N history records (its counter C5; the clock cannot be set\n"
     "  while it holds any); cN=N: counter N's value (-1: the module has no such counter).\n"
+    "  pN=N, dN=N: parameter PN and relay delay DN (0-255); switches: B1, B2, ... as O (on) or\n"
+    "  F (off), up to B8; flags=N: the device flags INF 6 reports after \"C\" (default 70).\n"
+    "  Parameters: types 1, 4, 10 (TQ300 family), 3 (LOQ3), 8 (ZB40) and 9 (ZB20) keep them.\n"
+    "  INF 6 answers V<version>C<flags>, INF 8 the family's P, B and D codes (LOQ3: P2 P3 B3-B5\n"
+    "  D1; ZB40: P2 P3 P5 P6 B1-B4 D1-D4; ZB20: P2 P3 P4 B1-B4 D1 D2; TQ300 family: P1-P4 B1-B4\n"
+    "  D1 D2) and the counters. CFG $0 (display text), CFG $3 (A, B, C), CFG $4 (S, R, W), CFG $8\n"
+    "  (P, B, D codes) and SET $2 (C) change them; each change is logged as \"parameters ...\".\n"
     "  A request that came with tunnel headers is answered behind the two-byte mark.\n"
     "  Modules answer CAL with '!' + serial number + 'V' + version (the type is the serial's\n"
     "  7th and 8th digit), INF 3/6/8 with display text, version and parameters with the counters\n"
@@ -65,6 +75,7 @@ struct Options {
     bool pty = false, echo = false, icmp = false;
     std::string readerId;
     int tcpPort = -1, com = 1, dataWindowMs = 60;
+    int tcpConnections = -1;  // -1: no limit
 };
 
 // Puts "COMn=PATH" into comports.cfg, replacing the file whole: a reader never meets a torn
@@ -115,10 +126,18 @@ void runSerial(platform::PseudoTerminal& pty, Bus& bus, WireLog& log, bool echo,
     }
 }
 
-void runTcp(platform::TcpListener& listener, Bus& bus, WireLog& log) {
-    for (;;) {
+void runTcp(platform::TcpListener& listener, Bus& bus, WireLog& log, int connections) {
+    for (int taken = 0;; ++taken) {
+        if (taken == connections) {
+            listener.close();
+            log.note("tcp", "refusing connections");
+            return;
+        }
         platform::TcpSocket conn;
-        if (!listener.accept(conn, 1000)) continue;
+        if (!listener.accept(conn, 1000)) {
+            --taken;
+            continue;
+        }
         log.note("tcp", "connected");
         for (bool open = true; open;) {
             const std::int64_t now = platform::monotonicMs();
@@ -201,6 +220,7 @@ int main(int argc, char** argv) {
         else if (a == "--echo") o.echo = true;
         else if (a == "--icmp") o.icmp = true;
         else if (a == "--tcp") o.tcpPort = parseInt(value("a port"), "the TCP port", 0, 65535);
+        else if (a == "--tcp-connections") o.tcpConnections = parseInt(value("a number"), "the connection count", 0, 1000000);
         else if (a == "--comports") o.comportsDir = value("a folder");
         else if (a == "--com") o.com = parseInt(value("a number"), "the COM number", 1, 255);
         else if (a == "--log") o.log = value("a file");
@@ -257,7 +277,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::cout << "tcp 127.0.0.1:" << port << "\n";
-        threads.emplace_back(runTcp, std::ref(listener), std::ref(tcpBus), std::ref(log));
+        threads.emplace_back(runTcp, std::ref(listener), std::ref(tcpBus), std::ref(log), o.tcpConnections);
     }
     if (o.icmp) {
         if (icmp.open(0) != platform::IcmpSocket::OpenResult::Opened) {

@@ -17,6 +17,19 @@ struct Faults {
     bool trailing = false;    // sends "JUNK" after the answer's checksum
 };
 
+// The settings a module of a family with parameters keeps: what INF 6 and INF 8 report and
+// CFG 0/3/4/8 and SET 2 change.
+struct SimParameters {
+    int p[7] = {0, 0, 0, 0x12, 0, 0, 0};  // P1-P6 by their number (index 0 unused)
+    int switches = 0x05;                  // B1-B8: bit n-1 holds Bn
+    int delays[5] = {0, 5, 5, 5, 5};      // D1-D4 by their number
+    int deviceFlags = 70;                 // "C" of INF 6, set by SET 2
+    long doorTime = 0;                    // CFG 3 "A"
+    int reader1 = 0, reader2 = 0;         // CFG 3 "B" and "C"
+    std::string interval;                 // CFG 4 "S" as sent: "HHMMHHMM"
+    int holdOpen = 0, days = 0;           // CFG 4 "R" and "W"
+};
+
 struct SimModule {
     int id = 0;
     int type = 0;
@@ -29,6 +42,7 @@ struct SimModule {
     // The five counters C1-C5 that INF 8 reports and SET 8 changes; C5 is the number of history
     // records the module holds. A counter below 0 is one the module does not have.
     long counters[5] = {3, 2, 0, 100, 0};
+    SimParameters params;
     // The clock as the last CFG 6 set it ("D06.12.26+T14:30:00+W0"); empty until then.
     std::string clock;
 };

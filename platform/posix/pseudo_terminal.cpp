@@ -70,8 +70,11 @@ bool PseudoTerminal::write(const std::uint8_t* data, std::size_t length) {
     return true;
 }
 
-TcpListener::~TcpListener() {
+TcpListener::~TcpListener() { close(); }
+
+void TcpListener::close() {
     if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }
 
 int TcpListener::listenLoopback(int port) {

@@ -17,6 +17,14 @@ void ScriptedUi::install() {
         answers.pop_front();
         return a;
     };
+    port.askYesNoCancel = [this](std::string_view caption, std::string_view text, MessageIcon) {
+        record("ask3 " + std::string(caption) + "|" + std::string(text));
+        std::lock_guard lock(mutex_);
+        if (replies.empty()) return Reply::No;
+        const Reply r = replies.front();
+        replies.pop_front();
+        return r;
+    };
     port.setStatusText = [this](std::string_view text) { record("status " + std::string(text)); };
     port.destroyActiveWindow = [this] { record("destroy"); };
     port.refreshTree = [this](int line, int module) {

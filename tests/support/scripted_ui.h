@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "base/ui_port.h"
+
 namespace lumo::test {
 
 struct ScriptedUi {
     std::vector<std::string> calls;  // "message CAPTION|TEXT", "ask CAPTION|TEXT", "status TEXT", ...
     std::deque<bool> answers;
+    std::deque<Reply> replies;  // for the questions with Cancel ("ask3 ..."); No when empty
 
     // Installs this recorder as the process's port.
     void install();

@@ -9,7 +9,7 @@
 
 namespace lumo::gui {
 
-void centreOverMainWindow(QWidget* dialog) {
+void CenterOverMainWindow(QWidget* dialog) {
     dialog->adjustSize();
     QWidget* main = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -27,7 +27,7 @@ void finishDialog(QDialog* dialog) {
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint);
     if (QLayout* layout = dialog->layout()) layout->setSizeConstraint(QLayout::SetFixedSize);
-    centreOverMainWindow(dialog);
+    CenterOverMainWindow(dialog);
 }
 
 void markReadOnly(QLineEdit* field) {

@@ -44,6 +44,10 @@ int runConsoleDialog(QWidget* owner, int lineIndex, int moduleNumber);
 // "Testování komunikace" for a module (refused on a line); the test runs as the background job.
 int runCommunicationTestDialog(QWidget* owner, int lineIndex, int moduleNumber);
 
+// "Vlastnosti" of a module: the property sheet of its device family (a message for a type
+// without one). 1 when the record was stored.
+int runPropertySheet(QWidget* owner, int lineIndex, int moduleNumber);
+
 // "Dekodóvání výrobního čísla".
 int runSerialDecodeDialog(QWidget* owner);
 // "Vydaná výrobní čísla" for a type code: 1 and the picked row in `chosen`, 0 when closed (or
@@ -57,7 +61,7 @@ int chooseFile(QWidget* owner, std::string& result, int mode);
 int chooseFolder(QWidget* owner, const std::string& root, std::string& result);
 
 // Centres a dialog over the main window, never beyond the screen's top-left corner.
-void centreOverMainWindow(QWidget* dialog);
+void CenterOverMainWindow(QWidget* dialog);
 // What every dialog gets before it is shown: a fixed size, a frame with only a title and a
 // close button, its place over the main window.
 void finishDialog(QDialog* dialog);

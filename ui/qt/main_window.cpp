@@ -538,7 +538,8 @@ void MainWindow::updateServisMenu() {
 void MainWindow::cmdProperties() {
     if (!hasSelection()) return;
     if (selectedModule_ != 0) {
-        showModuleProperties(selectedLine_, selectedModule_);
+        // The sheet puts what it stores into the module's tree item itself.
+        runPropertySheet(this, selectedLine_, selectedModule_);
         return;
     }
     LineRecord line;
@@ -547,7 +548,7 @@ void MainWindow::cmdProperties() {
         return;
     }
     if (line.headType() == head::kTcpConverter) {
-        showModuleProperties(selectedLine_, 0);  // the TCP line dialog comes with the TCP search
+        showTcpLineProperties(selectedLine_);
         return;
     }
     // "Použít" saves through saveLineSettings, which also flags conflicts and rebuilds the tree.

@@ -108,6 +108,20 @@ void installQtUiPort(MainWindow* window) {
             return box.clickedButton() == yes;
         });
     };
+    port.askYesNoCancel = [owner](std::string_view caption, std::string_view text, MessageIcon icon) {
+        const QString c = qtText(caption), t = qtText(text);
+        return onUiThread([&] {
+            const ArrowWhileShown arrow;
+            QMessageBox box(iconOf(icon), c, t, QMessageBox::NoButton, owner());
+            QPushButton* yes = box.addButton(QString::fromUtf8("Ano"), QMessageBox::YesRole);
+            QPushButton* no = box.addButton(QString::fromUtf8("Ne"), QMessageBox::NoRole);
+            QPushButton* cancel = box.addButton(QString::fromUtf8("Storno"), QMessageBox::RejectRole);
+            box.setDefaultButton(yes);
+            box.setEscapeButton(cancel);
+            box.exec();
+            return box.clickedButton() == yes ? Reply::Yes : box.clickedButton() == no ? Reply::No : Reply::Cancel;
+        });
+    };
     port.setStatusText = [w](std::string_view text) {
         const QString t = qtText(text);
         onUiThread([&] {
@@ -181,7 +195,7 @@ void installQtUiPort(MainWindow* window) {
             prompt->setTextFormat(Qt::PlainText);
             prompt->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             prompt->setFixedSize(210, 60);
-            centreOverMainWindow(prompt);
+            CenterOverMainWindow(prompt);
             prompt->show();
             prompt->raise();
             return true;

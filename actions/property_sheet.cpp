@@ -1,0 +1,251 @@
+#include "actions/property_sheet.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "base/action_result.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
+#include "device/device_check.h"
+#include "device/module_parameters.h"
+#include "model/installation.h"
+#include "model/record_lock.h"
+#include "model/tree_items.h"
+
+namespace lumo {
+namespace {
+
+// The bytes a sheet owns: the description and the parameter area with the status flags.
+constexpr std::size_t kOwnedFirst = 2, kOwnedEnd = 107;
+
+// Writes the sheet's bytes of `record` into the module's slot, under the file's lock: the ID,
+// the type and the bytes beyond the parameter area stay as the file holds them (another
+// program may have changed them meanwhile). `record` becomes what was written. False (the
+// error code pending) when the record cannot be read or written.
+bool storeRecord(int lineIndex, int moduleNumber, ModuleRecord& record, std::size_t first, std::size_t end) {
+    const RecordFileLock lock(moduleFilePath(lineIndex + 1));
+    ModuleRecord current;
+    if (!lock.held() || !readModuleRecord(lineIndex, moduleNumber, current)) return false;
+    for (std::size_t i = first; i < end; ++i) current.setU8(i, record.u8(i));
+    if (!writeModuleRecord(lineIndex, moduleNumber, current)) return false;
+    record = current;
+    return true;
+}
+
+bool storeOrReport(int lineIndex, int moduleNumber, ModuleRecord& record) {
+    if (storeRecord(lineIndex, moduleNumber, record, kOwnedFirst, kOwnedEnd)) return true;
+    combineError(err::kSheetWrite);
+    reportError();
+    return false;
+}
+
+void showInTree(int lineIndex, int moduleNumber, const ModuleRecord& record) {
+    const unsigned key = itemKey(lineIndex, moduleNumber);
+    uiUpdateTreeItemLabel(key, record.description());
+    uiUpdateTreeItemImage(key, moduleImage(record.flags()));
+}
+
+int applyWaiting(int lineIndex, int moduleNumber, ModuleRecord& record) {
+    if (!storeOrReport(lineIndex, moduleNumber, record)) return kActionFailed;
+    clearError();
+    if (DeviceCheck(lineIndex, moduleNumber) != 1) {
+        reportError();
+        return kActionFailed;
+    }
+    const bool written = WriteModuleParameters(lineIndex, record);
+    showInTree(lineIndex, moduleNumber, record);
+    return written ? kActionDone : kActionFailed;
+}
+
+}  // namespace
+
+bool PropertySheet::open(int lineIndex, int moduleNumber) {
+    ModuleRecord record;
+    if (!readModuleRecord(lineIndex, moduleNumber, record)) {
+        reportError();
+        return false;
+    }
+    layout_ = sheetLayout(record.type());
+    if (layout_ == nullptr) return false;
+    lineIndex_ = lineIndex;
+    moduleNumber_ = moduleNumber;
+    stored_ = working_ = record;
+    states = newSheetStates(*layout_);
+    FillSheetPages(*layout_, working_, states);
+    return true;
+}
+
+void PropertySheet::refresh() {
+    const int ran = uiRunWaiting([this] {
+        ReadModuleParameters(true, lineIndex_, moduleNumber_, working_);
+        return kActionDone;
+    });
+    if (!actionDone(ran)) return;
+    if (working_.flags() != stored_.flags()) {
+        // Only the status flags are stored now; the values read wait for "Použít" or "Zavřít".
+        ModuleRecord flagsOnly = stored_;
+        flagsOnly.setFlags(working_.flags());
+        if (!storeRecord(lineIndex_, moduleNumber_, flagsOnly, RecordImage::kFlagsOffset, RecordImage::kFlagsOffset + 1)) {
+            combineError(err::kSheetWrite);
+            reportError();
+            return;
+        }
+        stored_.setFlags(working_.flags());
+    }
+    FillSheetPages(*layout_, working_, states);
+}
+
+bool PropertySheet::apply() {
+    GatherSheetPages(*layout_, states, working_);
+    const int result = uiRunWaiting([this] { return applyWaiting(lineIndex_, moduleNumber_, working_); });
+    // What reached the file is the stored copy now, whatever the device did.
+    if (result != kActionRefused) stored_ = working_;
+    return actionDone(result);
+}
+
+PropertySheet::Closing PropertySheet::close() {
+    GatherSheetPages(*layout_, states, working_);
+    if (working_ == stored_) return Closing::Unchanged;
+    switch (uiAskYesNoCancel("Změna nastavení", "Změnily se parametry zařízení. \nChcete nové nastavení uložit ? ")) {
+        case Reply::Cancel: return Closing::Stay;
+        case Reply::No: return Closing::Unchanged;
+        case Reply::Yes: break;
+    }
+    if (!storeOrReport(lineIndex_, moduleNumber_, working_)) return Closing::Stay;
+    lumo::showInTree(lineIndex_, moduleNumber_, working_);
+    stored_ = working_;
+    return Closing::Stored;
+}
+
+void PropertySheet::rename(const std::string& name) {
+    working_.setDescription(name);  // the field keeps 15 characters
+    FillSheetPages(*layout_, working_, states);
+}
+
+int applyModuleParameters(int lineIndex, int moduleNumber, ModuleRecord& record) {
+    return uiRunWaiting([&] { return applyWaiting(lineIndex, moduleNumber, record); });
+}
+
+int readModuleParametersIntoRecord(int lineIndex, int moduleNumber, ModuleRecord& record) {
+    return uiRunWaiting([&] {
+        if (!readModuleRecord(lineIndex, moduleNumber, record)) {
+            reportError();
+            return kActionFailed;
+        }
+        LineRecord line;
+        const bool lineOff = readLineRecord(lineIndex, line) && line.switchedOff();
+        if (!ReadModuleParameters(true, lineIndex, moduleNumber, record)) return kActionFailed;
+        if (lineOff) return kActionRefused;  // its message was shown; nothing was read
+        return storeOrReport(lineIndex, moduleNumber, record) ? kActionDone : kActionFailed;
+    });
+}
+
+namespace {
+
+enum class Kind { Byte, Int32, Text, Time, Bits };
+struct NamedField {
+    const char* name;
+    Kind kind;
+    std::size_t offset;
+    std::size_t width;  // Text: the field's bytes
+    bool writable;
+};
+
+const NamedField kFields[] = {
+    {"identText", Kind::Text, 18, 13, false},      {"statusFlags", Kind::Byte, 32, 1, false},
+    {"firmwareVersion", Kind::Int32, 36, 4, false}, {"idMediumType", Kind::Byte, 40, 1, false},
+    {"displayText", Kind::Text, 41, 17, true},     {"paramP1", Kind::Byte, 58, 1, true},
+    {"paramP2", Kind::Byte, 59, 1, true},          {"paramP3", Kind::Byte, 60, 1, true},
+    {"paramP4", Kind::Byte, 61, 1, true},          {"switchBits", Kind::Bits, 62, 1, true},
+    {"relayDelay1", Kind::Byte, 64, 1, true},      {"relayDelay2", Kind::Byte, 65, 1, true},
+    {"relayDelay3", Kind::Byte, 66, 1, true},      {"relayDelay4", Kind::Byte, 67, 1, true},
+    {"intervalFrom", Kind::Time, 68, 2, true},     {"intervalTo", Kind::Time, 70, 2, true},
+    {"holdOpenBits", Kind::Bits, 72, 1, true},     {"deviceFlags", Kind::Bits, 99, 1, true},
+    {"doorTime", Kind::Int32, 100, 4, true},       {"reader1Operation", Kind::Byte, 104, 1, true},
+    {"reader2Operation", Kind::Byte, 105, 1, true}, {"featureLevel", Kind::Byte, 106, 1, false},
+};
+
+std::string valueText(const ModuleRecord& r, const NamedField& f) {
+    char text[32];
+    switch (f.kind) {
+        case Kind::Byte: return std::to_string(r.u8(f.offset));
+        case Kind::Int32: return std::to_string(r.i32(f.offset));
+        case Kind::Text: return r.text(f.offset, f.width);
+        case Kind::Time: std::snprintf(text, sizeof text, "%02d:%02d", r.u8(f.offset), r.u8(f.offset + 1)); return text;
+        case Kind::Bits: std::snprintf(text, sizeof text, "0x%02X", r.u8(f.offset)); return text;
+    }
+    return {};
+}
+
+// A whole decimal number, or hexadecimal after "0x".
+bool wholeNumber(const std::string& text, long min, long max, long& out) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char* first = text.data() + (hex ? 2 : 0);
+    const char* last = text.data() + text.size();
+    long value = 0;
+    const auto r = std::from_chars(first, last, value, hex ? 16 : 10);
+    if (text.empty() || r.ec != std::errc() || r.ptr != last || value < min || value > max) return false;
+    out = value;
+    return true;
+}
+
+}  // namespace
+
+std::string parameterListing(const ModuleRecord& record) {
+    std::string text;
+    for (const NamedField& f : kFields) text += std::string(f.name) + "=" + valueText(record, f) + "\n";
+    return text;
+}
+
+bool setParameter(ModuleRecord& record, const std::string& assignment, std::string& error) {
+    const auto eq = assignment.find('=');
+    const std::string name = assignment.substr(0, eq), value = eq == std::string::npos ? "" : assignment.substr(eq + 1);
+    const NamedField* field = nullptr;
+    for (const NamedField& f : kFields) {
+        if (name == f.name) field = &f;
+    }
+    if (eq == std::string::npos || field == nullptr) {
+        error = "'" + assignment + "': expected NAME=VALUE with a parameter name (lumo-ctl params L/K lists them)";
+        return false;
+    }
+    if (!field->writable) {
+        error = name + " is read from the device and cannot be set";
+        return false;
+    }
+    long number = 0;
+    switch (field->kind) {
+        case Kind::Byte:
+        case Kind::Bits:
+            if (!wholeNumber(value, 0, 255, number)) break;
+            record.setU8(field->offset, static_cast<std::uint8_t>(number));
+            return true;
+        case Kind::Int32:
+            if (!wholeNumber(value, -2147483648L, 2147483647L, number)) break;
+            record.setI32(field->offset, static_cast<std::int32_t>(number));
+            return true;
+        case Kind::Text:
+            if (utf8ToCp1250(value).size() >= field->width) {
+                error = name + " holds at most " + std::to_string(field->width - 1) + " characters";
+                return false;
+            }
+            record.setText(field->offset, field->width, value);
+            return true;
+        case Kind::Time: {
+            const auto colon = value.find(':');
+            long hour = 0, minute = 0;
+            if (colon == std::string::npos || !wholeNumber(value.substr(0, colon), 0, 23, hour) ||
+                !wholeNumber(value.substr(colon + 1), 0, 59, minute))
+                break;
+            record.setU8(field->offset, static_cast<std::uint8_t>(hour));
+            record.setU8(field->offset + 1, static_cast<std::uint8_t>(minute));
+            return true;
+        }
+    }
+    error = name + "=" + value + ": " +
+            (field->kind == Kind::Time ? "expected HH:MM (00:00 to 23:59)"
+             : field->kind == Kind::Int32 ? "expected a whole number"
+                                          : "expected a number from 0 to 255 (or 0x00 to 0xFF)");
+    return false;
+}
+
+}  // namespace lumo

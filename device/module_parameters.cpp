@@ -1,0 +1,307 @@
+#include "device/module_parameters.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+#include "base/error_report.h"
+#include "base/ui_port.h"
+#include "comm/transaction.h"
+#include "device/device_check.h"
+#include "device/item_state.h"
+
+namespace lumo {
+namespace {
+
+constexpr DeviceTypeCode kTq300Tcp = 1, kLoq3 = 3, kTq300 = 4, kZb40 = 8, kZb20 = 9, kMn600 = 10, kLoq4 = 17;
+
+// The checksummed text of an answer: up to its first '*'.
+std::string_view answerText(std::string_view answer) { return answer.substr(0, answer.find('*')); }
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The decimal integer at `at`, as the device writes it: an optional sign and digits; 0 when
+// none stand there. Long digit runs saturate instead of overflowing.
+long decimalAt(std::string_view text, std::size_t at) {
+    bool negative = false;
+    if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
+    long value = 0;
+    for (; at < text.size() && isDigit(text[at]); ++at) value = value < 100000000L ? value * 10 + (text[at] - '0') : value;
+    return negative ? -value : value;
+}
+
+// The number after the first occurrence of `code`, when the code occurs.
+bool codeValue(std::string_view text, std::string_view code, long& value) {
+    const auto at = text.find(code);
+    if (at == std::string_view::npos) return false;
+    value = decimalAt(text, at + code.size());
+    return true;
+}
+
+// "1.23" read as hundredths, rounded to the nearest: 123.
+std::int32_t hundredthsAt(std::string_view text, std::size_t at) {
+    bool negative = false;
+    if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
+    double value = 0;
+    for (int digits = 0; at < text.size() && isDigit(text[at]); ++at, ++digits)
+        if (digits < 9) value = value * 10 + (text[at] - '0');
+    if (at < text.size() && text[at] == '.') {
+        double scale = 0.1;
+        for (++at; at < text.size() && isDigit(text[at]) && scale > 1e-9; ++at, scale /= 10) value += (text[at] - '0') * scale;
+    }
+    const auto hundredths = static_cast<std::int32_t>(std::lround(value * 100));
+    return negative ? -hundredths : hundredths;
+}
+
+std::string printed(const char* pattern, long a) {
+    char text[128];
+    std::snprintf(text, sizeof text, pattern, a);
+    return text;
+}
+
+}  // namespace
+
+ParameterFamily parameterFamily(DeviceTypeCode type) {
+    switch (type) {
+        case kTq300Tcp:
+        case kTq300:
+        case kMn600: return ParameterFamily::Tq300;
+        case kLoq3: return ParameterFamily::Loq3;
+        case kZb40: return ParameterFamily::Zb40;
+        case kZb20: return ParameterFamily::Zb20;
+        default: return ParameterFamily::None;
+    }
+}
+
+std::uint8_t featureLevelOf(DeviceTypeCode type, std::int32_t v) {
+    switch (type) {
+        case kTq300Tcp:
+        case kTq300: return v >= 130 ? 4 : v >= 124 ? 3 : v >= 123 ? 2 : v >= 121 ? 1 : 0;
+        case kLoq3:
+        case kLoq4: return v >= 226 ? 3 : v >= 224 ? 2 : v >= 222 ? 1 : 0;
+        case kZb40: return v >= 133 ? 1 : 0;
+        case kZb20: return 1;
+        case kMn600: return 9;
+        default: return 0;
+    }
+}
+
+void takeCalAnswer(ModuleRecord& record, std::string_view answer) {
+    const std::string_view text = answerText(answer);
+    record.setRawText(18, 13, text.size() > 1 ? text.substr(1, 12) : std::string_view{});
+}
+
+void takeDisplayTextAnswer(ModuleRecord& record, std::string_view answer) {
+    const std::string_view text = answerText(answer);
+    record.setRawText(41, 17, text.size() > 1 ? text.substr(1, 16) : std::string_view{});
+}
+
+void takeVersionAnswer(ModuleRecord& record, std::string_view answer) {
+    const std::string_view text = answerText(answer);
+    const auto v = text.find('V');
+    record.setFirmwareVersion(v == std::string_view::npos ? 0 : hundredthsAt(text, v + 1));
+    record.setFeatureLevel(featureLevelOf(record.type(), record.firmwareVersion()));
+    long c = 0;
+    if (codeValue(text, "C", c)) {
+        record.setDeviceFlags(static_cast<std::uint8_t>(c));
+        record.setIdMediumType(static_cast<std::uint8_t>((c >> 6) & 0x03));
+    } else {
+        record.setDeviceFlags(0);
+    }
+}
+
+void takeParameterAnswer(ModuleRecord& record, std::string_view answer) {
+    const std::string_view text = answerText(answer);
+    long value = 0;
+    for (int n = 1; n <= 4; ++n) {
+        if (codeValue(text, "P" + std::to_string(n), value))
+            record.setU8(57 + static_cast<std::size_t>(n), static_cast<std::uint8_t>(value));
+    }
+    if (record.type() == kZb40) {
+        // A ZB40 names its subsystem-2 bytes P5 and P6; they take the places of P1 and P4.
+        if (codeValue(text, "P6", value)) record.setParamP4(static_cast<std::uint8_t>(value));
+        if (codeValue(text, "P5", value)) record.setParamP1(static_cast<std::uint8_t>(value));
+    }
+    std::uint8_t switches = record.switchBits();
+    for (int n = 1; n <= 8; ++n) {
+        const auto at = text.find("B" + std::to_string(n));
+        if (at == std::string_view::npos) continue;
+        const bool on = at + 2 < text.size() && text[at + 2] == 'O';
+        switches = static_cast<std::uint8_t>(on ? switches | 1u << (n - 1) : switches & ~(1u << (n - 1)));
+    }
+    record.setSwitchBits(switches);
+    for (int n = 1; n <= 4; ++n) {
+        if (codeValue(text, "D" + std::to_string(n), value)) record.setRelayDelay(n, static_cast<std::uint8_t>(value));
+    }
+}
+
+std::string switchCommandText(std::uint8_t switchBits, int first, int last) {
+    std::string text;
+    for (int n = first; n <= last; ++n) {
+        if (!text.empty()) text += '+';
+        text += "B" + std::to_string(n) + ((switchBits >> (n - 1) & 1) ? "O" : "F");
+    }
+    return text;
+}
+
+std::vector<ParameterCommand> parameterCommands(const ModuleRecord& r) {
+    const int level = r.featureLevel();
+    const auto interval = [&r] {
+        char text[32];
+        std::snprintf(text, sizeof text, "S%02d%02d%02d%02d", r.intervalFrom().hour, r.intervalFrom().minute,
+                      r.intervalTo().hour, r.intervalTo().minute);
+        return std::string(text);
+    };
+    std::vector<ParameterCommand> commands;
+    switch (parameterFamily(r.type())) {
+        case ParameterFamily::Tq300: {
+            commands.push_back({"CFG", 0, std::string(r.rawText(41, 17))});
+            std::string relays = level >= 1 ? printed("P1%02ld+", r.paramP1()) + printed("P2%02ld+", r.paramP2()) : "";
+            relays += printed("P3%02ld+", r.paramP3()) + printed("D1%02ld+", r.relayDelay(1)) +
+                      printed("D2%02ld", r.relayDelay(2));
+            commands.push_back({"CFG", 8, relays});
+            if (level >= 1) {
+                commands.push_back({"SET", 2, printed("C%03ld", r.deviceFlags())});
+                commands.push_back({"CFG", 3, printed("A%02ld+", r.doorTime()) + printed("B%02ld+", r.reader1Operation()) +
+                                                  printed("C%02ld", r.reader2Operation())});
+                commands.push_back({"CFG", 4, interval() + (level >= 2 ? printed("R%03ld", r.holdOpenBits()) : "")});
+            }
+            commands.push_back({"CFG", 8, switchCommandText(r.switchBits(), 1, 4)});
+            break;
+        }
+        case ParameterFamily::Loq3: {
+            std::string relays = level >= 1 ? printed("P2%02ld+", r.paramP2()) : "";
+            relays += printed("P3%02ld+", r.paramP3()) + printed("D1%02ld", r.relayDelay(1));
+            commands.push_back({"CFG", 8, relays});
+            if (level >= 1) {
+                commands.push_back({"CFG", 3, printed("A%02ld", r.doorTime())});
+                commands.push_back({"CFG", 3, printed("B%02ld+", r.reader1Operation()) + printed("C%02ld", r.reader2Operation())});
+                std::string hold = interval();
+                if (level >= 2) hold += printed("R%03ld", r.holdOpenBits() & 0x01);
+                // The days: bit 7 marks the group, Sunday to Saturday in bits 0-6.
+                if (level >= 3) hold += printed("W%03ld", 128 + (r.holdOpenBits() >> 1));
+                commands.push_back({"CFG", 4, hold});
+            }
+            commands.push_back({"CFG", 8, switchCommandText(r.switchBits(), 3, 5)});
+            break;
+        }
+        case ParameterFamily::Zb40:
+            commands.push_back({"CFG", 8,
+                                printed("P2%02ld+", r.paramP2()) + printed("P3%02ld+", r.paramP3()) +
+                                    printed("P5%02ld+", r.paramP1()) + printed("P6%02ld+", r.paramP4()) +
+                                    printed("D1%02ld+", r.relayDelay(1)) + printed("D2%02ld+", r.relayDelay(2)) +
+                                    printed("D3%02ld+", r.relayDelay(3)) + printed("D4%02ld", r.relayDelay(4))});
+            commands.push_back({"SET", 2, printed("C%03ld", r.deviceFlags())});
+            commands.push_back({"CFG", 8, switchCommandText(r.switchBits(), 1, 4)});
+            break;
+        case ParameterFamily::Zb20:
+        case ParameterFamily::None: break;
+    }
+    return commands;
+}
+
+ModuleRecord::TimeOfDay ParseTimeOfDay(std::string_view text) {
+    // As a C library reads a number: blanks, a sign, digits.
+    const auto numberAt = [&text](std::size_t at) {
+        while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+        return decimalAt(text, at);
+    };
+    const auto colon = text.find(':');
+    return {static_cast<std::uint8_t>(numberAt(0)),
+            static_cast<std::uint8_t>(colon == std::string_view::npos ? 0 : numberAt(colon + 1))};
+}
+
+std::string silentDeviceText(int id) {
+    return printed("Zařízení na adrese %02ld neodpovídá ! \nZkontrolujte nastavení. ", id);
+}
+
+namespace {
+
+constexpr std::size_t kAnswerCapacity = 256;
+
+// One request on the opened link: the answer as received, or the failure's code.
+struct Exchange {
+    std::uint32_t result;
+    std::string answer;
+};
+Exchange ask(int subInstruction, const char* instruction, int lineIndex, int id, std::uint8_t mode) {
+    std::array<std::uint8_t, kAnswerCapacity> answer{};
+    const std::uint32_t result = DeviceTransaction(subInstruction, instruction, lineIndex, id, "", mode, answer);
+    if (isErrorResult(result)) return {result, {}};
+    return {result, std::string(answer.begin(), answer.begin() + result)};
+}
+
+void sendEnd(int lineIndex, int id) { DeviceTransaction(0, "", lineIndex, id, "", kModeRelease | kNoAnswer, {}); }
+
+void showSilence(int id) { uiMessage("Chyba komunikace", silentDeviceText(id), MessageIcon::Error); }
+
+}  // namespace
+
+bool ReadModuleParameters(bool showSilenceMessage, int lineIndex, int moduleNumber, ModuleRecord& record) {
+    if (LineEnabledCheck(lineIndex) == 0) return true;
+    uiStatus("probíhá načítání konfigurace");
+    const int id = record.id();
+    record.setStatusFlags(record.statusFlags() & ~(flags::kNotResponding | flags::kOtherType));
+    const auto fail = [&](std::uint32_t code) {
+        if (code != 0) setError(code);
+        sendEnd(lineIndex, id);
+        ModuleStatusStore(lineIndex, moduleNumber, record.statusFlags());
+        reportError();
+        return false;
+    };
+    // The link stays open from CAL to the end frame; each request is one transaction on it.
+    Exchange e = ask(0, "CAL", lineIndex, id, kModeSelect);
+    if (isErrorResult(e.result)) return fail(e.result);
+    if (e.answer.empty()) {
+        if (showSilenceMessage) showSilence(id);
+        record.setStatusFlags(record.statusFlags() | flags::kNotResponding);
+        return fail(0);
+    }
+    takeCalAnswer(record, e.answer);
+    if (record.type() == kTq300) {
+        e = ask(4, "INF", lineIndex, id, kModeContinue);
+        if (isErrorResult(e.result)) return fail(e.result);
+        takeDisplayTextAnswer(record, e.answer);
+    }
+    e = ask(7, "INF", lineIndex, id, kModeContinue);
+    if (isErrorResult(e.result)) return fail(e.result);
+    takeVersionAnswer(record, e.answer);
+    e = ask(9, "INF", lineIndex, id, kModeContinue);
+    if (isErrorResult(e.result)) return fail(e.result);
+    takeParameterAnswer(record, e.answer);
+    sendEnd(lineIndex, id);
+    ModuleStatusStore(lineIndex, moduleNumber, record.statusFlags());
+    uiStatus("");
+    return true;
+}
+
+bool WriteModuleParameters(int lineIndex, ModuleRecord& record) {
+    if (LineEnabledCheck(lineIndex) == 0) return true;
+    const int id = record.id();
+    const auto fail = [&](std::uint32_t code) {
+        setError(code);
+        sendEnd(lineIndex, id);
+        record.setStatusFlags(record.statusFlags() | flags::kNotResponding);
+        reportError();
+        return false;
+    };
+    const Exchange e = ask(0, "CAL", lineIndex, id, kModeSelect);
+    if (isErrorResult(e.result)) return fail(e.result);
+    if (e.answer.empty()) {
+        showSilence(id);
+        sendEnd(lineIndex, id);
+        record.setStatusFlags(record.statusFlags() | flags::kNotResponding);
+        reportError();
+        return false;
+    }
+    for (const ParameterCommand& c : parameterCommands(record)) {
+        const std::uint32_t result =
+            DeviceTransaction(c.number + 1, c.instruction, lineIndex, id, c.data, kModeContinue | kNoAnswer, {});
+        if (isErrorResult(result)) return fail(result);
+    }
+    sendEnd(lineIndex, id);
+    record.setStatusFlags(record.statusFlags() & ~flags::kNotResponding);
+    return true;
+}
+
+}  // namespace lumo

@@ -1,0 +1,348 @@
+#include "device/parameter_sheet.h"
+
+#include <cstdio>
+
+#include "device/module_parameters.h"
+#include "serial/serial_number.h"
+
+namespace lumo {
+namespace {
+
+// Offsets of the parameter area's bytes that the sheets gather.
+constexpr std::size_t kFlagsByte = 32, kP1 = 58, kP2 = 59, kP3 = 60, kP4 = 61, kSwitches = 62, kDelays = 64;
+constexpr std::size_t kFrom = 68, kTo = 70, kHoldOpen = 72, kDeviceFlags = 99, kDoorTime = 100, kReader1 = 104,
+                      kReader2 = 105, kDisplayText = 41;
+
+FieldRef bits(std::size_t offset, int shift, int width = 1) { return {FieldKind::Bits, offset, shift, width}; }
+
+SheetControl check(const char* name, const char* label, FieldRef field, int shown, int enabled) {
+    SheetControl c;
+    c.name = name;
+    c.label = label;
+    c.kind = ControlKind::Check;
+    c.field = field;
+    c.shownLevel = shown;
+    c.enabledLevel = enabled;
+    return c;
+}
+
+SheetControl number(const char* name, const char* label, FieldRef field, int shown, int enabled) {
+    SheetControl c = check(name, label, field, shown, enabled);
+    c.kind = ControlKind::Number;
+    return c;
+}
+
+SheetControl timeField(const char* name, const char* label, std::size_t offset) {
+    SheetControl c = check(name, label, {FieldKind::Time, offset}, 1, 1);
+    c.kind = ControlKind::Time;
+    c.maxLength = 9;
+    return c;
+}
+
+SheetControl list(const char* name, const char* label, FieldRef field, std::vector<std::string> items, int shown,
+                  int enabled) {
+    SheetControl c = check(name, label, field, shown, enabled);
+    c.kind = ControlKind::List;
+    c.items = std::move(items);
+    return c;
+}
+
+const std::vector<std::string> kRelayModes = {"nespíná", "spínací", "hlídání dveří", "přepínací"};
+
+SheetControl relay(const char* name, const char* label, std::size_t offset, int shift) {
+    SheetControl c = list(name, label, bits(offset, shift, 4), kRelayModes, 0, 0);
+    c.clampToLast = true;
+    return c;
+}
+
+SheetControl delay(const char* name, int relayNumber) {
+    return number(name, "zpoždění (s):", {FieldKind::Byte, kDelays + static_cast<std::size_t>(relayNumber - 1)}, 0, 0);
+}
+
+SheetControl doorTime(const char* label, int shown, int enabled) {
+    return number("doorTime", label, {FieldKind::Int32, kDoorTime}, shown, enabled);
+}
+
+SheetControl note(const char* name, const char* text) {
+    SheetControl c = check(name, text, {}, kNever, 0);
+    c.kind = ControlKind::Label;
+    return c;
+}
+
+SheetPage generalPage() {
+    return {"Obecné",
+            {list("usage", "Využití zařízení",
+                  bits(kFlagsByte, 7), {"používat toto zařízení (povoleno)", "nepoužívat toto zařízení (zakázáno)"}, 0, 0)}};
+}
+
+SheetPage operationsPage(std::vector<std::string> externalDevices, int externalEnabled, std::vector<SheetControl> holdOpen) {
+    SheetPage page{"Provozní...",
+                   {list("externalDevice", "Externí zařízení:", bits(kDeviceFlags, 2, 2), std::move(externalDevices), 1,
+                         externalEnabled),
+                    number("reader1Operation", "Operace pro 1. snímač:", {FieldKind::Byte, kReader1}, 1, 1),
+                    number("reader2Operation", "Operace pro 2. snímač:", {FieldKind::Byte, kReader2}, 1, 1),
+                    timeField("intervalFrom", "OD:", kFrom), timeField("intervalTo", "DO:", kTo)}};
+    for (auto& c : holdOpen) page.controls.push_back(std::move(c));
+    return page;
+}
+
+SheetLayout tq300Layout(const char* title) {
+    SheetControl displayText = check("displayText", "Uvodní text na display", {FieldKind::Text, kDisplayText}, 0, 0);
+    displayText.kind = ControlKind::Text;
+    displayText.maxLength = 16;
+    SheetControl backlight = check("backlight", "Podvícení displaye", bits(kDeviceFlags, 4, 2), 1, 1);
+    backlight.kind = ControlKind::Radio;
+    backlight.items = {"Nikdy", "Stále", "Automaticky"};
+    return {title,
+            {generalPage(),
+             {"Parametry",
+              {displayText, check("presets", "Předvolby", bits(kSwitches, 0), 0, 0),
+               check("pin", "PIN", bits(kSwitches, 1), 0, 0), check("records", "Evidence", bits(kSwitches, 2), 0, 0),
+               check("keySound", "Zvuk klávesnice", bits(kDeviceFlags, 0), 1, 1),
+               check("readSound", "Zvuk při čtení", bits(kDeviceFlags, 1), 1, 1),
+               check("operationByNumber", "Výběr operace číslem", bits(kP1, 0), 1, 1),
+               check("menuPassword", "Heslo do menu", bits(kP1, 1), 1, 1),
+               check("forcedOperation", "Vynucená volba operace", bits(kP1, 2), 1, 1),
+               check("peopleCounting", "Počítání lidí", bits(kP2, 2), 1, 1),
+               check("antiPassBack", "Anti-pass-back", bits(kP2, 3), 2, 2),
+               check("rightsOnMtrOnly", "Práva pouze na MTR", bits(kP1, 3), 4, 4)}},
+             {"Nastaveni",
+              {relay("relay1", "Relé č. 1", kP3, 0), relay("relay2", "Relé č. 2", kP3, 4), delay("delay1", 1),
+               delay("delay2", 2), check("alarmOpened", "Alarm při otevření dveří", bits(kP2, 0), 1, 1),
+               check("alarmNotClosed", "Alarm při nezavření dveří po", bits(kP2, 1), 1, 1),
+               doorTime("vteřinách", 1, 1), backlight}},
+             operationsPage({"nepoužito", "snímač MTR1", "snímač MTR2", "výstup EZS"}, 1,
+                            {check("holdOpen1", "Trvale otevřít Relé 1", bits(kHoldOpen, 0), 2, 2),
+                             check("holdOpen2", "Trvale otevřít Relé 2", bits(kHoldOpen, 1), 2, 2)})},
+            {kSwitches, kDeviceFlags, kP1, kP2, kP3, kHoldOpen}};
+}
+
+SheetLayout loq3Layout() {
+    std::vector<SheetControl> holdOpen = {
+        check("holdOpen", "Trvale otevřít relé v nastavené intervalu", bits(kHoldOpen, 0), 2, 2)};
+    const char* days[] = {"Ne", "Po", "Ut", "St", "Ct", "Pa", "So"};
+    const char* dayNames[] = {"sunday", "monday", "tuesday", "wednesday", "thursday", "friday", "saturday"};
+    for (int d = 0; d < 7; ++d) holdOpen.push_back(check(dayNames[d], days[d], bits(kHoldOpen, d + 1), 3, 3));
+    return {"LOQ3 - ID %d",
+            {generalPage(),
+             {"Nastaveni",
+              {relay("relay1", "Relé č. 1", kP3, 0), delay("delay1", 1),
+               check("closedAtRest", "v klidu sepnuté relé", bits(kSwitches, 4), 1, 0),
+               check("alarmOpened", "Alarm při otevření dveří", bits(kP2, 0), 1, 1),
+               check("alarmNotClosed", "Alarm při nezavření dveří", bits(kP2, 1), 1, 1),
+               doorTime("Doba pro zavření dveří: (0-90 s)", 0, 1), check("records", "Evidence", bits(kSwitches, 2), 1, 1),
+               check("history", "Zápis historie", bits(kSwitches, 3), 1, 1),
+               check("readSound", "Zvuk při čtení", {}, kNever, kNever)}},
+             operationsPage({"nepoužito", "snímač MTR1", "snímač MTR2"}, kNever, std::move(holdOpen))},
+            {kP3, kSwitches, kP2, kP1, kDeviceFlags, kHoldOpen}};
+}
+
+SheetPage zbParameters() {
+    return {"Parametry",
+            {check("pin", "PIN", bits(kSwitches, 1), 0, 0), check("records", "Evidence", bits(kSwitches, 2), 0, 0),
+             check("readSound", "Zvuk při čtení", bits(kDeviceFlags, 1), 1, 1),
+             check("peopleCounting", "Počítání lidí", bits(kP2, 2), 1, 1),
+             check("antiPassBack", "Anti-pass-back", bits(kP2, 3), 1, 0),
+             check("history", "Zápis historie", bits(kSwitches, 3), 1, 0)}};
+}
+
+std::vector<SheetControl> doorGuard(std::vector<SheetControl> relays) {
+    relays.push_back(check("alarmOpened", "Alarm při otevření dveří", bits(kP2, 0), 1, 1));
+    relays.push_back(check("alarmNotClosed", "Alarm při nezavření dveří po", bits(kP2, 1), 1, 1));
+    relays.push_back(doorTime("vteřinách", 1, 1));
+    return relays;
+}
+
+SheetLayout zb40Layout() {
+    return {"ZB40 - ID %d",
+            {generalPage(), zbParameters(),
+             {"Subsystém 1",
+              doorGuard({relay("relay1", "Relé č. 1", kP3, 0), relay("relay3", "Relé č. 3", kP4, 0), delay("delay1", 1),
+                         delay("delay3", 3)})},
+             {"Subsystém 2",
+              {relay("relay2", "Relé č. 2", kP3, 4), relay("relay4", "Relé č. 4", kP4, 4), delay("delay2", 2),
+               delay("delay4", 4), check("alarmOpened2", "Alarm při otevření dveří", bits(kP1, 0), 1, 1),
+               check("alarmNotClosed2", "Alarm při nezavření dveří", bits(kP1, 1), 1, 1),
+               note("note", "Doba pro vyvolání alarmů je shodná s nastavením Subsystému 1")}}},
+            {kSwitches, kDeviceFlags, kP2, kP3, kP4, kP1}};
+}
+
+SheetLayout zb20Layout() {
+    SheetControl relay2 = relay("relay2", "Relé č. 2", kP3, 4);
+    relay2.mirror = bits(kP4, 0, 4);
+    return {"ZB20 - ID %d",
+            {generalPage(), zbParameters(),
+             {"Subsystém 1", doorGuard({relay("relay1", "Relé č. 1", kP3, 0), relay2, delay("delay1", 1), delay("delay2", 2)})}},
+            {kSwitches, kDeviceFlags, kP2, kP3, kP4, kP1}};
+}
+
+std::uint32_t fieldBits(const ModuleRecord& r, const FieldRef& f) {
+    return (r.u8(f.offset) >> f.shift) & ((1u << f.width) - 1);
+}
+
+void setFieldBits(ModuleRecord& r, const FieldRef& f, std::uint32_t value) {
+    const std::uint32_t mask = ((1u << f.width) - 1) << f.shift;
+    r.setU8(f.offset, static_cast<std::uint8_t>((r.u8(f.offset) & ~mask) | ((value << f.shift) & mask)));
+}
+
+std::string timeText(std::uint8_t hour, std::uint8_t minute) {
+    if (hour == 0 && minute == 0) return {};
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d", hour, minute);
+    return text;
+}
+
+// At most `count` characters of UTF-8 text, never splitting one.
+std::string firstCharacters(const std::string& text, int count) {
+    std::size_t at = 0;
+    for (int n = 0; at < text.size() && n < count; ++n) {
+        ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+    }
+    return text.substr(0, at);
+}
+
+}  // namespace
+
+const SheetLayout* sheetLayout(DeviceTypeCode type) {
+    static const SheetLayout tq300 = tq300Layout("TQ300 - ID %d"), mn600 = tq300Layout("MN600 - ID %d"),
+                             loq3 = loq3Layout(), zb40 = zb40Layout(), zb20 = zb20Layout();
+    switch (parameterFamily(type)) {
+        case ParameterFamily::Tq300: return type == 10 ? &mn600 : &tq300;
+        case ParameterFamily::Loq3: return &loq3;
+        case ParameterFamily::Zb40: return &zb40;
+        case ParameterFamily::Zb20: return &zb20;
+        case ParameterFamily::None: return nullptr;
+    }
+    return nullptr;
+}
+
+std::string sheetTitle(const SheetLayout& layout, const ModuleRecord& record) {
+    char text[64];
+    std::snprintf(text, sizeof text, layout.titlePattern.c_str(), record.id());
+    return text;
+}
+
+SheetStates newSheetStates(const SheetLayout& layout) {
+    SheetStates states;
+    for (const auto& page : layout.pages) states.emplace_back(page.controls.size());
+    return states;
+}
+
+void FillSheetPages(const SheetLayout& layout, const ModuleRecord& r, SheetStates& states) {
+    const int level = r.featureLevel();
+    for (std::size_t p = 0; p < layout.pages.size(); ++p) {
+        for (std::size_t i = 0; i < layout.pages[p].controls.size(); ++i) {
+            const SheetControl& c = layout.pages[p].controls[i];
+            ControlState& s = states.at(p).at(i);
+            s.enabled = c.enabledLevel != kNever && level >= c.enabledLevel;
+            if (c.shownLevel == kNever || level < c.shownLevel) continue;
+            switch (c.kind) {
+                case ControlKind::Check: s.selection = static_cast<int>(fieldBits(r, c.field)); break;
+                case ControlKind::List:
+                case ControlKind::Radio: {
+                    // A list is emptied before it is filled.
+                    if (c.kind == ControlKind::List) s.items = c.items;
+                    const int value = static_cast<int>(fieldBits(r, c.field));
+                    const int entries = static_cast<int>(c.items.size());
+                    s.selection = value < entries ? value : c.clampToLast ? entries - 1 : -1;
+                    break;
+                }
+                case ControlKind::Number:
+                    s.text = std::to_string(c.field.kind == FieldKind::Int32 ? static_cast<long>(r.i32(c.field.offset))
+                                                                             : static_cast<long>(r.u8(c.field.offset)));
+                    break;
+                case ControlKind::Time: s.text = timeText(r.u8(c.field.offset), r.u8(c.field.offset + 1)); break;
+                case ControlKind::Text: s.text = r.text(c.field.offset, static_cast<std::size_t>(c.maxLength) + 1); break;
+                case ControlKind::Label: break;
+            }
+        }
+    }
+}
+
+void GatherSheetPages(const SheetLayout& layout, const SheetStates& states, ModuleRecord& r) {
+    for (std::size_t offset : layout.builtBytes) r.setU8(offset, 0);
+    for (std::size_t p = 0; p < layout.pages.size(); ++p) {
+        for (std::size_t i = 0; i < layout.pages[p].controls.size(); ++i) {
+            const SheetControl& c = layout.pages[p].controls[i];
+            const ControlState& s = states.at(p).at(i);
+            switch (c.field.kind) {
+                case FieldKind::None: break;
+                case FieldKind::Bits: {
+                    const auto value = static_cast<std::uint32_t>(s.selection < 0 ? 0 : s.selection);
+                    setFieldBits(r, c.field, value);
+                    if (c.mirror.kind == FieldKind::Bits) setFieldBits(r, c.mirror, value);
+                    break;
+                }
+                case FieldKind::Byte: r.setU8(c.field.offset, static_cast<std::uint8_t>(fieldNumber(s.text))); break;
+                case FieldKind::Int32: r.setI32(c.field.offset, static_cast<std::int32_t>(fieldNumber(s.text))); break;
+                case FieldKind::Time: {
+                    const auto t = ParseTimeOfDay(firstCharacters(s.text, c.maxLength));
+                    r.setU8(c.field.offset, t.hour);
+                    r.setU8(c.field.offset + 1, t.minute);
+                    break;
+                }
+                case FieldKind::Text:
+                    r.setText(c.field.offset, static_cast<std::size_t>(c.maxLength) + 1, firstCharacters(s.text, c.maxLength));
+                    break;
+            }
+        }
+    }
+}
+
+GeneralFacts generalPageFacts(const ModuleRecord& r) {
+    GeneralFacts f;
+    f.typeName = modelName(r.type());
+    f.moduleName = r.description();
+    switch (parameterFamily(r.type())) {
+        case ParameterFamily::Tq300: f.picture = r.type() == 10 ? "mn600" : "tq300"; break;
+        case ParameterFamily::Loq3: f.picture = "loq3"; break;
+        case ParameterFamily::Zb40: f.picture = "zb40"; break;
+        case ParameterFamily::Zb20: f.picture = "zb20"; break;
+        case ParameterFamily::None: break;
+    }
+    const std::string serial = r.identText();
+    if (serial.empty()) {
+        f.serialNumber = "není k disposici";
+        return f;
+    }
+    f.serialNumber = serial;
+    const SerialParts parts = SerialDecode(std::string(r.rawText(18, 13)));
+    char text[64];
+    std::snprintf(text, sizeof text, "%02d.%02d.20%02d", dateDay(parts.date), dateMonth(parts.date),
+                  dateYear(parts.date) % 100);
+    f.productionDate = text;
+    std::snprintf(text, sizeof text, "%.2f", r.firmwareVersion() / 100.0);
+    f.version = text;
+    static const char* const media[] = {"dallas", "bezkontakt", "externí (wiegand)", "externí (ABA)"};
+    f.idMedium = r.featureLevel() >= 1 ? media[r.idMediumType() & 0x03] : "nezjištěno";
+    return f;
+}
+
+long fieldNumber(const std::string& text) {
+    // As a dialog reads a signed number: blanks around it, a sign, digits and nothing else.
+    std::size_t at = text.find_first_not_of(" \t");
+    if (at == std::string::npos) return 0;
+    bool negative = false;
+    if (text[at] == '-' || text[at] == '+') negative = text[at++] == '-';
+    const std::size_t digits = at;
+    long value = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        if (at - digits >= 10) return 0;  // beyond a 32-bit number: no number
+        value = value * 10 + (text[at] - '0');
+    }
+    if (at == digits || text.find_first_not_of(" \t", at) != std::string::npos) return 0;
+    if (value > 2147483647L + (negative ? 1 : 0)) return 0;
+    return negative ? -value : value;
+}
+
+std::uint32_t HexTextToValue(const std::string& text) {
+    std::uint32_t value = 0;
+    for (char c : text) {
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : 0;
+        value = value << 4 | static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
+
+}  // namespace lumo
