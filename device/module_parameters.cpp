@@ -231,6 +231,16 @@ Exchange ask(int subInstruction, const char* instruction, int lineIndex, int id,
     return {result, std::string(answer.begin(), answer.begin() + result)};
 }
 
+// Why an answer cannot be read, or 0: a failed exchange; no answer (a device that fell silent
+// in the middle); an answer cut off before its '*' and checksum, whose last value may be
+// missing digits. Nothing is taken from such an answer.
+std::uint32_t unusable(const Exchange& e) {
+    if (isErrorResult(e.result)) return e.result;
+    if (e.answer.empty()) return kReceiveFailed;
+    const auto star = e.answer.find('*');
+    return star == std::string::npos || star + 1 >= e.answer.size() ? kAnswerChecksum : 0;
+}
+
 void sendEnd(int lineIndex, int id) { DeviceTransaction(0, "", lineIndex, id, "", kModeRelease | kNoAnswer, {}); }
 
 void showSilence(int id) { uiMessage("Chyba komunikace", silentDeviceText(id), MessageIcon::Error); }
@@ -257,17 +267,18 @@ bool ReadModuleParameters(bool showSilenceMessage, int lineIndex, int moduleNumb
         record.setStatusFlags(record.statusFlags() | flags::kNotResponding);
         return fail(0);
     }
+    if (const std::uint32_t why = unusable(e)) return fail(why);
     takeCalAnswer(record, e.answer);
     if (record.type() == kTq300) {
         e = ask(4, "INF", lineIndex, id, kModeContinue);
-        if (isErrorResult(e.result)) return fail(e.result);
+        if (const std::uint32_t why = unusable(e)) return fail(why);
         takeDisplayTextAnswer(record, e.answer);
     }
     e = ask(7, "INF", lineIndex, id, kModeContinue);
-    if (isErrorResult(e.result)) return fail(e.result);
+    if (const std::uint32_t why = unusable(e)) return fail(why);
     takeVersionAnswer(record, e.answer);
     e = ask(9, "INF", lineIndex, id, kModeContinue);
-    if (isErrorResult(e.result)) return fail(e.result);
+    if (const std::uint32_t why = unusable(e)) return fail(why);
     takeParameterAnswer(record, e.answer);
     sendEnd(lineIndex, id);
     ModuleStatusStore(lineIndex, moduleNumber, record.statusFlags());

@@ -258,6 +258,9 @@ void Bus::execute(const std::string& data, std::int64_t nowMs) {
     }
     if (f.garbage) {
         for (int i = 0; i < 40; ++i) bytes.push_back(static_cast<std::uint8_t>((i * 73 + 5) % 256 == '*' ? 0 : (i * 73 + 5) % 256));
+    } else if (f.cutFrom >= 0 && m->instructions >= f.cutFrom) {
+        // The end of the answer is lost: its last characters, the '*' and the checksum.
+        bytes.assign(text.begin(), text.end() - static_cast<long>(std::min<std::size_t>(3, text.size())));
     } else if (name_ == "CMD" && sub_ == 9) {
         bytes.push_back(static_cast<std::uint8_t>(text[0]));
     } else {

@@ -15,6 +15,7 @@ struct Faults {
     int dropAfter = -1;       // goes silent after this many instructions (-1: never)
     int slowMs = 0;           // waits this long before answering
     bool trailing = false;    // sends "JUNK" after the answer's checksum
+    int cutFrom = -1;         // from this instruction on, answers are cut off before their end
 };
 
 // The settings a module of a family with parameters keeps: what INF 6 and INF 8 report and
