@@ -118,6 +118,8 @@ PropertySheet::Closing PropertySheet::close() {
 }
 
 void PropertySheet::rename(const std::string& name) {
+    // The controls are gathered first: a change made on a page before the rename stays.
+    GatherSheetPages(*layout_, states, working_);
     working_.setDescription(name);  // the field keeps 15 characters
     FillSheetPages(*layout_, working_, states);
 }

@@ -36,7 +36,8 @@ public:
     // device). Stay: the user cancelled, or storing failed (reported).
     enum class Closing { Stay, Unchanged, Stored };
     Closing close();
-    // "Přejmenovat", OK: at most 15 characters of the new name; the pages filled again.
+    // "Přejmenovat", OK: at most 15 characters of the new name; the pages gathered and filled
+    // again.
     void rename(const std::string& name);
 
 private:

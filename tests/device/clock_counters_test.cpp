@@ -93,13 +93,8 @@ TEST(CounterTexts, AsReadAndAsWritten) {
     EXPECT_EQ(counterDataText(Counters{}, 4), "");
 }
 
-class ClockAndCountersOnTheWire : public test::SimTest {
-protected:
-    static std::string withChecksum(const std::string& data) {
-        return data + "*" +
-               std::string(1, static_cast<char>(crc8(reinterpret_cast<const std::uint8_t*>(data.data()), data.size())));
-    }
-};
+using ClockAndCountersOnTheWire = test::SimTest;
+using test::withChecksum;
 
 TEST_F(ClockAndCountersOnTheWire, ClockIsSetOnlyWithoutHistory) {
     startSim({"serial 5 4", "serial 6 4 history=2", "serial 7 4 c5=-1"});

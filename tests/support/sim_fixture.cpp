@@ -1,5 +1,7 @@
 #include "support/sim_fixture.h"
 
+#include "comm/crc8.h"
+
 #include <filesystem>
 
 #include "comm/line_port.h"
@@ -43,6 +45,11 @@ void SimTest::addSerialModule(int k, int id, int type) {
     m.setId(static_cast<std::uint8_t>(id));
     m.setType(static_cast<std::uint8_t>(type));
     ASSERT_TRUE(writeModuleRecord(kSerialLine, k, m));
+}
+
+std::string withChecksum(const std::string& data) {
+    return data + "*" +
+           std::string(1, static_cast<char>(crc8(reinterpret_cast<const std::uint8_t*>(data.data()), data.size())));
 }
 
 std::string visible(const std::string& bytes) { return escapeNonPrintable(bytes); }

@@ -30,6 +30,9 @@ protected:
     LineRecord serialLine, tcpLine;
 };
 
+// A data piece as it goes on the wire: the text, '*' and its CRC-8.
+std::string withChecksum(const std::string& data);
+
 // Bytes as text with non-printable ones as \xNN, for readable failures.
 std::string visible(const std::string& bytes);
 
