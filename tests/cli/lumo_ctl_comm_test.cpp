@@ -121,5 +121,58 @@ TEST(LumoCtlProbe, LoopbackAnswersOrTheMissingRightIsNamed) {
     EXPECT_EQ(version.out.rfind("lumo-ctl 2.32 (", 0), 0u) << version.out;
 }
 
+TEST_F(LumoCtlComm, ParamsReadChangedAndPrintedFromTheRecord) {
+    ASSERT_EQ(ctl("line add general").out, "1\n");
+    ASSERT_EQ(ctl("line set 1 --port COM3").status, 0);
+    ASSERT_EQ(ctl("module add 1 --type 4 --id 5").out, "1\n");
+    ASSERT_EQ(ctl("module add 1 --type 3 --id 7").out, "2\n");
+    test::CtlResult r = ctl("params 1/1");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("identText=100000040005\nstatusFlags=0\nfirmwareVersion=123\nidMediumType=1\n"
+                         "displayText=LUMO\nparamP1=0\nparamP2=0\nparamP3=18\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("featureLevel=2\n"), std::string::npos);
+    EXPECT_EQ(ctl("params 1/1 --from-record").out, r.out);  // what was read is in the record
+
+    r = ctl("params 1/1 displayText=Vítejte paramP3=0x21 relayDelay1=7 intervalFrom=06:30 holdOpenBits=3");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string sent = test::readWire(work.str() + "/wire.log").received();
+    EXPECT_NE(sent.find("#CFG$8+P100+P200+P333+D107+D205*"), std::string::npos) << sent;
+    EXPECT_NE(sent.find("#CFG$4+S06300000R003*"), std::string::npos) << sent;
+    r = ctl("params 1/1");
+    EXPECT_NE(r.out.find("displayText=Vítejte\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("paramP3=33\nparamP4=0\nswitchBits=0x05\nrelayDelay1=7\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("intervalFrom=06:30\n"), std::string::npos);  // kept in the record
+
+    // Wrong words are refused before anything is stored or sent.
+    const struct {
+        const char* args;
+        const char* error;
+    } refused[] = {
+        {"params 1/1 paramP9=1", "'paramP9=1': expected NAME=VALUE"},
+        {"params 1/1 featureLevel=3", "featureLevel is read from the device and cannot be set"},
+        {"params 1/1 paramP1=256", "paramP1=256: expected a number from 0 to 255"},
+        {"params 1/1 intervalTo=24:00", "intervalTo=24:00: expected HH:MM"},
+        {"params 1/1 displayText=12345678901234567", "displayText holds at most 16 characters"},
+        {"params 1", "params needs a module L/K"},
+        {"params 1/1 --from-record paramP1=1", "--from-record only prints"},
+    };
+    std::filesystem::resize_file(work.path() / "wire.log", 0);
+    for (const auto& c : refused) {
+        r = ctl(c.args);
+        EXPECT_EQ(r.status, 2) << c.args;
+        EXPECT_NE(r.err.find(c.error), std::string::npos) << c.args << ": " << r.err;
+    }
+    EXPECT_EQ(test::readWire(work.str() + "/wire.log").received(), "");
+    // A silent device: the message, the failure, the flag in the record.
+    r = ctl("params 1/2");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Chyba komunikace: Zařízení na adrese 07 neodpovídá ! \nZkontrolujte nastavení. "),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(ctl("params 1/2 --from-record").out.find("statusFlags=1\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace lumo
