@@ -138,64 +138,95 @@ private:
         done(stored_ ? 1 : 0);
     }
 
+    // A page's controls on a grid of four columns: a caption and its widget, and beside them the
+    // control that goes with it (a relay's delay, the seconds of a door alarm) or a second
+    // check box.
     QWidget* buildPage(std::size_t p) {
         const SheetPage& page = sheet_.layout().pages[p];
         auto* widget = new QWidget(tabs_);
         widget->setObjectName(qt(page.title));
         auto* layout = new QVBoxLayout(widget);
         if (p == 0) buildGeneral(widget, layout);
-        auto* form = new QFormLayout;
-        layout->addLayout(form);
-        auto* checks = new QGridLayout;
-        int checkCount = 0;
-        for (const SheetControl& c : page.controls) {
+        auto* grid = new QGridLayout;
+        layout->addLayout(grid);
+        int row = -1;
+        bool loneCheck = false;  // the current row holds one check box, in its left half
+        const auto caption = [widget](const std::string& text) { return new QLabel(qt(text), widget); };
+        for (std::size_t i = 0; i < page.controls.size(); ++i) {
+            const SheetControl& c = page.controls[i];
             ControlWidgets cw;
-            const QString label = qt(c.label);
+            const bool beside = c.sameRow && row >= 0;
+            // A check box with a control beside it keeps its row to itself.
+            const bool partnered = i + 1 < page.controls.size() && page.controls[i + 1].sameRow;
+            const bool secondCheck = c.kind == ControlKind::Check && loneCheck && !partnered;
+            if (!beside && !secondCheck) ++row;
+            loneCheck = false;
             switch (c.kind) {
                 case ControlKind::Check:
-                    cw.check = new QCheckBox(label, widget);
+                    cw.check = new QCheckBox(qt(c.label), widget);
                     cw.check->setObjectName(qt(c.name));
-                    checks->addWidget(cw.check, checkCount / 2, checkCount % 2);
-                    ++checkCount;
+                    grid->addWidget(cw.check, row, secondCheck ? 2 : 0, 1, 2);
+                    loneCheck = !secondCheck;
                     break;
-                case ControlKind::List:
+                case ControlKind::List: {
                     cw.list = new QComboBox(widget);
                     cw.list->setObjectName(qt(c.name));
-                    form->addRow(label, cw.list);
+                    // Wide enough for its longest entry before it is filled (the sheet's size is fixed).
+                    int longest = 0;
+                    for (const auto& item : c.items) longest = std::max<int>(longest, static_cast<int>(qt(item).size()));
+                    cw.list->setMinimumContentsLength(longest);
+                    cw.list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+                    grid->addWidget(caption(c.label), row, 0);
+                    grid->addWidget(cw.list, row, 1);
                     break;
+                }
                 case ControlKind::Radio: {
-                    auto* group = new QGroupBox(label, widget);
+                    auto* group = new QGroupBox(qt(c.label), widget);
                     group->setObjectName(qt(c.name));
-                    auto* row = new QHBoxLayout(group);
+                    auto* buttons = new QHBoxLayout(group);
                     cw.radios = new QButtonGroup(group);
-                    for (std::size_t i = 0; i < c.items.size(); ++i) {
-                        auto* r = new QRadioButton(qt(c.items[i]), group);
-                        r->setObjectName(qt(c.name + std::to_string(i)));
-                        cw.radios->addButton(r, static_cast<int>(i));
-                        row->addWidget(r);
+                    for (std::size_t b = 0; b < c.items.size(); ++b) {
+                        auto* r = new QRadioButton(qt(c.items[b]), group);
+                        r->setObjectName(qt(c.name + std::to_string(b)));
+                        cw.radios->addButton(r, static_cast<int>(b));
+                        buttons->addWidget(r);
                     }
-                    form->addRow(group);
+                    grid->addWidget(group, row, 0, 1, 4);
                     break;
                 }
                 case ControlKind::Number:
                 case ControlKind::Time:
-                case ControlKind::Text:
+                case ControlKind::Text: {
                     cw.field = new QLineEdit(widget);
                     cw.field->setObjectName(qt(c.name));
                     if (c.kind == ControlKind::Text) cw.field->setMaxLength(c.maxLength);
-                    form->addRow(label, cw.field);
+                    const bool captionFirst = !c.label.empty() && c.label.back() == ':';
+                    const int column = beside ? 2 : 0;
+                    if (!beside && c.kind == ControlKind::Text) {
+                        grid->addWidget(caption(c.label), row, 0);
+                        grid->addWidget(cw.field, row, 1, 1, 3);
+                    } else if (captionFirst || !beside) {
+                        grid->addWidget(caption(c.label), row, column);
+                        grid->addWidget(cw.field, row, column + 1);
+                    } else {
+                        cw.field->setMaximumWidth(60);
+                        grid->addWidget(cw.field, row, column);
+                        grid->addWidget(caption(c.label), row, column + 1);
+                    }
                     break;
+                }
                 case ControlKind::Label: {
-                    auto* note = new QLabel(label, widget);
+                    auto* note = caption(c.label);
                     note->setObjectName(qt(c.name));
                     note->setWordWrap(true);
-                    form->addRow(note);
+                    grid->addWidget(note, row, 0, 1, 4);
                     break;
                 }
             }
             widgets_[p].push_back(cw);
         }
-        layout->addLayout(checks);
+        grid->setColumnStretch(1, 1);
+        grid->setColumnStretch(3, 1);
         layout->addStretch();
         return widget;
     }

@@ -55,13 +55,21 @@ SheetControl relay(const char* name, const char* label, std::size_t offset, int 
     return c;
 }
 
+SheetControl beside(SheetControl c) {
+    c.sameRow = true;
+    return c;
+}
+
 SheetControl delay(const char* name, int relayNumber) {
-    return number(name, "zpoždění (s):", {FieldKind::Byte, kDelays + static_cast<std::size_t>(relayNumber - 1)}, 0, 0);
+    return beside(number(name, "zpoždění (s):", {FieldKind::Byte, kDelays + static_cast<std::size_t>(relayNumber - 1)}, 0, 0));
 }
 
 SheetControl doorTime(const char* label, int shown, int enabled) {
     return number("doorTime", label, {FieldKind::Int32, kDoorTime}, shown, enabled);
 }
+
+// The seconds of "Alarm při nezavření dveří po ... vteřinách", beside its check box.
+SheetControl doorSeconds() { return beside(doorTime("vteřinách", 1, 1)); }
 
 SheetControl note(const char* name, const char* text) {
     SheetControl c = check(name, text, {}, kNever, 0);
@@ -81,7 +89,7 @@ SheetPage operationsPage(std::vector<std::string> externalDevices, int externalE
                          externalEnabled),
                     number("reader1Operation", "Operace pro 1. snímač:", {FieldKind::Byte, kReader1}, 1, 1),
                     number("reader2Operation", "Operace pro 2. snímač:", {FieldKind::Byte, kReader2}, 1, 1),
-                    timeField("intervalFrom", "OD:", kFrom), timeField("intervalTo", "DO:", kTo)}};
+                    timeField("intervalFrom", "OD:", kFrom), beside(timeField("intervalTo", "DO:", kTo))}};
     for (auto& c : holdOpen) page.controls.push_back(std::move(c));
     return page;
 }
@@ -107,10 +115,9 @@ SheetLayout tq300Layout(const char* title) {
                check("antiPassBack", "Anti-pass-back", bits(kP2, 3), 2, 2),
                check("rightsOnMtrOnly", "Práva pouze na MTR", bits(kP1, 3), 4, 4)}},
              {"Nastaveni",
-              {relay("relay1", "Relé č. 1", kP3, 0), relay("relay2", "Relé č. 2", kP3, 4), delay("delay1", 1),
+              {relay("relay1", "Relé č. 1", kP3, 0), delay("delay1", 1), relay("relay2", "Relé č. 2", kP3, 4),
                delay("delay2", 2), check("alarmOpened", "Alarm při otevření dveří", bits(kP2, 0), 1, 1),
-               check("alarmNotClosed", "Alarm při nezavření dveří po", bits(kP2, 1), 1, 1),
-               doorTime("vteřinách", 1, 1), backlight}},
+               check("alarmNotClosed", "Alarm při nezavření dveří po", bits(kP2, 1), 1, 1), doorSeconds(), backlight}},
              operationsPage({"nepoužito", "snímač MTR1", "snímač MTR2", "výstup EZS"}, 1,
                             {check("holdOpen1", "Trvale otevřít Relé 1", bits(kHoldOpen, 0), 2, 2),
                              check("holdOpen2", "Trvale otevřít Relé 2", bits(kHoldOpen, 1), 2, 2)})},
@@ -149,7 +156,7 @@ SheetPage zbParameters() {
 std::vector<SheetControl> doorGuard(std::vector<SheetControl> relays) {
     relays.push_back(check("alarmOpened", "Alarm při otevření dveří", bits(kP2, 0), 1, 1));
     relays.push_back(check("alarmNotClosed", "Alarm při nezavření dveří po", bits(kP2, 1), 1, 1));
-    relays.push_back(doorTime("vteřinách", 1, 1));
+    relays.push_back(doorSeconds());
     return relays;
 }
 
@@ -157,10 +164,10 @@ SheetLayout zb40Layout() {
     return {"ZB40 - ID %d",
             {generalPage(), zbParameters(),
              {"Subsystém 1",
-              doorGuard({relay("relay1", "Relé č. 1", kP3, 0), relay("relay3", "Relé č. 3", kP4, 0), delay("delay1", 1),
+              doorGuard({relay("relay1", "Relé č. 1", kP3, 0), delay("delay1", 1), relay("relay3", "Relé č. 3", kP4, 0),
                          delay("delay3", 3)})},
              {"Subsystém 2",
-              {relay("relay2", "Relé č. 2", kP3, 4), relay("relay4", "Relé č. 4", kP4, 4), delay("delay2", 2),
+              {relay("relay2", "Relé č. 2", kP3, 4), delay("delay2", 2), relay("relay4", "Relé č. 4", kP4, 4),
                delay("delay4", 4), check("alarmOpened2", "Alarm při otevření dveří", bits(kP1, 0), 1, 1),
                check("alarmNotClosed2", "Alarm při nezavření dveří", bits(kP1, 1), 1, 1),
                note("note", "Doba pro vyvolání alarmů je shodná s nastavením Subsystému 1")}}},
@@ -172,7 +179,7 @@ SheetLayout zb20Layout() {
     relay2.mirror = bits(kP4, 0, 4);
     return {"ZB20 - ID %d",
             {generalPage(), zbParameters(),
-             {"Subsystém 1", doorGuard({relay("relay1", "Relé č. 1", kP3, 0), relay2, delay("delay1", 1), delay("delay2", 2)})}},
+             {"Subsystém 1", doorGuard({relay("relay1", "Relé č. 1", kP3, 0), delay("delay1", 1), relay2, delay("delay2", 2)})}},
             {kSwitches, kDeviceFlags, kP2, kP3, kP4, kP1}};
 }
 

@@ -45,6 +45,7 @@ struct SheetControl {
     int maxLength = 0;     // Text and Time: at most this many characters read
     bool clampToLast = false;  // a List shows values beyond its entries as the last entry
     FieldRef mirror;           // a second place the gathered value also goes to
+    bool sameRow = false;      // shown beside the control before it (a relay's delay)
 };
 
 struct SheetPage {

@@ -58,6 +58,19 @@ protected:
         });
         timer->start();
     }
+    // Answers the next message box (a question asked from a dialog that stays open) with `handle`.
+    void onNextMessageBox(std::function<void(QMessageBox*)> handle) {
+        auto* timer = new QTimer(window.get());
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                timer->stop();
+                timer->deleteLater();
+                handle(box);
+            }
+        });
+        timer->start();
+    }
     // Closes the next message box and returns its caption and text through `seen`.
     void closeNextMessage(std::string& seen) {
         onNextModal([&seen](QWidget* w) {

@@ -7,6 +7,9 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTabWidget>
+
+#include <map>
 
 #include <chrono>
 #include <cstdlib>
@@ -119,6 +122,55 @@ TEST_F(Screenshots, MainWindowAndEveryDialog) {
     });
     RegisterChoice chosen;
     gui::runRegisterDialog(window.get(), 48, chosen);
+}
+
+TEST_F(Screenshots, EveryPageOfEveryPropertySheet) {
+    if (qgetenv("LUMO_SCREENSHOTS") != "1") GTEST_SKIP() << "scripts/screenshots.sh writes docs/*.png";
+    const struct {
+        int id, type;
+        const char* name;
+        const char* description;
+        bool allPages;  // MN600 shares the TQ300 sheet: its first page only
+    } modules[] = {{5, 4, "tq300", "vrátnice", true},
+                   {6, 3, "loq3", "sklad", true},
+                   {7, 8, "zb40", "hlavní vchod", true},
+                   {8, 9, "zb20", "garáž", true},
+                   {10, 10, "mn600", "jídelna", false}};
+    const char* settings[] = {"version=1.30 text=Vitejte", "version=2.26", "version=1.33 p5=1 p6=33", "version=1.10",
+                              "version=2.00"};
+    std::vector<std::string> simulated;
+    for (int k = 1; k <= 5; ++k) {
+        const auto& m = modules[k - 1];
+        simulated.push_back("serial " + std::to_string(m.id) + " " + std::to_string(m.type) + " serial=" +
+                            SerialEncode(100 + k, m.type, packDate(14, 3, 2025)) + " " + settings[k - 1]);
+    }
+    startSim(simulated);
+    installSerialLine();
+    for (int k = 1; k <= 5; ++k) {
+        addSerialModule(k, modules[k - 1].id, modules[k - 1].type);
+        ModuleRecord r;
+        ASSERT_TRUE(readModuleRecord(0, k, r));
+        r.setDescription(modules[k - 1].description);
+        ASSERT_TRUE(writeModuleRecord(0, k, r));
+    }
+    window->refreshTree(0, 1);
+    const std::map<QString, std::string> pageNames = {
+        {"Obecné", "general"},   {"Parametry", "parameters"},   {"Nastaveni", "settings"},
+        {"Provozní...", "operation"}, {"Subsystém 1", "subsystem1"}, {"Subsystém 2", "subsystem2"}};
+    for (int k = 1; k <= 5; ++k) {
+        select(0, k);
+        onNextModal([&](QWidget* w) {
+            w->findChild<QPushButton*>("refresh")->click();
+            auto* tabs = w->findChild<QTabWidget*>("tabs");
+            const int count = modules[k - 1].allPages ? tabs->count() : 1;
+            for (int t = 0; t < count; ++t) {
+                tabs->setCurrentIndex(t);
+                shoot(w, std::string("sheet_") + modules[k - 1].name + "_" + pageNames.at(tabs->tabText(t)));
+            }
+            static_cast<QDialog*>(w)->done(0);
+        });
+        window->runCommand(cmd::kProperties);
+    }
 }
 
 }  // namespace
