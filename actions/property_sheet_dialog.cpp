@@ -127,9 +127,12 @@ private:
         for (QWidget* w : std::initializer_list<QWidget*>{refresh_, apply_, close_, tabs_}) w->setEnabled(true);
         busy_ = false;
         showStates();
+        if (closeAsked_) tryClose();
     }
 
     void tryClose() {
+        // Asked while the line is busy: the sheet closes once the operation is over.
+        closeAsked_ = busy_;
         if (busy_) return;
         takeStates();
         const PropertySheet::Closing closing = sheet_.close();
@@ -349,7 +352,7 @@ private:
     QLabel *picture_ = nullptr, *typeName_ = nullptr, *moduleName_ = nullptr;
     QLineEdit* facts_[4] = {};
     std::vector<std::vector<ControlWidgets>> widgets_;
-    bool busy_ = false;
+    bool busy_ = false, closeAsked_ = false;
     bool stored_ = false;
 };
 

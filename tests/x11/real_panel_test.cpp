@@ -13,6 +13,7 @@
 #include "model/installation.h"
 #include "model/program_config.h"
 #include "support/no_ports.h"
+#include "support/sim_process.h"
 #include "support/temp_dir.h"
 #include "x11/x_session.h"
 
@@ -125,6 +126,55 @@ TEST_F(RealPanel, CtrlQDuringTheScanEndsTheProcessPromptly) {
     EXPECT_TRUE(ended) << "lumo-hw still runs " << ms.count() << " ms after Ctrl+Q";
     for (int f : fillers) ::close(f);
     ::close(listener);
+}
+
+// "Obnova" on a slow device, and the sheet closed (Alt+F4, then Escape) while it reads: the sheet
+// waits for the read, then asks about the values read; Yes stores them. The program never stops
+// answering and the working copy is never dropped under the read.
+TEST_F(RealPanel, PropertySheetClosedDuringARead) {
+    test::SimProcess sim({"--pty", "--comports", work.str(), "--com", "3", "--module", "serial 5 4 version=1.30 slow=700"},
+                         work.str() + "/wire.log");
+    LineRecord com;
+    com.setPort(3);
+    com.setSpeed(1);
+    addLine(1, com);
+    ModuleRecord m;
+    m.setId(5);
+    m.setType(4);
+    m.setDescription("vrátnice");
+    ASSERT_TRUE(writeModuleRecord(0, 1, m));
+    startPanel();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the start-up scan
+    // The module is the tree's second row (about 20 px below the line's).
+    x->xdotool({"mousemove", "--window", window, "90", "83", "click", "1"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    x->xdotool({"click", "--repeat", "2", "--delay", "60", "1"});
+    std::string sheet = x->waitForWindow("TQ300 - ID 5", 8000);  // the check of the double click first
+    ASSERT_FALSE(sheet.empty()) << "the double click opened no property sheet";
+    // "Obnova" is the first of the three buttons at the bottom right; the sheet's size comes
+    // from xdotool.
+    const std::string geometry = x->xdotool({"getwindowgeometry", "--shell", sheet});
+    const auto value = [&geometry](const std::string& key) {
+        const auto at = geometry.find(key + "=");
+        return std::stoi(geometry.substr(at + key.size() + 1));
+    };
+    const int width = value("WIDTH"), height = value("HEIGHT");
+    x->xdotool({"mousemove", "--window", sheet, std::to_string(width - 225), std::to_string(height - 22), "click", "1"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    x->xdotool({"key", "--window", sheet, "alt+F4"});
+    x->xdotool({"key", "--window", sheet, "Escape"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(x->waitForWindow("TQ300 - ID 5", 100).empty()) << "the sheet closed under its read";
+    const std::string question = x->waitForWindow("Změna nastavení", 8000);
+    ASSERT_FALSE(question.empty()) << "no question after the read";
+    x->xdotool({"windowactivate", "--sync", question, "key", "Return"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    EXPECT_TRUE(x->waitForWindow("TQ300 - ID 5", 100).empty()) << "the sheet stayed open after Yes";
+    EXPECT_TRUE(panel.running());
+    ModuleRecord stored;
+    ASSERT_TRUE(readModuleRecord(0, 1, stored));
+    EXPECT_EQ(stored.identText(), "100000040005");
+    EXPECT_EQ(stored.featureLevel(), 4);
 }
 
 }  // namespace
