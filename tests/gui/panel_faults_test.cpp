@@ -230,15 +230,15 @@ TEST_F(PanelFaults, MessagesOwnedAndCommandsNotYetBuiltSaySo) {
     uiMessage("CHYBA !", "x", MessageIcon::Error);
     EXPECT_EQ(owner, window.get());
 
-    select(0, 1);
     const struct {
-        int command;
+        int line, module, command;
         const char* message;
     } notYet[] = {
-        {cmd::kProperties, "Upozornění|Vlastnosti: tato funkce zatím není k dispozici. "},
-        {cmd::kResetMaster, "Upozornění|Reset master: tato funkce zatím není k dispozici. "},
+        {1, 0, cmd::kProperties, "Upozornění|Vlastnosti: tato funkce zatím není k dispozici. "},  // a TCP converter
+        {0, 1, cmd::kResetMaster, "Upozornění|Reset master: tato funkce zatím není k dispozici. "},
     };
     for (const auto& c : notYet) {
+        select(c.line, c.module);
         std::string seen;
         closeNextMessage(seen);
         window->runCommand(c.command);
