@@ -64,6 +64,8 @@ inline constexpr ErrorCode kAddLineWrite = 0x0d02;
 inline constexpr ErrorCode kReportLineRead = 0x0d06;
 inline constexpr ErrorCode kReportModuleRead = 0x0d07;
 inline constexpr ErrorCode kTransferRecordRead = 0x0c0a;
+inline constexpr ErrorCode kDownloadModuleRead = 0x0c0b;
+inline constexpr ErrorCode kDownloadLineRead = 0x0c0c;
 }  // namespace err
 
 // The message a report shows for a code and a system last-error value.

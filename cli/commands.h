@@ -24,6 +24,10 @@ int cmdParams(Args& args);
 int cmdTest(Args& args);
 int cmdTransfer(Args& args);
 int cmdProbe(Args& args);
+int cmdDownload(Args& args);
+int cmdRestart(Args& args);
+int cmdReset(Args& args);
+int cmdImage(Args& args);
 
 // Refuses an address that names no line or module of the installation (message, false).
 bool itemExists(const ItemRef& item);

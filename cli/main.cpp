@@ -45,6 +45,10 @@ const char kUsageText[] =
     "  test L/K           the communication test, one line a cycle, until Ctrl-C\n"
     "  transfer send|read L/K SUB FILE   a file of records sent with DLL $SUB, or read with RDI\n"
     "  probe HOST         one ICMP echo request: does the host answer?\n"
+    "  download L[/K] FILE [--old-hardware]   firmware: S-record (flash loader) or memory image\n"
+    "  restart L[/K]      Restart TCP zařízení: the UDP restart, then the program started\n"
+    "  reset L/K          Reset aplikace: CMD 0 RST0 to the module\n"
+    "  image check FILE [--segment]   the whole-file check and what a download would send\n"
     "  serial encode DD.MM.YYYY TYPE SEQUENCE | serial decode NUMBER\n"
     "  register last TYPE | register list TYPE | register add NUMBER [--note TEXT] [--medium 0-3]\n"
     "  module add L --type CODE --id ID\n"
@@ -67,6 +71,8 @@ const Command kCommands[] = {
     {"clock", lumo::cli::cmdClock},   {"counters", lumo::cli::cmdCounters},
     {"params", lumo::cli::cmdParams}, {"test", lumo::cli::cmdTest},
     {"transfer", lumo::cli::cmdTransfer}, {"probe", lumo::cli::cmdProbe},
+    {"download", lumo::cli::cmdDownload}, {"restart", lumo::cli::cmdRestart}, {"reset", lumo::cli::cmdReset},
+    {"image", lumo::cli::cmdImage},
 };
 
 int usageError(const std::string& message) {

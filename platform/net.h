@@ -77,4 +77,31 @@ private:
     bool raw_ = false;
 };
 
+class UdpSocket {
+public:
+    enum class ReceiveResult { Datagram, Timeout, TooLong, Error };
+
+    UdpSocket() = default;
+    ~UdpSocket();
+    UdpSocket(const UdpSocket&) = delete;
+    UdpSocket& operator=(const UdpSocket&) = delete;
+
+    bool create();
+    bool isOpen() const { return fd_ >= 0; }
+    bool allowBroadcast();
+    bool setNonBlocking(bool on);
+    // Takes datagrams to this address and port (a listener's side; 0.0.0.0 for any address).
+    bool bind(const Ipv4& address, std::uint16_t port);
+    // One datagram; true when it went whole.
+    bool sendTo(const Ipv4& address, std::uint16_t port, const std::uint8_t* data, std::size_t length);
+    // One datagram within `timeoutMs` (waiting in the OS): its length, the sender's address and
+    // port. A datagram longer than `capacity` is consumed and reported as TooLong.
+    ReceiveResult receive(std::uint8_t* buffer, std::size_t capacity, int timeoutMs, std::size_t& length, Ipv4& from,
+                          std::uint16_t& fromPort);
+    void close();
+
+private:
+    int fd_ = -1;
+};
+
 }  // namespace lumo::platform

@@ -239,4 +239,78 @@ void IcmpSocket::close() {
     }
 }
 
+UdpSocket::~UdpSocket() { close(); }
+
+bool UdpSocket::create() {
+    close();
+    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd_ < 0) recordErrno();
+    return fd_ >= 0;
+}
+
+bool UdpSocket::allowBroadcast() {
+    const int yes = 1;
+    if (::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &yes, sizeof yes) == 0) return true;
+    recordErrno();
+    return false;
+}
+
+bool UdpSocket::setNonBlocking(bool on) {
+    const int flags = ::fcntl(fd_, F_GETFL, 0);
+    if (flags < 0 || ::fcntl(fd_, F_SETFL, on ? flags | O_NONBLOCK : flags & ~O_NONBLOCK) < 0) {
+        recordErrno();
+        return false;
+    }
+    return true;
+}
+
+bool UdpSocket::bind(const Ipv4& address, std::uint16_t port) {
+    const int yes = 1;
+    ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    const sockaddr_in sin = toSockaddr(address, port);
+    if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sin), sizeof sin) == 0) return true;
+    recordErrno();
+    return false;
+}
+
+bool UdpSocket::sendTo(const Ipv4& address, std::uint16_t port, const std::uint8_t* data, std::size_t length) {
+    const sockaddr_in sin = toSockaddr(address, port);
+    const ssize_t n = ::sendto(fd_, data, length, 0, reinterpret_cast<const sockaddr*>(&sin), sizeof sin);
+    if (n < 0) recordErrno();
+    return n == static_cast<ssize_t>(length);
+}
+
+UdpSocket::ReceiveResult UdpSocket::receive(std::uint8_t* buffer, std::size_t capacity, int timeoutMs,
+                                            std::size_t& length, Ipv4& from, std::uint16_t& fromPort) {
+    const std::int64_t deadline = monotonicMs() + timeoutMs;
+    length = 0;
+    for (;;) {
+        const int ready = waitFor(fd_, POLLIN, deadline);
+        if (ready == 0) return ReceiveResult::Timeout;
+        if (ready < 0) return ReceiveResult::Error;
+        sockaddr_in sender{};
+        socklen_t senderLength = sizeof sender;
+        // MSG_TRUNC: the datagram's real length, so that a long one is told apart.
+        const ssize_t n = ::recvfrom(fd_, buffer, capacity, MSG_DONTWAIT | MSG_TRUNC,
+                                     reinterpret_cast<sockaddr*>(&sender), &senderLength);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            recordErrno();
+            return ReceiveResult::Error;
+        }
+        std::memcpy(from.bytes.data(), &sender.sin_addr, 4);
+        fromPort = ntohs(sender.sin_port);
+        if (static_cast<std::size_t>(n) > capacity) return ReceiveResult::TooLong;
+        length = static_cast<std::size_t>(n);
+        return ReceiveResult::Datagram;
+    }
+}
+
+void UdpSocket::close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
 }  // namespace lumo::platform

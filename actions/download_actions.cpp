@@ -1,0 +1,250 @@
+#include "actions/download_actions.h"
+
+#include <cstdio>
+#include <map>
+
+#include "base/app_state.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
+#include "comm/icmp_echo.h"
+#include "comm/line_port.h"
+#include "comm/transaction.h"
+#include "device/device_check.h"
+#include "device/item_state.h"
+#include "device/status_report.h"
+#include "discovery/neighbour_binding.h"
+#include "discovery/service_channel.h"
+#include "model/installation.h"
+#include "platform/clock.h"
+#include "platform/file_io.h"
+#include "service/firmware_download.h"
+#include "service/firmware_image.h"
+#include "service/jobs.h"
+
+namespace lumo {
+namespace {
+
+constexpr const char* kCaption = "Download";
+
+int reported() {
+    reportError();
+    return kActionFailed;
+}
+
+// The item's record read again and its type; false with the error pending. The download
+// names the module file that could not be read.
+bool readItemType(int lineIndex, int moduleNumber, LineRecord& line, DeviceTypeCode& type, int& id, bool download) {
+    if (moduleNumber != 0) {
+        ModuleRecord module;
+        if (!readModuleRecord(lineIndex, moduleNumber, module)) {
+            if (download) {
+                uiMessage(kCaption, moduleFilePath(lineIndex + 1), MessageIcon::Information);
+                combineError(err::kDownloadModuleRead);
+            }
+            return false;
+        }
+        type = module.type();
+        id = module.id();
+    }
+    if (!readLineRecord(lineIndex, line)) {
+        if (moduleNumber == 0 && download) combineError(err::kDownloadLineRead);
+        return false;
+    }
+    if (moduleNumber == 0) type = line.headType();
+    return true;
+}
+
+// The record read again and its type looked up in DownloadTypes.
+int downloadTypeCheck(int lineIndex, int moduleNumber, LineRecord& line, DeviceTypeCode& type, int& id) {
+    if (!readItemType(lineIndex, moduleNumber, line, type, id, true)) return reported();
+    if (!isInList(DownloadTypes, type)) {
+        uiMessage(kCaption, "Zařízení typu " + modelName(type) + " \nneumožňuje download.", MessageIcon::Information);
+        return kActionRefused;
+    }
+    return kActionDone;
+}
+
+int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fileName, bool oldHardware,
+                         std::function<void(bool)>& ended) {
+    LineRecord line;
+    DeviceTypeCode type = 0;
+    int id = 0;
+    if (const int checked = downloadTypeCheck(lineIndex, moduleNumber, line, type, id); !actionDone(checked)) return checked;
+    // The flash is erased first: a file that cannot be loaded whole must not get that far.
+    if (const std::string fault = downloadImageFault(type, fileName); !fault.empty()) {
+        uiMessage(kCaption, "Soubor " + fileName + " nelze zavést: \n" + fault, MessageIcon::Error);
+        return kActionRefused;
+    }
+    appState().downloadOldHardware = oldHardware;
+    const bool network = line.isTcp() && isInList(NetworkDeviceTypes, type);
+    if (network) {
+        if (line.mac()[0] != 0) appState().macAddress = line.mac();
+        const ErrorCode bound = BindAddressToMac(line.ipAddress(), MacSource::AskUser);
+        if (bound == 0) return kActionRefused;  // cancelled, or no table to read
+        clearError();  // a row that could not be made does not stop the download
+    }
+    uiStatus("Příprava pro download");
+    if (moduleNumber != 0) {
+        DeviceTransaction(1, "CMD", lineIndex, id, "RST0", kModeSelectRelease | kNoAnswer, {});
+        if (network) {
+            platform::pause(1000);
+            for (int i = 0; i < 10 && HostProbe(line.ipAddress()) == 0; ++i) {
+            }
+        } else {
+            platform::pause(2000);
+        }
+    } else if (line.headType() == head::kTcpConverter) {
+        if (const ErrorCode sent = SendRestartDatagram(line.ipAddress(), appState().macAddress); sent != 0) {
+            setError(sent);
+            return reported();
+        }
+        platform::pause(3000);
+    }
+    DownloadRequest request;
+    request.lineIndex = lineIndex;
+    request.type = type;
+    request.fileName = fileName;
+    request.high = oldHardware;
+    backgroundJob().lineIndex = lineIndex;
+    backgroundJob().fileName = fileName;
+    backgroundJob().bindsNeighbourRow = network;
+    const bool tunnel = isInList(FlashDownloadTypes, type);
+    const bool started = JobStart([request, tunnel, ended = std::move(ended)] {
+        const bool done = tunnel ? TunnelDownloadWorker(request) : SegmentDownloadWorker(request);
+        JobFinish();
+        if (ended) ended(done);
+    });
+    return started ? kActionDone : kActionRefused;
+}
+
+bool restartable(int moduleNumber, DeviceTypeCode type) {
+    if (moduleNumber == 0) return type == head::kTcpConverter;
+    return type == 10 || type == 14 || type == 72;
+}
+
+int remoteRestartWaiting(int lineIndex, int moduleNumber) {
+    appState().macAddress = {};
+    if (LineEnabledCheck(lineIndex) == 0) return kActionRefused;
+    const auto failed = [] {
+        uiStatus("Zařízení se nepodařilo restartovat !");
+        uiWaitCursor(false);
+        return reported();
+    };
+    LineRecord line;
+    DeviceTypeCode type = 0;
+    int id = 0;
+    clearError();
+    if (!readItemType(lineIndex, moduleNumber, line, type, id, false)) {
+        combineError(0x0c06);
+        return failed();
+    }
+    if (!restartable(moduleNumber, type)) {
+        uiMessage("Upozornění", "Toto zařízení nelze vzdáleně restartovat. ", MessageIcon::Error);
+        return kActionRefused;
+    }
+    uiStatus("Probíhá komunikace...");
+    uiWaitCursor(true);
+    if (const ErrorCode sent = SendRestartDatagram(line.ipAddress(), appState().macAddress); sent != 0) {
+        setError(sent);
+        return failed();
+    }
+    platform::pause(5000);
+    uiStatus("Restartování....");
+    const int service = lineIndex | kServiceBit;
+    if (const ErrorCode opened = LineOpen(service, type); opened != 0) {
+        LineClose(lineIndex);
+        setError(opened);
+        return failed();
+    }
+    static const std::uint8_t start[] = {'A'};
+    LineSend(service, start, sizeof start, 5);
+    uiStatus("Příkaz odeslán....vyčkejte na restartování");
+    LineClose(lineIndex);
+    platform::pause(12000);
+    uiWaitCursor(false);
+    if (DeviceCheck(lineIndex, moduleNumber) != 1) return reported();
+    StatusReportShow(lineIndex, moduleNumber);
+    return kActionDone;
+}
+
+std::string hex(std::uint32_t value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, value);
+    return text;
+}
+
+}  // namespace
+
+int downloadApplies(int lineIndex, int moduleNumber, DeviceTypeCode& type) {
+    LineRecord line;
+    int id = 0;
+    return downloadTypeCheck(lineIndex, moduleNumber, line, type, id);
+}
+
+int startDownload(int lineIndex, int moduleNumber, const std::string& fileName, bool oldHardware,
+                  std::function<void(bool)> ended) {
+    if (!jobSlotFree()) return kActionRefused;
+    return uiRunWaiting([&] { return startDownloadWaiting(lineIndex, moduleNumber, fileName, oldHardware, ended); });
+}
+
+int remoteRestart(int lineIndex, int moduleNumber) {
+    return uiRunWaiting([&] { return remoteRestartWaiting(lineIndex, moduleNumber); });
+}
+
+bool imageSummary(const std::string& fileName, bool segment, std::string& summary, std::string& fault) {
+    std::string bytes;
+    if (!platform::readSmallFile(fileName, kMaxDownloadFile + 1, bytes)) {
+        fault = fileName + ": cannot be read";
+        return false;
+    }
+    if (segment) {
+        if (const auto f = checkSegmentImage(bytes.size())) {
+            fault = faultText(*f);
+            return false;
+        }
+        const std::vector<std::uint8_t> image(bytes.begin(), bytes.end());
+        const auto messages = segmentMessages(image, false);
+        summary = "memory image, " + std::to_string(image.size()) + " bytes\n";
+        for (int s = 0; s < 4 && static_cast<std::size_t>(s) * 0x4000 < image.size(); ++s)
+            summary += "fs" + std::to_string(s) + " checksum " + hex(segmentChecksum(image, s), 4) + "\n";
+        summary += std::to_string(messages.size()) + " WRfs messages of up to 64 bytes, then WRXXX\n";
+        return true;
+    }
+    std::vector<SRecord> records;
+    if (bytes.size() > kMaxDownloadFile) {
+        fault = "larger than " + std::to_string(kMaxDownloadFile) + " bytes";
+        return false;
+    }
+    if (const auto f = readSRecords(bytes, records)) {
+        fault = faultText(*f);
+        return false;
+    }
+    std::map<char, int> types;
+    std::uint32_t low = 0xFFFFFFFF, high = 0;
+    std::size_t dataBytes = 0;
+    for (const SRecord& r : records) {
+        ++types[r.type];
+        if (!r.isData() || r.data.empty()) continue;
+        low = std::min(low, r.address);
+        high = std::max<std::uint32_t>(high, r.address + static_cast<std::uint32_t>(r.data.size()) - 1);
+        dataBytes += r.data.size();
+    }
+    summary = "S-record file, " + std::to_string(records.size()) + " records:";
+    for (const auto& [t, n] : types) summary += std::string(" S") + t + " " + std::to_string(n);
+    summary += "\n" + std::to_string(dataBytes) + " data bytes";
+    if (dataBytes > 0) summary += ", addresses " + hex(low, 4) + "-" + hex(high, 4);
+    std::map<int, int> channels;
+    const TunnelOutcome plan = runTunnelDownload(bytes, records, [&channels](const TunnelMessage& m, std::uint8_t answer[2]) {
+        ++channels[m.channel];
+        answer[0] = 'K';
+        answer[1] = 'O';
+        return Exchange::Acknowledged;
+    });
+    summary += "\n" + std::to_string(plan.blocks) + " blocks, " + std::to_string(plan.messages) + " messages: erase " +
+               std::to_string(channels[4]) + ", open " + std::to_string(channels[1]) + ", data " +
+               std::to_string(channels[2]) + ", close " + std::to_string(channels[3]) + ", start " +
+               std::to_string(channels[5]) + "\n";
+    return true;
+}
+
+}  // namespace lumo

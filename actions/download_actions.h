@@ -1,0 +1,33 @@
+#pragma once
+// "Download" (firmware), "Restart TCP zařízení" and the image check. Results as
+// base/action_result.h says.
+
+#include <functional>
+#include <string>
+
+#include "base/action_result.h"
+#include "model/device_catalog.h"
+
+namespace lumo {
+
+// "Download", before its dialogs: the item's record read again and its type looked up in
+// DownloadTypes ("Zařízení typu %s \nneumožňuje download." when it is not there). The type
+// (the module's, or the line's head device's) in `type`.
+int downloadApplies(int lineIndex, int moduleNumber, DeviceTypeCode& type);
+
+// "Download", once the image is chosen and the warning passed: the whole image is checked
+// (nothing is sent for a bad one), a TCP line of a network device bound to its MAC address,
+// the device restarted into its loader, and the download started as the background job; this
+// returns at once. `ended` gets the outcome on the job's thread.
+int startDownload(int lineIndex, int moduleNumber, const std::string& fileName, bool oldHardware,
+                  std::function<void(bool)> ended);
+
+// "Restart TCP zařízení": the restart datagram to the device's network interface, 'A' on tunnel
+// channel 5 to start its program, the device check.
+int remoteRestart(int lineIndex, int moduleNumber);
+
+// `lumo-ctl image check`: the whole-file check and what a download would send. `segment`
+// chooses the memory-image rules, else the S-record rules. The summary, or the fault in `fault`.
+bool imageSummary(const std::string& fileName, bool segment, std::string& summary, std::string& fault);
+
+}  // namespace lumo

@@ -1,0 +1,243 @@
+#include "service/firmware_image.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace lumo {
+namespace {
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::string hex2(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02x", value & 0xFF);
+    return text;
+}
+
+// One line of an S-record file taken apart; the fault, or none.
+std::optional<std::string> readLine(std::string_view line, SRecord& r) {
+    if (line.size() > kMaxSRecordLine)
+        return "řádek má " + std::to_string(line.size()) + " znaků, zavaděč jich pojme " + std::to_string(kMaxSRecordLine);
+    if (line.size() < 2 || line[0] != 'S' || line[1] < '0' || line[1] > '9')
+        return "není S-záznam (musí začínat písmenem S a číslicí typu)";
+    r.type = line[1];
+    for (std::size_t i = 2; i < line.size(); ++i) {
+        if (hexDigit(line[i]) < 0) {
+            const unsigned char c = static_cast<unsigned char>(line[i]);
+            const std::string shown = c >= 0x20 && c < 0x7F ? std::string(1, line[i]) : "\\x" + hex2(c);
+            return "znak '" + shown + "' ve sloupci " + std::to_string(i + 1) + " není šestnáctková číslice";
+        }
+    }
+    const std::size_t digits = line.size() - 2;
+    if (digits < 2) return "chybí počet bajtů";
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 2; i + 1 < line.size(); i += 2)
+        bytes.push_back(static_cast<std::uint8_t>(hexDigit(line[i]) << 4 | hexDigit(line[i + 1])));
+    const std::size_t count = bytes[0];
+    if (digits % 2 != 0 || count != bytes.size() - 1)
+        return "počet bajtů " + hex2(static_cast<unsigned>(count)) + " neodpovídá řádku (následuje " +
+               std::to_string(digits / 2 - 1) + " bajtů" + (digits % 2 != 0 ? " a půl" : "") + ")";
+    const std::size_t addressBytes = r.type == '2' || r.type == '8' ? 3 : r.type == '3' || r.type == '7' ? 4 : 2;
+    if (count < addressBytes + 1) return "počet bajtů " + hex2(static_cast<unsigned>(count)) + " nestačí na adresu";
+    unsigned sum = 0;
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i) sum += bytes[i];
+    r.checksum = bytes.back();
+    const auto computed = static_cast<std::uint8_t>(~sum);
+    if (computed != r.checksum) return "kontrolní součet záznamu " + hex2(r.checksum) + ", vypočteno " + hex2(computed);
+    r.address = 0;
+    for (std::size_t i = 0; i < addressBytes; ++i) r.address = r.address << 8 | bytes[1 + i];
+    r.data.assign(bytes.begin() + 1 + static_cast<long>(addressBytes), bytes.end() - 1);
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> SRecord::sentBytes() const {
+    std::vector<std::uint8_t> out;
+    for (std::size_t i = 0; i < data.size(); i += 2) {
+        out.push_back(i + 1 < data.size() ? data[i + 1] : checksum);
+        out.push_back(data[i]);
+    }
+    return out;
+}
+
+std::string faultText(const ImageFault& fault) {
+    return fault.lineNumber > 0 ? "řádek " + std::to_string(fault.lineNumber) + ": " + fault.text : fault.text;
+}
+
+std::optional<ImageFault> readSRecords(std::string_view text, std::vector<SRecord>& records) {
+    records.clear();
+    int number = 0;
+    bool anyData = false;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string_view::npos) end = text.size();
+        ++number;
+        const std::string_view line = text.substr(at, end - at);
+        // CR LF ends one line.
+        at = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
+        if (line.empty()) continue;
+        SRecord r;
+        r.lineNumber = number;
+        if (auto fault = readLine(line, r)) return ImageFault{number, *fault};
+        anyData |= r.isData();
+        records.push_back(std::move(r));
+    }
+    if (!anyData) return ImageFault{0, "žádný datový záznam (S1, S2, S3): není co zavést"};
+    return std::nullopt;
+}
+
+std::optional<ImageFault> checkSegmentImage(std::size_t size) {
+    if (size == 0) return ImageFault{0, "obraz je prázdný"};
+    if (size > kMaxSegmentImage)
+        return ImageFault{0, "obraz má " + std::to_string(size) + " bajtů, čtyři segmenty zavaděče pojmou " +
+                                 std::to_string(kMaxSegmentImage)};
+    return std::nullopt;
+}
+
+std::vector<std::uint8_t> blockAddressBytes(std::uint32_t a) {
+    return {static_cast<std::uint8_t>(a >> 16), static_cast<std::uint8_t>(a >> 24), static_cast<std::uint8_t>(a),
+            static_cast<std::uint8_t>(a >> 8)};
+}
+
+TunnelOutcome runTunnelDownload(std::string_view text, const std::vector<SRecord>& records,
+                                const std::function<Exchange(const TunnelMessage&, std::uint8_t answer[2])>& exchange,
+                                const std::function<void(std::size_t)>& progress) {
+    TunnelOutcome outcome;
+    // The first open repeats the erase message's bytes; later opens the last acknowledgement.
+    std::uint8_t buffer[2] = {0xFF, 0x00};
+    const auto send = [&](TunnelMessage message) {
+        ++outcome.messages;
+        std::uint8_t answer[2] = {0, 0};
+        outcome.result = exchange(message, answer);
+        if (outcome.result != Exchange::Acknowledged) {
+            outcome.failedChannel = message.channel;
+            return false;
+        }
+        if (message.channel != 4) std::copy(answer, answer + 2, buffer);
+        return true;
+    };
+    if (!send({4, {0xFF, 0x00}, 0})) return outcome;
+
+    bool openPending = true, ended = false, lineHasCharacters = false;
+    std::size_t blockCount = 0, at = 0, recordIndex = 0;
+    std::uint32_t blockAddress = 0;
+    const auto processLine = [&] {
+        if (!lineHasCharacters) return true;
+        lineHasCharacters = false;
+        const SRecord& r = records.at(recordIndex++);
+        if (!r.isData()) return true;
+        if (blockCount == 0) blockAddress = r.address;
+        TunnelMessage data{2, r.sentBytes(), r.lineNumber};
+        const std::size_t length = data.bytes.size();
+        if (!send(std::move(data))) return false;
+        blockCount += length;
+        return true;
+    };
+    for (;;) {
+        if (openPending) {
+            openPending = false;
+            if (!send({1, {buffer[0], buffer[1]}, 0})) return outcome;
+        }
+        if (blockCount > 112 || ended) {
+            blockCount = 0;
+            openPending = true;
+            ++outcome.blocks;
+            if (!send({3, blockAddressBytes(blockAddress), 0})) return outcome;
+        }
+        if (at >= text.size()) {
+            ended = true;
+            // A last line without its line end is sent like any other.
+            if (!processLine()) return outcome;
+            if (blockCount == 0) {
+                send({5, {'A'}, 0});  // the loader starts the program; nothing comes back
+                outcome.result = Exchange::Acknowledged;
+                outcome.failedChannel = 0;
+                return outcome;
+            }
+            continue;
+        }
+        const char c = text[at++];
+        if (progress) progress(at);
+        if (c == '\r' || c == '\n') {
+            if (!processLine()) return outcome;
+        } else {
+            lineHasCharacters = true;
+        }
+    }
+}
+
+std::uint16_t segmentChecksum(const std::vector<std::uint8_t>& image, int segment) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::uint16_t sum = 0;
+    const std::size_t first = static_cast<std::size_t>(segment) * 0x4000;
+    const std::size_t end = std::min(image.size(), first + 0x4000);
+    for (std::size_t i = first; i < end; ++i)
+        sum = static_cast<std::uint16_t>(sum + digits[image[i] >> 4] + digits[image[i] & 0x0F]);
+    return sum;
+}
+
+std::vector<SegmentMessage> segmentMessages(const std::vector<std::uint8_t>& image, bool high) {
+    std::vector<SegmentMessage> messages;
+    const std::size_t size = image.size();
+    const std::size_t blockLength = size < 64 ? size : 64;
+    std::size_t offset = 0;
+    int state = 0;
+    char field[32];
+    while (offset < size && blockLength > 0) {
+        const std::size_t n = std::min(blockLength, size - offset);
+        SegmentMessage m;
+        m.offset = offset;
+        m.length = n;
+        m.segment = static_cast<int>(offset / 0x4000);
+        if (offset < 0x8000) std::snprintf(field, sizeof field, "WRfs%1d|F|0yyyyy00|", offset < 0x4000 ? 0 : 1);
+        else std::snprintf(field, sizeof field, "WRfs%1d|F|yyyyyy01|", offset < 0xC000 ? 2 : 3);
+        std::string text = field;
+        // The first block sent of each segment carries the segment's checksum.
+        int checksummed = -1;
+        if (offset == 0 && state == 0) checksummed = 0;
+        else if (state == 1 && offset > 0x3FFF) checksummed = 1, state = 2;
+        else if (state == 3 && offset >= 0x8000) checksummed = 2, state = 4;
+        else if (state == 5 && offset > 0xBFFF) checksummed = 3, state = 6;
+        if (checksummed >= 0) {
+            std::snprintf(field, sizeof field, "%04x|", segmentChecksum(image, checksummed));
+            text += field;
+            m.opensSegment = true;
+        }
+        const std::size_t address = offset < 0x8000 && high ? offset + 0x8000 : offset;
+        std::snprintf(field, sizeof field, "%04x|", static_cast<unsigned>(address));
+        text += field;
+        for (std::size_t i = 0; i < n; ++i) {
+            std::snprintf(field, sizeof field, "%02X", image[offset + i]);
+            text += field;
+        }
+        text += '|';
+        unsigned sum = 0;
+        for (char c : text) sum += static_cast<unsigned char>(c);
+        std::snprintf(field, sizeof field, "%02X", sum & 0xFF);
+        text += field;
+        text += '\x04';
+        text += '\0';
+        m.text = std::move(text);
+        messages.push_back(std::move(m));
+        // Every pass sends every second block; the passes run fs0 even, fs0 and fs1 odd, fs1 and
+        // fs2 even, fs2 and fs3 odd, fs3 even.
+        std::size_t next = offset + n + blockLength;
+        if (state == 0 && (next >= 0x4000 || next >= size)) state = 1, next = blockLength;
+        else if (state == 2 && (next >= 0x8000 || next >= size)) state = 3, next = 0x4000;
+        else if (state == 4 && (next >= 0xC000 || next >= size)) state = 5, next = 0x8000 + blockLength;
+        else if (state == 6 && next >= size) state = 7, next = 0xC000;
+        offset = next;
+    }
+    return messages;
+}
+
+std::string segmentEndMessage() { return std::string("WRXXX|2D\x04", 9) + '\0'; }
+
+}  // namespace lumo
