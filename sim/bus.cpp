@@ -29,8 +29,41 @@ std::string defaultSerial(int type, int id) {
     return text;
 }
 
-Bus::Bus(std::vector<SimModule>& modules, WireLog& log, const char* transport, int dataWindowMs)
-    : modules_(modules), log_(log), transport_(transport), dataWindowMs_(dataWindowMs) {}
+Bus::Bus(std::vector<SimModule>& modules, WireLog& log, const char* transport, int dataWindowMs, std::string imageDir)
+    : modules_(modules), log_(log), transport_(transport), dataWindowMs_(dataWindowMs),
+      loaders_(log, transport, std::move(imageDir)) {}
+
+SimModule* Bus::activeLoader(std::int64_t nowMs) {
+    for (auto& m : modules_) {
+        if (!m.loader.active) continue;
+        if (nowMs - m.loader.lastByteAt <= 5000) return &m;
+        m.loader.active = false;
+        log_.note(transport_, "module " + std::to_string(m.id) + " loader: nothing for 5 s, the program starts");
+    }
+    return nullptr;
+}
+
+SimModule* Bus::armedLoader(std::int64_t nowMs, SimLoader::Kind kind) {
+    for (auto& m : modules_) {
+        if (m.loader.kind == kind && !m.loader.active && nowMs < m.loader.armedUntil) return &m;
+    }
+    return nullptr;
+}
+
+// The bytes of the header so far are the start of a loader's first message: that loader takes
+// them and everything after.
+bool Bus::startLoader(SimLoader::Kind kind, std::int64_t nowMs) {
+    SimModule* m = armedLoader(nowMs, kind);
+    if (m == nullptr) return false;
+    m->loader.active = true;
+    m->loader.message.clear();
+    std::vector<std::uint8_t> answer;
+    for (std::uint8_t b : header_) answer = loaders_.feed(*m, b, nowMs);
+    if (!answer.empty()) schedule(std::move(answer), nowMs + m->loader.slowMs);
+    state_ = beforeHeader_;
+    header_.clear();
+    return true;
+}
 
 SimModule* Bus::selected() {
     for (auto& m : modules_) {
@@ -39,7 +72,14 @@ SimModule* Bus::selected() {
     return nullptr;
 }
 
-void Bus::receive(std::uint8_t byte, std::int64_t nowMs) { feed(byte, nowMs, true); }
+void Bus::receive(std::uint8_t byte, std::int64_t nowMs) {
+    if (SimModule* m = activeLoader(nowMs)) {
+        auto answer = loaders_.feed(*m, byte, nowMs);
+        if (!answer.empty()) schedule(std::move(answer), nowMs + m->loader.slowMs);
+        return;
+    }
+    feed(byte, nowMs, true);
+}
 
 void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {
     // "&ML_END" releases the bus wherever it comes (in the middle of data too): the request,
@@ -60,6 +100,7 @@ void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {
     switch (state_) {
         case State::Header: {
             header_.push_back(byte);
+            if (header_.size() == 4 && header_.back() == 's' && startLoader(SimLoader::Kind::Segment, nowMs)) return;
             if (header_.size() <= sizeof kTunnelPrefix && header_.back() != kTunnelPrefix[header_.size() - 1]) {
                 // Not a header after all: the bytes belong to the state before it.
                 const auto bytes = header_;
@@ -68,6 +109,7 @@ void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {
                 for (std::size_t i = 1; i < bytes.size(); ++i) feed(bytes[i], nowMs, true);
                 return;
             }
+            if (header_.size() == 18 && startLoader(SimLoader::Kind::Tunnel, nowMs)) return;
             if (header_.size() == 18) {
                 tunnelled_ = true;
                 log_.note(transport_, "tunnel header channel " + std::string(header_.begin() + 16, header_.end()) +
@@ -244,6 +286,7 @@ void Bus::execute(const std::string& data, std::int64_t nowMs) {
     const std::string clockBefore = m->clock, parametersBefore = parameterSummary(*m);
     const std::string text = answerText(*m, name_, sub_, data, answers);
     if (m->clock != clockBefore) log_.note(transport_, "module " + std::to_string(m->id) + " clock " + m->clock);
+    if (name_ == "CMD" && sub_ == 0 && data == "RST0") armLoader(*m, nowMs, log_, transport_);
     if (const std::string now = parameterSummary(*m); now != parametersBefore)
         log_.note(transport_, "module " + std::to_string(m->id) + " parameters " + now);
     if (!answers) return;

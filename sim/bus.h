@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/loader.h"
 #include "sim/sim_module.h"
 #include "sim/wire_log.h"
 
@@ -16,7 +17,9 @@ namespace lumo::sim {
 
 class Bus {
 public:
-    Bus(std::vector<SimModule>& modules, WireLog& log, const char* transport, int dataWindowMs);
+    // `imageDir`: where a loader writes what it loaded (empty: nowhere).
+    Bus(std::vector<SimModule>& modules, WireLog& log, const char* transport, int dataWindowMs,
+        std::string imageDir = {});
 
     // One byte from the master, at monotonic time `nowMs`.
     void receive(std::uint8_t byte, std::int64_t nowMs);
@@ -42,11 +45,17 @@ private:
     void execute(const std::string& data, std::int64_t nowMs);
     void schedule(std::vector<std::uint8_t> bytes, std::int64_t at);
     SimModule* selected();
+    // The module whose loader takes the bytes now (one left idle for 5 s leaves it), and one
+    // restarted into a loader of this kind that waits for its first message.
+    SimModule* activeLoader(std::int64_t nowMs);
+    SimModule* armedLoader(std::int64_t nowMs, SimLoader::Kind kind);
+    bool startLoader(SimLoader::Kind kind, std::int64_t nowMs);
 
     std::vector<SimModule>& modules_;
     WireLog& log_;
     const char* transport_;
     int dataWindowMs_;
+    LoaderLink loaders_;
 
     State state_ = State::Idle;
     State beforeHeader_ = State::Idle;

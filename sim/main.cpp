@@ -42,6 +42,10 @@ const char kHelp[] =
     "  --data-window MS   wait for a data piece after CFG, SET, CMD (default 60)\n"
     "  --tcp-connections N  the converter takes N connections, then refuses every further one\n"
     "                     (a converter lost in the middle of an operation)\n"
+    "  --image-dir DIR    a loader that has finished writes what it loaded to DIR/image-ID.bin\n"
+    "                     (from its lowest address to its highest, gaps 0xFF)\n"
+    "  --udp ADDRESS      listen on ADDRESS:30718 for service datagrams and log them (the restart\n"
+    "                     datagram of a network device)\n"
     "  --exit-with-parent end when the program that started the simulator ends\n"
     "  --reader TEXT      the serial bus is a desk reader: it sends TEXT and CR LF every 6 s,\n"
     "                     as a card held to it would\n"
@@ -52,6 +56,8 @@ const char kHelp[] =
     "                     [history=N] [c1=N ... c5=N] [p1=N ... p6=N] [d1=N ... d4=N]\n"
     "                     [switches=OFOF] [flags=N] [FAULT ...]\n"
     "  FAULT: silent | garbage | badcrc | trailing | endless | drop=N | slow=MS | cut=N\n"
+    "         lrefuse=N | lsilent=N | lslow=MS   (the loader refuses its N-th message, falls\n"
+    "         silent after N messages, answers MS late)\n"
     "  cut=N: from the N-th instruction on, answers lose their last three characters, the '*'\n"
     "  and the checksum.\n"
     "  history=N: the module holds N history records (its counter C5; the clock cannot be set\n"
@@ -75,7 +81,7 @@ struct Options {
     std::string install, log, comportsDir;
     std::vector<std::string> modules;
     bool pty = false, echo = false, icmp = false;
-    std::string readerId;
+    std::string readerId, imageDir, udpAddress;
     int tcpPort = -1, com = 1, dataWindowMs = 60;
     int tcpConnections = -1;  // -1: no limit
 };
@@ -165,6 +171,25 @@ void runTcp(platform::TcpListener& listener, Bus& bus, WireLog& log, int connect
     }
 }
 
+// Logs every service datagram: "udp from ADDRESS:PORT HEX".
+void runUdp(platform::UdpSocket& udp, WireLog& log) {
+    std::uint8_t datagram[1500];
+    for (;;) {
+        std::size_t length = 0;
+        platform::Ipv4 from;
+        std::uint16_t port = 0;
+        if (udp.receive(datagram, sizeof datagram, 1000, length, from, port) != platform::UdpSocket::ReceiveResult::Datagram)
+            continue;
+        std::string text = "from " + platform::formatIpv4(from) + ":" + std::to_string(port);
+        char byte[4];
+        for (std::size_t i = 0; i < length; ++i) {
+            std::snprintf(byte, sizeof byte, " %02x", datagram[i]);
+            text += byte;
+        }
+        log.note("udp", text);
+    }
+}
+
 // Answers every tunnel echo request with an echo reply: 12 zero bytes, "aaaa", "KO" and the
 // request's data.
 void runIcmp(platform::IcmpSocket& sock, WireLog& log) {
@@ -228,6 +253,8 @@ int main(int argc, char** argv) {
         else if (a == "--log") o.log = value("a file");
         else if (a == "--data-window") o.dataWindowMs = parseInt(value("milliseconds"), "the data window", 0, 60000);
         else if (a == "--reader") o.readerId = value("an identifier text");
+        else if (a == "--image-dir") o.imageDir = value("a folder");
+        else if (a == "--udp") o.udpAddress = value("an IPv4 address");
         else if (a == "--exit-with-parent") platform::exitWithParent();
         else {
             std::cerr << "lumo-sim: unknown option '" << a << "' (lumo-sim --help)\n";
@@ -253,8 +280,8 @@ int main(int argc, char** argv) {
         std::cerr << "lumo-sim: cannot write the wire log " << o.log << "\n";
         return 1;
     }
-    Bus serialBus(installation.serial, log, "serial", o.dataWindowMs);
-    Bus tcpBus(installation.tcp, log, "tcp", o.dataWindowMs);
+    Bus serialBus(installation.serial, log, "serial", o.dataWindowMs, o.imageDir);
+    Bus tcpBus(installation.tcp, log, "tcp", o.dataWindowMs, o.imageDir);
     platform::PseudoTerminal pty;
     platform::TcpListener listener;
     platform::IcmpSocket icmp;
@@ -280,6 +307,16 @@ int main(int argc, char** argv) {
         }
         std::cout << "tcp 127.0.0.1:" << port << "\n";
         threads.emplace_back(runTcp, std::ref(listener), std::ref(tcpBus), std::ref(log), o.tcpConnections);
+    }
+    platform::UdpSocket udp;
+    if (!o.udpAddress.empty()) {
+        platform::Ipv4 address;
+        if (!platform::parseIpv4(o.udpAddress, address) || !udp.create() || !udp.bind(address, 30718)) {
+            std::cerr << "lumo-sim: cannot listen on " << o.udpAddress << ":30718\n";
+            return 1;
+        }
+        std::cout << "udp " << o.udpAddress << ":30718\n";
+        threads.emplace_back(runUdp, std::ref(udp), std::ref(log));
     }
     if (o.icmp) {
         if (icmp.open(0) != platform::IcmpSocket::OpenResult::Opened) {

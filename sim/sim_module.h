@@ -2,7 +2,9 @@
 // A simulated LUMO module: its identity, what it answers, and the faults it can be given.
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 
 namespace lumo::sim {
@@ -31,6 +33,25 @@ struct SimParameters {
     int holdOpen = 0, days = 0;           // CFG 4 "R" and "W"
 };
 
+// A module's loader, entered by "RST0": the tunnel loader of the flash devices takes byte
+// messages behind tunnel headers, the segment loader of the older devices "WRfs" texts. What they
+// load goes into `flash`.
+struct SimLoader {
+    enum class Kind { None, Tunnel, Segment };
+    Kind kind = Kind::None;
+    bool active = false;
+    std::int64_t armedUntil = 0;  // a restart lets loader traffic in until then
+    std::int64_t lastByteAt = 0;
+    std::vector<std::uint8_t> message;  // the message being received
+    std::vector<std::uint8_t> block;    // the tunnel loader's open block
+    std::map<std::uint32_t, std::uint8_t> flash;
+    int segmentChecksums[4] = {-1, -1, -1, -1};  // as the segment messages carried them
+    int messages = 0;
+    // Faults: refuse the N-th message ("NO", or no answer from the segment loader), fall silent
+    // after N messages, answer late.
+    int refuseAt = -1, silentAfter = -1, slowMs = 0;
+};
+
 struct SimModule {
     int id = 0;
     int type = 0;
@@ -44,6 +65,7 @@ struct SimModule {
     // records the module holds. A counter below 0 is one the module does not have.
     long counters[5] = {3, 2, 0, 100, 0};
     SimParameters params;
+    SimLoader loader;
     // The clock as the last CFG 6 set it ("D06.12.26+T14:30:00+W0"); empty until then.
     std::string clock;
 };
