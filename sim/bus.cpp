@@ -55,6 +55,12 @@ SimModule* Bus::armedLoader(std::int64_t nowMs, SimLoader::Kind kind) {
 bool Bus::startLoader(SimLoader::Kind kind, std::int64_t nowMs) {
     SimModule* m = armedLoader(nowMs, kind);
     if (m == nullptr) return false;
+    // The device restarted last is the one the download is for; a loader taken into use waits
+    // for no other start.
+    for (auto& other : modules_) {
+        other.loader.active = false;
+        other.loader.armedUntil = 0;
+    }
     m->loader.active = true;
     m->loader.message.clear();
     std::vector<std::uint8_t> answer;
@@ -73,10 +79,11 @@ SimModule* Bus::selected() {
 }
 
 void Bus::receive(std::uint8_t byte, std::int64_t nowMs) {
+    // A module in its loader hears the bus as the others do: the loader takes its messages, the
+    // other modules go on answering what is addressed to them.
     if (SimModule* m = activeLoader(nowMs)) {
         auto answer = loaders_.feed(*m, byte, nowMs);
         if (!answer.empty()) schedule(std::move(answer), nowMs + m->loader.slowMs);
-        return;
     }
     feed(byte, nowMs, true);
 }
