@@ -1,5 +1,6 @@
 #include "actions/property_sheet.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -7,6 +8,7 @@
 #include "base/error_report.h"
 #include "base/ui_port.h"
 #include "device/device_check.h"
+#include "device/item_state.h"
 #include "device/module_parameters.h"
 #include "model/installation.h"
 #include "model/record_lock.h"
@@ -45,8 +47,13 @@ void showInTree(int lineIndex, int moduleNumber, const ModuleRecord& record) {
     uiUpdateTreeItemImage(key, moduleImage(record.flags()));
 }
 
-int applyWaiting(int lineIndex, int moduleNumber, ModuleRecord& record) {
-    if (!storeOrReport(lineIndex, moduleNumber, record)) return kActionFailed;
+// "Použít": `stored` tells whether the record reached the file (the sheet's stored copy follows
+// the file, whatever the device did).
+int applyWaiting(int lineIndex, int moduleNumber, ModuleRecord& record, bool& stored) {
+    stored = storeOrReport(lineIndex, moduleNumber, record);
+    if (!stored) return kActionFailed;
+    // A switched-off line: said once, nothing sent.
+    if (LineEnabledCheck(lineIndex) == 0) return kActionRefused;
     clearError();
     if (DeviceCheck(lineIndex, moduleNumber) != 1) {
         reportError();
@@ -54,7 +61,16 @@ int applyWaiting(int lineIndex, int moduleNumber, ModuleRecord& record) {
     }
     const bool written = WriteModuleParameters(lineIndex, record);
     showInTree(lineIndex, moduleNumber, record);
-    return written ? kActionDone : kActionFailed;
+    if (!written) return kActionFailed;
+    if (parameterCommands(record).empty()) {
+        // A ZB20 takes no parameter commands: the user must not believe the device was set.
+        uiMessage("Vlastnosti",
+                  "Zařízení " + modelName(record.type()) +
+                      " nepřijímá zápis parametrů: nastavení je uloženo jen v záznamu. ",
+                  MessageIcon::Information);
+        return kActionRefused;
+    }
+    return kActionDone;
 }
 
 }  // namespace
@@ -69,7 +85,8 @@ bool PropertySheet::open(int lineIndex, int moduleNumber) {
     if (layout_ == nullptr) return false;
     lineIndex_ = lineIndex;
     moduleNumber_ = moduleNumber;
-    stored_ = working_ = record;
+    working_ = record;
+    setStored(record);
     states = newSheetStates(*layout_);
     FillSheetPages(*layout_, working_, states);
     return true;
@@ -90,22 +107,35 @@ void PropertySheet::refresh() {
             reportError();
             return;
         }
-        stored_.setFlags(working_.flags());
+        ModuleRecord withFlags = stored_;
+        withFlags.setFlags(working_.flags());
+        setStored(withFlags);
     }
     FillSheetPages(*layout_, working_, states);
 }
 
 bool PropertySheet::apply() {
     GatherSheetPages(*layout_, states, working_);
-    const int result = uiRunWaiting([this] { return applyWaiting(lineIndex_, moduleNumber_, working_); });
+    bool stored = false;
+    const int result = uiRunWaiting([this, &stored] { return applyWaiting(lineIndex_, moduleNumber_, working_, stored); });
     // What reached the file is the stored copy now, whatever the device did.
-    if (result != kActionRefused) stored_ = working_;
+    if (stored) setStored(working_);
     return actionDone(result);
+}
+
+void PropertySheet::setStored(const ModuleRecord& record) {
+    stored_ = record;
+    // The stored copy as the pages give it back untouched: bits without a control, values below
+    // the feature level. A sheet closed untouched must not ask about those.
+    storedAsGathered_ = record;
+    SheetStates untouched = newSheetStates(*layout_);
+    FillSheetPages(*layout_, record, untouched);
+    GatherSheetPages(*layout_, untouched, storedAsGathered_);
 }
 
 PropertySheet::Closing PropertySheet::close() {
     GatherSheetPages(*layout_, states, working_);
-    if (working_ == stored_) return Closing::Unchanged;
+    if (working_ == stored_ || working_ == storedAsGathered_) return Closing::Unchanged;
     switch (uiAskYesNoCancel("Změna nastavení", "Změnily se parametry zařízení. \nChcete nové nastavení uložit ? ")) {
         case Reply::Cancel: return Closing::Stay;
         case Reply::No: return Closing::Unchanged;
@@ -113,7 +143,7 @@ PropertySheet::Closing PropertySheet::close() {
     }
     if (!storeOrReport(lineIndex_, moduleNumber_, working_)) return Closing::Stay;
     lumo::showInTree(lineIndex_, moduleNumber_, working_);
-    stored_ = working_;
+    setStored(working_);
     return Closing::Stored;
 }
 
@@ -125,7 +155,8 @@ void PropertySheet::rename(const std::string& name) {
 }
 
 int applyModuleParameters(int lineIndex, int moduleNumber, ModuleRecord& record) {
-    return uiRunWaiting([&] { return applyWaiting(lineIndex, moduleNumber, record); });
+    bool stored = false;
+    return uiRunWaiting([&] { return applyWaiting(lineIndex, moduleNumber, record, stored); });
 }
 
 int readModuleParametersIntoRecord(int lineIndex, int moduleNumber, ModuleRecord& record) {
@@ -225,13 +256,25 @@ bool setParameter(ModuleRecord& record, const std::string& assignment, std::stri
             if (!wholeNumber(value, -2147483648L, 2147483647L, number)) break;
             record.setI32(field->offset, static_cast<std::int32_t>(number));
             return true;
-        case Kind::Text:
+        case Kind::Text: {
+            if (value.find('*') != std::string::npos || std::any_of(value.begin(), value.end(), [](char c) {
+                    return static_cast<unsigned char>(c) < 0x20;
+                })) {
+                error = name + ": '*' and control characters cannot be sent (the '*' ends the data on the wire)";
+                return false;
+            }
+            const std::vector<std::uint8_t> encoded = utf8ToCp1250(value);
+            if (cp1250ToUtf8(encoded.data(), encoded.size()) != value) {
+                error = name + ": '" + value + "' has characters the device's code page 1250 cannot show";
+                return false;
+            }
             if (utf8ToCp1250(value).size() >= field->width) {
                 error = name + " holds at most " + std::to_string(field->width - 1) + " characters";
                 return false;
             }
             record.setText(field->offset, field->width, value);
             return true;
+        }
         case Kind::Time: {
             const auto colon = value.find(':');
             long hour = 0, minute = 0;

@@ -41,9 +41,11 @@ public:
     void rename(const std::string& name);
 
 private:
+    void setStored(const ModuleRecord& record);
+
     const SheetLayout* layout_ = nullptr;
     int lineIndex_ = 0, moduleNumber_ = 0;
-    ModuleRecord stored_, working_;
+    ModuleRecord stored_, working_, storedAsGathered_;
 };
 
 // `lumo-ctl params` NAME=VALUE: the fields of the parameter area by their accessor names.

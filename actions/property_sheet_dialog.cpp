@@ -15,6 +15,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -90,7 +92,11 @@ public:
         close_ = addButton(buttons, "Zavřít", "close");
         apply_->setDefault(true);
         layout->addLayout(buttons);
-        connect(refresh_, &QPushButton::clicked, this, [this] { run([this] { sheet_.refresh(); }); });
+        connect(refresh_, &QPushButton::clicked, this, [this] {
+            // What the user changed stays on the controls "Obnova" does not fill again.
+            takeStates();
+            run([this] { sheet_.refresh(); });
+        });
         connect(apply_, &QPushButton::clicked, this, [this] {
             takeStates();
             run([this] { stored_ = sheet_.apply() || stored_; });
@@ -202,7 +208,11 @@ private:
                 case ControlKind::Text: {
                     cw.field = new QLineEdit(widget);
                     cw.field->setObjectName(qt(c.name));
-                    if (c.kind == ControlKind::Text) cw.field->setMaxLength(c.maxLength);
+                    if (c.kind == ControlKind::Text) {
+                        cw.field->setMaxLength(c.maxLength);
+                        // '*' would end the data piece on the wire.
+                        cw.field->setValidator(new QRegularExpressionValidator(QRegularExpression("[^*\\x00-\\x1f]*"), cw.field));
+                    }
                     const bool captionFirst = !c.label.empty() && c.label.back() == ':';
                     const int column = beside ? 2 : 0;
                     if (!beside && c.kind == ControlKind::Text) {
@@ -274,6 +284,7 @@ private:
     }
 
     void renameModule() {
+        takeStates();  // the rename fills the pages again: the changes made on them go along
         QDialog d(this);
         d.setWindowTitle(QString::fromUtf8("Přejmenování"));
         auto* layout = new QVBoxLayout(&d);

@@ -87,14 +87,23 @@ int cmdParams(Args& args) {
         return kFailed;
     }
     // Every assignment is checked before anything is stored or sent.
-    for (const std::string& a : assignments) {
-        std::string error;
-        if (!setParameter(record, a, error)) throw UsageError(error);
-    }
+    const auto assign = [&assignments](ModuleRecord& r) {
+        for (const std::string& a : assignments) {
+            std::string error;
+            if (!setParameter(r, a, error)) throw UsageError(error);
+        }
+    };
+    ModuleRecord checked = record;
+    assign(checked);
     int result = kActionDone;
     if (!fromRecord) {
-        result = assignments.empty() ? readModuleParametersIntoRecord(item.lineIndex, item.moduleNumber, record)
-                                     : applyModuleParameters(item.lineIndex, item.moduleNumber, record);
+        // The device is read first: its feature level decides what a write sends, and the
+        // settings not named stay as the device has them.
+        result = readModuleParametersIntoRecord(item.lineIndex, item.moduleNumber, record);
+        if (actionDone(result) && !assignments.empty()) {
+            assign(record);
+            result = applyModuleParameters(item.lineIndex, item.moduleNumber, record);
+        }
     }
     if (actionDone(result)) std::cout << parameterListing(record);
     return exitStatus(result);

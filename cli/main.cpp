@@ -40,7 +40,7 @@ const char kUsageText[] =
     "  clock L/K [--set 'DD.MM.YYYY HH:MM:SS W' | --system]   (W: weekday, 0 = Sunday)\n"
     "  counters L/K [C1=N ...]\n"
     "  params L/K         read the device's parameters into the record and print them NAME=VALUE\n"
-    "  params L/K NAME=VALUE ...   change them in the record, store it and write the device\n"
+    "  params L/K NAME=VALUE ...   read the device, change those, store the record, write the device\n"
     "  params L/K --from-record    print the stored record; the device is not asked\n"
     "  test L/K           the communication test, one line a cycle, until Ctrl-C\n"
     "  transfer send|read L/K SUB FILE   a file of records sent with DLL $SUB, or read with RDI\n"

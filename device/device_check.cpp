@@ -172,12 +172,15 @@ int DeviceCheck(int lineIndex, int item) {
 
 void ModuleStatusStore(int lineIndex, int moduleNumber, std::uint8_t statusFlags) {
     if (moduleNumber == 0) return;
-    const RecordFileLock lock(moduleFilePath(lineIndex + 1));
-    if (!lock.held()) return;
-    ModuleRecord module;
-    if (!readModuleRecord(lineIndex, moduleNumber, module)) return;
-    module.setFlags(statusFlags);
-    if (!writeModuleRecord(lineIndex, moduleNumber, module)) return;
+    {
+        // The window is told once the file is free again (it reads records to draw).
+        const RecordFileLock lock(moduleFilePath(lineIndex + 1));
+        if (!lock.held()) return;
+        ModuleRecord module;
+        if (!readModuleRecord(lineIndex, moduleNumber, module)) return;
+        module.setFlags(statusFlags);
+        if (!writeModuleRecord(lineIndex, moduleNumber, module)) return;
+    }
     uiUpdateTreeItemImage(itemKey(lineIndex, moduleNumber), moduleImage(statusFlags));
     StatusReportShow(lineIndex, moduleNumber);
 }

@@ -100,7 +100,8 @@ void takeVersionAnswer(ModuleRecord& record, std::string_view answer) {
     const std::string_view text = answerText(answer);
     const auto v = text.find('V');
     record.setFirmwareVersion(v == std::string_view::npos ? 0 : hundredthsAt(text, v + 1));
-    record.setFeatureLevel(featureLevelOf(record.type(), record.firmwareVersion()));
+    // Without a version nothing is known of the firmware: level 0, whatever the type.
+    record.setFeatureLevel(v == std::string_view::npos ? 0 : featureLevelOf(record.type(), record.firmwareVersion()));
     long c = 0;
     if (codeValue(text, "C", c)) {
         record.setDeviceFlags(static_cast<std::uint8_t>(c));
@@ -155,7 +156,9 @@ std::vector<ParameterCommand> parameterCommands(const ModuleRecord& r) {
     std::vector<ParameterCommand> commands;
     switch (parameterFamily(r.type())) {
         case ParameterFamily::Tq300: {
-            commands.push_back({"CFG", 0, std::string(r.rawText(41, 17))});
+            // An empty text would leave CFG 0 without its data piece, and the device would take
+            // the next frame for it: the device keeps its text then.
+            if (!r.rawText(41, 17).empty()) commands.push_back({"CFG", 0, std::string(r.rawText(41, 17))});
             std::string relays = level >= 1 ? printed("P1%02ld+", r.paramP1()) + printed("P2%02ld+", r.paramP2()) : "";
             relays += printed("P3%02ld+", r.paramP3()) + printed("D1%02ld+", r.relayDelay(1)) +
                       printed("D2%02ld", r.relayDelay(2));
@@ -254,6 +257,8 @@ bool ReadModuleParameters(bool showSilenceMessage, int lineIndex, int moduleNumb
     record.setStatusFlags(record.statusFlags() & ~(flags::kNotResponding | flags::kOtherType));
     const auto fail = [&](std::uint32_t code) {
         if (code != 0) setError(code);
+        // A read that failed leaves the module marked as not answering, as a failed write does.
+        record.setStatusFlags(record.statusFlags() | flags::kNotResponding);
         sendEnd(lineIndex, id);
         ModuleStatusStore(lineIndex, moduleNumber, record.statusFlags());
         reportError();
@@ -298,7 +303,10 @@ bool WriteModuleParameters(int lineIndex, ModuleRecord& record) {
     };
     const Exchange e = ask(0, "CAL", lineIndex, id, kModeSelect);
     if (isErrorResult(e.result)) return fail(e.result);
-    if (e.answer.empty()) {
+    if (!e.answer.empty()) {
+        // A garbled or cut-off answer to CAL: nothing is written to a device that talks so.
+        if (const std::uint32_t why = unusable(e)) return fail(why);
+    } else {
         showSilence(id);
         sendEnd(lineIndex, id);
         record.setStatusFlags(record.statusFlags() | flags::kNotResponding);

@@ -355,6 +355,12 @@ void Bus::reset() {
     tail_.clear();
 }
 
+void Bus::connectionClosed() {
+    const int selected = selectedId_;
+    reset();
+    selectedId_ = selected;
+}
+
 int Bus::msUntilDue(std::int64_t nowMs) const {
     std::int64_t next = -1;
     auto consider = [&](std::int64_t at) { next = next < 0 ? at : std::min(next, at); };

@@ -30,6 +30,10 @@ public:
     // The converter's connection closed: the request in progress, the selection and every
     // answer not yet sent go with it (a late answer must not reach the next connection).
     void reset();
+    // A TCP connection closed: its request in progress and its unsent answers go (a late answer
+    // must not reach the next connection); the modules behind the converter keep their selection,
+    // as devices on the serial side of a real converter do.
+    void connectionClosed();
 
     // The answer text a module gives (without '*' and checksum). `sub` is the number written on
     // the wire after '$' (-1 for none); `answers` tells whether the module answers at all.

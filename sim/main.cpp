@@ -166,7 +166,7 @@ void runTcp(platform::TcpListener& listener, Bus& bus, WireLog& log, int connect
                 for (auto b : out) log.byte("tcp", false, b);
             }
         }
-        bus.reset();
+        bus.connectionClosed();
         log.note("tcp", "closed");
     }
 }

@@ -93,7 +93,13 @@ TEST_F(PropertySheetFlow, EachFamilyReadChangedWrittenAndReadAgain) {
         }
         sheet.rename("modul " + std::to_string(c.type));
         clearWire();
-        ASSERT_TRUE(sheet.apply());
+        ui.calls.clear();
+        // A ZB20 takes no parameter commands: said plainly, the record stored all the same.
+        EXPECT_EQ(sheet.apply(), c.type != 9);
+        if (c.type == 9) {
+            EXPECT_EQ(ui.callsOf("message"),
+                      std::vector<std::string>{"Vlastnosti|Zařízení ZB20 nepřijímá zápis parametrů: nastavení je uloženo jen v záznamu. "});
+        }
         char id[8];
         std::snprintf(id, sizeof id, "%02d", c.id);
         const std::string check = "&ML_" + std::string(id) + "#CAL+&MLEND";
@@ -151,6 +157,51 @@ TEST_F(PropertySheetFlow, ClosingAsksOnlyAfterAChangeAndSendsNothing) {
     EXPECT_EQ(stored(kSerialLine, 1).identText(), "100000040005");
     EXPECT_EQ(stored(kSerialLine, 1).featureLevel(), 4);
     EXPECT_EQ(wire().received(), "");  // "Zavřít" never writes the device
+}
+
+TEST_F(PropertySheetFlow, UntouchedSheetsCloseQuietlyAndAFailedStoreKeepsTheQuestion) {
+    startSim({"serial 5 4 version=1.30"});
+    installSerialLine();
+    addSerialModule(1, 5, 4);
+    ModuleRecord r = stored(kSerialLine, 1);
+    r.setDeviceFlags(0xC6);  // the medium as the device reported it: no control shows it
+    r.setSwitchBits(0xE5);   // B6-B8 as read
+    r.setFeatureLevel(1);
+    r.setParamP2(0x08);      // anti-pass-back, shown only from level 2
+    ASSERT_TRUE(writeModuleRecord(kSerialLine, 1, r));
+    PropertySheet sheet;
+    ASSERT_TRUE(sheet.open(kSerialLine, 1));
+    EXPECT_EQ(sheet.close(), PropertySheet::Closing::Unchanged);
+    EXPECT_TRUE(ui.callsOf("ask3").empty());
+
+    control(sheet, "pin").selection = 1;
+    const auto file = linePath(1, "terminal.dat");
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);  // "terminal.dat" cannot be written
+    EXPECT_FALSE(sheet.apply());
+    EXPECT_FALSE(ui.callsOf("message").empty());  // reported
+    EXPECT_EQ(wire().received(), "");             // and nothing sent
+    ui.replies = {Reply::Cancel};
+    EXPECT_EQ(sheet.close(), PropertySheet::Closing::Stay);  // the change is still a change
+}
+
+TEST_F(PropertySheetFlow, ReadAndWrittenOverATcpConverter) {
+    // Each transaction is a connection of its own; the module stays selected behind the
+    // converter from CAL to the end frame.
+    startSim({"tcp 5 4 version=1.30"});
+    std::filesystem::create_directories(dir.path() / "line2");
+    ASSERT_TRUE(writeLineRecord(kTcpLine, tcpLine));
+    ModuleRecord r;
+    r.setId(5);
+    r.setType(4);
+    ASSERT_TRUE(writeModuleRecord(kTcpLine, 1, r));
+    ASSERT_TRUE(ReadModuleParameters(true, kTcpLine, 1, r));
+    EXPECT_EQ(r.featureLevel(), 4);
+    r.setRelayDelay(1, 42);
+    ASSERT_TRUE(WriteModuleParameters(kTcpLine, r));
+    ModuleRecord again = stored(kTcpLine, 1);
+    ASSERT_TRUE(ReadModuleParameters(true, kTcpLine, 1, again));
+    EXPECT_EQ(again.relayDelay(1), 42);
 }
 
 TEST_F(PropertySheetFlow, SilentDeviceOnReadAndWrite) {
@@ -232,7 +283,9 @@ TEST_F(PropertySheetFlow, AnswersCutOffOrGarbledWriteNoParameter) {
         EXPECT_EQ(r.paramP3(), 0x11) << k;
         EXPECT_EQ(ui.callsOf("message").size(), 1u) << k;  // the report
         if (k == 2) {
-            EXPECT_EQ(r, before);  // not even the serial number
+            ModuleRecord expected = before;
+            expected.setFlags(flags::kNotResponding);
+            EXPECT_EQ(r, expected);  // not even the serial number; the module marked as not answering
         }
     }
     EXPECT_EQ(stored(kSerialLine, 1).identText(), "");  // the read's record is the caller's

@@ -157,6 +157,8 @@ TEST_F(LumoCtlComm, ParamsReadChangedAndPrintedFromTheRecord) {
         {"params 1/1 displayText=12345678901234567", "displayText holds at most 16 characters"},
         {"params 1", "params needs a module L/K"},
         {"params 1/1 --from-record paramP1=1", "--from-record only prints"},
+        {"params 1/1 'displayText=a+b*c'", "'*' and control characters cannot be sent"},
+        {"params 1/1 displayText=日本", "code page 1250 cannot show"},
     };
     std::filesystem::resize_file(work.path() / "wire.log", 0);
     for (const auto& c : refused) {

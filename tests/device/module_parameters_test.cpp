@@ -48,6 +48,8 @@ TEST(ModuleParameters, VersionAnswers) {
         {kTq300, "V1.23*C", 123, 2, 0, 2},        // the checksum byte is no code
         {kTq300, "V1.2C321*\x11", 120, 0, 65, 1},  // the low byte of 321
         {kZb40, "V1.33C000*\x11", 133, 1, 0, 0},
+        {kZb20, "C000*\x11", 0, 0, 0, 0},  // no version, no level: also where the type has a fixed one
+        {kMn600, "C000*\x11", 0, 0, 0, 0},
     };
     for (const auto& c : cases) {
         ModuleRecord r = moduleOf(c.type);
@@ -178,6 +180,12 @@ TEST(ModuleParameters, WriteCommandsByFamilyAndLevel) {
         {kZb20, 100, {}},
         {kLoq4, 226, {}},
     };
+    // Without a display text CFG 0 would go without its data piece: it is left out.
+    ModuleRecord noText = sample(kTq300, 120);
+    noText.setDisplayText("");
+    const auto withoutText = parameterCommands(noText);
+    ASSERT_EQ(withoutText.size(), 2u);
+    EXPECT_EQ(withoutText[0], (ParameterCommand{"CFG", 8, "P333+D103+D206"}));
     for (const auto& c : cases) {
         const auto commands = parameterCommands(sample(c.type, c.version));
         ASSERT_EQ(commands.size(), c.commands.size()) << int(c.type) << " " << c.version;

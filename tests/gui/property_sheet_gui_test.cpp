@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
 
@@ -57,6 +58,7 @@ TEST_F(PropertySheetWindow, EachFamilyReadChangedAndWritten) {
             serial = w->findChild<QLineEdit*>("serialNumber")->text();
             if (auto* box = w->findChild<QCheckBox*>(c.control)) box->setChecked(true);
             else w->findChild<QComboBox*>(c.control)->setCurrentIndex(3);
+            if (c.k == 4) onNextMessageBox([](QMessageBox* box) { box->done(0); });  // the ZB20's note
             sheetButton(w, "apply")->click();
             sheetButton(w, "close")->click();  // nothing changed since "Použít": no question
         });
@@ -96,6 +98,34 @@ TEST_F(PropertySheetWindow, ClosingAfterAChangeAsks) {
     ASSERT_TRUE(readModuleRecord(0, 2, after));
     EXPECT_EQ(after, before);
     EXPECT_EQ(wire().received(), "");
+}
+
+TEST_F(PropertySheetWindow, ARenameKeepsTheChangesOnThePages) {
+    installModules();
+    select(0, 1);
+    bool pinKept = false;
+    QString name;
+    onNextModal([&](QWidget* w) {
+        w->findChild<QCheckBox*>("pin")->setChecked(true);
+        // The rename dialog is a modal window of its own, over the sheet.
+        auto* timer = new QTimer(w);
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [timer] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || modal->windowTitle() != QString::fromUtf8("Přejmenování")) return;
+            timer->stop();
+            modal->findChild<QLineEdit*>("name")->setText(QString::fromUtf8("vrátnice"));
+            test::button(modal, "OK")->click();
+        });
+        timer->start();
+        w->findChild<QPushButton*>("rename")->click();
+        pinKept = w->findChild<QCheckBox*>("pin")->isChecked();
+        name = w->findChild<QLabel*>("moduleName")->text();
+        static_cast<QDialog*>(w)->done(0);
+    });
+    window->runCommand(cmd::kProperties);
+    EXPECT_TRUE(pinKept);
+    EXPECT_EQ(name.toStdString(), "vrátnice");
 }
 
 TEST_F(PropertySheetWindow, TypeWithoutSheetSaysSo) {
