@@ -48,6 +48,10 @@ int runCommunicationTestDialog(QWidget* owner, int lineIndex, int moduleNumber);
 // without one). 1 when the record was stored.
 int runPropertySheet(QWidget* owner, int lineIndex, int moduleNumber);
 
+// "Download" for the selected module or line: the image file, the warning, then the download
+// as the background job.
+int runDownloadDialog(QWidget* owner, int lineIndex, int moduleNumber);
+
 // "Dekodóvání výrobního čísla".
 int runSerialDecodeDialog(QWidget* owner);
 // "Vydaná výrobní čísla" for a type code: 1 and the picked row in `chosen`, 0 when closed (or

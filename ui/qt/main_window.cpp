@@ -13,6 +13,7 @@
 
 #include "actions/config_actions.h"
 #include "actions/device_actions.h"
+#include "actions/download_actions.h"
 #include "actions/install_actions.h"
 #include "actions/panel_actions.h"
 #include "base/app_state.h"
@@ -107,6 +108,8 @@ const MessageMap<CommandHandler>& commandMap() {
             {cmd::kToolCheck, onSelection<checkItem>},
             {cmd::kResetMaster, onSelection<resetMaster>},
             {cmd::kResetApplication, onSelection<resetApplication>},
+            {cmd::kDownload, moduleDialog<gui::runDownloadDialog>},
+            {cmd::kRestartTcp, onSelection<remoteRestart>},
             {cmd::kTest, moduleDialog<gui::runCommunicationTestDialog>},
             {cmd::kSettings, call<&MainWindow::cmdSettings>},
             {cmd::kAddLine, addLineCommand},
@@ -267,7 +270,7 @@ void MainWindow::buildMenu() {
     addCommand(tools, QString::fromUtf8("&Vlastnosti"), cmd::kProperties);
     addCommand(tools, QString::fromUtf8("O&debrat zařízení"), cmd::kRemove);
     addCommand(tools, QString::fromUtf8("&Kontrola funkce"), cmd::kCheck);
-    addCommand(tools, QString::fromUtf8("Do&wnload"), cmd::kDownload, false);
+    addCommand(tools, QString::fromUtf8("Do&wnload"), cmd::kDownload);
     servis_ = tools->addMenu(QString::fromUtf8("Servis"));
     addCommand(servis_, QString::fromUtf8("I&nicializace"), cmd::kInitialise, false);
     addCommand(servis_, QString::fromUtf8("&Upload"), cmd::kUpload, false);
@@ -280,7 +283,7 @@ void MainWindow::buildMenu() {
     tools->addSeparator();
     addCommand(tools, QString::fromUtf8("Změna &typu"), cmd::kChangeType);
     addCommand(tools, QString::fromUtf8("Změna &ID"), cmd::kChangeId);
-    addCommand(tools, QString::fromUtf8("&Restart TCP zařízení"), cmd::kRestartTcp, false);
+    addCommand(tools, QString::fromUtf8("&Restart TCP zařízení"), cmd::kRestartTcp);
 
     QMenu* transfer = menuBar()->addMenu(QString::fromUtf8("Přenos &dat"));
     addCommand(transfer, QString::fromUtf8("Da&tum a čas"), cmd::kDateTime);

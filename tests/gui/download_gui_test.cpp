@@ -1,0 +1,59 @@
+// "Download" on the offscreen platform: the image chosen, the warning passed, the job run to its
+// message, and the image in the simulated device.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QTest>
+
+#include <fstream>
+#include <iterator>
+
+#include "gui/gui_fixture.h"
+#include "service/jobs.h"
+#include "ui/command_ids.h"
+
+namespace lumo {
+namespace {
+
+using DownloadWindow = test::GuiTest;
+
+TEST_F(DownloadWindow, ChosenImageWarnedAndLoaded) {
+    startSim({"serial 7 4"}, {"--image-dir", dir.str()});
+    installSerialLine();
+    addSerialModule(1, 7, 4);
+    window->refreshTree(0, 1);
+    select(0, 1);
+    const std::string image(300, 'L');
+    const std::string path = dir.str() + "/firmware.bin";
+    std::ofstream(path, std::ios::binary) << image;
+    QString warning;
+    bool versionOffered = false;
+    std::string outcome;
+    onNextModal([&](QWidget* chooser) {
+        onNextModal([&](QWidget* w) {
+            warning = w->windowTitle();
+            auto* version = w->findChild<QCheckBox*>("version");
+            versionOffered = version->isEnabled() && version->text().startsWith(QString::fromUtf8("verze HW"));
+            onNextMessageBox([&](QMessageBox* box) {
+                outcome = (box->windowTitle() + "|" + box->text()).toStdString();
+                box->done(0);
+            });
+            test::button(w, "Pokračovat")->click();
+        });
+        auto* files = qobject_cast<QFileDialog*>(chooser);
+        ASSERT_NE(files, nullptr);
+        files->selectFile(QString::fromStdString(path));
+        QMetaObject::invokeMethod(files, "accept");
+    });
+    window->runCommand(cmd::kDownload);
+    for (int i = 0; i < 300 && (jobActive() || outcome.empty()); ++i) QTest::qWait(50);
+    EXPECT_EQ(warning.toStdString(), "Download");
+    EXPECT_TRUE(versionOffered);  // a TQ300: the older hardware can be chosen
+    EXPECT_EQ(outcome.rfind("Download|Download byl úspěšně dokončen.", 0), 0u) << outcome;
+    std::ifstream in(dir.str() + "/image-7.bin", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), image);
+}
+
+}  // namespace
+}  // namespace lumo
