@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QTest>
 
 #include <fstream>
@@ -30,8 +31,21 @@ TEST_F(DownloadWindow, ChosenImageWarnedAndLoaded) {
     QString warning;
     bool versionOffered = false;
     std::string outcome;
+    // The warning once the file dialog has gone.
+    const auto whenTitled = [this](const char* title, std::function<void(QWidget*)> handle) {
+        auto* timer = new QTimer(window.get());
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [timer, title, handle] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || modal->windowTitle() != QString::fromUtf8(title)) return;
+            timer->stop();
+            timer->deleteLater();
+            handle(modal);
+        });
+        timer->start();
+    };
     onNextModal([&](QWidget* chooser) {
-        onNextModal([&](QWidget* w) {
+        whenTitled("Download", [&](QWidget* w) {
             warning = w->windowTitle();
             auto* version = w->findChild<QCheckBox*>("version");
             versionOffered = version->isEnabled() && version->text().startsWith(QString::fromUtf8("verze HW"));
@@ -41,10 +55,11 @@ TEST_F(DownloadWindow, ChosenImageWarnedAndLoaded) {
             });
             test::button(w, "Pokračovat")->click();
         });
-        auto* files = qobject_cast<QFileDialog*>(chooser);
-        ASSERT_NE(files, nullptr);
-        files->selectFile(QString::fromStdString(path));
-        QMetaObject::invokeMethod(files, "accept");
+        // As a user does: the path typed into the name field, then Enter.
+        auto* name = chooser->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromStdString(path));
+        QTest::keyClick(name, Qt::Key_Return);
     });
     window->runCommand(cmd::kDownload);
     for (int i = 0; i < 300 && (jobActive() || outcome.empty()); ++i) QTest::qWait(50);
