@@ -58,6 +58,12 @@ bool tunnelImage(const std::string& bytes, std::vector<SRecord>& records, std::s
     return true;
 }
 
+// S-record text: "S" and a type digit first, then only hexadecimal digits, 'S' and line ends.
+bool looksLikeSRecordText(const std::string& bytes) {
+    if (bytes.size() < 2 || bytes[0] != 'S' || bytes[1] < '0' || bytes[1] > '9') return false;
+    return bytes.find_first_not_of("0123456789ABCDEFabcdefS\r\n") == std::string::npos;
+}
+
 }  // namespace
 
 std::string downloadImageFault(DeviceTypeCode type, const std::string& fileName) {
@@ -69,6 +75,9 @@ std::string downloadImageFault(DeviceTypeCode type, const std::string& fileName)
         if (!tunnelImage(bytes, records, fault)) return fault;
     } else if (const auto f = checkSegmentImage(bytes.size())) {
         return faultText(*f);
+    } else if (looksLikeSRecordText(bytes)) {
+        // A ".mot" file chosen for an older device would be loaded as memory bytes: text.
+        return "soubor je ve formátu S-záznamů, zařízení " + modelName(type) + " zavádí obraz paměti (.bin)";
     }
     return {};
 }

@@ -176,5 +176,45 @@ TEST_F(LumoCtlComm, ParamsReadChangedAndPrintedFromTheRecord) {
     EXPECT_NE(ctl("params 1/2 --from-record").out.find("statusFlags=1\n"), std::string::npos);
 }
 
+TEST_F(LumoCtlComm, ImageCheckResetAndDownload) {
+    const std::string mot = work.str() + "/fw.mot", bad = work.str() + "/bad.mot", bin = work.str() + "/fw.bin";
+    std::ofstream(mot) << "S00600004844521B\nS1130000000102030405060708090A0B0C0D0E0F74\nS9030000FC\n";
+    std::ofstream(bad) << "S1130000000102030405060708090A0B0C0D0E0F75\n";
+    std::ofstream(bin, std::ios::binary) << std::string(100, 'x');
+    test::CtlResult r = ctl("image check " + mot);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "S-record file, 3 records: S0 1 S1 1 S9 1\n16 data bytes, addresses 0000-000F\n"
+              "1 blocks, 5 messages: erase 1, open 1, data 1, close 1, start 1\n");
+    r = ctl("image check " + bad);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("řádek 1: kontrolní součet záznamu 75, vypočteno 74"), std::string::npos) << r.err;
+    r = ctl("image check " + bin);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("memory image, 100 bytes\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("2 WRfs messages"), std::string::npos) << r.out;
+
+    ASSERT_EQ(ctl("line add general").out, "1\n");
+    ASSERT_EQ(ctl("line set 1 --port COM3").status, 0);
+    ASSERT_EQ(ctl("module add 1 --type 4 --id 5").out, "1\n");
+    std::filesystem::resize_file(work.path() / "wire.log", 0);
+    EXPECT_EQ(ctl("reset 1/1").status, 0);
+    EXPECT_NE(test::readWire(work.str() + "/wire.log").received().find("&ML_05#CMD$0+RST0*"), std::string::npos);
+    r = ctl("reset 1");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Varování: Nelze měnit komunikační linku !  \n");
+    // A memory image to the TQ300: restarted into its loader, loaded, started.
+    r = ctl("download 1/1 " + bin);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("Download: Download byl úspěšně dokončen."), std::string::npos) << r.err;
+    // An S-record file for a device that loads memory images: refused before anything is sent.
+    std::filesystem::resize_file(work.path() / "wire.log", 0);
+    r = ctl("download 1/1 " + mot);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("soubor je ve formátu S-záznamů, zařízení TQ300 zavádí obraz paměti (.bin)"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(test::readWire(work.str() + "/wire.log").received(), "");
+}
+
 }  // namespace
 }  // namespace lumo
