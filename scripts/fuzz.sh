@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds a fuzz target with clang, libFuzzer, ASan and UBSan into build-fuzz/ and runs it on its
 # starting corpus for a while (FUZZ_SECONDS, default 300). New inputs go to build-fuzz/<target>-corpus.
-#   scripts/fuzz.sh [answer_fuzz|file_fuzz]
+#   scripts/fuzz.sh [answer_fuzz|file_fuzz|image_fuzz]
 #     answer_fuzz: device answers, tunnel and ICMP replies, the console, the simulator's parser
 #     file_fuzz:   every file reader (records, config.dat, cmd.dat, comports.cfg, the register,
 #                  simulator installations, MAC text, the code page 1250 codec)
+#     image_fuzz:  firmware files through the whole-file check and both download plans
 set -euo pipefail
 cd "$(dirname "$0")/.."
 for p in clang libclang-rt-14-dev; do
@@ -20,7 +21,8 @@ target=${1:-answer_fuzz}
 case "$target" in
   answer_fuzz) seeds=fuzz/corpus max_len=600 ;;
   file_fuzz) seeds=fuzz/file_corpus max_len=6000 ;;
-  *) echo "fuzz: unknown target $target (answer_fuzz or file_fuzz)" >&2; exit 2 ;;
+  image_fuzz) seeds=fuzz/image_corpus max_len=70000 ;;
+  *) echo "fuzz: unknown target $target (answer_fuzz, file_fuzz or image_fuzz)" >&2; exit 2 ;;
 esac
 cmake --build build-fuzz --target "$target"
 mkdir -p "build-fuzz/$target-corpus"
