@@ -50,6 +50,16 @@ SimModule* Bus::armedLoader(std::int64_t nowMs, SimLoader::Kind kind) {
     return nullptr;
 }
 
+bool Bus::takesLoaderTraffic(std::int64_t nowMs) {
+    return activeLoader(nowMs) != nullptr || armedLoader(nowMs, SimLoader::Kind::Tunnel) != nullptr;
+}
+
+void Bus::restartConverter(std::int64_t nowMs) {
+    for (auto& m : modules_) {
+        if (m.id == kConverterId) armLoader(m, nowMs, log_, transport_);
+    }
+}
+
 // The bytes of the header so far are the start of a loader's first message: that loader takes
 // them and everything after.
 bool Bus::startLoader(SimLoader::Kind kind, std::int64_t nowMs) {

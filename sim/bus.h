@@ -30,6 +30,10 @@ public:
     // The converter's connection closed: the request in progress, the selection and every
     // answer not yet sent go with it (a late answer must not reach the next connection).
     void reset();
+    // True while a loader on this bus takes the download's messages (or waits for the first).
+    bool takesLoaderTraffic(std::int64_t nowMs);
+    // The module restarted by the service datagram (the converter itself), into its loader.
+    void restartConverter(std::int64_t nowMs);
     // A TCP connection closed: its request in progress and its unsent answers go (a late answer
     // must not reach the next connection); the modules behind the converter keep their selection,
     // as devices on the serial side of a real converter do.

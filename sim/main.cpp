@@ -134,6 +134,9 @@ void runSerial(platform::PseudoTerminal& pty, Bus& bus, WireLog& log, bool echo,
     }
 }
 
+// The TCP converter's bus is shared by its connection, the ICMP tunnel and the service port.
+std::mutex tcpBusMutex;
+
 void runTcp(platform::TcpListener& listener, Bus& bus, WireLog& log, int connections) {
     for (int taken = 0;; ++taken) {
         if (taken == connections) {
@@ -149,30 +152,44 @@ void runTcp(platform::TcpListener& listener, Bus& bus, WireLog& log, int connect
         log.note("tcp", "connected");
         for (bool open = true; open;) {
             const std::int64_t now = platform::monotonicMs();
-            const int due = bus.msUntilDue(now);
+            int due = 0;
+            {
+                const std::lock_guard lock(tcpBusMutex);
+                due = bus.msUntilDue(now);
+            }
             std::uint8_t byte;
             switch (conn.recvByte(byte, due < 0 ? 1000 : due)) {
-                case platform::TcpSocket::RecvResult::Byte:
+                case platform::TcpSocket::RecvResult::Byte: {
                     log.byte("tcp", true, byte);
+                    const std::lock_guard lock(tcpBusMutex);
                     bus.receive(byte, platform::monotonicMs());
                     break;
+                }
                 case platform::TcpSocket::RecvResult::Timeout: break;
                 case platform::TcpSocket::RecvResult::Closed:
                 case platform::TcpSocket::RecvResult::Error: open = false; break;
             }
-            const auto out = bus.takeDue(platform::monotonicMs());
+            std::vector<std::uint8_t> out;
+            {
+                const std::lock_guard lock(tcpBusMutex);
+                out = bus.takeDue(platform::monotonicMs());
+            }
             if (!out.empty()) {
                 if (!conn.send(out.data(), out.size())) open = false;
                 for (auto b : out) log.byte("tcp", false, b);
             }
         }
-        bus.connectionClosed();
+        {
+            const std::lock_guard lock(tcpBusMutex);
+            bus.connectionClosed();
+        }
         log.note("tcp", "closed");
     }
 }
 
-// Logs every service datagram: "udp from ADDRESS:PORT HEX".
-void runUdp(platform::UdpSocket& udp, WireLog& log) {
+// Logs every service datagram: "udp from ADDRESS:PORT HEX". The restart datagram (00 00 00 03
+// '3' 'Q' ...) restarts the converter into its loader.
+void runUdp(platform::UdpSocket& udp, WireLog& log, Bus& tcpBus) {
     std::uint8_t datagram[1500];
     for (;;) {
         std::size_t length = 0;
@@ -187,12 +204,41 @@ void runUdp(platform::UdpSocket& udp, WireLog& log) {
             text += byte;
         }
         log.note("udp", text);
+        static const std::uint8_t restart[] = {0x00, 0x00, 0x00, 0x03, 0x33, 0x51};
+        if (length == 8 && std::memcmp(datagram, restart, sizeof restart) == 0) {
+            const std::lock_guard lock(tcpBusMutex);
+            tcpBus.restartConverter(platform::monotonicMs());
+        }
     }
 }
 
+// The answer of the TCP side's loader to one tunnel request (its channel digits and data), as
+// if it had come behind a tunnel header; empty when the loader stays silent.
+std::vector<std::uint8_t> loaderAnswer(Bus& bus, const std::uint8_t* digits, const std::uint8_t* data, std::size_t length) {
+    std::vector<std::uint8_t> message = {'W', 'R', 'f', 0x00, 0x01, 0x00, 0x00, static_cast<std::uint8_t>(length),
+                                         static_cast<std::uint8_t>(length >> 8), 0, 0, 0, 'I', 'N', 'E', 'X', digits[0],
+                                         digits[1]};
+    message.insert(message.end(), data, data + length);
+    std::vector<std::uint8_t> answer;
+    const std::int64_t until = platform::monotonicMs() + 1000;
+    {
+        const std::lock_guard lock(tcpBusMutex);
+        for (std::uint8_t b : message) bus.receive(b, platform::monotonicMs());
+    }
+    while (answer.size() < 2 && platform::monotonicMs() < until) {
+        {
+            const std::lock_guard lock(tcpBusMutex);
+            const auto due = bus.takeDue(platform::monotonicMs());
+            answer.insert(answer.end(), due.begin(), due.end());
+        }
+        if (answer.size() < 2) platform::pause(2);
+    }
+    return answer;
+}
+
 // Answers every tunnel echo request with an echo reply: 12 zero bytes, "aaaa", "KO" and the
-// request's data.
-void runIcmp(platform::IcmpSocket& sock, WireLog& log) {
+// request's data; while a loader of the TCP side takes the download, "aaaa" and its answer.
+void runIcmp(platform::IcmpSocket& sock, WireLog& log, Bus& tcpBus) {
     std::uint8_t message[512];
     for (;;) {
         platform::Ipv4 from;
@@ -200,9 +246,23 @@ void runIcmp(platform::IcmpSocket& sock, WireLog& log) {
         if (n < 26 || message[0] != 8 || std::memcmp(message + 8 + 12, "INEX", 4) != 0) continue;
         for (int i = 0; i < n; ++i) log.byte("icmp", true, message[i]);
         std::vector<std::uint8_t> reply(message, message + n);
+        bool loader = false;
+        {
+            const std::lock_guard lock(tcpBusMutex);
+            loader = tcpBus.takesLoaderTraffic(platform::monotonicMs());
+        }
+        if (loader) {
+            const auto answer = loaderAnswer(tcpBus, message + 8 + 16, message + 26, static_cast<std::size_t>(n) - 26);
+            if (answer.size() < 2) continue;  // silent: no reply
+            // The mark, then the answer as the bytes the receiver takes.
+            reply.assign(message, message + 8 + 16);
+            reply.insert(reply.end(), answer.begin(), answer.begin() + 2);
+            reply.insert(reply.end(), answer.begin(), answer.begin() + 2);
+        }
         reply[0] = 0;
         std::memset(reply.data() + 8, 0, 12);
-        std::memcpy(reply.data() + 8 + 12, "aaaaKO", 6);
+        std::memcpy(reply.data() + 8 + 12, "aaaa", 4);
+        if (!loader) std::memcpy(reply.data() + 8 + 16, "KO", 2);
         reply[2] = reply[3] = 0;
         const std::uint16_t sum = InternetChecksum(reply.size(), reply.data());
         reply[2] = static_cast<std::uint8_t>(sum >> 8);
@@ -280,6 +340,14 @@ int main(int argc, char** argv) {
         std::cerr << "lumo-sim: cannot write the wire log " << o.log << "\n";
         return 1;
     }
+    // With a service port the converter itself can be restarted into its loader.
+    if (!o.udpAddress.empty()) {
+        SimModule converter;
+        converter.id = kConverterId;
+        converter.type = kConverterType;
+        converter.serial = defaultSerial(kConverterType, 0);
+        installation.tcp.push_back(converter);
+    }
     Bus serialBus(installation.serial, log, "serial", o.dataWindowMs, o.imageDir);
     Bus tcpBus(installation.tcp, log, "tcp", o.dataWindowMs, o.imageDir);
     platform::PseudoTerminal pty;
@@ -316,7 +384,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::cout << "udp " << o.udpAddress << ":30718\n";
-        threads.emplace_back(runUdp, std::ref(udp), std::ref(log));
+        threads.emplace_back(runUdp, std::ref(udp), std::ref(log), std::ref(tcpBus));
     }
     if (o.icmp) {
         if (icmp.open(0) != platform::IcmpSocket::OpenResult::Opened) {
@@ -324,7 +392,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::cout << "icmp\n";
-        threads.emplace_back(runIcmp, std::ref(icmp), std::ref(log));
+        threads.emplace_back(runIcmp, std::ref(icmp), std::ref(log), std::ref(tcpBus));
     }
     std::cout << "ready" << std::endl;
     for (auto& t : threads) t.join();

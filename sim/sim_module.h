@@ -70,6 +70,10 @@ struct SimModule {
     std::string clock;
 };
 
+// The TCP converter itself, when it has a service port: no module address selects it.
+inline constexpr int kConverterId = 0;
+inline constexpr int kConverterType = 11;
+
 // The serial number a module gets when the installation file names none.
 std::string defaultSerial(int type, int id);
 

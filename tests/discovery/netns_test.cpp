@@ -11,15 +11,22 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
+#include "actions/download_actions.h"
 #include "base/app_state.h"
+#include "base/ui_port.h"
 #include "base/error_report.h"
 #include "comm/icmp_echo.h"
 #include "comm/line_port.h"
 #include "platform/clock.h"
 #include "platform/pseudo_terminal.h"
 #include "discovery/neighbour_binding.h"
+#include "model/installation.h"
+#include "service/jobs.h"
 #include "support/sim_fixture.h"
 
 namespace lumo {
@@ -198,6 +205,61 @@ TEST_F(NetnsTest, WriteWithoutPrivilegeNamesWhatIsNeeded) {
         EXPECT_EQ(ui.callsOf("message").back(),
                   "Upozornění|Tabulku sousedů (ARP) smí měnit jen program s oprávněním správce sítě (CAP_NET_ADMIN) "
                   "nebo spuštěný jako root. ");
+    });
+}
+
+// A WI485 converter line: the restart datagram to its service port, then the S-record image
+// through the ICMP tunnel to the converter's loader, which ends holding the image.
+TEST_F(NetnsTest, ConverterRestartedAndLoadedThroughTheIcmpTunnel) {
+    std::string image;
+    for (int i = 0; i < 512; ++i) image += static_cast<char>(i * 3);
+    std::string mot = "S00600004844521B\r\n";
+    char pair[12];
+    for (std::size_t at = 0; at < image.size(); at += 16) {
+        unsigned sum = 19 + static_cast<unsigned>(at >> 8) + static_cast<unsigned>(at & 0xFF);
+        std::snprintf(pair, sizeof pair, "%04X", static_cast<unsigned>(at));
+        mot += "S113" + std::string(pair);
+        for (std::size_t i = at; i < at + 16; ++i) {
+            const auto b = static_cast<std::uint8_t>(image[i]);
+            sum += b;
+            std::snprintf(pair, sizeof pair, "%02X", b);
+            mot += pair;
+        }
+        std::snprintf(pair, sizeof pair, "%02X", ~sum & 0xFF);
+        mot += std::string(pair) + "\r\n";
+    }
+    const std::string path = dir.str() + "/converter.mot";
+    std::ofstream(path, std::ios::binary) << mot + "S9030000FC\r\n";
+    inNetworkNamespace([&] {
+        // The converter's loader answers at the factory MAC address.
+        ASSERT_TRUE(sh("ip netns exec " + peer + " ip link set v1 address 00:4f:49:0d:ff:ff"));
+        test::SimProcess::prefix = {"ip", "netns", "exec", peer};
+        test::SimProcess sim({"--icmp", "--udp", "10.77.0.2", "--image-dir", dir.str()}, dir.str() + "/wire.log");
+        test::SimProcess::prefix.clear();
+        appState().adapterIndex = ::if_nametoindex("v0");
+        UiPort port = uiPort();
+        port.enterMacAddress = [](MacAddress&) { return true; };  // the MAC shown is confirmed
+        installUiPort(port);
+        std::filesystem::create_directories(dir.path() / "line1");
+        LineRecord line;
+        line.setLineNumber(1);
+        line.setIpAddress("10.77.0.2");
+        line.setTcpPort(13000);
+        line.setHeadType(11);
+        line.setMac(kFactoryMac);
+        ASSERT_TRUE(writeLineRecord(0, line));
+        LineConfigure(0, line);
+        bool done = false;
+        ASSERT_EQ(startDownload(0, 0, path, false, [&done](bool ok) { done = ok; }), 1);
+        JobWait();
+        EXPECT_TRUE(done);
+        std::ifstream in(dir.str() + "/image-0.bin", std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), image);
+        std::string notes;
+        for (const auto& n : test::readWire(dir.str() + "/wire.log").notes) notes += n + "\n";
+        EXPECT_NE(notes.find("from 10.77.0.1:"), std::string::npos) << notes;
+        EXPECT_NE(notes.find(" 00 00 00 03 33 51 ff ff"), std::string::npos) << notes;  // the factory MAC's end
+        EXPECT_EQ(run("ip neigh show 10.77.0.2 dev v0").find("PERMANENT"), std::string::npos);  // the row removed
     });
 }
 
