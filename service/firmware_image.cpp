@@ -189,8 +189,24 @@ std::vector<SegmentMessage> segmentMessages(const std::vector<std::uint8_t>& ima
     const std::size_t blockLength = size < 64 ? size : 64;
     std::size_t offset = 0;
     int state = 0;
+    int carried = -1;  // a segment whose checksum goes with the next block (see below)
     char field[32];
-    while (offset < size && blockLength > 0) {
+    while (blockLength > 0) {
+        if (offset >= size) {
+            // The odd pass of fs0 (or fs2) can run past the end of the image before it reached
+            // the next segment: an image that ends within 64 bytes after 0x4000 (or 0xC000) would
+            // lose that segment's only block. Its even pass follows, its first block carrying the
+            // checksum.
+            if (state == 1 && size > 0x4000) {
+                state = 3, offset = 0x4000, carried = 1;
+                continue;
+            }
+            if (state == 5 && size > 0xC000) {
+                state = 7, offset = 0xC000, carried = 3;
+                continue;
+            }
+            break;
+        }
         const std::size_t n = std::min(blockLength, size - offset);
         SegmentMessage m;
         m.offset = offset;
@@ -200,8 +216,10 @@ std::vector<SegmentMessage> segmentMessages(const std::vector<std::uint8_t>& ima
         else std::snprintf(field, sizeof field, "WRfs%1d|F|yyyyyy01|", offset < 0xC000 ? 2 : 3);
         std::string text = field;
         // The first block sent of each segment carries the segment's checksum.
-        int checksummed = -1;
-        if (offset == 0 && state == 0) checksummed = 0;
+        int checksummed = carried;
+        carried = -1;
+        if (checksummed >= 0) {
+        } else if (offset == 0 && state == 0) checksummed = 0;
         else if (state == 1 && offset > 0x3FFF) checksummed = 1, state = 2;
         else if (state == 3 && offset >= 0x8000) checksummed = 2, state = 4;
         else if (state == 5 && offset > 0xBFFF) checksummed = 3, state = 6;

@@ -93,7 +93,7 @@ protected:
 TEST_F(FirmwareDownload, EachWorkerLoadsTheImageWholeOnEachLine) {
     startSim({"serial 5 10", "tcp 6 48", "serial 7 8", "tcp 8 9"}, {"--image-dir", dir.str()});
     installBothLines();
-    const std::vector<std::uint8_t> small = pattern(1024), segments = pattern(0x4000 + 100), large = pattern(0x8000);
+    const std::vector<std::uint8_t> small = pattern(1024), segments = pattern(0x4000 + 35), large = pattern(0x8000);
     const struct {
         int line, k, id, type;
         std::string path;

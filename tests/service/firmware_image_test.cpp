@@ -186,6 +186,20 @@ TEST(FirmwareImage, SegmentOrderAcrossTheSegments) {
     }
     EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 1024);
     EXPECT_EQ(opened, "*0 *4040 *8000 *c040 ");
+    // Sizes where a pass ends at the image's end: every byte still goes once, and every segment
+    // the image reaches gets its checksum once. (Just over 0x4000 and 0xC000 the odd pass used to
+    // run past the end before the new segment's only block.)
+    for (std::size_t size : {0x3FFFu, 0x4001u, 0x4023u, 0x4040u, 0x4041u, 0x8001u, 0x8040u, 0x8041u, 0xC001u, 0xC023u,
+                             0xC040u, 0xC041u, 0xFFFFu}) {
+        std::vector<int> sent(size);
+        int checksums = 0;
+        for (const auto& x : segmentMessages(bytes(size), false)) {
+            for (std::size_t i = x.offset; i < x.offset + x.length; ++i) ++sent[i];
+            checksums += x.opensSegment;
+        }
+        EXPECT_EQ(std::count(sent.begin(), sent.end(), 1), static_cast<long>(size)) << std::hex << size;
+        EXPECT_EQ(checksums, static_cast<int>((size + 0x3FFF) / 0x4000)) << std::hex << size;
+    }
     // Shorter than 64 bytes: one block; 100 bytes: two.
     EXPECT_EQ(offsets(segmentMessages(bytes(40), false)), "*0");
     EXPECT_EQ(offsets(segmentMessages(bytes(100), false)), "*0 40");
