@@ -63,6 +63,7 @@ TEST_F(DownloadWindow, ChosenImageWarnedAndLoaded) {
     });
     window->runCommand(cmd::kDownload);
     for (int i = 0; i < 300 && (jobActive() || outcome.empty()); ++i) QTest::qWait(50);
+    JobWait();  // the worker's thread is over before the test ends
     EXPECT_EQ(warning.toStdString(), "Download");
     EXPECT_TRUE(versionOffered);  // a TQ300: the older hardware can be chosen
     EXPECT_EQ(outcome.rfind("Download|Download byl úspěšně dokončen.", 0), 0u) << outcome;
