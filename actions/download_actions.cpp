@@ -211,14 +211,7 @@ bool imageSummary(const std::string& fileName, bool segment, std::string& summar
         return true;
     }
     std::vector<SRecord> records;
-    if (bytes.size() > kMaxDownloadFile) {
-        fault = "larger than " + std::to_string(kMaxDownloadFile) + " bytes";
-        return false;
-    }
-    if (const auto f = readSRecords(bytes, records)) {
-        fault = faultText(*f);
-        return false;
-    }
+    if (!tunnelImage(bytes, records, fault)) return false;
     std::map<char, int> types;
     std::uint32_t low = 0xFFFFFFFF, high = 0;
     std::size_t dataBytes = 0;

@@ -46,6 +46,14 @@ bool openServiceLine(const DownloadRequest& r) {
     return false;
 }
 
+// S-record text: "S" and a type digit first, then only hexadecimal digits, 'S' and line ends.
+bool looksLikeSRecordText(const std::string& bytes) {
+    if (bytes.size() < 2 || bytes[0] != 'S' || bytes[1] < '0' || bytes[1] > '9') return false;
+    return bytes.find_first_not_of("0123456789ABCDEFabcdefS\r\n") == std::string::npos;
+}
+
+}  // namespace
+
 bool tunnelImage(const std::string& bytes, std::vector<SRecord>& records, std::string& fault) {
     if (bytes.size() > kMaxDownloadFile) {
         fault = "soubor je větší než " + std::to_string(kMaxDownloadFile) + " bajtů";
@@ -57,14 +65,6 @@ bool tunnelImage(const std::string& bytes, std::vector<SRecord>& records, std::s
     }
     return true;
 }
-
-// S-record text: "S" and a type digit first, then only hexadecimal digits, 'S' and line ends.
-bool looksLikeSRecordText(const std::string& bytes) {
-    if (bytes.size() < 2 || bytes[0] != 'S' || bytes[1] < '0' || bytes[1] > '9') return false;
-    return bytes.find_first_not_of("0123456789ABCDEFabcdefS\r\n") == std::string::npos;
-}
-
-}  // namespace
 
 std::string downloadImageFault(DeviceTypeCode type, const std::string& fileName) {
     std::string bytes;

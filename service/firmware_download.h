@@ -5,8 +5,10 @@
 // tells the user the outcome ("Download"), and leaves the line to JobFinish.
 
 #include <string>
+#include <vector>
 
 #include "model/device_catalog.h"
+#include "service/firmware_image.h"
 
 namespace lumo {
 
@@ -19,6 +21,9 @@ struct DownloadRequest {
 
 // A file larger than this is no firmware image of these devices.
 inline constexpr std::size_t kMaxDownloadFile = 4 * 1024 * 1024;
+
+// An S-record file read whole and checked (its size too); false with the fault's text.
+bool tunnelImage(const std::string& bytes, std::vector<SRecord>& records, std::string& fault);
 
 // The whole-file check before anything is sent: the S-record or segment rules by the type.
 // Empty when the file may be loaded, else the text that says why not.

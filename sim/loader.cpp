@@ -75,17 +75,25 @@ std::vector<std::uint8_t> LoaderLink::feed(SimModule& m, std::uint8_t byte, std:
     return {};
 }
 
+LoaderLink::Fault LoaderLink::countAndFault(SimModule& m) {
+    SimLoader& l = m.loader;
+    ++l.messages;
+    if (l.silentAfter >= 0 && l.messages > l.silentAfter) return Fault::Silent;
+    if (l.refuseAt != l.messages) return Fault::None;
+    log_.note(transport_, "module " + std::to_string(m.id) + " loader: message " + std::to_string(l.messages) + " refused");
+    return Fault::Refused;
+}
+
 std::vector<std::uint8_t> LoaderLink::tunnelMessage(SimModule& m) {
     SimLoader& l = m.loader;
     const std::vector<std::uint8_t> payload(l.message.begin() + 18, l.message.end());
     const int channel = (l.message[16] - '0') * 10 + (l.message[17] - '0');
     l.message.clear();
-    ++l.messages;
     const std::string who = "module " + std::to_string(m.id) + " loader: ";
-    if (l.silentAfter >= 0 && l.messages > l.silentAfter) return {};
-    if (l.refuseAt == l.messages) {
-        log_.note(transport_, who + "message " + std::to_string(l.messages) + " refused");
-        return {'N', 'O'};
+    switch (countAndFault(m)) {
+        case Fault::Silent: return {};
+        case Fault::Refused: return {'N', 'O'};
+        case Fault::None: break;
     }
     switch (channel) {
         case 4:
@@ -120,13 +128,8 @@ std::vector<std::uint8_t> LoaderLink::segmentMessage(SimModule& m) {
     SimLoader& l = m.loader;
     const std::string text(l.message.begin(), l.message.end() - 2);
     l.message.clear();
-    ++l.messages;
     const std::string who = "module " + std::to_string(m.id) + " loader: ";
-    if (l.silentAfter >= 0 && l.messages > l.silentAfter) return {};
-    if (l.refuseAt == l.messages) {
-        log_.note(transport_, who + "message " + std::to_string(l.messages) + " refused");
-        return {};
-    }
+    if (countAndFault(m) != Fault::None) return {};  // the segment loader refuses by silence
     static const std::string kAnswer = "WRfsOK00000";
     if (text.rfind("WRXXX", 0) == 0) {
         bool good = true;

@@ -29,6 +29,9 @@ public:
     std::vector<std::uint8_t> feed(SimModule& m, std::uint8_t byte, std::int64_t nowMs);
 
 private:
+    enum class Fault { None, Silent, Refused };
+    // Counts a whole message and tells the fault it meets.
+    Fault countAndFault(SimModule& m);
     std::vector<std::uint8_t> tunnelMessage(SimModule& m);
     std::vector<std::uint8_t> segmentMessage(SimModule& m);
     void finish(SimModule& m);

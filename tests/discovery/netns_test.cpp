@@ -28,6 +28,7 @@
 #include "model/installation.h"
 #include "service/jobs.h"
 #include "support/sim_fixture.h"
+#include "support/srecord_builder.h"
 
 namespace lumo {
 namespace {
@@ -214,20 +215,11 @@ TEST_F(NetnsTest, ConverterRestartedAndLoadedThroughTheIcmpTunnel) {
     std::string image;
     for (int i = 0; i < 512; ++i) image += static_cast<char>(i * 3);
     std::string mot = "S00600004844521B\r\n";
-    char pair[12];
-    for (std::size_t at = 0; at < image.size(); at += 16) {
-        unsigned sum = 19 + static_cast<unsigned>(at >> 8) + static_cast<unsigned>(at & 0xFF);
-        std::snprintf(pair, sizeof pair, "%04X", static_cast<unsigned>(at));
-        mot += "S113" + std::string(pair);
-        for (std::size_t i = at; i < at + 16; ++i) {
-            const auto b = static_cast<std::uint8_t>(image[i]);
-            sum += b;
-            std::snprintf(pair, sizeof pair, "%02X", b);
-            mot += pair;
-        }
-        std::snprintf(pair, sizeof pair, "%02X", ~sum & 0xFF);
-        mot += std::string(pair) + "\r\n";
-    }
+    for (std::size_t at = 0; at < image.size(); at += 16)
+        mot += test::srecordLine(1, static_cast<std::uint32_t>(at),
+                                 std::vector<std::uint8_t>(image.begin() + static_cast<long>(at),
+                                                           image.begin() + static_cast<long>(at + 16))) +
+               "\r\n";
     const std::string path = dir.str() + "/converter.mot";
     std::ofstream(path, std::ios::binary) << mot + "S9030000FC\r\n";
     inNetworkNamespace([&] {

@@ -16,24 +16,13 @@
 #include "platform/net.h"
 #include "service/jobs.h"
 #include "support/sim_fixture.h"
+#include "support/srecord_builder.h"
 
 namespace lumo {
 namespace {
 
 std::string srecord(std::uint32_t address, const std::vector<std::uint8_t>& data) {
-    std::vector<std::uint8_t> body = {static_cast<std::uint8_t>(data.size() + 3), static_cast<std::uint8_t>(address >> 8),
-                                      static_cast<std::uint8_t>(address)};
-    body.insert(body.end(), data.begin(), data.end());
-    unsigned sum = 0;
-    std::string line = "S1";
-    char pair[4];
-    for (auto b : body) {
-        sum += b;
-        std::snprintf(pair, sizeof pair, "%02X", b);
-        line += pair;
-    }
-    std::snprintf(pair, sizeof pair, "%02X", ~sum & 0xFF);
-    return line + pair;
+    return test::srecordLine(1, address, data);
 }
 
 std::vector<std::uint8_t> pattern(std::size_t n) {
