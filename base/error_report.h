@@ -66,6 +66,8 @@ inline constexpr ErrorCode kReportModuleRead = 0x0d07;
 inline constexpr ErrorCode kTransferRecordRead = 0x0c0a;
 inline constexpr ErrorCode kDownloadModuleRead = 0x0c0b;
 inline constexpr ErrorCode kDownloadLineRead = 0x0c0c;
+inline constexpr ErrorCode kUploadRead = 0x0c0d;
+inline constexpr ErrorCode kDumpRead = 0x0c0e;
 }  // namespace err
 
 // The message a report shows for a code and a system last-error value.

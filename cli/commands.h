@@ -28,6 +28,8 @@ int cmdDownload(Args& args);
 int cmdRestart(Args& args);
 int cmdReset(Args& args);
 int cmdImage(Args& args);
+int cmdUpload(Args& args);
+int cmdDump(Args& args);
 
 // Refuses an address that names no line or module of the installation (message, false).
 bool itemExists(const ItemRef& item);

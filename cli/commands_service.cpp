@@ -1,8 +1,13 @@
 // lumo-ctl download, restart, reset, image check
+#include <cstdio>
 #include <iostream>
+#include <vector>
 
 #include "actions/device_actions.h"
 #include "actions/download_actions.h"
+#include "actions/memory_actions.h"
+#include "platform/file_io.h"
+#include "service/memory_transfer.h"
 #include "cli/commands.h"
 #include "service/jobs.h"
 
@@ -35,6 +40,80 @@ int cmdReset(Args& args) {
     args.expectEnd();
     if (!itemExists(item)) return kFailed;
     return exitStatus(resetApplication(item.lineIndex, item.moduleNumber));
+}
+
+namespace {
+
+// A segment of the table by its name or row number.
+int segmentArgument(const std::string& word) {
+    int row = memorySegmentIndex(word);
+    if (row < 0 && !word.empty() && word.find_first_not_of("0123456789") == std::string::npos && word.size() < 3)
+        row = std::stoi(word);
+    if (row < 0 || row >= kMemorySegments) {
+        std::string names;
+        for (const auto& s : memorySegments()) names += std::string(names.empty() ? "" : ", ") + s.name;
+        throw UsageError("no segment '" + word + "' (" + names + ", or their rows 0-11)");
+    }
+    return row;
+}
+
+std::uint32_t hexArgument(const std::string& word, const char* what) {
+    // As the dialog reads them: hexadecimal digits, at most 9 characters.
+    if (word.empty() || word.size() > 9 || word.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        throw UsageError(std::string(what) + " is a hexadecimal number, not '" + word + "'");
+    const unsigned long value = std::stoul(word, nullptr, 16);
+    if (value > 0xFFFFFFFFul) throw UsageError(std::string(what) + " '" + word + "' is too large");
+    return static_cast<std::uint32_t>(value);
+}
+
+}  // namespace
+
+int cmdUpload(Args& args) {
+    const ItemRef item = parseItem(args.next("the module L/K"));
+    const int segment = segmentArgument(args.next("the segment"));
+    std::vector<std::string> rest;
+    while (!args.empty()) rest.push_back(args.next("FILE"));
+    if (rest.size() != 1 && rest.size() != 3) throw UsageError("upload L/K SEGMENT [START SIZE] FILE");
+    const MemorySegment& row = memorySegments()[static_cast<std::size_t>(segment)];
+    const std::uint32_t start = rest.size() == 3 ? hexArgument(rest[0], "START") : row.start;
+    const std::uint32_t size = rest.size() == 3 ? hexArgument(rest[1], "SIZE") : row.size;
+    if (!itemExists(item)) return kFailed;
+    bool done = false;
+    if (!actionDone(startUpload(item.lineIndex, item.moduleNumber, segment, start, size, rest.back(),
+                                [&done](bool ok) { done = ok; })))
+        return kFailed;
+    JobWait();  // Ctrl-C stops it before the next request; the file is left as it was
+    return done ? kDone : kFailed;
+}
+
+int cmdDump(Args& args) {
+    const ItemRef item = parseItem(args.next("the module L/K"));
+    const std::uint32_t start = hexArgument(args.next("START"), "START");
+    const std::uint32_t size = hexArgument(args.next("SIZE"), "SIZE");
+    std::string segmentName = "ex_ram", writeFile;
+    args.option("--segment", segmentName);
+    args.option("--write", writeFile);
+    args.expectEnd();
+    const int segment = segmentArgument(segmentName);
+    if (!itemExists(item)) return kFailed;
+    if (!actionDone(memoryDumpApplies(item.lineIndex, item.moduleNumber, false))) return kFailed;
+    if (!writeFile.empty()) return exitStatus(memoryDumpWrite(item.lineIndex, item.moduleNumber, segment, start, size, writeFile));
+    std::string path;
+    if (!actionDone(memoryDumpRead(item.lineIndex, item.moduleNumber, segment, start, size, path))) return kFailed;
+    std::string bytes;
+    platform::readSmallFile(path, kDumpMaxSize, bytes);
+    // Sixteen bytes a line, each line with its address.
+    for (std::size_t i = 0; i < bytes.size(); i += 16) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%04x ", static_cast<unsigned>(start + i));
+        std::cout << text;
+        for (std::size_t j = i; j < i + 16 && j < bytes.size(); ++j) {
+            std::snprintf(text, sizeof text, " %02X", static_cast<unsigned char>(bytes[j]));
+            std::cout << text;
+        }
+        std::cout << '\n';
+    }
+    return kDone;
 }
 
 int cmdImage(Args& args) {

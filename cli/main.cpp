@@ -49,6 +49,11 @@ const char kUsageText[] =
     "  restart L[/K]      Restart TCP zařízení: the UDP restart, then the program started\n"
     "  reset L/K          Reset aplikace: CMD 0 RST0 to the module\n"
     "  image check FILE [--segment]   the whole-file check and what a download would send\n"
+    "  upload L/K SEGMENT [START SIZE] FILE   memory into a file (START, SIZE hexadecimal; the\n"
+    "                     segment's defaults without them); SEGMENT: ex_ram, ex_ram1, sram, csiop,\n"
+    "                     fs0-fs7\n"
+    "  dump L/K START SIZE [--segment NAME] [--write FILE]   at most 128 bytes printed in\n"
+    "                     hexadecimal; with --write, FILE's first SIZE bytes written back\n"
     "  serial encode DD.MM.YYYY TYPE SEQUENCE | serial decode NUMBER\n"
     "  register last TYPE | register list TYPE | register add NUMBER [--note TEXT] [--medium 0-3]\n"
     "  module add L --type CODE --id ID\n"
@@ -72,7 +77,7 @@ const Command kCommands[] = {
     {"params", lumo::cli::cmdParams}, {"test", lumo::cli::cmdTest},
     {"transfer", lumo::cli::cmdTransfer}, {"probe", lumo::cli::cmdProbe},
     {"download", lumo::cli::cmdDownload}, {"restart", lumo::cli::cmdRestart}, {"reset", lumo::cli::cmdReset},
-    {"image", lumo::cli::cmdImage},
+    {"image", lumo::cli::cmdImage},     {"upload", lumo::cli::cmdUpload}, {"dump", lumo::cli::cmdDump},
 };
 
 int usageError(const std::string& message) {

@@ -80,6 +80,12 @@ private:
 // temporary file is removed).
 bool replaceFile(const std::string& path, const void* data, std::size_t length);
 
+// Gives a file another name, replacing a file of that name (in one step on the same file
+// system). False on failure.
+bool renameFile(const std::string& from, const std::string& to);
+// Removes a file; false when it could not be removed (or was not there).
+bool removeFile(const std::string& path);
+
 // Reads a whole regular file of at most `maxBytes` (the rest of a longer one is left unread).
 // False when it cannot be opened or read.
 bool readSmallFile(const std::string& path, std::size_t maxBytes, std::string& out);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "service/service_text.h"
+
 namespace lumo {
 namespace {
 
@@ -236,13 +238,7 @@ std::vector<SegmentMessage> segmentMessages(const std::vector<std::uint8_t>& ima
             text += field;
         }
         text += '|';
-        unsigned sum = 0;
-        for (char c : text) sum += static_cast<unsigned char>(c);
-        std::snprintf(field, sizeof field, "%02X", sum & 0xFF);
-        text += field;
-        text += '\x04';
-        text += '\0';
-        m.text = std::move(text);
+        m.text = closedMessage(std::move(text));
         messages.push_back(std::move(m));
         // Every pass sends every second block; the passes run fs0 even, fs0 and fs1 odd, fs1 and
         // fs2 even, fs2 and fs3 odd, fs3 even.

@@ -5,6 +5,7 @@
 
 #include "comm/crc8.h"
 #include "sim/device_parameters.h"
+#include "sim/memory.h"
 
 namespace lumo::sim {
 namespace {
@@ -95,7 +96,29 @@ void Bus::receive(std::uint8_t byte, std::int64_t nowMs) {
         auto answer = loaders_.feed(*m, byte, nowMs);
         if (!answer.empty()) schedule(std::move(answer), nowMs + m->loader.slowMs);
     }
+    serviceByte(byte, nowMs);
     feed(byte, nowMs, true);
+}
+
+void Bus::serviceByte(std::uint8_t byte, std::int64_t nowMs) {
+    serviceText_.push_back(static_cast<char>(byte));
+    if (serviceText_.size() > 2048) serviceText_.clear();
+    const std::size_t n = serviceText_.size();
+    if (n < 2 || serviceText_[n - 2] != '\x04' || serviceText_[n - 1] != '\0') return;
+    std::string text = serviceText_.substr(0, n - 2);
+    serviceText_.clear();
+    // The service preamble and marks may stand before the message.
+    const auto start = std::min(text.find("UPL|"), text.find("WRM|"));
+    if (start == std::string::npos) return;
+    text.erase(0, start);
+    SimModule* target = nullptr;
+    for (auto& m : modules_) {
+        if (m.service && target == nullptr) target = &m;
+    }
+    if (target == nullptr && !modules_.empty()) target = &modules_.front();
+    if (target == nullptr) return;
+    auto answer = memoryAnswer(*target, text, log_, transport_);
+    if (!answer.empty()) schedule(std::move(answer), nowMs + target->faults.slowMs);
 }
 
 void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {

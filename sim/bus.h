@@ -53,6 +53,8 @@ private:
     void execute(const std::string& data, std::int64_t nowMs);
     void schedule(std::vector<std::uint8_t> bytes, std::int64_t at);
     SimModule* selected();
+    // Unaddressed memory service messages ("UPL", "WRM") for the bus's service module.
+    void serviceByte(std::uint8_t byte, std::int64_t nowMs);
     // The module whose loader takes the bytes now (one left idle for 5 s leaves it), and one
     // restarted into a loader of this kind that waits for its first message.
     SimModule* activeLoader(std::int64_t nowMs);
@@ -78,6 +80,7 @@ private:
     bool tunnelled_ = false;  // the current request came with tunnel headers
     std::int64_t endlessUntil_ = 0;
     std::string tail_;       // the last bytes, for the release "&ML_END"
+    std::string serviceText_;  // the service message being received, up to its 0x04 0x00
     int dllRecords_ = 0;     // records of the DLL data so far
     std::uint8_t dllCrc_ = 0;  // its running CRC-8
 

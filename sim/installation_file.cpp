@@ -65,6 +65,9 @@ bool parseInstallationLine(const std::string& raw, Installation& out, std::strin
         } else if (key == "lrefuse" && toInt(value, 1, 1000000, m.loader.refuseAt)) {
         } else if (key == "lsilent" && toInt(value, 0, 1000000, m.loader.silentAfter)) {
         } else if (key == "lslow" && toInt(value, 0, 600000, m.loader.slowMs)) {
+        } else if (option == "service") {
+            m.service = true;
+        } else if (key == "memseed" && toInt(value, 0, 1000000, m.memory.seed)) {
         } else if (key == "cut" && toInt(value, 1, 1000000, m.faults.cutFrom)) {
         } else if (key == "slow" && toInt(value, 0, 600000, m.faults.slowMs)) {
         } else if (key == "history" && toLong(value, 0, 99999999, m.counters[4])) {

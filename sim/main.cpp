@@ -58,6 +58,8 @@ const char kHelp[] =
     "  FAULT: silent | garbage | badcrc | trailing | endless | drop=N | slow=MS | cut=N\n"
     "         lrefuse=N | lsilent=N | lslow=MS   (the loader refuses its N-th message, falls\n"
     "         silent after N messages, answers MS late)\n"
+    "  service: the module takes the bus's memory service messages (UPL, WRM; else the bus's\n"
+    "  first module does); memseed=N: another pattern for its memory.\n"
     "  cut=N: from the N-th instruction on, answers lose their last three characters, the '*'\n"
     "  and the checksum.\n"
     "  history=N: the module holds N history records (its counter C5; the clock cannot be set\n"

@@ -52,6 +52,17 @@ struct SimLoader {
     int refuseAt = -1, silentAfter = -1, slowMs = 0;
 };
 
+// A module's memory as the upload ("UPL") reads it and the write-back ("WRM") changes it: a
+// pattern of its own, where nothing was written, under each segment selector ("yyyyyyyy",
+// "9yyyyyyy", "yyyyyy00" ...).
+struct SimMemory {
+    int seed = 0;
+    std::map<std::pair<std::string, std::uint32_t>, std::uint8_t> written;
+    std::string selector;  // the upload in progress
+    std::uint32_t next = 0, remaining = 0;
+    std::uint8_t at(const std::string& selector, std::uint32_t address) const;
+};
+
 struct SimModule {
     int id = 0;
     int type = 0;
@@ -66,6 +77,8 @@ struct SimModule {
     long counters[5] = {3, 2, 0, 100, 0};
     SimParameters params;
     SimLoader loader;
+    SimMemory memory;
+    bool service = false;  // takes the bus's service messages (else the bus's first module does)
     // The clock as the last CFG 6 set it ("D06.12.26+T14:30:00+W0"); empty until then.
     std::string clock;
 };

@@ -218,6 +218,18 @@ bool replaceFile(const std::string& path, const void* data, std::size_t length) 
     return ok;
 }
 
+bool renameFile(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    recordErrno();
+    return false;
+}
+
+bool removeFile(const std::string& path) {
+    if (::unlink(path.c_str()) == 0) return true;
+    recordErrno();
+    return false;
+}
+
 bool readSmallFile(const std::string& path, std::size_t maxBytes, std::string& out) {
     out.clear();
     File file(path, File::Mode::Read);

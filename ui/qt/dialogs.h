@@ -52,6 +52,11 @@ int runPropertySheet(QWidget* owner, int lineIndex, int moduleNumber);
 // as the background job.
 int runDownloadDialog(QWidget* owner, int lineIndex, int moduleNumber);
 
+// "Upload" (memory into a file, as the background job) and "memory DUMP" (into the configured
+// editor and back) for a module: the "Upload segment" dialog first.
+int runUploadDialog(QWidget* owner, int lineIndex, int moduleNumber);
+int runMemoryDumpDialog(QWidget* owner, int lineIndex, int moduleNumber);
+
 // "Dekodóvání výrobního čísla".
 int runSerialDecodeDialog(QWidget* owner);
 // "Vydaná výrobní čísla" for a type code: 1 and the picked row in `chosen`, 0 when closed (or

@@ -109,6 +109,8 @@ const MessageMap<CommandHandler>& commandMap() {
             {cmd::kResetMaster, onSelection<resetMaster>},
             {cmd::kResetApplication, onSelection<resetApplication>},
             {cmd::kDownload, moduleDialog<gui::runDownloadDialog>},
+            {cmd::kUpload, moduleDialog<gui::runUploadDialog>},
+            {cmd::kMemoryDump, moduleDialog<gui::runMemoryDumpDialog>},
             {cmd::kRestartTcp, onSelection<remoteRestart>},
             {cmd::kTest, moduleDialog<gui::runCommunicationTestDialog>},
             {cmd::kSettings, call<&MainWindow::cmdSettings>},
@@ -273,8 +275,8 @@ void MainWindow::buildMenu() {
     addCommand(tools, QString::fromUtf8("Do&wnload"), cmd::kDownload);
     servis_ = tools->addMenu(QString::fromUtf8("Servis"));
     addCommand(servis_, QString::fromUtf8("I&nicializace"), cmd::kInitialise, false);
-    addCommand(servis_, QString::fromUtf8("&Upload"), cmd::kUpload, false);
-    addCommand(servis_, QString::fromUtf8("memory &DUMP"), cmd::kMemoryDump, false);
+    addCommand(servis_, QString::fromUtf8("&Upload"), cmd::kUpload);
+    addCommand(servis_, QString::fromUtf8("memory &DUMP"), cmd::kMemoryDump);
     addCommand(servis_, QString::fromUtf8("Reset a&plikace"), cmd::kResetApplication);
     addCommand(servis_, QString::fromUtf8("&Reset master"), cmd::kResetMaster);
     addCommand(servis_, QString::fromUtf8("&Testování"), cmd::kTest);
@@ -535,7 +537,8 @@ void MainWindow::updateServisMenu() {
     servis_->setEnabled(state.submenu);
     servis_->menuAction()->setEnabled(state.submenu);
     // Only the items whose operations are built follow the rule; the others stay grayed.
-    for (int id : {cmd::kResetApplication, cmd::kResetMaster, cmd::kTest}) action(id)->setEnabled(state.memoryItems);
+    for (int id : {cmd::kResetApplication, cmd::kResetMaster, cmd::kTest, cmd::kUpload, cmd::kMemoryDump})
+        action(id)->setEnabled(state.memoryItems);
 }
 
 void MainWindow::cmdProperties() {

@@ -1,0 +1,135 @@
+#include "actions/memory_actions.h"
+
+#include "actions/device_actions.h"
+#include "base/app_state.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
+#include "model/installation.h"
+#include "model/program_config.h"
+#include "platform/process.h"
+#include "service/jobs.h"
+#include "service/memory_transfer.h"
+
+namespace lumo {
+namespace {
+
+int reported() {
+    reportError();
+    return kActionFailed;
+}
+
+// The module's record read again: its type, or false with `code` added to the pending error.
+bool moduleType(int lineIndex, int moduleNumber, DeviceTypeCode& type, ErrorCode code) {
+    ModuleRecord module;
+    if (!readModuleRecord(lineIndex, moduleNumber, module)) {
+        combineError(code);
+        return false;
+    }
+    type = module.type();
+    return true;
+}
+
+int refuseType(DeviceTypeCode type) {
+    uiMessage("Upload", "Zařízení typu " + modelName(type) + " \nneumožňuje upload.", MessageIcon::Information);
+    return kActionRefused;
+}
+
+MemoryRequest request(int lineIndex, DeviceTypeCode type, int segment, std::uint32_t start, std::uint32_t size,
+                      const std::string& fileName) {
+    MemoryRequest r;
+    r.lineIndex = lineIndex;
+    r.type = type;
+    r.segment = segment;
+    r.start = start;
+    r.size = size;
+    r.fileName = fileName;
+    return r;
+}
+
+// Runs one memory operation directly (the dump): as a job would, it may be stopped meanwhile,
+// and no job may hold the line.
+int runDirectly(const std::function<bool()>& operation) {
+    if (!jobSlotFree()) return kActionRefused;
+    return uiRunWaiting([&] {
+        appState().jobRunning = 1;
+        const bool done = operation();
+        appState().jobRunning = 0;
+        return done ? kActionDone : kActionFailed;
+    });
+}
+
+}  // namespace
+
+int uploadApplies(int lineIndex, int moduleNumber) {
+    if (!requireModule(moduleNumber, kCannotChangeLine)) return kActionRefused;
+    DeviceTypeCode type = 0;
+    if (!moduleType(lineIndex, moduleNumber, type, err::kUploadRead)) return reported();
+    if (type == 3 || type == 17 || type == 72) return refuseType(type);
+    return kActionDone;
+}
+
+int startUpload(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
+                const std::string& fileName, std::function<void(bool)> ended) {
+    if (!actionDone(uploadApplies(lineIndex, moduleNumber))) return kActionRefused;
+    if (!jobSlotFree()) return kActionRefused;
+    DeviceTypeCode type = 0;
+    if (!moduleType(lineIndex, moduleNumber, type, err::kUploadRead)) return reported();
+    BackgroundJob& job = backgroundJob();
+    job.lineIndex = lineIndex;
+    job.mode = segment;
+    job.startAddress = start;
+    job.size = size;
+    job.fileName = fileName;
+    const MemoryRequest r = request(lineIndex, type, segment, start, size, fileName);
+    const bool started = JobStart([r, ended = std::move(ended)] {
+        const bool done = UploadWorker(r, true);
+        JobFinish();
+        if (ended) ended(done);
+    });
+    return started ? kActionDone : kActionRefused;
+}
+
+int memoryDumpApplies(int lineIndex, int moduleNumber, bool needsEditor) {
+    if (!requireModule(moduleNumber, kCannotChangeLine)) return kActionRefused;
+    if (needsEditor && programConfig().hexEditorPath().empty()) {
+        uiMessage("memory Dump", "Nastavte v konfiguraci cestu pro externí HEX editor.", MessageIcon::Information);
+        return kActionRefused;
+    }
+    DeviceTypeCode type = 0;
+    if (!moduleType(lineIndex, moduleNumber, type, err::kDumpRead)) return reported();
+    if (type == 3 || type == 17) return refuseType(type);
+    return kActionDone;
+}
+
+int memoryDumpRead(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
+                   std::string& dumpPath) {
+    DeviceTypeCode type = 0;
+    if (!moduleType(lineIndex, moduleNumber, type, err::kDumpRead)) return reported();
+    dumpPath = appState().dataDirectory + "dump.$$$";
+    const MemoryRequest r = request(lineIndex, type, segment, start, size > kDumpMaxSize ? kDumpMaxSize : size, dumpPath);
+    return runDirectly([&r] { return UploadWorker(r, false); });
+}
+
+int memoryDumpWrite(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
+                    const std::string& fileName) {
+    DeviceTypeCode type = 0;
+    if (!moduleType(lineIndex, moduleNumber, type, err::kDumpRead)) return reported();
+    const MemoryRequest r = request(lineIndex, type, segment, start, size > kDumpMaxSize ? kDumpMaxSize : size, fileName);
+    return runDirectly([&r] { return MemoryWrite(r); });
+}
+
+int memoryDump(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size) {
+    std::string path;
+    if (const int read = memoryDumpRead(lineIndex, moduleNumber, segment, start, size, path); !actionDone(read)) return read;
+    // The editor gets the file as its one argument: no shell, so spaces and quotes in either
+    // path are only characters.
+    if (!platform::startDetached(programConfig().hexEditorPath(), {path})) {
+        uiMessage("Memory Dump", "Chyba při spuštění externího editoru !\n Zkontrolujte nastaveni cesty v konfiguraci.",
+                  MessageIcon::Information);
+        return kActionFailed;
+    }
+    if (!uiAsk("Memory Dump", "Zapsat změněná data ?")) return kActionRefused;
+    return memoryDumpWrite(lineIndex, moduleNumber, segment, start, size, path);
+}
+
+}  // namespace lumo
