@@ -22,6 +22,23 @@ bool toLong(const std::string& text, long min, long max, long& out) {
     return true;
 }
 
+// "SELECTOR:START:PATH": the file's bytes in the module's memory under the segment selector
+// ("yyyyyyyy", "9yyyyyyy", "yyyyyy00" ...) from the hexadecimal start on.
+bool takeMemoryFile(const std::string& value, SimModule& m) {
+    const auto first = value.find(':'), second = value.find(':', first == std::string::npos ? 0 : first + 1);
+    if (first == std::string::npos || second == std::string::npos) return false;
+    const std::string selector = value.substr(0, first), startText = value.substr(first + 1, second - first - 1);
+    if (selector.empty() || startText.empty() || startText.size() > 8 ||
+        startText.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return false;
+    const auto start = static_cast<std::uint32_t>(std::stoul(startText, nullptr, 16));
+    std::string bytes;
+    if (!platform::readSmallFile(value.substr(second + 1), 0x10000, bytes)) return false;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        m.memory.written[{selector, start + static_cast<std::uint32_t>(i)}] = static_cast<std::uint8_t>(bytes[i]);
+    return true;
+}
+
 }  // namespace
 
 bool parseInstallationLine(const std::string& raw, Installation& out, std::string& error) {
@@ -67,6 +84,7 @@ bool parseInstallationLine(const std::string& raw, Installation& out, std::strin
         } else if (key == "lslow" && toInt(value, 0, 600000, m.loader.slowMs)) {
         } else if (option == "service") {
             m.service = true;
+        } else if (key == "memfile" && takeMemoryFile(value, m)) {
         } else if (key == "memseed" && toInt(value, 0, 1000000, m.memory.seed)) {
         } else if (key == "cut" && toInt(value, 1, 1000000, m.faults.cutFrom)) {
         } else if (key == "slow" && toInt(value, 0, 600000, m.faults.slowMs)) {
