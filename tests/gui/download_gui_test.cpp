@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QTreeWidget>
 #include <QTest>
 
 #include <fstream>
@@ -69,6 +70,42 @@ TEST_F(DownloadWindow, ChosenImageWarnedAndLoaded) {
     EXPECT_EQ(outcome.rfind("Download|Download byl úspěšně dokončen.", 0), 0u) << outcome;
     std::ifstream in(dir.str() + "/image-7.bin", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), image);
+}
+
+TEST_F(DownloadWindow, UploadSegmentChosenAndReadIntoTheFile) {
+    startSim({"serial 7 4"});
+    installSerialLine();
+    addSerialModule(1, 7, 4);
+    window->refreshTree(0, 1);
+    select(0, 1);
+    const std::string path = dir.str() + "/sram.bin";
+    QString firstStart;
+    std::string outcome;
+    onNextModal([&](QWidget* w) {
+        auto* run = test::button(w, "Spustit");
+        firstStart = w->findChild<QLineEdit*>("start")->text();  // the first row, chosen as it opens
+        auto* list = w->findChild<QTreeWidget*>("segments");
+        list->setCurrentItem(list->topLevelItem(2));  // sram: its start and size in the fields
+        w->findChild<QLineEdit*>("bytes")->setText("40");
+        onNextModal([&](QWidget* chooser) {
+            onNextMessageBox([&](QMessageBox* box) {
+                outcome = (box->windowTitle() + "|" + box->text()).toStdString();
+                box->done(0);
+            });
+            auto* name = chooser->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(name, nullptr);
+            name->setText(QString::fromStdString(path));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        run->click();
+    });
+    window->runCommand(cmd::kUpload);
+    for (int i = 0; i < 200 && (jobActive() || outcome.empty()); ++i) QTest::qWait(50);
+    JobWait();
+    EXPECT_EQ(firstStart.toStdString(), "C00");
+    EXPECT_EQ(outcome, "Upload|Upload complete...");
+    EXPECT_EQ(std::filesystem::file_size(path), 0x40u);
+    EXPECT_NE(wire().received().find("UPL|yyyyyyyy|0400|0040|"), std::string::npos);
 }
 
 }  // namespace
