@@ -6,7 +6,9 @@
 #include "actions/device_actions.h"
 #include "actions/download_actions.h"
 #include "actions/memory_actions.h"
+#include "actions/usb_actions.h"
 #include "platform/file_io.h"
+#include "platform/usb_bridges.h"
 #include "service/memory_transfer.h"
 #include "cli/commands.h"
 #include "service/jobs.h"
@@ -114,6 +116,35 @@ int cmdDump(Args& args) {
         std::cout << '\n';
     }
     return kDone;
+}
+
+int cmdUsb(Args& args) {
+    const std::string what = args.next("list, save or clean");
+    std::string root = platform::kUsbDevicesRoot;
+    args.option("--sysfs", root);  // another tree of USB devices (tests)
+    args.expectEnd();
+    if (what == "clean") {
+        std::vector<std::string> removed;
+        const ErrorCode code = cleanUsbDrivers(removed, root);
+        for (const auto& entry : removed) std::cout << "removed " << entry << '\n';
+        if (code != 0) {
+            std::fprintf(stderr, "SERVIS: Chyba při čištění registru WO485: 0x%08X\n", code);
+            return kFailed;
+        }
+        std::cerr << "SERVIS: Čištění registru proběhlo v pořádku\n";
+        return kDone;
+    }
+    if (what != "list" && what != "save") throw UsageError("usb list, usb save or usb clean, not 'usb " + what + "'");
+    const std::vector<UsbRow> rows = usbSearchRows(root);
+    if (what == "list") {
+        // The list's columns, tab-separated, and the serial device.
+        for (const UsbRow& r : rows)
+            std::cout << usbTypeText(r) << '\t' << r.serial << '\t' << usbVidPidText(r) << '\t' << r.com << '\t' << r.device << '\n';
+        return kDone;
+    }
+    const int made = saveUsbRows(rows);
+    if (made > 0) std::cout << made << '\n';
+    return exitStatus(made);
 }
 
 int cmdImage(Args& args) {

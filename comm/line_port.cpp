@@ -1,5 +1,7 @@
 #include "comm/line_port.h"
 
+#include "model/comports_file.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -78,7 +80,7 @@ void setTransmitState(LinePort& port) {
 ErrorCode openSerial(LinePort& port, int line) {
     if (port.serial && port.serial->isOpen()) return 0x10010701;
     port.serial = std::make_unique<platform::SerialPort>();
-    const std::string path = platform::serialDevicePath(port.comPort, appState().workingDirectory);
+    const std::string path = comportsDevicePath(port.comPort, appState().workingDirectory);
     if (!port.serial->open(path)) return 0x10010701;
     // A service open always runs without parity.
     const int parity = hasServiceBit(line) ? 0 : port.parity;

@@ -14,6 +14,7 @@
 #include "base/app_state.h"
 #include "base/ui_port.h"
 #include "discovery/neighbour_binding.h"
+#include "model/comports_file.h"
 #include "model/cp1250.h"
 #include "model/installation.h"
 #include "model/program_config.h"
@@ -75,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     lumo::loadCommandFile();
     for (int k = 0; k < 5; ++k) lumo::commandFile().consoleLine(k);
     put(dir + "/comports.cfg", data, size);
-    lumo::platform::serialDevicePath(3, dir);
+    lumo::comportsDevicePath(3, dir);
 
     // The register and the pointer to it.
     put(dir + "/sn.dat", reinterpret_cast<const std::uint8_t*>((dir + "/reg").data()), dir.size() + 4);

@@ -8,10 +8,10 @@
 
 namespace lumo::platform {
 
-// The device that "COM<n>" names. Here: the entry "COM<n>=PATH" of comports.cfg in `configDir`
-// when there is one, else /dev/ttyS<n-1>. Only the first 64 KB of comports.cfg are read.
+// The system's own device for "COM<n>" (here /dev/ttyS<n-1>), where comports.cfg names none.
+// Only the first 64 KB of comports.cfg are read.
 inline constexpr std::size_t kMaxComportsFile = 64 * 1024;
-std::string serialDevicePath(int comNumber, const std::string& configDir);
+std::string defaultSerialDevicePath(int comNumber);
 
 class SerialPort {
 public:

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "comm/icmp_echo.h"
+#include "model/comports_file.h"
 #include "platform/clock.h"
 #include "platform/file_io.h"
 #include "platform/serial_port.h"
@@ -90,20 +91,12 @@ struct Options {
     int tcpConnections = -1;  // -1: no limit
 };
 
-// Puts "COMn=PATH" into comports.cfg, replacing the file whole: a reader never meets a torn
-// entry, and a failure leaves the file as it was.
+// Puts "COMn=PATH" into comports.cfg, the other entries kept.
 bool writeComports(const std::string& dir, int com, const std::string& path) {
-    const std::string file = dir + "/comports.cfg";
-    const std::string key = "COM" + std::to_string(com) + "=";
-    std::string old;
-    platform::readSmallFile(file, platform::kMaxComportsFile, old);
-    std::istringstream in(old);
-    std::string text;
-    for (std::string line; std::getline(in, line);) {
-        if (line.compare(0, key.size(), key) != 0) text += line + "\n";
-    }
-    text += key + path + "\n";
-    return platform::replaceFile(file, text.data(), text.size());
+    ComportsFile file;
+    loadComports(dir, file);
+    file.ports[com] = path;
+    return saveComports(dir, file);
 }
 
 void runSerial(platform::PseudoTerminal& pty, Bus& bus, WireLog& log, bool echo, const std::string& readerId) {

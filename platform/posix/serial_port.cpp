@@ -17,19 +17,7 @@
 
 namespace lumo::platform {
 
-std::string serialDevicePath(int comNumber, const std::string& configDir) {
-    const std::string key = "COM" + std::to_string(comNumber) + "=";
-    // A few lines of "COMn=PATH": a bounded read of a regular file (never a FIFO or a device).
-    std::string text;
-    readSmallFile(configDir + "/comports.cfg", kMaxComportsFile, text);
-    std::istringstream in(text);
-    std::string line;
-    std::string found;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.compare(0, key.size(), key) == 0) found = line.substr(key.size());
-    }
-    if (!found.empty()) return found;
+std::string defaultSerialDevicePath(int comNumber) {
     return "/dev/ttyS" + std::to_string(comNumber > 0 ? comNumber - 1 : 0);
 }
 

@@ -12,6 +12,7 @@
 #include "actions/install_actions.h"
 #include "base/app_state.h"
 #include "base/error_report.h"
+#include "model/comports_file.h"
 #include "model/installation.h"
 #include "model/program_config.h"
 #include "model/record_file.h"
@@ -54,7 +55,7 @@ TEST_F(SpecialFiles, ReadersNeverBlockOrRunEndlessly) {
         RecordImage found;
         FindKey key;
         ok = ok && findRecord(moduleFilePath(1), found, isUsedSlot, key) == -1;
-        ok = ok && platform::serialDevicePath(3, dir.str()) == "/dev/ttyS2";
+        ok = ok && comportsDevicePath(3, dir.str()) == "/dev/ttyS2";
         ok = ok && RegisterLastSequence(4) == -1 && RegisterLastSequence(48) == -1;
         ok = ok && registerIssue(4, "441560100001", "", 0) == IssueResult::Failed;
         ok = ok && !writeLineRecord(0, line);  // nor written

@@ -1,0 +1,69 @@
+#include "actions/usb_actions.h"
+
+#include <cstdio>
+
+#include "base/error_report.h"
+#include "base/ui_port.h"
+#include "device/device_check.h"
+#include "model/installation.h"
+
+namespace lumo {
+
+int saveUsbRows(const std::vector<UsbRow>& rows) {
+    int made = 0;
+    std::vector<std::string> leftOut;
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        const UsbRow& row = *it;
+        if (row.type != head::kUsbConverter && row.type != head::kDeskReader && row.type != head::kUsbReader) {
+            leftOut.push_back(row.serial);
+            continue;
+        }
+        const int com = comNumberForSaving(row);
+        if (com < 0) {
+            reportError();
+            break;
+        }
+        if (com == 0 || com > 255) {
+            leftOut.push_back(row.serial);
+            continue;
+        }
+        LineRecord tmpl;
+        tmpl.setHeadType(row.type);
+        tmpl.setPort(static_cast<std::uint8_t>(com));
+        const int line = createLine(tmpl);
+        if (line == 0) break;  // all 16 lines exist: createLine has said so
+        if (line < 0) {
+            combineError(0x0d03);
+            uiWaitCursor(false);
+            reportError();
+            break;
+        }
+        ++made;
+        clearError();
+        DeviceCheck(line - 1, 0);
+        uiRefreshTree(line - 1, 0);
+    }
+    if (!leftOut.empty()) {
+        std::string list;
+        for (const auto& s : leftOut) list += (list.empty() ? "" : ", ") + s;
+        uiMessage("Vyhledání USB zařízení",
+                  "Tato zařízení nejsou USB linky nebo nemají sériové zařízení, nebyla uložena: " + list + " ",
+                  MessageIcon::Information);
+    }
+    return made > 0 ? made : kActionRefused;
+}
+
+int cleanUsbDriversCommand() {
+    std::vector<std::string> removed;
+    const ErrorCode code = cleanUsbDrivers(removed);
+    if (code != 0) {
+        char text[96];
+        std::snprintf(text, sizeof text, "Chyba při čištění registru WO485: 0x%08X", code);
+        uiMessage("SERVIS", text, MessageIcon::Error);
+        return kActionFailed;
+    }
+    uiMessage("SERVIS", "Čištění registru proběhlo v pořádku", MessageIcon::Information);
+    return kActionDone;
+}
+
+}  // namespace lumo

@@ -1,0 +1,83 @@
+#include "discovery/usb_search.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "base/app_state.h"
+#include "base/error_report.h"
+#include "model/comports_file.h"
+#include "platform/system_error.h"
+
+namespace lumo {
+
+DeviceTypeCode typeFromSerial(const std::string& serial) {
+    if (serial.size() < 8 || serial[6] < '0' || serial[6] > '9' || serial[7] < '0' || serial[7] > '9') return head::kUsbConverter;
+    const int type = (serial[6] - '0') * 10 + (serial[7] - '0');
+    return type == 0 ? head::kUsbConverter : static_cast<DeviceTypeCode>(type);
+}
+
+std::vector<UsbRow> usbSearchRows(const std::string& sysfsRoot) {
+    ComportsFile ports;
+    loadComports(appState().workingDirectory, ports);
+    std::vector<UsbRow> rows;
+    for (const platform::UsbBridge& b : platform::findUsbBridges(kBridgeVendor, kBridgeProduct, sysfsRoot)) {
+        UsbRow row;
+        row.serial = b.serial.substr(0, 12);
+        row.type = typeFromSerial(row.serial);
+        row.vendor = b.vendor;
+        row.product = b.product;
+        row.device = b.device;
+        if (const int n = b.device.empty() ? 0 : ports.numberOf(b.device)) row.com = "COM" + std::to_string(n);
+        rows.push_back(std::move(row));
+    }
+    // The list shows the last bridge first.
+    std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
+std::string usbTypeText(const UsbRow& row) { return std::to_string(row.type) + "-(" + modelName(row.type) + ")"; }
+
+std::string usbVidPidText(const UsbRow& row) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04X/%04X", row.vendor, row.product);
+    return text;
+}
+
+int comNumberForSaving(const UsbRow& row) {
+    int com = row.com.size() > 3 ? std::atoi(row.com.c_str() + 3) : 0;
+    if (com != 0 || row.device.empty()) return com;
+    // A bridge without a COM number gets the next free one, kept in comports.cfg.
+    ComportsFile ports;
+    if (!loadComports(appState().workingDirectory, ports)) {
+        setError(err::kOpenForRead | err::kLineDialogSave);
+        return -1;
+    }
+    com = ports.freeNumber();
+    ports.ports[com] = row.device;
+    if (!saveComports(appState().workingDirectory, ports)) {
+        setError(err::kWriteFile | err::kLineDialogSave);
+        return -1;
+    }
+    return com;
+}
+
+ErrorCode cleanUsbDrivers(std::vector<std::string>& removed, const std::string& sysfsRoot) {
+    removed.clear();
+    ComportsFile ports;
+    if (!loadComports(appState().workingDirectory, ports)) return 0x30070000 | (platform::lastSystemError() & 0xFFFF);
+    std::vector<std::string> present;
+    for (const auto& b : platform::findUsbBridges(kBridgeVendor, kBridgeProduct, sysfsRoot)) present.push_back(b.device);
+    for (auto it = ports.ports.begin(); it != ports.ports.end();) {
+        const bool bridgeDevice = it->second.rfind("/dev/ttyUSB", 0) == 0;
+        if (bridgeDevice && std::find(present.begin(), present.end(), it->second) == present.end()) {
+            removed.push_back("COM" + std::to_string(it->first) + "=" + it->second);
+            it = ports.ports.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (removed.empty()) return 0;
+    return saveComports(appState().workingDirectory, ports) ? 0 : 0x30080000 | (platform::lastSystemError() & 0xFFFF);
+}
+
+}  // namespace lumo

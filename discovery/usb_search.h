@@ -1,0 +1,47 @@
+#pragma once
+// "Vyhledání USB zařízení": the USB-to-UART bridges of the family (vendor 10C4, product EA60)
+// present, with the device type their serial number encodes and the COM number comports.cfg
+// gives their serial device; saving makes communication lines of them. "Vymazání USB driverů":
+// the comports.cfg entries of bridges no longer present are removed.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/shared_types.h"
+#include "model/device_catalog.h"
+#include "platform/usb_bridges.h"
+
+namespace lumo {
+
+inline constexpr std::uint16_t kBridgeVendor = 0x10C4, kBridgeProduct = 0xEA60;
+
+struct UsbRow {
+    DeviceTypeCode type = 0;
+    std::string serial;  // at most 12 characters
+    std::uint16_t vendor = 0, product = 0;
+    std::string com;     // "COM5"; empty when comports.cfg names none for the device
+    std::string device;  // "/dev/ttyUSB0"; empty when the bridge has no serial device
+};
+
+// The type a serial number encodes: its characters 7 and 8 as a decimal number; 0 or
+// non-digits are the USB/RS485 converter (12).
+DeviceTypeCode typeFromSerial(const std::string& serial);
+
+// The rows of the search, in the list's order (the last bridge first).
+std::vector<UsbRow> usbSearchRows(const std::string& sysfsRoot = platform::kUsbDevicesRoot);
+
+// The list's columns: "Typ", "výrobní číslo", "VID/PID", "COM".
+std::string usbTypeText(const UsbRow& row);   // "12-(WO485 - USB/RS485 converter)"
+std::string usbVidPidText(const UsbRow& row); // "10C4/EA60"
+
+// The COM number a row's line gets: the one comports.cfg gives its device, else the next free
+// one, written to comports.cfg now. 0 for a bridge without a serial device; -1 when comports.cfg
+// cannot be read or written (the code pending).
+int comNumberForSaving(const UsbRow& row);
+
+// "Vymazání USB driverů": 0, or the code of the failed write (0x30080000 and the system's
+// error). `removed` gets the entries taken out.
+ErrorCode cleanUsbDrivers(std::vector<std::string>& removed, const std::string& sysfsRoot = platform::kUsbDevicesRoot);
+
+}  // namespace lumo
