@@ -57,6 +57,9 @@ int runDownloadDialog(QWidget* owner, int lineIndex, int moduleNumber);
 int runUploadDialog(QWidget* owner, int lineIndex, int moduleNumber);
 int runMemoryDumpDialog(QWidget* owner, int lineIndex, int moduleNumber);
 
+// "Vyhledání USB zařízení": the bridges present, saved as lines. 1 when lines were made.
+int runUsbSearchDialog(QWidget* owner);
+
 // "Dekodóvání výrobního čísla".
 int runSerialDecodeDialog(QWidget* owner);
 // "Vydaná výrobní čísla" for a type code: 1 and the picked row in `chosen`, 0 when closed (or

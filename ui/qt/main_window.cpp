@@ -14,6 +14,7 @@
 #include "actions/config_actions.h"
 #include "actions/device_actions.h"
 #include "actions/download_actions.h"
+#include "actions/usb_actions.h"
 #include "actions/install_actions.h"
 #include "actions/panel_actions.h"
 #include "base/app_state.h"
@@ -84,6 +85,14 @@ std::intptr_t serialDecode(void* w, unsigned, unsigned, std::intptr_t) {
     gui::runSerialDecodeDialog(windowOf(w));
     return 0;
 }
+std::intptr_t usbSearch(void* w, unsigned, unsigned, std::intptr_t) {
+    gui::runUsbSearchDialog(windowOf(w));
+    return 0;
+}
+std::intptr_t usbDriverCleanup(void*, unsigned, unsigned, std::intptr_t) {
+    cleanUsbDriversCommand();
+    return 0;
+}
 std::intptr_t stopJobCommand(void*, unsigned, unsigned, std::intptr_t) {
     stopJob();
     return 0;
@@ -121,6 +130,8 @@ const MessageMap<CommandHandler>& commandMap() {
             {cmd::kChangeType, changeSetting},
             {cmd::kChangeId, changeSetting},
             {cmd::kSerialDecode, serialDecode},
+            {cmd::kUsbSearch, usbSearch},
+            {cmd::kUsbDriverCleanup, usbDriverCleanup},
             {cmd::kDateTime, moduleDialog<gui::runClockDialog>},
             {cmd::kCounters, moduleDialog<gui::runCountersDialog>},
             {cmd::kConsole, moduleDialog<gui::runConsoleDialog>},
@@ -259,7 +270,7 @@ void MainWindow::buildMenu() {
     addCommand(services, QString::fromUtf8("Přidat &linku"), cmd::kAddLine);
     addCommand(services, QString::fromUtf8("Přidat &modul"), cmd::kAddModule);
     addCommand(services, QString::fromUtf8("Vyhledání &TCP linky"), cmd::kTcpSearch, false);
-    addCommand(services, QString::fromUtf8("Vyhledání &USB linky"), cmd::kUsbSearch, false);
+    addCommand(services, QString::fromUtf8("Vyhledání &USB linky"), cmd::kUsbSearch);
     services->addSeparator();
     addCommand(services, QString::fromUtf8("&Nastavení"), cmd::kSettings);
     addCommand(services, QString::fromUtf8("&Záloha dat"), cmd::kBackup, false);
@@ -280,7 +291,7 @@ void MainWindow::buildMenu() {
     addCommand(servis_, QString::fromUtf8("Reset a&plikace"), cmd::kResetApplication);
     addCommand(servis_, QString::fromUtf8("&Reset master"), cmd::kResetMaster);
     addCommand(servis_, QString::fromUtf8("&Testování"), cmd::kTest);
-    addCommand(servis_, QString::fromUtf8("Vymazání USB driverů"), cmd::kUsbDriverCleanup, false);
+    addCommand(servis_, QString::fromUtf8("Vymazání USB driverů"), cmd::kUsbDriverCleanup);
     addCommand(servis_, QString::fromUtf8("Rozklad VC"), cmd::kSerialDecode);
     tools->addSeparator();
     addCommand(tools, QString::fromUtf8("Změna &typu"), cmd::kChangeType);
