@@ -14,6 +14,7 @@
 #include "model/program_config.h"
 #include "platform/clock.h"
 #include "service/file_transfer.h"
+#include "service/initialisation.h"
 #include "service/jobs.h"
 
 #include <cstdlib>
@@ -243,9 +244,16 @@ int resetApplication(int lineIndex, int moduleNumber) {
     return uiRunWaiting([&] { return resetApplicationWaiting(lineIndex, moduleNumber); });
 }
 
-int resetMaster(int, int moduleNumber) {
+int resetMaster(int lineIndex, int moduleNumber) {
     if (!requireModule(moduleNumber, kCannotChangeLine)) return kActionRefused;
-    return notAvailableYet("Reset master");
+    return uiRunWaiting([&] {
+        ModuleRecord module;
+        if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
+        const InitTarget target{lineIndex, moduleNumber, module.id(), module.type()};
+        // The result is not shown: the reset's own status texts tell it.
+        InitialiseModule(target, kInitReset, "");
+        return kActionDone;
+    });
 }
 
 int startCommunicationTest(int lineIndex, int moduleNumber, std::function<void(const std::string&)> output,

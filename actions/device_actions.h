@@ -67,7 +67,8 @@ std::string rememberConsoleLine(int k, const std::string& text);
 // "Reset aplikace": "CMD" with sub-instruction 0 and "RST0" to the module, no answer awaited.
 int resetApplication(int lineIndex, int moduleNumber);
 
-// "Reset master": refused on a line; on a module not available yet.
+// "Reset master": refused on a line; a module is reset by its initialisation method (the LOQ3,
+// LOQ4, PX700/ZB40E and the USB bridges have nothing to do).
 int resetMaster(int lineIndex, int moduleNumber);
 
 // "Testování", its "Start": refused on a line ("Nelze provádět pro komunikační linku !  ");

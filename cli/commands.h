@@ -31,6 +31,7 @@ int cmdImage(Args& args);
 int cmdUpload(Args& args);
 int cmdDump(Args& args);
 int cmdUsb(Args& args);
+int cmdInit(Args& args);
 
 // Refuses an address that names no line or module of the installation (message, false).
 bool itemExists(const ItemRef& item);

@@ -6,7 +6,11 @@
 #include "actions/device_actions.h"
 #include "actions/download_actions.h"
 #include "actions/memory_actions.h"
+#include "actions/init_actions.h"
 #include "actions/usb_actions.h"
+#include "device/clock_setting.h"
+#include "model/installation.h"
+#include "platform/clock.h"
 #include "platform/file_io.h"
 #include "platform/usb_bridges.h"
 #include "service/memory_transfer.h"
@@ -145,6 +149,49 @@ int cmdUsb(Args& args) {
     const int made = saveUsbRows(rows);
     if (made > 0) std::cout << made << '\n';
     return exitStatus(made);
+}
+
+int cmdInit(Args& args) {
+    const ItemRef item = parseItem(args.next("the device L or L/K"));
+    InitChoice choice;
+    const platform::LocalTime now = platform::localTime();
+    choice.day = now.day;
+    choice.month = now.month;
+    choice.year = now.year;
+    std::string value;
+    while (!args.empty()) {
+        if (args.option("--sequence", value)) {
+            choice.sequence = static_cast<int>(parseNumber(value, 1, 9999, "the sequence"));
+        } else if (args.option("--date", value)) {
+            std::uint32_t date = 0;
+            std::string field = value;
+            if (!DateFieldRead(field, date) || field.empty()) throw UsageError("the date '" + value + "' is no date (DD.MM.YYYY)");
+            choice.day = static_cast<int>(date & 0xFF);
+            choice.month = static_cast<int>((date >> 8) & 0xFF);
+            choice.year = static_cast<int>(date >> 16);
+        } else if (args.option("--medium", value)) {
+            choice.medium = static_cast<int>(parseNumber(value, 0, 3, "the ID medium"));
+        } else if (args.option("--note", value)) {
+            choice.note = value;
+        } else if (args.flag("--clear-memory")) {
+            choice.clearMemory = true;
+        } else {
+            throw UsageError("init L[/K] [--sequence N] [--date DD.MM.YYYY] [--medium 0-3] [--clear-memory] [--note TEXT], not '" +
+                             args.peek() + "'");
+        }
+    }
+    if (!itemExists(item)) return kFailed;
+    if (item.moduleNumber != 0) {
+        ModuleRecord m;
+        if (readModuleRecord(item.lineIndex, item.moduleNumber, m)) choice.typeCode = m.type();
+    } else {
+        LineRecord l;
+        if (readLineRecord(item.lineIndex, l)) choice.typeCode = l.headType();
+    }
+    std::string serial;
+    const int result = initialiseModuleAction(item.lineIndex, item.moduleNumber, choice, serial);
+    if (actionDone(result)) std::cout << serial << '\n';
+    return exitStatus(result);
 }
 
 int cmdImage(Args& args) {

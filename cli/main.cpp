@@ -54,6 +54,9 @@ const char kUsageText[] =
     "                     fs0-fs7\n"
     "  dump L/K START SIZE [--segment NAME] [--write FILE]   at most 128 bytes printed in\n"
     "                     hexadecimal; with --write, FILE's first SIZE bytes written back\n"
+    "  init L[/K] [--sequence N] [--date DD.MM.YYYY] [--medium 0-3] [--clear-memory] [--note TEXT]\n"
+    "                     the serial number (the register's next free one without --sequence)\n"
+    "                     written into the device and the register; prints it\n"
     "  usb list|save|clean [--sysfs ROOT]   the USB bridges (10C4/EA60) present: listed (type,\n"
     "                     serial number, VID/PID, COM, device), saved as lines, or the\n"
     "                     comports.cfg entries of bridges no longer present removed\n"
@@ -81,7 +84,7 @@ const Command kCommands[] = {
     {"transfer", lumo::cli::cmdTransfer}, {"probe", lumo::cli::cmdProbe},
     {"download", lumo::cli::cmdDownload}, {"restart", lumo::cli::cmdRestart}, {"reset", lumo::cli::cmdReset},
     {"image", lumo::cli::cmdImage},     {"upload", lumo::cli::cmdUpload}, {"dump", lumo::cli::cmdDump},
-    {"usb", lumo::cli::cmdUsb},
+    {"usb", lumo::cli::cmdUsb},       {"init", lumo::cli::cmdInit},
 };
 
 int usageError(const std::string& message) {

@@ -96,8 +96,26 @@ void Bus::receive(std::uint8_t byte, std::int64_t nowMs) {
         auto answer = loaders_.feed(*m, byte, nowMs);
         if (!answer.empty()) schedule(std::move(answer), nowMs + m->loader.slowMs);
     }
+    if (serialBytesLeft_ > 0) {
+        serialBytes_.push_back(static_cast<char>(byte));
+        if (--serialBytesLeft_ > 0) return;
+        SimModule* m = serviceModule();
+        if (m == nullptr || m->faults.silent) return;
+        m->serial = serialBytes_.substr(0, 12);
+        log_.note(transport_, "module " + std::to_string(m->id) + " serial number " + m->serial);
+        const std::string answer = "KO" + m->serial.substr(2);
+        schedule({answer.begin(), answer.end()}, nowMs + m->faults.slowMs);
+        return;
+    }
     serviceByte(byte, nowMs);
     feed(byte, nowMs, true);
+}
+
+SimModule* Bus::serviceModule() {
+    for (auto& m : modules_) {
+        if (m.service) return &m;
+    }
+    return modules_.empty() ? nullptr : &modules_.front();
 }
 
 void Bus::serviceByte(std::uint8_t byte, std::int64_t nowMs) {
@@ -108,14 +126,10 @@ void Bus::serviceByte(std::uint8_t byte, std::int64_t nowMs) {
     std::string text = serviceText_.substr(0, n - 2);
     serviceText_.clear();
     // The service preamble and marks may stand before the message.
-    const auto start = std::min(text.find("UPL|"), text.find("WRM|"));
+    const auto start = std::min({text.find("UPL|"), text.find("WRM|"), text.find("WSM|"), text.find("RST|")});
     if (start == std::string::npos) return;
     text.erase(0, start);
-    SimModule* target = nullptr;
-    for (auto& m : modules_) {
-        if (m.service && target == nullptr) target = &m;
-    }
-    if (target == nullptr && !modules_.empty()) target = &modules_.front();
+    SimModule* target = serviceModule();
     if (target == nullptr) return;
     auto answer = memoryAnswer(*target, text, log_, transport_);
     if (!answer.empty()) schedule(std::move(answer), nowMs + target->faults.slowMs);
@@ -150,6 +164,13 @@ void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {
                 return;
             }
             if (header_.size() == 18 && startLoader(SimLoader::Kind::Tunnel, nowMs)) return;
+            if (header_.size() == 18 && header_[16] == '0' && header_[17] == '7') {
+                // The serial number of the initialisation: 12 digits behind the header.
+                serialBytesLeft_ = header_[7] | static_cast<std::size_t>(header_[8]) << 8;
+                serialBytes_.clear();
+                state_ = beforeHeader_;
+                return;
+            }
             if (header_.size() == 18) {
                 tunnelled_ = true;
                 log_.note(transport_, "tunnel header channel " + std::string(header_.begin() + 16, header_.end()) +
@@ -303,8 +324,14 @@ std::string Bus::answerText(SimModule& m, const std::string& name, int sub, cons
     if (hasParameters(m.type) && !data.empty()) takeParameterCommand(m, name, sub, data);
     if (name == "CMD" && sub == 9 && !data.empty()) {
         answers = true;
+        if (data.rfind("SN", 0) == 0 && data.size() == 14) {
+            m.serial = data.substr(2);  // LOQ4, PX700/ZB40E: "*" when written
+            return "*";
+        }
         return "K";
     }
+    if (name == "CMD" && sub == 0 && data.size() == 12 && data.find_first_not_of("0123456789") == std::string::npos)
+        m.serial = data;  // LOQ3
     if (name == "CFG" || name == "SET" || name == "CMD") return "OK";
     return "ERR";
 }
@@ -323,9 +350,10 @@ void Bus::execute(const std::string& data, std::int64_t nowMs) {
         return;
     }
     bool answers = false;
-    const std::string clockBefore = m->clock, parametersBefore = parameterSummary(*m);
+    const std::string clockBefore = m->clock, parametersBefore = parameterSummary(*m), serialBefore = m->serial;
     const std::string text = answerText(*m, name_, sub_, data, answers);
     if (m->clock != clockBefore) log_.note(transport_, "module " + std::to_string(m->id) + " clock " + m->clock);
+    if (m->serial != serialBefore) log_.note(transport_, "module " + std::to_string(m->id) + " serial number " + m->serial);
     if (name_ == "CMD" && sub_ == 0 && data == "RST0") armLoader(*m, nowMs, log_, transport_);
     if (const std::string now = parameterSummary(*m); now != parametersBefore)
         log_.note(transport_, "module " + std::to_string(m->id) + " parameters " + now);

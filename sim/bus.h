@@ -55,6 +55,7 @@ private:
     SimModule* selected();
     // Unaddressed memory service messages ("UPL", "WRM") for the bus's service module.
     void serviceByte(std::uint8_t byte, std::int64_t nowMs);
+    SimModule* serviceModule();
     // The module whose loader takes the bytes now (one left idle for 5 s leaves it), and one
     // restarted into a loader of this kind that waits for its first message.
     SimModule* activeLoader(std::int64_t nowMs);
@@ -81,6 +82,8 @@ private:
     std::int64_t endlessUntil_ = 0;
     std::string tail_;       // the last bytes, for the release "&ML_END"
     std::string serviceText_;  // the service message being received, up to its 0x04 0x00
+    std::size_t serialBytesLeft_ = 0;  // a tunnelled serial number (channel 07) still to come
+    std::string serialBytes_;
     int dllRecords_ = 0;     // records of the DLL data so far
     std::uint8_t dllCrc_ = 0;  // its running CRC-8
 

@@ -46,7 +46,12 @@ std::string hex4(std::uint32_t v) {
 
 }  // namespace
 
-bool isMemoryMessage(const std::string& text) { return text.rfind("UPL|", 0) == 0 || text.rfind("WRM|", 0) == 0; }
+bool isMemoryMessage(const std::string& text) {
+    for (const char* head : {"UPL|", "WRM|", "WSM|", "RST|"}) {
+        if (text.rfind(head, 0) == 0) return true;
+    }
+    return false;
+}
 
 std::vector<std::uint8_t> memoryAnswer(SimModule& m, const std::string& message, WireLog& log, const char* transport) {
     ++m.instructions;
@@ -60,6 +65,20 @@ std::vector<std::uint8_t> memoryAnswer(SimModule& m, const std::string& message,
     const auto parts = fields(text);
     if (f.silent || (f.dropAfter >= 0 && m.instructions > f.dropAfter)) return {};
     SimMemory& mem = m.memory;
+    if (parts[0] == "WSM" || parts[0] == "RST") {
+        // The initialisation: "WSM|N|" and the serial number's characters in hexadecimal, or
+        // "RST|0|" (the reset); 9 bytes back.
+        if (parts[0] == "WSM" && parts.size() >= 3 && parts[2].size() == 24) {
+            std::string serial;
+            for (std::size_t i = 0; i < 24; i += 2) serial += static_cast<char>(hexNumber(parts[2].substr(i, 2)));
+            m.serial = serial;
+            log.note(transport, who + "serial number " + serial);
+        } else if (parts[0] == "RST") {
+            log.note(transport, who + "reset");
+        }
+        const std::string answer = parts[0] + "OK0*0";
+        return {answer.begin(), answer.end()};
+    }
     if (parts[0] == "WRM") {
         // WRM | V or F | selector | start | data |
         if (parts.size() < 5 || hexNumber(parts[3]) < 0 || parts[4].size() % 2 != 0) {

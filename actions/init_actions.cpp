@@ -1,0 +1,100 @@
+#include "actions/init_actions.h"
+
+#include "base/app_state.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
+#include "model/installation.h"
+#include "model/program_config.h"
+#include "model/record_lock.h"
+#include "platform/file_io.h"
+#include "serial/serial_number.h"
+#include "serial/serial_register.h"
+#include "service/initialisation.h"
+
+namespace lumo {
+namespace {
+
+int reported() {
+    reportError();
+    return kActionFailed;
+}
+
+// Stores the device's MAC address (AppState's) in the selected record, under the file's lock.
+bool storeMac(int lineIndex, int moduleNumber) {
+    if (moduleNumber != 0) {
+        const RecordFileLock lock(moduleFilePath(lineIndex + 1));
+        ModuleRecord m;
+        if (!lock.held() || !readModuleRecord(lineIndex, moduleNumber, m)) return false;
+        m.setMac(appState().macAddress);
+        return writeModuleRecord(lineIndex, moduleNumber, m);
+    }
+    const RecordFileLock lock(lineConfigPath(lineIndex + 1));
+    LineRecord l;
+    if (!lock.held() || !readLineRecord(lineIndex, l)) return false;
+    l.setMac(appState().macAddress);
+    return writeLineRecord(lineIndex, l);
+}
+
+int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::string& serial) {
+    InitTarget target;
+    target.lineIndex = lineIndex;
+    target.moduleNumber = moduleNumber;
+    if (moduleNumber != 0) {
+        ModuleRecord m;
+        if (!readModuleRecord(lineIndex, moduleNumber, m)) return reported();
+        target.id = m.id();
+        target.type = m.type();
+    } else {
+        LineRecord l;
+        if (!readLineRecord(lineIndex, l)) return reported();
+        target.type = l.headType();
+    }
+    // The register of the selected module's type (a line's: 0).
+    const int registerType = moduleNumber != 0 ? target.type : 0;
+    const std::string registerPath = registerFilePath(registerType);
+    if (registerPath.empty()) return reported();
+    // From the check to the append no other initialisation of this register runs, here or on
+    // another workstation sharing it: one number is never issued twice.
+    platform::File lockFile(registerPath + ".init-lock", platform::File::Mode::ReadWrite);
+    if (!lockFile.isOpen() || !lockFile.lock(platform::File::LockKind::Exclusive, 120000)) {
+        setError(err::kOpenForWrite | 0x0c0f);
+        return reported();
+    }
+    if (c.sequence == 0) {
+        const int last = RegisterLastSequence(registerType);
+        if (last < 0) return reported();
+        c.sequence = last + 1;
+    }
+    serial = SerialEncode(c.sequence, c.typeCode, packDate(c.day, c.month, c.year % 100));
+    if (RegisterContains(serial, registerType) == 1 && c.sequence != c.reissueSequence) {
+        uiMessage("Inicializace", "Zadané číslo " + serial + " již existuje !", MessageIcon::Error);
+        return kActionRefused;
+    }
+    if (c.clearMemory && MemoryClear(target) != 0) return kActionFailed;
+    if (InitialiseModule(target, kInitWrite, serial) != 0) {
+        if (currentError().code != 0) reportError();
+        return kActionFailed;
+    }
+    if (!storeMac(lineIndex, moduleNumber)) reportError();
+    if (loadCommandFile() != 0) clearError();
+    commandFile().setNote(target.type, c.note.substr(0, 49));
+    commandFile().setIdMedium(target.type, c.medium);
+    if (saveCommandFile() != 0) reportError();
+    if (c.sequence != c.reissueSequence) {
+        if (!RegisterAppend(registerType, serial, c.note, c.medium))
+            uiMessage("Inicializace", "Chyba zapisu do seznamu cisel !", MessageIcon::Question);
+        if (c.sequence >= programConfig().reissueSequence()) programConfig().setReissueSequence(c.sequence);
+    }
+    if (saveConfig() != 0) reportError();
+    lockFile.unlock();
+    InitialiseModule(target, kInitReset, serial);
+    return kActionDone;
+}
+
+}  // namespace
+
+int initialiseModuleAction(int lineIndex, int moduleNumber, InitChoice& choice, std::string& serial) {
+    return uiRunWaiting([&] { return initialiseWaiting(lineIndex, moduleNumber, choice, serial); });
+}
+
+}  // namespace lumo

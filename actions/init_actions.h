@@ -1,0 +1,29 @@
+#pragma once
+// "Inicializace modulu" ("Spustit inicializaci"), `lumo-ctl init`, and "Reset master". Results as
+// base/action_result.h says.
+
+#include <string>
+
+#include "base/action_result.h"
+#include "model/device_catalog.h"
+
+namespace lumo {
+
+struct InitChoice {
+    int day = 0, month = 0, year = 0;  // year with four digits or two
+    DeviceTypeCode typeCode = 0;        // the type the serial number names
+    int sequence = 0;                   // 0: the register's next free one
+    int medium = 0;                     // 0-3
+    std::string note;
+    bool clearMemory = false;
+    int reissueSequence = 0;            // a number picked from the register may be written again
+};
+
+// The whole initialisation of the selected item: the number checked against the register (under
+// the type's initialisation lock, so that two workstations never issue one number), the memory
+// cleared when asked, the serial number written, the record's MAC address and "cmd.dat" stored,
+// the number appended to the register, the device reset. Nothing is written to the register,
+// the record or "cmd.dat" when a step before fails. The number written in `serial`.
+int initialiseModuleAction(int lineIndex, int moduleNumber, InitChoice& choice, std::string& serial);
+
+}  // namespace lumo

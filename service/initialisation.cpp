@@ -1,0 +1,196 @@
+#include "service/initialisation.h"
+
+#include <array>
+#include <cstdio>
+
+#include "base/app_state.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
+#include "comm/line_port.h"
+#include "comm/transaction.h"
+#include "discovery/neighbour_binding.h"
+#include "model/installation.h"
+#include "platform/clock.h"
+#include "service/service_text.h"
+
+namespace lumo {
+namespace {
+
+constexpr const char* kCaption = "inicializace";
+
+void status(const std::string& text) { uiStatus(text); }
+
+int success(int lineIndex) {
+    status("Zápis dat proběhl úspěšně.");
+    LineClose(lineIndex);
+    platform::pause(100);
+    appState().jobRunning = 0;
+    return 0;
+}
+
+int failure(int lineIndex, const std::string& message = {}) {
+    if (!message.empty()) uiMessage(kCaption, message, MessageIcon::Error);
+    status("Zápis nebyl úspěšný !");
+    LineClose(lineIndex);
+    platform::pause(100);
+    appState().jobRunning = 0;
+    return 1;
+}
+
+bool openService(const InitTarget& t) {
+    const ErrorCode opened = LineOpen(t.lineIndex | kServiceBit, t.type);
+    if (opened == 0) return true;
+    setError(opened);
+    reportError();
+    return false;
+}
+
+// Sends a closed message and waits for the answer: up to 9 reads of up to 9 bytes. 0 answered,
+// 1 stopped by the user, else the message to show.
+int sendAndAwait(int line, const std::string& message, std::string& fault) {
+    if (!LineSend(line, reinterpret_cast<const std::uint8_t*>(message.data()), static_cast<std::uint32_t>(message.size()),
+                  kSendWaitCursor)) {
+        fault = "Chyba zápisu na port ! ";
+        return 2;
+    }
+    std::array<std::uint8_t, 64> answer{};
+    for (int i = 0; i < 9; ++i) {
+        if (appState().jobRunning == 0) return 1;
+        int length = 9;
+        if (!LineReceive(0, length, line, answer.data(), answer.size())) {
+            fault = "Chyba čtení portu ! ";
+            return 2;
+        }
+        if (length > 0) return 0;
+    }
+    fault = "Time Out response !";
+    return 2;
+}
+
+int transactionMethod(const InitTarget& t, int mode, const std::string& serial, bool withSn) {
+    if (mode != kInitWrite) return 0;
+    status("Probíhá zápis dat");
+    std::array<std::uint8_t, 4> answer{};
+    const std::uint32_t result =
+        withSn ? DeviceTransaction(10, "CMD", t.lineIndex, t.id, "SN" + serial, kModeSelectRelease | kOneByteAnswer, answer)
+               : DeviceTransaction(1, "CMD", t.lineIndex, t.id, serial, kModeSelectRelease | kNoAnswer, {});
+    if (isErrorResult(result)) {
+        setError(result);
+        status("Zápis nebyl úspěšný !");
+        return 1;
+    }
+    if (withSn && answer[0] != '*') {
+        status("Zápis neproveden ! Jednotka patrně již obsahuje SN.");
+        return 1;
+    }
+    status("Zápis dat proběhl úspěšně.");
+    platform::pause(500);
+    return 0;
+}
+
+int tunnelMethod(const InitTarget& t, int mode, const std::string& serial) {
+    LineRecord line;
+    readLineRecord(t.lineIndex, line);
+    const bool network = line.isTcp() && isInList(NetworkDeviceTypes, t.type);
+    if (!openService(t)) return failure(t.lineIndex);
+    const int service = t.lineIndex | kServiceBit;
+    if (mode == kInitReset) {
+        if (line.isTcp()) BindAddressToMac(line.ipAddress(), MacSource::FromTable);
+        static const std::uint8_t start[] = {'A'};
+        LineSend(service, start, sizeof start, 5);
+        if (line.isTcp()) RemoveArpEntry(line);
+        return success(t.lineIndex);
+    }
+    status("Probíhá zápis dat");
+    if (network) BindAddressToMac(line.ipAddress(), MacSource::Factory);
+    const auto removeRow = [&] {
+        if (network) RemoveArpEntry(line);
+    };
+    if (!LineSend(service, reinterpret_cast<const std::uint8_t*>(serial.data()), 12, 6)) {
+        removeRow();
+        return failure(t.lineIndex, "Chyba zápisu na port ! ");
+    }
+    std::array<std::uint8_t, 16> answer{};
+    int length = 12;
+    if (!LineReceive(0, length, service, answer.data(), answer.size())) {
+        removeRow();
+        return failure(t.lineIndex, "Chyba čtení portu ! ");
+    }
+    if (length == -1 || (length == 12 && answer[0] != 'K')) {
+        removeRow();
+        return failure(t.lineIndex, "Chyba při zápisu do flash ! ");
+    }
+    const int sequence = std::atoi(serial.substr(8, 4).c_str());
+    appState().macAddress = {0x00, 0x4F, 0x49, 0x0D, static_cast<std::uint8_t>(sequence >> 8), static_cast<std::uint8_t>(sequence)};
+    return success(t.lineIndex);
+}
+
+int asciiMethod(const InitTarget& t, int mode, const std::string& serial) {
+    if (!openService(t)) return failure(t.lineIndex);
+    appState().jobRunning = 1;
+    status("Probíhá zápis dat");
+    std::string fault;
+    switch (sendAndAwait(t.lineIndex | kServiceBit, asciiInitMessage(mode, serial), fault)) {
+        case 0: return success(t.lineIndex);
+        case 1: return failure(t.lineIndex);
+        default: return failure(t.lineIndex, fault);
+    }
+}
+
+}  // namespace
+
+InitMethod initMethodOf(DeviceTypeCode type) {
+    if (type == 3) return InitMethod::Loq3;
+    if (type == 17 || type == 72) return InitMethod::SerialNumber;
+    if (isInList(FlashDownloadTypes, type)) return InitMethod::Tunnel;
+    if (isInList(UsbBridgeTypes, type)) return InitMethod::UsbBridge;
+    return InitMethod::Ascii;
+}
+
+std::string asciiInitMessage(int mode, const std::string& serial) {
+    std::string text = mode == kInitWrite ? "WSM|N|" : mode == kInitReset ? "RST|0|" : "";
+    if (!serial.empty()) {
+        char pair[4];
+        for (char c : serial) {
+            std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(c));
+            text += pair;
+        }
+        text += '|';
+    }
+    return closedMessage(text);
+}
+
+int InitialiseModule(const InitTarget& t, int mode, const std::string& serial) {
+    switch (initMethodOf(t.type)) {
+        case InitMethod::Loq3: return transactionMethod(t, mode, serial, false);
+        case InitMethod::SerialNumber: return transactionMethod(t, mode, serial, true);
+        case InitMethod::Tunnel: return tunnelMethod(t, mode, serial);
+        case InitMethod::UsbBridge:
+            if (mode != kInitWrite) return 0;
+            uiMessage("inicializace CP21xx", "Zápis do USB převodníku zatím není k dispozici. ", MessageIcon::Error);
+            status("Zápis nebyl úspěšný !");
+            return 1;
+        case InitMethod::Ascii: return asciiMethod(t, mode, serial);
+    }
+    return 1;
+}
+
+int MemoryClear(const InitTarget& t) {
+    if (!openService(t)) return 1;
+    appState().jobRunning = 1;
+    status("Probíhá mazání paměti");
+    for (int i = 0; i < 16; ++i) {
+        char head[40];
+        std::snprintf(head, sizeof head, "WRM|V|yyyyyyyy|%04x|", 0x0C00 + 64 * i);
+        std::string fault;
+        switch (sendAndAwait(t.lineIndex | kServiceBit, closedMessage(head + std::string(128, '0') + "|"), fault)) {
+            case 0: continue;
+            case 1: return failure(t.lineIndex);
+            default: return failure(t.lineIndex, fault);
+        }
+    }
+    success(t.lineIndex);
+    return 0;
+}
+
+}  // namespace lumo
