@@ -1,0 +1,156 @@
+// Module initialisation against the simulator: each write method, the register kept with it,
+// numbers already issued, failures that write nothing, and two initialisations at once.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "actions/device_actions.h"
+#include "actions/init_actions.h"
+#include "base/app_state.h"
+#include "model/installation.h"
+#include "model/program_config.h"
+#include "serial/serial_number.h"
+#include "service/initialisation.h"
+#include "service/service_text.h"
+#include "support/ctl_runner.h"
+#include "support/sim_fixture.h"
+
+namespace lumo {
+namespace {
+
+TEST(InitMessages, AsciiMethodAndMethodsByType) {
+    EXPECT_EQ(asciiInitMessage(kInitWrite, "12"), closedMessage("WSM|N|3132|"));
+    EXPECT_EQ(asciiInitMessage(kInitReset, ""), closedMessage("RST|0|"));
+    const struct {
+        DeviceTypeCode type;
+        InitMethod method;
+    } cases[] = {{3, InitMethod::Loq3},       {17, InitMethod::SerialNumber}, {72, InitMethod::SerialNumber},
+                 {10, InitMethod::Tunnel},    {48, InitMethod::Tunnel},       {12, InitMethod::UsbBridge},
+                 {16, InitMethod::UsbBridge}, {4, InitMethod::Ascii},         {8, InitMethod::Ascii}};
+    for (const auto& c : cases) EXPECT_EQ(initMethodOf(c.type), c.method) << int(c.type);
+}
+
+class Initialisation : public test::SimTest {
+protected:
+    void SetUp() override {
+        SimTest::SetUp();
+        std::filesystem::create_directories(dir.path() / "reg");
+        std::ofstream(dir.str() + "/sn.dat") << dir.str() + "/reg";
+        std::ofstream(dir.str() + "/reg/sernum.txt");
+    }
+    static std::string read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    std::string registerText() const { return read(dir.str() + "/reg/sernum.txt"); }
+    bool noted(const std::string& text) {
+        for (const auto& n : wire().notes) {
+            if (n.find(text) != std::string::npos) return true;
+        }
+        return false;
+    }
+    InitChoice choice(DeviceTypeCode type, int sequence = 0) {
+        InitChoice c;
+        c.day = 15;
+        c.month = 3;
+        c.year = 2026;
+        c.typeCode = type;
+        c.sequence = sequence;
+        c.note = "dílna";
+        c.medium = 2;
+        return c;
+    }
+};
+
+TEST_F(Initialisation, EachMethodWritesTheNumberAndTheRegisterKeepsIt) {
+    const struct {
+        std::string module;
+        int id, type;
+    } cases[] = {{"serial 5 3", 5, 3}, {"serial 6 17", 6, 17}, {"serial 7 10 service", 7, 10}, {"serial 8 4 service", 8, 4}};
+    int sequence = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.module);
+        startSim({c.module});
+        installSerialLine();
+        addSerialModule(1, c.id, c.type);
+        InitChoice ch = choice(static_cast<DeviceTypeCode>(c.type));
+        std::string serial;
+        ASSERT_EQ(initialiseModuleAction(kSerialLine, 1, ch, serial), 1);
+        ++sequence;
+        EXPECT_EQ(serial, SerialEncode(sequence, c.type, packDate(15, 3, 26)));
+        EXPECT_TRUE(noted("module " + std::to_string(c.id) + " serial number " + serial)) << serial;
+        EXPECT_NE(registerText().find(serial + ";d\xEDlna;2\r\n"), std::string::npos) << registerText();
+        ModuleRecord m;
+        ASSERT_TRUE(readModuleRecord(kSerialLine, 1, m));
+        if (c.type == 10) {
+            // A tunnel device takes 00-4F-49-0D and its sequence as its MAC address.
+            EXPECT_EQ(m.mac(), (MacAddress{0x00, 0x4F, 0x49, 0x0D, 0x00, static_cast<std::uint8_t>(sequence)}));
+        }
+        commandFile().clear();
+        ASSERT_EQ(loadCommandFile(), 0);
+        EXPECT_EQ(commandFile().note(static_cast<DeviceTypeCode>(c.type)), "dílna");
+        EXPECT_EQ(commandFile().idMedium(static_cast<DeviceTypeCode>(c.type)), 2);
+    }
+    EXPECT_TRUE(noted("module 8 reset"));  // the ASCII method's reset at the end
+}
+
+TEST_F(Initialisation, IssuedNumbersRefusedUnlessPickedAndFailuresWriteNothing) {
+    startSim({"serial 5 3", "serial 7 10 silent service"});
+    installSerialLine();
+    addSerialModule(1, 5, 3);
+    addSerialModule(2, 7, 10);
+    InitChoice first = choice(3);
+    std::string serial;
+    ASSERT_EQ(initialiseModuleAction(kSerialLine, 1, first, serial), 1);
+    InitChoice again = choice(3, 1);
+    EXPECT_EQ(initialiseModuleAction(kSerialLine, 1, again, serial), 0);
+    EXPECT_EQ(ui.callsOf("message").back(), "Inicializace|Zadané číslo " + serial + " již existuje !");
+    again.reissueSequence = 1;  // picked from the register: written again, not appended again
+    EXPECT_EQ(initialiseModuleAction(kSerialLine, 1, again, serial), 1);
+    EXPECT_EQ(registerText(), serial + ";d\xEDlna;2\r\n");  // the note in code page 1250
+
+    // A device that does not acknowledge: the register, the record and "cmd.dat" stay.
+    const std::string registerBefore = registerText(), recordBefore = read(linePath(1, "terminal.dat"));
+    const std::string commandBefore = read(dir.str() + "/cmd.dat");
+    InitChoice tunnel = choice(10);
+    ui.calls.clear();
+    EXPECT_EQ(initialiseModuleAction(kSerialLine, 2, tunnel, serial), -1);
+    EXPECT_EQ(ui.callsOf("message"), std::vector<std::string>{"inicializace|Chyba při zápisu do flash ! "});
+    EXPECT_EQ(registerText(), registerBefore);
+    EXPECT_EQ(read(linePath(1, "terminal.dat")), recordBefore);
+    EXPECT_EQ(read(dir.str() + "/cmd.dat"), commandBefore);
+    // Reset master on a LOQ3: nothing to send, success.
+    std::filesystem::resize_file(logPath(), 0);
+    EXPECT_EQ(resetMaster(kSerialLine, 1), 1);
+    EXPECT_EQ(wire().received(), "");
+}
+
+TEST_F(Initialisation, TwoInitialisationsAtOnceNeverIssueOneNumber) {
+    startSim({"tcp 5 3", "tcp 6 3"});
+    std::filesystem::create_directories(dir.path() / "line2");
+    ASSERT_TRUE(writeLineRecord(kTcpLine, tcpLine));
+    for (const auto& [k, id] : {std::pair{1, 5}, std::pair{2, 6}}) {
+        ModuleRecord m;
+        m.setId(static_cast<std::uint8_t>(id));
+        m.setType(3);
+        ASSERT_TRUE(writeModuleRecord(kTcpLine, k, m));
+    }
+    programConfig().setDataDirectory(dir.dir());
+    ASSERT_EQ(saveConfig(), 0);
+    test::CtlResult results[2];
+    std::thread a([&] { results[0] = test::runCtlArgs(dir.str(), {"init", "2/1", "--date", "15.03.2026"}); });
+    std::thread b([&] { results[1] = test::runCtlArgs(dir.str(), {"init", "2/2", "--date", "15.03.2026"}); });
+    a.join();
+    b.join();
+    ASSERT_EQ(results[0].status, 0) << results[0].err;
+    ASSERT_EQ(results[1].status, 0) << results[1].err;
+    EXPECT_NE(results[0].out, results[1].out);
+    const std::string text = registerText();
+    EXPECT_NE(text.find(results[0].out.substr(0, 12)), std::string::npos);
+    EXPECT_NE(text.find(results[1].out.substr(0, 12)), std::string::npos);
+}
+
+}  // namespace
+}  // namespace lumo
