@@ -93,6 +93,25 @@ int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::strin
 
 }  // namespace
 
+DeviceTypeCode initListCode(int index) {
+    return static_cast<DeviceTypeCode>(index < 17 ? index + 1 : 8 * index - 88);
+}
+
+int initListIndex(DeviceTypeCode code) {
+    if (code >= 1 && code <= 17) return code - 1;
+    if (code >= 48 && code <= 95) return code / 8 + 11;
+    return -1;
+}
+
+std::array<const char*, 4> initMediumLabels(DeviceTypeCode code) {
+    switch (code) {
+        case 14: return {"Bio EM (JC500F)", "EMmarin (JC500B)", "Bio MF (JC500FM)", "MIFARE (JC500M)"};
+        case 48: return {"-", "-", "-", "-"};
+        case 72: return {"PX700", "ZB40E", "ZB40F", "-"};
+        default: return {"DALLAS", "EMmarin", "Wiegand", "MIFARE"};
+    }
+}
+
 int initialiseModuleAction(int lineIndex, int moduleNumber, InitChoice& choice, std::string& serial) {
     return uiRunWaiting([&] { return initialiseWaiting(lineIndex, moduleNumber, choice, serial); });
 }

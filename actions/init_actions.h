@@ -2,6 +2,7 @@
 // "Inicializace modulu" ("Spustit inicializaci"), `lumo-ctl init`, and "Reset master". Results as
 // base/action_result.h says.
 
+#include <array>
 #include <string>
 
 #include "base/action_result.h"
@@ -25,5 +26,13 @@ struct InitChoice {
 // the number appended to the register, the device reset. Nothing is written to the register,
 // the record or "cmd.dat" when a step before fails. The number written in `serial`.
 int initialiseModuleAction(int lineIndex, int moduleNumber, InitChoice& choice, std::string& serial);
+
+// The dialog's "typ zařízení" list: the codes 1-17, then one code of each group of 8 from 48
+// (48, 56, 64, 72, 80, 88); 23 entries.
+DeviceTypeCode initListCode(int index);
+int initListIndex(DeviceTypeCode code);  // -1 for a code the list does not hold
+inline constexpr int kInitListSize = 23;
+// The four ID medium buttons' labels for a type.
+std::array<const char*, 4> initMediumLabels(DeviceTypeCode code);
 
 }  // namespace lumo

@@ -5,9 +5,11 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTreeWidget>
 #include <QTest>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -106,6 +108,41 @@ TEST_F(DownloadWindow, UploadSegmentChosenAndReadIntoTheFile) {
     EXPECT_EQ(outcome, "Upload|Upload complete...");
     EXPECT_EQ(std::filesystem::file_size(path), 0x40u);
     EXPECT_NE(wire().received().find("UPL|yyyyyyyy|0400|0040|"), std::string::npos);
+}
+
+TEST_F(DownloadWindow, InitialisationProposesTheNextNumberAndWritesIt) {
+    startSim({"serial 7 14 service"});
+    installSerialLine();
+    addSerialModule(1, 7, 14);
+    std::filesystem::create_directories(dir.path() / "reg");
+    std::ofstream(dir.str() + "/sn.dat") << dir.str() + "/reg";
+    std::ofstream(dir.str() + "/reg/sernum.txt") << "395079030041;;0\r\n";
+    window->refreshTree(0, 1);
+    select(0, 1);
+    QString sequence, serial, firstMedium;
+    onNextModal([&](QWidget* w) {
+        if (w->findChild<QLineEdit*>("sequence") == nullptr) {
+            ADD_FAILURE() << "not the dialog: " << w->windowTitle().toStdString() << " "
+                          << (qobject_cast<QMessageBox*>(w) ? qobject_cast<QMessageBox*>(w)->text().toStdString() : "");
+            static_cast<QDialog*>(w)->done(0);
+            return;
+        }
+        sequence = w->findChild<QLineEdit*>("sequence")->text();
+        firstMedium = w->findChild<QRadioButton*>("medium0")->text();
+        w->findChild<QLineEdit*>("note")->setText("sklad");
+        serial = w->findChild<QLineEdit*>("serial")->text();
+        test::button(w, "Spustit inicializaci")->click();
+    });
+    window->runCommand(cmd::kInitialise);
+    EXPECT_EQ(sequence.toStdString(), "42");  // the register's last + 1
+    EXPECT_EQ(firstMedium.toStdString(), "Bio EM (JC500F)");  // a JC500's media
+    ASSERT_EQ(serial.size(), 12);
+    std::ifstream in(dir.str() + "/reg/sernum.txt", std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(text.find(serial.toStdString() + ";sklad;0"), std::string::npos) << text;
+    bool written = false;
+    for (const auto& n : wire().notes) written |= n.find("serial number " + serial.toStdString()) != std::string::npos;
+    EXPECT_TRUE(written);
 }
 
 }  // namespace

@@ -60,6 +60,9 @@ int runMemoryDumpDialog(QWidget* owner, int lineIndex, int moduleNumber);
 // "Vyhledání USB zařízení": the bridges present, saved as lines. 1 when lines were made.
 int runUsbSearchDialog(QWidget* owner);
 
+// "Inicializace modulu" for the selected module or line. 1 when the device was initialised.
+int runInitDialog(QWidget* owner, int lineIndex, int moduleNumber);
+
 // "Dekodóvání výrobního čísla".
 int runSerialDecodeDialog(QWidget* owner);
 // "Vydaná výrobní čísla" for a type code: 1 and the picked row in `chosen`, 0 when closed (or

@@ -119,6 +119,7 @@ const MessageMap<CommandHandler>& commandMap() {
             {cmd::kResetApplication, onSelection<resetApplication>},
             {cmd::kDownload, moduleDialog<gui::runDownloadDialog>},
             {cmd::kUpload, moduleDialog<gui::runUploadDialog>},
+            {cmd::kInitialise, moduleDialog<gui::runInitDialog>},
             {cmd::kMemoryDump, moduleDialog<gui::runMemoryDumpDialog>},
             {cmd::kRestartTcp, onSelection<remoteRestart>},
             {cmd::kTest, moduleDialog<gui::runCommunicationTestDialog>},
@@ -285,7 +286,7 @@ void MainWindow::buildMenu() {
     addCommand(tools, QString::fromUtf8("&Kontrola funkce"), cmd::kCheck);
     addCommand(tools, QString::fromUtf8("Do&wnload"), cmd::kDownload);
     servis_ = tools->addMenu(QString::fromUtf8("Servis"));
-    addCommand(servis_, QString::fromUtf8("I&nicializace"), cmd::kInitialise, false);
+    addCommand(servis_, QString::fromUtf8("I&nicializace"), cmd::kInitialise);
     addCommand(servis_, QString::fromUtf8("&Upload"), cmd::kUpload);
     addCommand(servis_, QString::fromUtf8("memory &DUMP"), cmd::kMemoryDump);
     addCommand(servis_, QString::fromUtf8("Reset a&plikace"), cmd::kResetApplication);
