@@ -124,9 +124,10 @@ int cmdDump(Args& args) {
 
 int cmdUsb(Args& args) {
     const std::string what = args.next("list, save or clean");
-    std::string root = platform::kUsbDevicesRoot;
+    std::string root = usbDevicesRoot();
     args.option("--sysfs", root);  // another tree of USB devices (tests)
     args.expectEnd();
+    usbDevicesRoot() = root;
     if (what == "clean") {
         std::vector<std::string> removed;
         const ErrorCode code = cleanUsbDrivers(removed, root);

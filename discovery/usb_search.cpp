@@ -6,9 +6,32 @@
 #include "base/app_state.h"
 #include "base/error_report.h"
 #include "model/comports_file.h"
+#include "model/installation.h"
 #include "platform/system_error.h"
 
 namespace lumo {
+
+std::string& usbDevicesRoot() {
+    static std::string root = platform::kUsbDevicesRoot;
+    return root;
+}
+
+bool bridgeOfLine(int lineIndex, platform::UsbBridge& bridge, std::string& why) {
+    LineRecord line;
+    if (!readLineRecord(lineIndex, line) || line.isTcp()) {
+        why = "linka " + std::to_string(lineIndex + 1) + " není na sériovém portu";
+        return false;
+    }
+    const std::string device = platform::resolvedDevicePath(comportsDevicePath(line.port(), appState().workingDirectory));
+    for (const auto& b : platform::findUsbBridges(kBridgeVendor, kBridgeProduct, usbDevicesRoot())) {
+        if (!b.device.empty() && platform::resolvedDevicePath(b.device) == device) {
+            bridge = b;
+            return true;
+        }
+    }
+    why = "port COM" + std::to_string(line.port()) + " (" + device + ") nepatří žádnému připojenému převodníku 10C4/EA60";
+    return false;
+}
 
 DeviceTypeCode typeFromSerial(const std::string& serial) {
     if (serial.size() < 8 || serial[6] < '0' || serial[6] > '9' || serial[7] < '0' || serial[7] > '9') return head::kUsbConverter;

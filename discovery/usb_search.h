@@ -16,6 +16,13 @@ namespace lumo {
 
 inline constexpr std::uint16_t kBridgeVendor = 0x10C4, kBridgeProduct = 0xEA60;
 
+// Where the USB devices are listed (sysfs; lumo-ctl --sysfs and the tests give another tree).
+std::string& usbDevicesRoot();
+
+// The bridge behind a line's serial port (its COM number through comports.cfg, links resolved),
+// or false with the reason in `why`.
+bool bridgeOfLine(int lineIndex, platform::UsbBridge& bridge, std::string& why);
+
 struct UsbRow {
     DeviceTypeCode type = 0;
     std::string serial;  // at most 12 characters
@@ -29,7 +36,7 @@ struct UsbRow {
 DeviceTypeCode typeFromSerial(const std::string& serial);
 
 // The rows of the search, in the list's order (the last bridge first).
-std::vector<UsbRow> usbSearchRows(const std::string& sysfsRoot = platform::kUsbDevicesRoot);
+std::vector<UsbRow> usbSearchRows(const std::string& sysfsRoot = usbDevicesRoot());
 
 // The list's columns: "Typ", "výrobní číslo", "VID/PID", "COM".
 std::string usbTypeText(const UsbRow& row);   // "12-(WO485 - USB/RS485 converter)"
@@ -42,6 +49,6 @@ int comNumberForSaving(const UsbRow& row);
 
 // "Vymazání USB driverů": 0, or the code of the failed write (0x30080000 and the system's
 // error). `removed` gets the entries taken out.
-ErrorCode cleanUsbDrivers(std::vector<std::string>& removed, const std::string& sysfsRoot = platform::kUsbDevicesRoot);
+ErrorCode cleanUsbDrivers(std::vector<std::string>& removed, const std::string& sysfsRoot = usbDevicesRoot());
 
 }  // namespace lumo

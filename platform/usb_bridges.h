@@ -4,6 +4,8 @@
 // their own).
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@ struct UsbBridge {
     std::string serial;
     std::string device;  // "/dev/ttyUSB0"; empty when the bridge has no serial device
     std::string sysfsName;  // "1-1.2": the bridge's place on the bus
+    int busNumber = 0, deviceAddress = 0;
 };
 
 inline constexpr const char* kUsbDevicesRoot = "/sys/bus/usb/devices";
@@ -21,5 +24,31 @@ inline constexpr const char* kUsbDevicesRoot = "/sys/bus/usb/devices";
 // Every USB device of the vendor and product, in the order of their sysfs names.
 std::vector<UsbBridge> findUsbBridges(std::uint16_t vendor, std::uint16_t product,
                                       const std::string& root = kUsbDevicesRoot);
+
+// Writing a bridge's identity: its USB product string and serial number (vendor request 0xFF,
+// request type 0x40, value 0x3703 and 0x3704, each text as a USB string descriptor), a reset, and
+// the strings read back. Every operation returns 0 or a status of the USB library (negative).
+class UsbBridgeAccess {
+public:
+    virtual ~UsbBridgeAccess() = default;
+    virtual int open(const UsbBridge& bridge) = 0;
+    virtual int setProductString(const std::string& text) = 0;
+    virtual int setSerialNumber(const std::string& text) = 0;
+    virtual int reset() = 0;
+    // The strings as the device describes itself now (after a reset it may have to be opened again).
+    virtual int readStrings(const UsbBridge& bridge, std::string& product, std::string& serial) = 0;
+    virtual void close() = 0;
+};
+
+// Statuses besides the USB library's: the library is missing from this build; no permission.
+inline constexpr int kUsbNotBuilt = -1000;
+inline constexpr int kUsbAccessDenied = -3;  // the library's own "access denied"
+
+// The access of this build (the USB library), or what a test installs instead.
+std::unique_ptr<UsbBridgeAccess> makeUsbBridgeAccess();
+void setUsbBridgeAccessFactory(std::function<std::unique_ptr<UsbBridgeAccess>()> factory);
+
+// A device path with its symbolic links resolved ("/dev/serial/by-id/..." -> "/dev/ttyUSB0").
+std::string resolvedDevicePath(const std::string& path);
 
 }  // namespace lumo::platform

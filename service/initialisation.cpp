@@ -9,6 +9,8 @@
 #include "comm/line_port.h"
 #include "comm/transaction.h"
 #include "discovery/neighbour_binding.h"
+#include "discovery/usb_search.h"
+#include "platform/usb_bridges.h"
 #include "model/installation.h"
 #include "platform/clock.h"
 #include "service/service_text.h"
@@ -137,6 +139,70 @@ int asciiMethod(const InitTarget& t, int mode, const std::string& serial) {
     }
 }
 
+// The status of a failed bridge operation, with what the technician can do about it.
+std::string bridgeFailureText(int status) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Chyba komunikace 0x%02X ", static_cast<unsigned>(status) & 0xFF);
+    if (status == platform::kUsbNotBuilt) return std::string(text) + "\nProgram je sestaven bez knihovny libusb-1.0: zápis do převodníku není k dispozici. ";
+    if (status == platform::kUsbAccessDenied)
+        return std::string(text) + "\nPřístup k převodníku odepřen: nainstalujte pravidlo udev 60-lumo-cp210x.rules (balíček lumo-panel) a převodník připojte znovu, nebo program spusťte jako root. ";
+    return text;
+}
+
+int usbBridgeMethod(const InitTarget& t, const std::string& serial) {
+    constexpr const char* kBridgeCaption = "inicializace CP21xx";
+    status("Připojování USB");
+    // The bridge behind this line's port, never just the first one: with two attached the other
+    // may be another device, whose identity must not be overwritten.
+    platform::UsbBridge bridge;
+    std::string why;
+    if (!bridgeOfLine(t.lineIndex, bridge, why)) {
+        uiMessage(kBridgeCaption, "Převodník linky nelze určit: " + why + ". ", MessageIcon::Error);
+        status("Zápis nebyl úspěšný !");
+        return 1;
+    }
+    auto access = platform::makeUsbBridgeAccess();
+    const auto failed = [&](int st) {
+        access->close();
+        uiMessage(kBridgeCaption, bridgeFailureText(st), MessageIcon::Error);
+        status("Zápis nebyl úspěšný !");
+        return 1;
+    };
+    if (const int st = access->open(bridge); st != 0) return failed(st);
+    const std::string product = usbProductString(typeFromSerial(serial));
+    status("Zápis product string");
+    if (const int st = access->setProductString(product); st != 0) return failed(st);
+    status("Zápis SN");
+    if (const int st = access->setSerialNumber(serial); st != 0) return failed(st);
+    status("Reset zařízení ");
+    access->reset();
+    platform::pause(500);
+    // What the bridge says of itself now: it must be what was written.
+    std::string readProduct, readSerial;
+    for (const auto& b : platform::findUsbBridges(kBridgeVendor, kBridgeProduct, usbDevicesRoot())) {
+        if (b.sysfsName == bridge.sysfsName) bridge = b;  // a reset may give it a new address
+    }
+    if (const int st = access->readStrings(bridge, readProduct, readSerial); st != 0) return failed(st);
+    access->close();
+    if (readProduct != product || readSerial != serial) {
+        uiMessage(kBridgeCaption,
+                  "Převodník po zápisu hlásí \"" + readProduct + "\" a \"" + readSerial + "\", zapsáno bylo \"" + product +
+                      "\" a \"" + serial + "\". ",
+                  MessageIcon::Error);
+        status("Zápis nebyl úspěšný !");
+        return 1;
+    }
+    status("Mazání registru");
+    std::vector<std::string> removed;
+    if (const ErrorCode code = cleanUsbDrivers(removed); code != 0) {
+        char text[64];
+        std::snprintf(text, sizeof text, "Chyba registru: 0x%08X ", code);
+        uiMessage("Uprava registru", text, MessageIcon::Error);
+    }
+    status("Zápis dat proběhl úspěšně.");
+    return 0;
+}
+
 }  // namespace
 
 InitMethod initMethodOf(DeviceTypeCode type) {
@@ -165,11 +231,7 @@ int InitialiseModule(const InitTarget& t, int mode, const std::string& serial) {
         case InitMethod::Loq3: return transactionMethod(t, mode, serial, false);
         case InitMethod::SerialNumber: return transactionMethod(t, mode, serial, true);
         case InitMethod::Tunnel: return tunnelMethod(t, mode, serial);
-        case InitMethod::UsbBridge:
-            if (mode != kInitWrite) return 0;
-            uiMessage("inicializace CP21xx", "Zápis do USB převodníku zatím není k dispozici. ", MessageIcon::Error);
-            status("Zápis nebyl úspěšný !");
-            return 1;
+        case InitMethod::UsbBridge: return mode == kInitWrite ? usbBridgeMethod(t, serial) : 0;
         case InitMethod::Ascii: return asciiMethod(t, mode, serial);
     }
     return 1;

@@ -57,10 +57,21 @@ std::vector<UsbBridge> findUsbBridges(std::uint16_t vendor, std::uint16_t produc
         b.serial = attribute(entry.path() / "serial");
         b.device = ttyOf(root, name);
         b.sysfsName = name;
+        const std::string bus = attribute(entry.path() / "busnum"), address = attribute(entry.path() / "devnum");
+        b.busNumber = bus.empty() || bus.find_first_not_of("0123456789") != std::string::npos || bus.size() > 4 ? 0 : std::stoi(bus);
+        b.deviceAddress = address.empty() || address.find_first_not_of("0123456789") != std::string::npos || address.size() > 4
+                              ? 0
+                              : std::stoi(address);
         bridges.push_back(std::move(b));
     }
     std::sort(bridges.begin(), bridges.end(), [](const UsbBridge& a, const UsbBridge& b) { return a.sysfsName < b.sysfsName; });
     return bridges;
+}
+
+std::string resolvedDevicePath(const std::string& path) {
+    std::error_code error;
+    const fs::path real = fs::canonical(path, error);
+    return error ? path : real.string();
 }
 
 }  // namespace lumo::platform

@@ -12,6 +12,8 @@
 #include "model/installation.h"
 #include "model/program_config.h"
 #include "serial/serial_number.h"
+#include "discovery/usb_search.h"
+#include "platform/usb_bridges.h"
 #include "service/initialisation.h"
 #include "service/service_text.h"
 #include "support/ctl_runner.h"
@@ -150,6 +152,105 @@ TEST_F(Initialisation, TwoInitialisationsAtOnceNeverIssueOneNumber) {
     const std::string text = registerText();
     EXPECT_NE(text.find(results[0].out.substr(0, 12)), std::string::npos);
     EXPECT_NE(text.find(results[1].out.substr(0, 12)), std::string::npos);
+}
+
+// The USB library's side, recorded: which bridge was opened and what was written to it.
+struct RecordedBridge : platform::UsbBridgeAccess {
+    std::vector<std::string>& calls;
+    int openStatus = 0;
+    std::string product, serial;  // as the bridge holds them
+    bool lies = false;            // reads back something else
+    explicit RecordedBridge(std::vector<std::string>& c) : calls(c) {}
+    int open(const platform::UsbBridge& b) override {
+        calls.push_back("open " + b.sysfsName + " " + std::to_string(b.busNumber) + ":" + std::to_string(b.deviceAddress));
+        return openStatus;
+    }
+    int setProductString(const std::string& t) override {
+        calls.push_back("control 40 ff 3703 " + t);
+        product = t;
+        return 0;
+    }
+    int setSerialNumber(const std::string& t) override {
+        calls.push_back("control 40 ff 3704 " + t);
+        serial = t;
+        return 0;
+    }
+    int reset() override {
+        calls.push_back("reset");
+        return 0;
+    }
+    int readStrings(const platform::UsbBridge&, std::string& p, std::string& s) override {
+        p = product;
+        s = lies ? "000000000000" : serial;
+        return 0;
+    }
+    void close() override {}
+};
+
+TEST_F(Initialisation, UsbBridgeBehindTheLinesPortIsWrittenAndReadBack) {
+    // Two bridges; the line's COM4 is the second one's ttyUSB1.
+    const auto sys = dir.path() / "sys";
+    for (const auto& [name, tty, address] : {std::tuple{"1-1", "ttyUSB0", "5"}, std::tuple{"1-2", "ttyUSB1", "9"}}) {
+        std::filesystem::create_directories(sys / name);
+        std::ofstream(sys / name / "idVendor") << "10c4\n";
+        std::ofstream(sys / name / "idProduct") << "ea60\n";
+        std::ofstream(sys / name / "serial") << "441560120001\n";
+        std::ofstream(sys / name / "busnum") << "1\n";
+        std::ofstream(sys / name / "devnum") << address << "\n";
+        std::filesystem::create_directories(sys / (std::string(name) + ":1.0") / tty);
+    }
+    usbDevicesRoot() = sys.string();
+    std::ofstream(dir.str() + "/comports.cfg") << "COM4=/dev/ttyUSB1\n";
+    std::filesystem::create_directories(dir.path() / "line1");
+    std::filesystem::create_directories(dir.path() / "line2");
+    for (const auto& [index, port] : {std::pair{0, 4}, std::pair{1, 5}}) {
+        LineRecord line;
+        line.setLineNumber(static_cast<std::uint8_t>(index + 1));
+        line.setHeadType(12);
+        line.setPort(static_cast<std::uint8_t>(port));
+        ASSERT_TRUE(writeLineRecord(index, line));
+    }
+    std::vector<std::string> calls;
+    int openStatus = 0;
+    bool lies = false;
+    platform::setUsbBridgeAccessFactory([&] {
+        auto b = std::make_unique<RecordedBridge>(calls);
+        b->openStatus = openStatus;
+        b->lies = lies;
+        return b;
+    });
+    InitChoice c = choice(12);
+    std::string serial;
+    ASSERT_EQ(initialiseModuleAction(0, 0, c, serial), 1);
+    EXPECT_EQ(calls, (std::vector<std::string>{"open 1-2 1:9", "control 40 ff 3703 " + usbProductString(12),
+                                               "control 40 ff 3704 " + serial, "reset"}));
+    EXPECT_NE(registerText().find(serial), std::string::npos);
+
+    // Failures: the line's bridge cannot be told (COM5 names none), access denied, a bridge that
+    // reads back something else. Each says why and writes nothing to the register.
+    const std::string registerBefore = registerText();
+    const struct {
+        int line, openStatus;
+        bool lies;
+        const char* says;
+    } failures[] = {
+        {1, 0, false, "Převodník linky nelze určit: port COM5 (/dev/ttyS4) nepatří žádnému připojenému převodníku"},
+        {0, platform::kUsbAccessDenied, false, "nainstalujte pravidlo udev 60-lumo-cp210x.rules"},
+        {0, platform::kUsbNotBuilt, false, "bez knihovny libusb-1.0"},
+        {0, 0, true, "Převodník po zápisu hlásí"},
+    };
+    for (const auto& f : failures) {
+        openStatus = f.openStatus;
+        lies = f.lies;
+        ui.calls.clear();
+        InitChoice again = choice(12);
+        EXPECT_EQ(initialiseModuleAction(f.line, 0, again, serial), -1) << f.says;
+        ASSERT_EQ(ui.callsOf("message").size(), 1u) << f.says;
+        EXPECT_NE(ui.callsOf("message")[0].find(f.says), std::string::npos) << ui.callsOf("message")[0];
+        EXPECT_EQ(registerText(), registerBefore);
+    }
+    platform::setUsbBridgeAccessFactory({});
+    usbDevicesRoot() = platform::kUsbDevicesRoot;
 }
 
 }  // namespace
