@@ -189,14 +189,16 @@ TEST_F(MemoryTransfer, FailedUploadsLeaveTheTargetAsItWas) {
     EXPECT_EQ(ui.callsOf("message"), std::vector<std::string>{"Upload|Chyba komunikace (CRC) !"});
     EXPECT_FALSE(std::filesystem::exists(dir.str() + "/new.bin"));  // nothing that looks complete
 
-    // A folder that cannot be written.
+    // A place no file can be made in: a read-only folder (root writes there anyway), and a path
+    // whose folder is a file.
     const std::string locked = dir.str() + "/locked";
     std::filesystem::create_directory(locked);
     ::chmod(locked.c_str(), 0500);
-    if (::geteuid() != 0) {  // root writes anyway
+    for (const std::string& path : {locked + "/x.bin", target + "/x.bin"}) {
+        if (path.rfind(locked, 0) == 0 && ::geteuid() == 0) continue;
         ui.calls.clear();
-        EXPECT_FALSE(upload(1, 0, 0xC00, 0x10, locked + "/x.bin"));
-        EXPECT_EQ(ui.callsOf("message"), std::vector<std::string>{"Upload|Nelze otevřít cílový soubor ! "});
+        EXPECT_FALSE(upload(1, 0, 0xC00, 0x10, path)) << path;
+        EXPECT_EQ(ui.callsOf("message"), std::vector<std::string>{"Upload|Nelze otevřít cílový soubor ! "}) << path;
     }
     ::chmod(locked.c_str(), 0700);
     EXPECT_FALSE(jobActive());
