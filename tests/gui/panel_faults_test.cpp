@@ -235,7 +235,6 @@ TEST_F(PanelFaults, MessagesOwnedAndCommandsNotYetBuiltSaySo) {
         const char* message;
     } notYet[] = {
         {1, 0, cmd::kProperties, "Upozornění|Vlastnosti: tato funkce zatím není k dispozici. "},  // a TCP converter
-        {0, 1, cmd::kResetMaster, "Upozornění|Reset master: tato funkce zatím není k dispozici. "},
     };
     for (const auto& c : notYet) {
         // Selected again once the events of the message above are through: a late refresh of
