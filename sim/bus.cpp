@@ -164,18 +164,17 @@ void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {
                 return;
             }
             if (header_.size() == 18 && startLoader(SimLoader::Kind::Tunnel, nowMs)) return;
-            if (header_.size() == 18 && header_[16] == '0' && header_[17] == '7') {
-                // The serial number of the initialisation: 12 digits behind the header.
-                serialBytesLeft_ = header_[7] | static_cast<std::size_t>(header_[8]) << 8;
-                serialBytes_.clear();
-                state_ = beforeHeader_;
-                return;
-            }
             if (header_.size() == 18) {
                 tunnelled_ = true;
+                const std::size_t length = header_[7] | static_cast<std::size_t>(header_[8]) << 8;
                 log_.note(transport_, "tunnel header channel " + std::string(header_.begin() + 16, header_.end()) +
-                                          " length " + std::to_string(header_[7] | header_[8] << 8));
+                                          " length " + std::to_string(length));
                 state_ = beforeHeader_;
+                if (header_[16] == '0' && header_[17] == '7' && length == 12) {
+                    // The serial number of the initialisation: 12 digits behind the header.
+                    serialBytesLeft_ = length;
+                    serialBytes_.clear();
+                }
             }
             return;
         }
