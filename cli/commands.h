@@ -32,6 +32,7 @@ int cmdUpload(Args& args);
 int cmdDump(Args& args);
 int cmdUsb(Args& args);
 int cmdInit(Args& args);
+int cmdSearch(Args& args);
 
 // Refuses an address that names no line or module of the installation (message, false).
 bool itemExists(const ItemRef& item);

@@ -6,6 +6,7 @@
 #include "actions/device_actions.h"
 #include "actions/download_actions.h"
 #include "actions/memory_actions.h"
+#include "actions/network_actions.h"
 #include "actions/init_actions.h"
 #include "actions/usb_actions.h"
 #include "device/clock_setting.h"
@@ -193,6 +194,33 @@ int cmdInit(Args& args) {
     const int result = initialiseModuleAction(item.lineIndex, item.moduleNumber, choice, serial);
     if (actionDone(result)) std::cout << serial << '\n';
     return exitStatus(result);
+}
+
+int cmdSearch(Args& args) {
+    std::string mask = "255.255.255.0", quiet;
+    bool save = false;
+    while (!args.empty()) {
+        if (args.option("--mask", mask)) continue;
+        if (args.option("--quiet-ms", quiet)) continue;
+        if (args.flag("--save")) {
+            save = true;
+            continue;
+        }
+        throw UsageError("search [--mask 255.255.255.0|255.255.0.0] [--save] [--quiet-ms MS], not '" + args.peek() + "'");
+    }
+    if (mask != "255.255.255.0" && mask != "255.255.0.0") throw UsageError("the mask is 255.255.255.0 or 255.255.0.0");
+    const int quietMs = quiet.empty() ? 10000 : static_cast<int>(parseNumber(quiet, 100, 600000, "the quiet time"));
+    std::vector<SearchRow> rows;
+    if (!actionDone(searchTcpDevices(mask == "255.255.0.0", rows, quietMs))) return kFailed;
+    // The list's columns, tab-separated, newest first, and what is doubled.
+    for (const SearchRow& r : rows) {
+        std::cout << searchTypeText(r) << '\t' << r.serial << '\t' << searchMacText(r) << '\t' << r.ip;
+        if (r.sameIp) std::cout << "\tsame IP";
+        if (r.sameMac) std::cout << "\tsame MAC";
+        std::cout << '\n';
+    }
+    if (!save) return kDone;
+    return exitStatus(saveSearchRows(rows));
 }
 
 int cmdImage(Args& args) {

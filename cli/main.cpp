@@ -57,6 +57,9 @@ const char kUsageText[] =
     "  init L[/K] [--sequence N] [--date DD.MM.YYYY] [--medium 0-3] [--clear-memory] [--note TEXT]\n"
     "                     the serial number (the register's next free one without --sequence)\n"
     "                     written into the device and the register; prints it\n"
+    "  search [--mask 255.255.0.0] [--save] [--quiet-ms MS]   the network device servers that answer\n"
+    "                     the search (newest first: type, serial, MAC, IP, doubles marked); --save\n"
+    "                     makes lines of them in the order they answered\n"
     "  usb list|save|clean [--sysfs ROOT]   the USB bridges (10C4/EA60) present: listed (type,\n"
     "                     serial number, VID/PID, COM, device), saved as lines, or the\n"
     "                     comports.cfg entries of bridges no longer present removed\n"
@@ -85,6 +88,7 @@ const Command kCommands[] = {
     {"download", lumo::cli::cmdDownload}, {"restart", lumo::cli::cmdRestart}, {"reset", lumo::cli::cmdReset},
     {"image", lumo::cli::cmdImage},     {"upload", lumo::cli::cmdUpload}, {"dump", lumo::cli::cmdDump},
     {"usb", lumo::cli::cmdUsb},       {"init", lumo::cli::cmdInit},
+    {"search", lumo::cli::cmdSearch},
 };
 
 int usageError(const std::string& message) {

@@ -20,6 +20,7 @@
 #include "platform/process.h"
 #include "platform/pseudo_terminal.h"
 #include "sim/bus.h"
+#include "sim/device_servers.h"
 #include "sim/installation_file.h"
 #include "sim/wire_log.h"
 
@@ -47,6 +48,10 @@ const char kHelp[] =
     "                     (from its lowest address to its highest, gaps 0xFF)\n"
     "  --udp ADDRESS      listen on ADDRESS:30718 for service datagrams and log them (the restart\n"
     "                     datagram of a network device)\n"
+    "  --device-server IP/TYPE/SERIAL/MAC   a network device server on its own address (repeatable):\n"
+    "                     it answers the search request (00 00 00 A6) from port 30718 with the\n"
+    "                     30-byte answer and moves to the address of an IP-SETUP datagram naming\n"
+    "                     its MAC address's last two bytes (the address must exist on the host)\n"
     "  --exit-with-parent end when the program that started the simulator ends\n"
     "  --reader TEXT      the serial bus is a desk reader: it sends TEXT and CR LF every 6 s,\n"
     "                     as a card held to it would\n"
@@ -87,6 +92,7 @@ struct Options {
     std::vector<std::string> modules;
     bool pty = false, echo = false, icmp = false;
     std::string readerId, imageDir, udpAddress;
+    std::vector<std::string> deviceServers;
     int tcpPort = -1, com = 1, dataWindowMs = 60;
     int tcpConnections = -1;  // -1: no limit
 };
@@ -312,6 +318,7 @@ int main(int argc, char** argv) {
         else if (a == "--reader") o.readerId = value("an identifier text");
         else if (a == "--image-dir") o.imageDir = value("a folder");
         else if (a == "--udp") o.udpAddress = value("an IPv4 address");
+        else if (a == "--device-server") o.deviceServers.push_back(value("IP/TYPE/SERIAL/MAC"));
         else if (a == "--exit-with-parent") platform::exitWithParent();
         else {
             std::cerr << "lumo-sim: unknown option '" << a << "' (lumo-sim --help)\n";
@@ -382,6 +389,24 @@ int main(int argc, char** argv) {
         }
         std::cout << "udp " << o.udpAddress << ":30718\n";
         threads.emplace_back(runUdp, std::ref(udp), std::ref(log), std::ref(tcpBus));
+    }
+    std::vector<DeviceServer> servers;
+    for (const auto& text : o.deviceServers) {
+        DeviceServer server;
+        if (!parseDeviceServer(text, server, error)) {
+            std::cerr << "lumo-sim: " << error << "\n";
+            return 2;
+        }
+        servers.push_back(server);
+    }
+    if (!servers.empty()) {
+        threads.emplace_back([&servers, &log] {
+            if (!runDeviceServers(servers, log)) {
+                std::cerr << "lumo-sim: cannot listen for the device servers on port 30718\n";
+                std::exit(1);
+            }
+        });
+        std::cout << "device servers " << servers.size() << "\n";
     }
     if (o.icmp) {
         if (icmp.open(0) != platform::IcmpSocket::OpenResult::Opened) {

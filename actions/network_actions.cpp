@@ -1,0 +1,54 @@
+#include "actions/network_actions.h"
+
+#include "base/error_report.h"
+#include "base/ui_port.h"
+#include "device/device_check.h"
+#include "model/installation.h"
+
+namespace lumo {
+
+int searchTcpDevices(bool wideMask, std::vector<SearchRow>& rows, int quietMs) {
+    rows.clear();
+    std::string address, fault;
+    if (!searchBroadcastAddress(wideMask, address, fault)) {
+        uiMessage("Vyhledání TCP zařízení", fault, MessageIcon::Warning);
+        return kActionRefused;
+    }
+    return uiRunWaiting([&] {
+        std::vector<SearchRow> arrived;
+        const ErrorCode code = runTcpSearch(address, [&arrived](const SearchRow& r) { arrived.push_back(r); }, {}, quietMs);
+        // The newest answer stands first.
+        rows.assign(arrived.rbegin(), arrived.rend());
+        markDuplicates(rows);
+        if (code != 0) {
+            setError(code);
+            reportError();
+            return kActionFailed;
+        }
+        return kActionDone;
+    });
+}
+
+int saveSearchRows(const std::vector<SearchRow>& rows) {
+    int made = 0;
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        LineRecord tmpl;
+        tmpl.setHeadType(it->type);
+        tmpl.setIpAddress(it->ip);
+        tmpl.setMac(it->mac);
+        const int line = createLine(tmpl);
+        if (line == 0) break;  // all 16 lines exist: createLine has said so
+        if (line < 0) {
+            combineError(0x0d03);
+            reportError();
+            break;
+        }
+        ++made;
+        clearError();
+        DeviceCheck(line - 1, 0);
+        uiRefreshTree(line - 1, 0);
+    }
+    return made > 0 ? made : kActionRefused;
+}
+
+}  // namespace lumo

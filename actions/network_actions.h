@@ -1,0 +1,21 @@
+#pragma once
+// "Vyhledání TCP zařízení": the search, and its "Uložit". Results as base/action_result.h says.
+
+#include <vector>
+
+#include "base/action_result.h"
+#include "discovery/tcp_search.h"
+
+namespace lumo {
+
+// The search through the configured adapter's broadcast address (255.255.0.0 with `wideMask`):
+// the rows newest first, duplicates of IP or MAC marked. Refused (said) when the configured
+// adapter is gone; a channel failure is reported. The wait runs off the user-interface thread.
+int searchTcpDevices(bool wideMask, std::vector<SearchRow>& rows, int quietMs = 10000);
+
+// "Uložit": lines for the rows from the bottom (the first answer) to the top, each checked and
+// shown in the tree; stops when all 16 lines exist or a file cannot be written. The number of
+// lines made.
+int saveSearchRows(const std::vector<SearchRow>& rows);
+
+}  // namespace lumo

@@ -1,0 +1,138 @@
+#include "sim/device_servers.h"
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/net.h"
+
+namespace lumo::sim {
+
+bool parseDeviceServer(const std::string& text, DeviceServer& out, std::string& error) {
+    std::vector<std::string> parts;
+    std::size_t at = 0;
+    for (;;) {
+        const auto slash = text.find('/', at);
+        parts.push_back(text.substr(at, slash == std::string::npos ? std::string::npos : slash - at));
+        if (slash == std::string::npos) break;
+        at = slash + 1;
+    }
+    platform::Ipv4 ip;
+    if (parts.size() != 4 || !platform::parseIpv4(parts[0], ip) || parts[1].empty() || parts[1].size() > 3 ||
+        parts[1].find_first_not_of("0123456789") != std::string::npos || parts[2].size() > 13 || parts[3].size() != 17) {
+        error = "a device server is IP/TYPE/SERIAL/MAC (10.77.0.5/11/441560110001/00-4F-49-0D-00-05), not '" + text + "'";
+        return false;
+    }
+    out.ip = parts[0];
+    out.type = std::stoi(parts[1]);
+    out.serial = parts[2];
+    for (int i = 0; i < 6; ++i) {
+        const std::string pair = parts[3].substr(static_cast<std::size_t>(i) * 3, 2);
+        if (pair.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+            error = "the MAC address of '" + text + "' is not six hexadecimal pairs";
+            return false;
+        }
+        out.mac[i] = static_cast<unsigned char>(std::stoi(pair, nullptr, 16));
+    }
+    return true;
+}
+
+std::vector<unsigned char> searchAnswer(const DeviceServer& s) {
+    std::vector<unsigned char> a(30, 0);
+    a[3] = 0xA7;
+    a[4] = static_cast<unsigned char>(s.type);
+    std::memcpy(a.data() + 10, s.serial.data(), std::min<std::size_t>(s.serial.size(), 13));
+    std::memcpy(a.data() + 24, s.mac, 6);
+    return a;
+}
+
+namespace {
+
+std::string hex(const std::uint8_t* d, std::size_t n) {
+    std::string text;
+    char b[4];
+    for (std::size_t i = 0; i < n; ++i) {
+        std::snprintf(b, sizeof b, " %02x", d[i]);
+        text += b;
+    }
+    return text;
+}
+
+}  // namespace
+
+bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log) {
+    // Broadcasts reach a socket bound to any address; each server answers from its own address.
+    auto any = std::make_unique<platform::UdpSocket>();
+    if (!any->create() || !any->bind(platform::Ipv4{}, 30718)) return false;
+    std::vector<std::unique_ptr<platform::UdpSocket>> own(servers.size());
+    std::mutex mutex;  // the servers' addresses and sockets
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        platform::Ipv4 ip;
+        own[i] = std::make_unique<platform::UdpSocket>();
+        if (!platform::parseIpv4(servers[i].ip, ip) || !own[i]->create() || !own[i]->bind(ip, 30718)) return false;
+    }
+    const auto handle = [&](const std::uint8_t* d, std::size_t n, const platform::Ipv4& from, std::uint16_t port,
+                            const std::string& to) {
+        log.note("udp", "service datagram to " + to + " from " + platform::formatIpv4(from) + ":" + std::to_string(port) + hex(d, n));
+        if (n == 4 && d[0] == 0 && d[1] == 0 && d[2] == 0 && d[3] == 0xA6) {
+            const std::lock_guard lock(mutex);
+            for (std::size_t i = 0; i < servers.size(); ++i) {
+                const auto answer = searchAnswer(servers[i]);
+                own[i]->sendTo(from, port, answer.data(), answer.size());
+            }
+            return;
+        }
+        if (n == 20 && d[3] == 0xAC && std::memcmp(d + 4, "IP-SETUP", 8) == 0) {
+            platform::Ipv4 next;
+            std::memcpy(next.bytes.data(), d + 16, 4);
+            const std::lock_guard lock(mutex);
+            for (std::size_t i = 0; i < servers.size(); ++i) {
+                if (servers[i].mac[4] != d[14] || servers[i].mac[5] != d[15]) continue;
+                auto moved = std::make_unique<platform::UdpSocket>();
+                if (!moved->create() || !moved->bind(next, 30718)) {
+                    log.note("udp", "device server " + servers[i].ip + " cannot move to " + platform::formatIpv4(next));
+                    continue;
+                }
+                log.note("udp", "device server " + servers[i].ip + " moves to " + platform::formatIpv4(next));
+                servers[i].ip = platform::formatIpv4(next);
+                own[i] = std::move(moved);
+            }
+        }
+    };
+    std::vector<std::thread> threads;
+    threads.emplace_back([&] {
+        std::uint8_t d[1500];
+        for (;;) {
+            std::size_t n = 0;
+            platform::Ipv4 from;
+            std::uint16_t port = 0;
+            if (any->receive(d, sizeof d, 1000, n, from, port) == platform::UdpSocket::ReceiveResult::Datagram)
+                handle(d, n, from, port, "any");
+        }
+    });
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        threads.emplace_back([&, i] {
+            std::uint8_t d[1500];
+            for (;;) {
+                std::size_t n = 0;
+                platform::Ipv4 from;
+                std::uint16_t port = 0;
+                platform::UdpSocket* socket = nullptr;
+                std::string to;
+                {
+                    const std::lock_guard lock(mutex);
+                    socket = own[i].get();
+                    to = servers[i].ip;
+                }
+                // A short wait: a server that moved listens on its new socket soon.
+                if (socket->receive(d, sizeof d, 200, n, from, port) == platform::UdpSocket::ReceiveResult::Datagram)
+                    handle(d, n, from, port, to);
+            }
+        });
+    }
+    for (auto& t : threads) t.join();
+    return true;
+}
+
+}  // namespace lumo::sim
