@@ -7,6 +7,7 @@
 #include "device/communication_test.h"
 #include "device/console.h"
 #include "device/device_check.h"
+#include "device/item_state.h"
 #include "device/status_report.h"
 #include "discovery/neighbour_binding.h"
 #include "model/cp1250.h"
@@ -61,6 +62,7 @@ int sendConsoleCommandWaiting(int lineIndex, int moduleNumber, const std::string
 
 int resetApplicationWaiting(int lineIndex, int moduleNumber) {
     if (!requireModule(moduleNumber, kCannotChangeLine)) return kActionRefused;
+    if (LineEnabledCheck(lineIndex) == 0) return kActionRefused;
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) {
         reportError();

@@ -64,8 +64,18 @@ int downloadTypeCheck(int lineIndex, int moduleNumber, LineRecord& line, DeviceT
     return kActionDone;
 }
 
+// Waits, stopped early when the user stops the operation (Ctrl-C, "Přerušit aktivní příkaz").
+bool waitUnlessStopped(int ms) {
+    for (int waited = 0; waited < ms; waited += 50) {
+        if (appState().jobRunning == 0) return false;
+        platform::pause(50);
+    }
+    return appState().jobRunning != 0;
+}
+
 int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fileName, bool oldHardware,
                          std::function<void(bool)>& ended) {
+    if (LineEnabledCheck(lineIndex) == 0) return kActionRefused;
     LineRecord line;
     DeviceTypeCode type = 0;
     int id = 0;
@@ -84,22 +94,37 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
         clearError();  // a row that could not be made does not stop the download
     }
     uiStatus("Příprava pro download");
+    // The preparation may be stopped as the job itself may.
+    appState().jobRunning = 1;
+    const auto stopped = [] {
+        appState().jobRunning = 0;
+        uiStatus("");
+        return kActionRefused;
+    };
     if (moduleNumber != 0) {
-        DeviceTransaction(1, "CMD", lineIndex, id, "RST0", kModeSelectRelease | kNoAnswer, {});
+        // A device that did not get its restart is not in its loader: nothing more is sent.
+        const std::uint32_t restarted = DeviceTransaction(1, "CMD", lineIndex, id, "RST0", kModeSelectRelease | kNoAnswer, {});
+        if (isErrorResult(restarted)) {
+            appState().jobRunning = 0;
+            setError(restarted);
+            return reported();
+        }
         if (network) {
-            platform::pause(1000);
-            for (int i = 0; i < 10 && HostProbe(line.ipAddress()) == 0; ++i) {
+            if (!waitUnlessStopped(1000)) return stopped();
+            for (int i = 0; i < 10 && appState().jobRunning != 0 && HostProbe(line.ipAddress()) == 0; ++i) {
             }
-        } else {
-            platform::pause(2000);
+        } else if (!waitUnlessStopped(2000)) {
+            return stopped();
         }
     } else if (line.headType() == head::kTcpConverter) {
         if (const ErrorCode sent = SendRestartDatagram(line.ipAddress(), appState().macAddress); sent != 0) {
+            appState().jobRunning = 0;
             setError(sent);
             return reported();
         }
-        platform::pause(3000);
+        if (!waitUnlessStopped(3000)) return stopped();
     }
+    if (appState().jobRunning == 0) return stopped();
     DownloadRequest request;
     request.lineIndex = lineIndex;
     request.type = type;
@@ -114,6 +139,7 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
         JobFinish();
         if (ended) ended(done);
     });
+    if (!started) appState().jobRunning = 0;
     return started ? kActionDone : kActionRefused;
 }
 
@@ -138,7 +164,8 @@ int remoteRestartWaiting(int lineIndex, int moduleNumber) {
         combineError(0x0c06);
         return failed();
     }
-    if (!restartable(moduleNumber, type)) {
+    if (!restartable(moduleNumber, type) || !line.isTcp() || line.ipAddress().empty()) {
+        // The restart goes to the device's network interface: a line without one has none.
         uiMessage("Upozornění", "Toto zařízení nelze vzdáleně restartovat. ", MessageIcon::Error);
         return kActionRefused;
     }
@@ -164,6 +191,18 @@ int remoteRestartWaiting(int lineIndex, int moduleNumber) {
     uiWaitCursor(false);
     if (DeviceCheck(lineIndex, moduleNumber) != 1) return reported();
     StatusReportShow(lineIndex, moduleNumber);
+    // The check's verdict decides: a device that does not answer after its restart is a failure.
+    std::uint8_t state = 0;
+    if (moduleNumber != 0) {
+        ModuleRecord m;
+        if (readModuleRecord(lineIndex, moduleNumber, m)) state = m.flags() & (flags::kNotResponding | flags::kOtherType);
+    } else if (readLineRecord(lineIndex, line)) {
+        state = line.flags() & (flags::kUnreachable | flags::kNotResponding);
+    }
+    if (state != 0) {
+        uiMessage("Restart TCP zařízení", "Zařízení po restartu neodpovídá. ", MessageIcon::Error);
+        return kActionFailed;
+    }
     return kActionDone;
 }
 
@@ -194,7 +233,7 @@ int remoteRestart(int lineIndex, int moduleNumber) {
 bool imageSummary(const std::string& fileName, bool segment, std::string& summary, std::string& fault) {
     std::string bytes;
     if (!platform::readSmallFile(fileName, kMaxDownloadFile + 1, bytes)) {
-        fault = fileName + ": cannot be read";
+        fault = "cannot be read (a regular file is needed)";
         return false;
     }
     if (segment) {

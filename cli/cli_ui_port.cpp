@@ -1,5 +1,6 @@
 #include "cli/cli_ui_port.h"
 
+#include <cstdio>
 #include <iostream>
 #include <string>
 
@@ -80,6 +81,14 @@ void installCliUiPort(Answer answer, bool verbose) {
         };
         port.progressHide = [] { std::cerr << '\n'; };
     }
+    // The MAC address a network device is reached at while it is prepared: the one the line
+    // record holds (or the factory address) is taken and told.
+    port.enterMacAddress = [](std::array<std::uint8_t, 6>& mac) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+        std::cerr << "MAC adresa zařízení: " << text << '\n';
+        return true;
+    };
     installUiPort(std::move(port));
 }
 

@@ -1,4 +1,5 @@
 // lumo-ctl download, restart, reset, image check
+#include <cctype>
 #include <cstdio>
 #include <iostream>
 #include <vector>
@@ -28,6 +29,9 @@ int cmdDownload(Args& args) {
     if (!itemExists(item)) return kFailed;
     DeviceTypeCode type = 0;
     if (!actionDone(downloadApplies(item.lineIndex, item.moduleNumber, type))) return kFailed;
+    // Only the TQ300 and TQ310 come with the older hardware that loads 0x8000 higher.
+    if (oldHardware && type != 4 && type != 7)
+        throw UsageError("--old-hardware is for the TQ300 and TQ310 only, not the " + modelName(type));
     bool done = false;
     if (!actionDone(startDownload(item.lineIndex, item.moduleNumber, file, oldHardware, [&done](bool ok) { done = ok; })))
         return kFailed;
@@ -228,7 +232,9 @@ int cmdImage(Args& args) {
     if (what != "check") throw UsageError("image check FILE [--segment], not 'image " + what + "'");
     const std::string file = args.next("the image file");
     // A memory image for the older loaders; an S-record file unless told or named ".bin".
-    const bool segment = args.flag("--segment") || (file.size() > 4 && file.substr(file.size() - 4) == ".bin");
+    std::string ending = file.size() > 4 ? file.substr(file.size() - 4) : "";
+    for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const bool segment = args.flag("--segment") || ending == ".bin";
     args.expectEnd();
     std::string summary, fault;
     if (!imageSummary(file, segment, summary, fault)) {

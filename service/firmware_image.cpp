@@ -88,7 +88,7 @@ std::optional<ImageFault> readSRecords(std::string_view text, std::vector<SRecor
         SRecord r;
         r.lineNumber = number;
         if (auto fault = readLine(line, r)) return ImageFault{number, *fault};
-        anyData |= r.isData();
+        anyData |= r.isData() && !r.data.empty();
         records.push_back(std::move(r));
     }
     if (!anyData) return ImageFault{0, "žádný datový záznam (S1, S2, S3): není co zavést"};
@@ -129,17 +129,33 @@ TunnelOutcome runTunnelDownload(std::string_view text, const std::vector<SRecord
 
     bool openPending = true, ended = false, lineHasCharacters = false;
     std::size_t blockCount = 0, at = 0, recordIndex = 0;
-    std::uint32_t blockAddress = 0;
+    std::uint32_t blockAddress = 0, blockEnd = 0;  // blockEnd: where the block's data ends
+    bool blockOpenEnded = false;  // the block may take no further record (see below)
+    // The loader writes a block's data one byte after the other from the block's address: a
+    // record that does not continue the block (an address gap, or after a record with an odd
+    // count, whose padding byte would shift everything after it) closes the block first.
+    const auto closeBlock = [&] {
+        blockCount = 0;
+        openPending = true;
+        blockOpenEnded = false;
+        ++outcome.blocks;
+        if (!send({3, blockAddressBytes(blockAddress), 0})) return false;
+        openPending = false;
+        return send({1, {buffer[0], buffer[1]}, 0});
+    };
     const auto processLine = [&] {
         if (!lineHasCharacters) return true;
         lineHasCharacters = false;
         const SRecord& r = records.at(recordIndex++);
-        if (!r.isData()) return true;
+        if (!r.isData() || r.data.empty()) return true;
+        if (blockCount > 0 && (blockOpenEnded || r.address != blockEnd) && !closeBlock()) return false;
         if (blockCount == 0) blockAddress = r.address;
         TunnelMessage data{2, r.sentBytes(), r.lineNumber};
         const std::size_t length = data.bytes.size();
         if (!send(std::move(data))) return false;
         blockCount += length;
+        blockEnd = r.address + static_cast<std::uint32_t>(r.data.size());
+        blockOpenEnded = r.data.size() % 2 != 0;
         return true;
     };
     for (;;) {

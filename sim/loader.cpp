@@ -40,6 +40,13 @@ void armLoader(SimModule& m, std::int64_t nowMs, WireLog& log, const char* trans
     if (m.loader.kind == SimLoader::Kind::None) return;
     m.loader.armedUntil = nowMs + 5000;
     m.loader.message.clear();
+    // A new session: its faults count from its first message, and a segment loader starts empty
+    // (the tunnel loader is erased by its first message).
+    m.loader.messages = 0;
+    if (m.loader.kind == SimLoader::Kind::Segment) {
+        m.loader.flash.clear();
+        for (int& c : m.loader.segmentChecksums) c = -1;
+    }
     log.note(transport, "module " + std::to_string(m.id) + " restarts into its loader");
 }
 

@@ -150,6 +150,38 @@ TEST_F(FirmwareDownload, TheFirstBlocksOnTheWire) {
         << test::visible(wire().received());
 }
 
+TEST_F(FirmwareDownload, RecordsLandWhereTheirAddressesSay) {
+    // A gap, and a record with an odd count followed by the next: each starts a block of its own.
+    startSim({"serial 5 10"}, {"--image-dir", dir.str()});
+    installSerialLine();
+    addModule(kSerialLine, 1, 5, 10);
+    const auto a = pattern(16), b = std::vector<std::uint8_t>(15, 0xB5), c = std::vector<std::uint8_t>(16, 0xC6);
+    const std::string mot = srecord(0x0000, a) + "\r\n" + srecord(0x0100, b) + "\r\n" + srecord(0x010F, c) + "\r\n";
+    ASSERT_TRUE(download(kSerialLine, 1, file("gaps.mot", mot)));
+    std::string expected(0x11F, '\xFF');
+    std::copy(a.begin(), a.end(), expected.begin());
+    std::copy(b.begin(), b.end(), expected.begin() + 0x100);
+    std::copy(c.begin(), c.end(), expected.begin() + 0x10F);
+    EXPECT_EQ(test::visible(loaded(5)), test::visible(expected));
+}
+
+TEST_F(FirmwareDownload, NothingSentOnASwitchedOffLineOrWithoutANetworkInterface) {
+    startSim({"serial 5 10"});
+    serialLine.setFlags(flags::kLineOff);
+    installSerialLine();
+    addModule(kSerialLine, 1, 5, 10);
+    int started = -1;
+    EXPECT_FALSE(download(kSerialLine, 1, file("x.mot", srecordFile(pattern(32))), &started));
+    EXPECT_EQ(started, 0);
+    serialLine.setFlags(0);
+    ASSERT_TRUE(writeLineRecord(kSerialLine, serialLine));
+    // An MN600 on a serial line has no network interface to take the restart datagram.
+    ui.calls.clear();
+    EXPECT_EQ(remoteRestart(kSerialLine, 1), 0);
+    EXPECT_EQ(ui.callsOf("message"), std::vector<std::string>{"Upozornění|Toto zařízení nelze vzdáleně restartovat. "});
+    EXPECT_EQ(wire().received(), "");
+}
+
 TEST_F(FirmwareDownload, LoaderFaultsEndTheJobWithTheirMessage) {
     // Loader messages: 1 erase, 2 open, 3 and on data. On a serial line a silent loader is a
     // refusal (no byte before the silence budget ran out); over TCP the answer's deadline passes.

@@ -119,6 +119,25 @@ TEST(FirmwareImage, TunnelEdgesOfTheFile) {
     EXPECT_EQ(channels(sent), "41222222223" "5");
 }
 
+TEST(FirmwareImage, TunnelBlocksFollowTheAddresses) {
+    // The loader writes a block from its address on: a gap in the addresses, or a record with an
+    // odd count (its padding byte would shift the rest), closes the block before the next record.
+    auto sent = plan(srecord(1, 0x0000, bytes(16)) + "\n" + srecord(1, 0xFFC0, bytes(16)) + "\n");
+    EXPECT_EQ(channels(sent), "41231235");
+    EXPECT_EQ(sent[3].bytes, blockAddressBytes(0x0000));
+    EXPECT_EQ(sent[6].bytes, blockAddressBytes(0xFFC0));
+    sent = plan(srecord(1, 0x0000, bytes(15)) + "\n" + srecord(1, 0x000F, bytes(16)) + "\n");
+    EXPECT_EQ(channels(sent), "41231235");
+    EXPECT_EQ(sent[6].bytes, blockAddressBytes(0x000F));
+    // Contiguous even records stay in one block.
+    EXPECT_EQ(channels(plan(srecord(1, 0, bytes(16)) + "\n" + srecord(1, 16, bytes(16)) + "\n")), "4122" "35");
+    // A data record without data is no data: such a file is refused.
+    std::vector<SRecord> records;
+    const auto fault = readSRecords("S1030000FC\nS9030000FC\n", records);
+    ASSERT_TRUE(fault);
+    EXPECT_NE(faultText(*fault).find("žádný datový záznam"), std::string::npos);
+}
+
 TEST(FirmwareImage, TunnelFailuresNameTheirMessage) {
     std::vector<SRecord> records;
     const std::string text = srecord(1, 0, bytes(16)) + "\n";
