@@ -5,6 +5,7 @@
 
 #include <net/if.h>
 #include <sched.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include <iterator>
 
 #include "actions/download_actions.h"
+#include "actions/network_actions.h"
 #include "base/app_state.h"
 #include "base/ui_port.h"
 #include "base/error_report.h"
@@ -252,6 +254,57 @@ TEST_F(NetnsTest, ConverterRestartedAndLoadedThroughTheIcmpTunnel) {
         EXPECT_NE(notes.find("from 10.77.0.1:"), std::string::npos) << notes;
         EXPECT_NE(notes.find(" 00 00 00 03 33 51 ff ff"), std::string::npos) << notes;  // the factory MAC's end
         EXPECT_EQ(run("ip neigh show 10.77.0.2 dev v0").find("PERMANENT"), std::string::npos);  // the row removed
+    });
+}
+
+// The TCP search over a veth pair with real broadcast: device servers of the simulator in the
+// peer namespace answer; the list is newest first; "Uložit" makes lines in arrival order; the
+// wait costs no CPU; 200 servers answering at once are all listed.
+TEST_F(NetnsTest, TcpSearchListsTheDeviceServersAndSavesThemInArrivalOrder) {
+    inNetworkNamespace([&] {
+        std::vector<std::string> args;
+        for (int i = 0; i < 200; ++i) {
+            const std::string ip = "10.77.0." + std::to_string(20 + i);
+            ASSERT_TRUE(sh("ip netns exec " + peer + " ip addr add " + ip + "/24 dev v1"));
+            char server[96];
+            std::snprintf(server, sizeof server, "%s/11/4415601100%02d/00-4F-49-0D-%02X-%02X", ip.c_str(), i % 100, i >> 8, i & 0xFF);
+            args.insert(args.end(), {"--device-server", server});
+        }
+        test::SimProcess::prefix = {"ip", "netns", "exec", peer};
+        test::SimProcess sim(args, dir.str() + "/wire.log");
+        test::SimProcess::prefix.clear();
+        platform::pause(500);  // the servers' sockets
+        appState().adapterAddress = "10.77.0.1";
+        std::vector<SearchRow> rows;
+        struct rusage before {}, after {};
+        ::getrusage(RUSAGE_SELF, &before);
+        const std::int64_t start = platform::monotonicMs();
+        ASSERT_EQ(searchTcpDevices(false, rows, 1500), 1);
+        const std::int64_t wall = platform::monotonicMs() - start;
+        ::getrusage(RUSAGE_SELF, &after);
+        const double cpuMs = (after.ru_utime.tv_sec - before.ru_utime.tv_sec) * 1000.0 +
+                             (after.ru_utime.tv_usec - before.ru_utime.tv_usec) / 1000.0 +
+                             (after.ru_stime.tv_sec - before.ru_stime.tv_sec) * 1000.0 +
+                             (after.ru_stime.tv_usec - before.ru_stime.tv_usec) / 1000.0;
+        std::fprintf(stderr, "search: %zu of 200 listed, %.1f ms CPU in %lld ms\n", rows.size(), cpuMs, static_cast<long long>(wall));
+        EXPECT_EQ(rows.size(), 200u);
+        EXPECT_LT(cpuMs, 0.02 * static_cast<double>(wall));
+        ASSERT_FALSE(rows.empty());
+        EXPECT_EQ(searchTypeText(rows.back()), "11-(WI485)");
+        EXPECT_FALSE(rows.front().sameIp || rows.front().sameMac);
+        // "Uložit": the first answer (the bottom row) becomes line 1; all 16 lines taken, it stops.
+        EXPECT_EQ(saveSearchRows(rows), 16);
+        LineRecord first;
+        ASSERT_TRUE(readLineRecord(0, first));
+        EXPECT_EQ(first.ipAddress(), rows.back().ip);
+        EXPECT_EQ(first.mac(), rows.back().mac);
+        EXPECT_EQ(first.headType(), 11);
+        // A configured adapter that is gone: said plainly, nothing broadcast.
+        appState().adapterAddress = "10.99.0.1";
+        ui.calls.clear();
+        EXPECT_EQ(searchTcpDevices(false, rows, 500), 0);
+        ASSERT_FALSE(ui.callsOf("message").empty());
+        EXPECT_NE(ui.callsOf("message")[0].find("10.99.0.1"), std::string::npos);
     });
 }
 
