@@ -317,4 +317,19 @@ void setActiveOnlyFilter(bool activeOnly, int lineIndex) {
     uiRefreshTree(lineIndex, 0);
 }
 
+int createCheckedLine(const LineRecord& tmpl) {
+    const int line = createLine(tmpl);
+    if (line == 0) return 0;
+    if (line < 0) {
+        combineError(0x0d03);
+        uiWaitCursor(false);
+        reportError();
+        return -1;
+    }
+    clearError();
+    DeviceCheck(line - 1, 0);
+    uiRefreshTree(line - 1, 0);
+    return line;
+}
+
 }  // namespace lumo

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/action_result.h"
+#include "model/records.h"
 #include "model/device_catalog.h"
 
 namespace lumo {
@@ -17,6 +18,11 @@ namespace lumo {
 // the line table is full (after its message); -1 or -2 after reporting a failed write of
 // "line.cfg" (0x0d02) or "terminal.dat" (0x0c03).
 int addLine(DeviceTypeCode headType);
+
+// A line made from a template (the searches' "Uložit"), checked and shown in the tree: its
+// number; 0 when all 16 lines exist (createLine has said so); -1 when a file could not be
+// written (reported with 0x0D03).
+int createCheckedLine(const LineRecord& tmpl);
 
 // The fields of the line dialog; unset ones keep the record's value.
 struct LineSettings {

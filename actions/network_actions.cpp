@@ -2,7 +2,7 @@
 
 #include "base/error_report.h"
 #include "base/ui_port.h"
-#include "device/device_check.h"
+#include "actions/install_actions.h"
 #include "model/installation.h"
 
 namespace lumo {
@@ -36,17 +36,8 @@ int saveSearchRows(const std::vector<SearchRow>& rows) {
         tmpl.setHeadType(it->type);
         tmpl.setIpAddress(it->ip);
         tmpl.setMac(it->mac);
-        const int line = createLine(tmpl);
-        if (line == 0) break;  // all 16 lines exist: createLine has said so
-        if (line < 0) {
-            combineError(0x0d03);
-            reportError();
-            break;
-        }
+        if (createCheckedLine(tmpl) <= 0) break;
         ++made;
-        clearError();
-        DeviceCheck(line - 1, 0);
-        uiRefreshTree(line - 1, 0);
     }
     return made > 0 ? made : kActionRefused;
 }

@@ -4,7 +4,7 @@
 
 #include "base/error_report.h"
 #include "base/ui_port.h"
-#include "device/device_check.h"
+#include "actions/install_actions.h"
 #include "model/installation.h"
 
 namespace lumo {
@@ -30,18 +30,8 @@ int saveUsbRows(const std::vector<UsbRow>& rows) {
         LineRecord tmpl;
         tmpl.setHeadType(row.type);
         tmpl.setPort(static_cast<std::uint8_t>(com));
-        const int line = createLine(tmpl);
-        if (line == 0) break;  // all 16 lines exist: createLine has said so
-        if (line < 0) {
-            combineError(0x0d03);
-            uiWaitCursor(false);
-            reportError();
-            break;
-        }
+        if (createCheckedLine(tmpl) <= 0) break;
         ++made;
-        clearError();
-        DeviceCheck(line - 1, 0);
-        uiRefreshTree(line - 1, 0);
     }
     if (!leftOut.empty()) {
         std::string list;

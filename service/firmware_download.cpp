@@ -11,6 +11,7 @@
 #include "platform/file_io.h"
 #include "service/firmware_image.h"
 #include "service/jobs.h"
+#include "service/service_line.h"
 
 namespace lumo {
 namespace {
@@ -34,15 +35,6 @@ std::string withNumber(const char* pattern, unsigned value) {
 bool readImageFile(const std::string& fileName, std::string& bytes) {
     if (platform::readSmallFile(fileName, kMaxDownloadFile + 1, bytes)) return true;
     failure(kCannotOpen);
-    return false;
-}
-
-// Opens the line in service mode for the device; false after the report.
-bool openServiceLine(const DownloadRequest& r) {
-    const ErrorCode opened = LineOpen(r.lineIndex | kServiceBit, r.type);
-    if (opened == 0) return true;
-    setError(opened);
-    reportError();
     return false;
 }
 
@@ -84,7 +76,7 @@ std::string downloadImageFault(DeviceTypeCode type, const std::string& fileName)
 
 bool TunnelDownloadWorker(const DownloadRequest& request) {
     const int line = request.lineIndex | kServiceBit;
-    if (!openServiceLine(request)) return false;
+    if (!openServiceLine(request.lineIndex, request.type)) return false;
     std::string text, fault;
     std::vector<SRecord> records;
     if (!readImageFile(request.fileName, text)) return false;
@@ -133,7 +125,7 @@ bool TunnelDownloadWorker(const DownloadRequest& request) {
 
 bool SegmentDownloadWorker(const DownloadRequest& request) {
     const int line = request.lineIndex | kServiceBit;
-    if (!openServiceLine(request)) return false;
+    if (!openServiceLine(request.lineIndex, request.type)) return false;
     std::string bytes;
     if (!readImageFile(request.fileName, bytes)) return false;
     if (const auto fault = checkSegmentImage(bytes.size())) {

@@ -13,6 +13,7 @@
 #include "platform/usb_bridges.h"
 #include "model/installation.h"
 #include "platform/clock.h"
+#include "service/service_line.h"
 #include "service/service_text.h"
 
 namespace lumo {
@@ -37,14 +38,6 @@ int failure(int lineIndex, const std::string& message = {}) {
     platform::pause(100);
     appState().jobRunning = 0;
     return 1;
-}
-
-bool openService(const InitTarget& t) {
-    const ErrorCode opened = LineOpen(t.lineIndex | kServiceBit, t.type);
-    if (opened == 0) return true;
-    setError(opened);
-    reportError();
-    return false;
 }
 
 // Sends a closed message and waits for the answer: up to 9 reads of up to 9 bytes. 0 answered,
@@ -94,7 +87,7 @@ int tunnelMethod(const InitTarget& t, int mode, const std::string& serial) {
     LineRecord line;
     readLineRecord(t.lineIndex, line);
     const bool network = line.isTcp() && isInList(NetworkDeviceTypes, t.type);
-    if (!openService(t)) return failure(t.lineIndex);
+    if (!openServiceLine(t.lineIndex, t.type)) return failure(t.lineIndex);
     const int service = t.lineIndex | kServiceBit;
     if (mode == kInitReset) {
         if (line.isTcp()) BindAddressToMac(line.ipAddress(), MacSource::FromTable);
@@ -128,7 +121,7 @@ int tunnelMethod(const InitTarget& t, int mode, const std::string& serial) {
 }
 
 int asciiMethod(const InitTarget& t, int mode, const std::string& serial) {
-    if (!openService(t)) return failure(t.lineIndex);
+    if (!openServiceLine(t.lineIndex, t.type)) return failure(t.lineIndex);
     appState().jobRunning = 1;
     status("Probíhá zápis dat");
     std::string fault;
@@ -238,7 +231,7 @@ int InitialiseModule(const InitTarget& t, int mode, const std::string& serial) {
 }
 
 int MemoryClear(const InitTarget& t) {
-    if (!openService(t)) return 1;
+    if (!openServiceLine(t.lineIndex, t.type)) return 1;
     appState().jobRunning = 1;
     status("Probíhá mazání paměti");
     for (int i = 0; i < 16; ++i) {

@@ -7,6 +7,7 @@
 #include "comm/line_port.h"
 #include "platform/file_io.h"
 #include "service/jobs.h"
+#include "service/service_line.h"
 #include "service/service_text.h"
 
 namespace lumo {
@@ -39,15 +40,6 @@ int awaitAnswer(int line, std::uint8_t* buffer, std::size_t capacity, int expect
         if (length > 0) return length;
     }
     return 0;
-}
-
-// The service line open, or false after the report.
-bool openServiceLine(const MemoryRequest& r) {
-    const ErrorCode opened = LineOpen(r.lineIndex | kServiceBit, r.type);
-    if (opened == 0) return true;
-    setError(opened);
-    reportError();
-    return false;
 }
 
 }  // namespace
@@ -116,7 +108,7 @@ std::string memoryWriteMessage(int segment, std::uint32_t start, const std::vect
 
 bool UploadWorker(const MemoryRequest& r, bool asJob) {
     const int line = r.lineIndex | kServiceBit;
-    if (!openServiceLine(r)) {
+    if (!openServiceLine(r.lineIndex, r.type)) {
         LineClose(r.lineIndex);
         return false;
     }
@@ -193,7 +185,7 @@ bool MemoryWrite(const MemoryRequest& r) {
         ProgressHide();
         return done;
     };
-    if (!openServiceLine(r)) return end(false);
+    if (!openServiceLine(r.lineIndex, r.type)) return end(false);
     platform::File file(r.fileName, platform::File::Mode::Read);
     if (!file.isOpen()) {
         failure("Nelze otevřít cílový soubor ! ");

@@ -1,0 +1,16 @@
+#include "service/service_line.h"
+
+#include "base/error_report.h"
+#include "comm/line_port.h"
+
+namespace lumo {
+
+bool openServiceLine(int lineIndex, DeviceTypeCode type) {
+    const ErrorCode opened = LineOpen(lineIndex | kServiceBit, type);
+    if (opened == 0) return true;
+    setError(opened);
+    reportError();
+    return false;
+}
+
+}  // namespace lumo
