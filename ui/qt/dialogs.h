@@ -63,6 +63,9 @@ int runUsbSearchDialog(QWidget* owner);
 // "Inicializace modulu" for the selected module or line. 1 when the device was initialised.
 int runInitDialog(QWidget* owner, int lineIndex, int moduleNumber);
 
+// "Vyhledání TCP zařízení": the device servers that answer, saved as lines.
+int runTcpSearchDialog(QWidget* owner);
+
 // "Dekodóvání výrobního čísla".
 int runSerialDecodeDialog(QWidget* owner);
 // "Vydaná výrobní čísla" for a type code: 1 and the picked row in `chosen`, 0 when closed (or

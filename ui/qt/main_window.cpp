@@ -89,6 +89,10 @@ std::intptr_t usbSearch(void* w, unsigned, unsigned, std::intptr_t) {
     gui::runUsbSearchDialog(windowOf(w));
     return 0;
 }
+std::intptr_t tcpSearch(void* w, unsigned, unsigned, std::intptr_t) {
+    gui::runTcpSearchDialog(windowOf(w));
+    return 0;
+}
 std::intptr_t usbDriverCleanup(void*, unsigned, unsigned, std::intptr_t) {
     cleanUsbDriversCommand();
     return 0;
@@ -132,6 +136,7 @@ const MessageMap<CommandHandler>& commandMap() {
             {cmd::kChangeId, changeSetting},
             {cmd::kSerialDecode, serialDecode},
             {cmd::kUsbSearch, usbSearch},
+            {cmd::kTcpSearch, tcpSearch},
             {cmd::kUsbDriverCleanup, usbDriverCleanup},
             {cmd::kDateTime, moduleDialog<gui::runClockDialog>},
             {cmd::kCounters, moduleDialog<gui::runCountersDialog>},
@@ -270,7 +275,7 @@ void MainWindow::buildMenu() {
     QMenu* services = menuBar()->addMenu(QString::fromUtf8("&Služby"));
     addCommand(services, QString::fromUtf8("Přidat &linku"), cmd::kAddLine);
     addCommand(services, QString::fromUtf8("Přidat &modul"), cmd::kAddModule);
-    addCommand(services, QString::fromUtf8("Vyhledání &TCP linky"), cmd::kTcpSearch, false);
+    addCommand(services, QString::fromUtf8("Vyhledání &TCP linky"), cmd::kTcpSearch);
     addCommand(services, QString::fromUtf8("Vyhledání &USB linky"), cmd::kUsbSearch);
     services->addSeparator();
     addCommand(services, QString::fromUtf8("&Nastavení"), cmd::kSettings);

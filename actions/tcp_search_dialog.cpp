@@ -1,0 +1,80 @@
+// "Vyhledání TCP zařízení": the device servers that answer the search, newest first, saved as
+// lines in the order they answered.
+#include <QBrush>
+#include <QDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "actions/network_actions.h"
+#include "platform/system_error.h"
+#include "ui/qt/dialogs.h"
+
+namespace lumo::gui {
+
+int runTcpSearchDialog(QWidget* owner) {
+    platform::setLastSystemError(0);
+    QDialog dialog(owner);
+    dialog.setWindowTitle(QString::fromUtf8("Vyhledání TCP zařízení"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* top = new QHBoxLayout;
+    auto* search = new QPushButton(QString::fromUtf8("Spustit hledání"), &dialog);
+    search->setObjectName("search");
+    auto* maskBox = new QGroupBox(QString::fromUtf8("Maska podsítě"), &dialog);
+    auto* masks = new QHBoxLayout(maskBox);
+    auto* narrow = new QRadioButton("255.255.255.0", maskBox);
+    auto* wide = new QRadioButton("255.255.0.0", maskBox);
+    narrow->setObjectName("narrow");
+    wide->setObjectName("wide");
+    narrow->setChecked(true);
+    masks->addWidget(narrow);
+    masks->addWidget(wide);
+    top->addWidget(search);
+    top->addWidget(maskBox);
+    top->addStretch();
+    layout->addLayout(top);
+    auto* list = new QTreeWidget(&dialog);
+    list->setObjectName("list");
+    list->setRootIsDecorated(false);
+    // The headers carry their blanks: they size the columns.
+    list->setHeaderLabels({QString("Typ").leftJustified(21), QString::fromUtf8("výrobní číslo").leftJustified(25),
+                           QString("MAC adresa").leftJustified(27), QString("IP adresa").leftJustified(15)});
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list->setMinimumSize(560, 220);
+    layout->addWidget(list);
+    auto* buttons = new QHBoxLayout;
+    auto* save = new QPushButton(QString::fromUtf8("Uložit"), &dialog);
+    auto* close = new QPushButton(QString::fromUtf8("Zavřít"), &dialog);
+    buttons->addStretch();
+    buttons->addWidget(save);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+    std::vector<SearchRow> rows;
+    QObject::connect(search, &QPushButton::clicked, &dialog, [&] {
+        list->clear();
+        search->setEnabled(false);
+        searchTcpDevices(wide->isChecked(), rows);  // the window stays alive meanwhile
+        search->setEnabled(true);
+        for (const SearchRow& r : rows) {
+            auto* item = new QTreeWidgetItem({QString::fromStdString(searchTypeText(r)), QString::fromStdString(r.serial),
+                                              QString::fromStdString(searchMacText(r)), QString::fromStdString(r.ip)});
+            // Two devices with one address: a fault on site, marked.
+            if (r.sameMac) item->setForeground(2, QBrush(Qt::red));
+            if (r.sameIp) item->setForeground(3, QBrush(Qt::red));
+            if (r.sameIp || r.sameMac) item->setToolTip(0, QString::fromUtf8("Stejnou adresu má i jiné zařízení v seznamu"));
+            list->addTopLevelItem(item);
+        }
+    });
+    int saved = 0;
+    QObject::connect(save, &QPushButton::clicked, &dialog, [&] { saved += std::max(0, saveSearchRows(rows)); });
+    QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::reject);
+    finishDialog(&dialog);
+    dialog.exec();
+    return saved > 0 ? 1 : 0;
+}
+
+}  // namespace lumo::gui
