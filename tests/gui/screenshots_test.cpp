@@ -86,6 +86,9 @@ TEST_F(Screenshots, MainWindowAndEveryDialog) {
         {"console_dialog", 0, 1, cmd::kConsole, [](QWidget* w) { w->findChild<QLineEdit*>("line1")->setText("INF 8"); }},
         {"communication_test_dialog", 0, 1, cmd::kTest, {}},
         {"transfer_dialog", 0, 1, cmd::kFileTransfer, {}},
+        {"upload_dialog", 0, 1, cmd::kUpload, {}},
+        {"tcp_search_dialog", 0, 0, cmd::kTcpSearch, {}},
+        {"usb_search_dialog", 0, 0, cmd::kUsbSearch, {}},
         {"serial_decode_dialog", 0, 0, cmd::kSerialDecode,
          [](QWidget* w) {
              w->findChild<QLineEdit*>("number")->setText("184259481234");
