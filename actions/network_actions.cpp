@@ -1,7 +1,10 @@
 #include "actions/network_actions.h"
 
 #include "base/error_report.h"
+#include "base/app_state.h"
 #include "base/ui_port.h"
+#include "comm/icmp_echo.h"
+#include "discovery/service_channel.h"
 #include "actions/install_actions.h"
 #include "model/installation.h"
 
@@ -40,6 +43,56 @@ int saveSearchRows(const std::vector<SearchRow>& rows) {
         ++made;
     }
     return made > 0 ? made : kActionRefused;
+}
+
+int setDeviceAddress(int lineIndex, const std::string& newAddress) {
+    LineRecord line;
+    if (!readLineRecord(lineIndex, line)) {
+        reportError();
+        return kActionFailed;
+    }
+    const std::vector<std::uint8_t> datagram = ipSetupDatagram(line.mac(), newAddress);
+    if (datagram.empty()) {
+        uiMessage("Varování", "\"" + newAddress + "\" není adresa IPv4. ", MessageIcon::Error);
+        return kActionRefused;
+    }
+    MacAddress mac = line.mac();
+    appState().macAddress = mac;
+    if (!uiPort().enterMacAddress || !uiPort().enterMacAddress(mac)) return kActionRefused;
+    appState().macAddress = mac;
+    return uiRunWaiting([&] {
+        uiStatus("Testování nové adresy...");
+        if (HostProbe(newAddress) == 1) {
+            uiStatus("");
+            uiMessage("Varování", "Cílová adresa se již používá ! ", MessageIcon::Error);
+            return kActionRefused;
+        }
+        uiStatus("Probíhá nastavení IP adresy do zařízení");
+        ServiceChannel channel;
+        ErrorCode code = OpenServiceSocket(channel, MakeBroadcastAddress(appState().adapterAddress, false));
+        if (code == 0) {
+            const auto d = ipSetupDatagram(mac, newAddress);
+            code = SendServiceDatagram(channel, d.data(), d.size());
+            const ErrorCode closed = CloseServiceSocket(channel);
+            if (code == 0) code = closed;
+        }
+        if (code != 0) {
+            uiStatus(" ");
+            setError(code);
+            reportError();
+            return kActionFailed;
+        }
+        uiStatus("Kontrola nastavení IP adresy");
+        bool answered = false;
+        for (int i = 0; i < 9 && !answered; ++i) answered = HostProbe(newAddress) == 1;
+        uiStatus(" ");
+        if (!answered) {
+            uiMessage("Chyba", "Zařízení neodpovídá na nové adrese !", MessageIcon::Error);
+            return kActionFailed;
+        }
+        uiMessage("Hotovo", "Nová IP adresa byla úspěšně nastavena.", MessageIcon::Information);
+        return kActionDone;
+    });
 }
 
 }  // namespace lumo

@@ -33,6 +33,7 @@ int cmdDump(Args& args);
 int cmdUsb(Args& args);
 int cmdInit(Args& args);
 int cmdSearch(Args& args);
+int cmdIp(Args& args);
 
 // Refuses an address that names no line or module of the installation (message, false).
 bool itemExists(const ItemRef& item);

@@ -227,6 +227,15 @@ int cmdSearch(Args& args) {
     return exitStatus(saveSearchRows(rows));
 }
 
+int cmdIp(Args& args) {
+    const ItemRef item = parseItem(args.next("the line L"));
+    const std::string address = args.next("the new address");
+    args.expectEnd();
+    if (item.moduleNumber != 0) throw UsageError("ip takes a TCP converter line L, not a module");
+    if (!itemExists(item)) return kFailed;
+    return exitStatus(setDeviceAddress(item.lineIndex, address));
+}
+
 int cmdImage(Args& args) {
     const std::string what = args.next("check");
     if (what != "check") throw UsageError("image check FILE [--segment], not 'image " + what + "'");

@@ -60,6 +60,8 @@ const char kUsageText[] =
     "  search [--mask 255.255.0.0] [--save] [--quiet-ms MS]   the network device servers that answer\n"
     "                     the search (newest first: type, serial, MAC, IP, doubles marked); --save\n"
     "                     makes lines of them in the order they answered\n"
+    "  ip L NEW_ADDRESS   the line's device server gets a new address (IP-SETUP naming its MAC);\n"
+    "                     refused when the address already answers; the line keeps its own\n"
     "  usb list|save|clean [--sysfs ROOT]   the USB bridges (10C4/EA60) present: listed (type,\n"
     "                     serial number, VID/PID, COM, device), saved as lines, or the\n"
     "                     comports.cfg entries of bridges no longer present removed\n"
@@ -88,7 +90,7 @@ const Command kCommands[] = {
     {"download", lumo::cli::cmdDownload}, {"restart", lumo::cli::cmdRestart}, {"reset", lumo::cli::cmdReset},
     {"image", lumo::cli::cmdImage},     {"upload", lumo::cli::cmdUpload}, {"dump", lumo::cli::cmdDump},
     {"usb", lumo::cli::cmdUsb},       {"init", lumo::cli::cmdInit},
-    {"search", lumo::cli::cmdSearch},
+    {"search", lumo::cli::cmdSearch}, {"ip", lumo::cli::cmdIp},
 };
 
 int usageError(const std::string& message) {

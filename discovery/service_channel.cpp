@@ -58,6 +58,14 @@ ErrorCode CloseServiceSocket(ServiceChannel& channel) {
     return 0;
 }
 
+std::vector<std::uint8_t> ipSetupDatagram(const MacAddress& mac, const std::string& newAddress) {
+    platform::Ipv4 ip;
+    if (!platform::parseIpv4(newAddress, ip)) return {};
+    std::vector<std::uint8_t> d = {0x00, 0x00, 0x00, 0xAC, 'I', 'P', '-', 'S', 'E', 'T', 'U', 'P', 0x00, 0x00, mac[4], mac[5]};
+    d.insert(d.end(), ip.bytes.begin(), ip.bytes.end());
+    return d;
+}
+
 std::array<std::uint8_t, 8> restartDatagram(const MacAddress& mac) {
     return {0x00, 0x00, 0x00, 0x03, 0x33, 0x51, mac[4], mac[5]};
 }

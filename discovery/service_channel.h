@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/shared_types.h"
 #include "platform/net.h"
@@ -42,6 +43,10 @@ ErrorCode ReceiveServiceDatagram(ServiceChannel& channel, std::uint8_t* buffer, 
 // Back to blocking mode and closed; 0x20020006 (and the socket stays open) when the mode
 // cannot be switched.
 ErrorCode CloseServiceSocket(ServiceChannel& channel);
+
+// The IP-SETUP datagram: 00 00 00 AC, "IP-SETUP", 00 00, the MAC's 5th and 6th bytes, the new
+// address first octet first. Empty when the address is no IPv4 address.
+std::vector<std::uint8_t> ipSetupDatagram(const MacAddress& mac, const std::string& newAddress);
 
 // The restart datagram: 00 00 00 03 '3' 'Q' and the MAC address's 5th and 6th bytes.
 std::array<std::uint8_t, 8> restartDatagram(const MacAddress& mac);

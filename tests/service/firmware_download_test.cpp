@@ -8,6 +8,9 @@
 #include <iterator>
 
 #include "actions/download_actions.h"
+#include "actions/network_actions.h"
+#include "base/ui_port.h"
+#include "comm/icmp_echo.h"
 #include "base/app_state.h"
 #include "comm/line_port.h"
 #include "discovery/service_channel.h"
@@ -327,7 +330,28 @@ TEST(ServiceChannel, AnswersFromOtherPortsAreDroppedAndTheDeadlineHolds) {
     EXPECT_EQ(MakeBroadcastAddress("", false), "255.255.255.255");
 }
 
+TEST(IpSetup, DatagramNamesTheDeviceByItsMacAndCarriesTheAddress) {
+    const auto d = ipSetupDatagram(MacAddress{0x00, 0x4F, 0x49, 0x0D, 0x12, 0x34}, "192.168.1.50");
+    EXPECT_EQ(d, (std::vector<std::uint8_t>{0x00, 0x00, 0x00, 0xAC, 'I', 'P', '-', 'S', 'E', 'T', 'U', 'P', 0x00, 0x00, 0x12,
+                                            0x34, 0xC0, 0xA8, 0x01, 0x32}));
+    EXPECT_TRUE(ipSetupDatagram(MacAddress{}, "192.168.1").empty());
+}
+
 using RemoteRestart = test::SimTest;
+
+TEST_F(RemoteRestart, NewAddressThatAlreadyAnswersIsRefusedBeforeAnythingIsSent) {
+    startSim({});
+    std::filesystem::create_directories(dir.path() / "line2");
+    tcpLine.setMac({0x00, 0x4F, 0x49, 0x0D, 0x12, 0x34});
+    ASSERT_TRUE(writeLineRecord(kTcpLine, tcpLine));
+    UiPort port = uiPort();
+    port.enterMacAddress = [](MacAddress&) { return true; };
+    installUiPort(port);
+    if (HostProbe("127.0.0.9") != 1) GTEST_SKIP() << "no ICMP here to tell an address in use";
+    EXPECT_EQ(setDeviceAddress(kTcpLine, "127.0.0.9"), 0);
+    EXPECT_EQ(ui.callsOf("message"), std::vector<std::string>{"Varování|Cílová adresa se již používá ! "});
+    EXPECT_EQ(setDeviceAddress(kTcpLine, "300.1.1.1"), 0);  // no address: said, nothing sent
+}
 
 TEST_F(RemoteRestart, RefusalsSendNothingAndANetworkModuleRestarts) {
     startSim({"tcp 5 72", "tcp 6 4"}, {"--udp", "127.0.0.1"});
