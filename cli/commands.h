@@ -34,6 +34,7 @@ int cmdUsb(Args& args);
 int cmdInit(Args& args);
 int cmdSearch(Args& args);
 int cmdIp(Args& args);
+int cmdTelnet(Args& args);
 
 // Refuses an address that names no line or module of the installation (message, false).
 bool itemExists(const ItemRef& item);

@@ -1,5 +1,8 @@
 // lumo-ctl download, restart, reset, image check
+#include <atomic>
 #include <cctype>
+#include <mutex>
+#include <thread>
 #include <cstdio>
 #include <iostream>
 #include <vector>
@@ -13,7 +16,9 @@
 #include "device/clock_setting.h"
 #include "model/installation.h"
 #include "platform/clock.h"
+#include "comm/telnet.h"
 #include "platform/file_io.h"
+#include "platform/net.h"
 #include "platform/usb_bridges.h"
 #include "service/memory_transfer.h"
 #include "cli/commands.h"
@@ -234,6 +239,70 @@ int cmdIp(Args& args) {
     if (item.moduleNumber != 0) throw UsageError("ip takes a TCP converter line L, not a module");
     if (!itemExists(item)) return kFailed;
     return exitStatus(setDeviceAddress(item.lineIndex, address));
+}
+
+int cmdTelnet(Args& args) {
+    const ItemRef item = parseItem(args.next("the line L"));
+    args.expectEnd();
+    if (item.moduleNumber != 0) throw UsageError("telnet takes a TCP converter line L, not a module");
+    if (!itemExists(item)) return kFailed;
+    LineRecord line;
+    platform::Ipv4 address;
+    if (!readLineRecord(item.lineIndex, line) || !line.isTcp() || !platform::resolveIpv4(line.ipAddress(), address)) {
+        std::cerr << "Konfigurace: linka " << item.lineIndex + 1 << " nemá adresu IP zařízení\n";
+        return kFailed;
+    }
+    // Static: the input thread, which may still wait for a line when the session ends, never
+    // outlives them (the program ends with the command).
+    static platform::TcpSocket socket;
+    if (!socket.create() || !socket.setNonBlocking() ||
+        socket.connect(address, kConsolePort, 3000) != platform::TcpSocket::ConnectResult::Connected) {
+        std::cerr << "Konfigurace: nelze se připojit k " << line.ipAddress() << ":" << kConsolePort << "\n";
+        return kFailed;
+    }
+    static std::mutex sending;
+    static std::atomic<bool> open{true};
+    // What is typed goes out a line at a time; the end of the input ends the session.
+    std::thread typing([] {
+        std::string text;
+        while (open && std::getline(std::cin, text)) {
+            const auto bytes = consoleLine(text);
+            const std::lock_guard lock(sending);
+            if (!socket.send(bytes.data(), bytes.size())) break;
+        }
+        open = false;
+    });
+    TelnetFilter filter;
+    bool closedByDevice = false;
+    // After the end of the input the device's last answers are still shown, until it is quiet
+    // for half a second.
+    for (std::int64_t inputEnded = 0;;) {
+        if (!open && inputEnded == 0) inputEnded = platform::monotonicMs();
+        std::uint8_t byte = 0;
+        const auto got = socket.recvByte(byte, 100);
+        if (got == platform::TcpSocket::RecvResult::Closed || got == platform::TcpSocket::RecvResult::Error) {
+            closedByDevice = true;
+            break;
+        }
+        if (got != platform::TcpSocket::RecvResult::Byte) {
+            if (inputEnded != 0 && platform::monotonicMs() - inputEnded >= 500) break;
+            continue;
+        }
+        if (inputEnded != 0) inputEnded = platform::monotonicMs();
+        std::vector<std::uint8_t> reply;
+        std::cout << filter.take(&byte, 1, reply) << std::flush;
+        if (!reply.empty()) {
+            const std::lock_guard lock(sending);
+            socket.send(reply.data(), reply.size());
+        }
+    }
+    open = false;
+    socket.shutdownReceive();
+    std::cerr << (closedByDevice ? "\nKonfigurace: zařízení spojení ukončilo\n" : "\n");
+    // The input thread ends with its line or the end of the input.
+    typing.detach();
+    socket.close();
+    return kDone;
 }
 
 int cmdImage(Args& args) {

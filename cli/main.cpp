@@ -62,6 +62,8 @@ const char kUsageText[] =
     "                     makes lines of them in the order they answered\n"
     "  ip L NEW_ADDRESS   the line's device server gets a new address (IP-SETUP naming its MAC);\n"
     "                     refused when the address already answers; the line keeps its own\n"
+    "  telnet L           the line's device server's configuration console (port 9999): what comes\n"
+    "                     is shown, what is typed goes a line at a time, every option refused\n"
     "  usb list|save|clean [--sysfs ROOT]   the USB bridges (10C4/EA60) present: listed (type,\n"
     "                     serial number, VID/PID, COM, device), saved as lines, or the\n"
     "                     comports.cfg entries of bridges no longer present removed\n"
@@ -91,6 +93,7 @@ const Command kCommands[] = {
     {"image", lumo::cli::cmdImage},     {"upload", lumo::cli::cmdUpload}, {"dump", lumo::cli::cmdDump},
     {"usb", lumo::cli::cmdUsb},       {"init", lumo::cli::cmdInit},
     {"search", lumo::cli::cmdSearch}, {"ip", lumo::cli::cmdIp},
+    {"telnet", lumo::cli::cmdTelnet},
 };
 
 int usageError(const std::string& message) {

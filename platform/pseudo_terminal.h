@@ -38,6 +38,8 @@ public:
 
     // Listens on 127.0.0.1:port (0 = a free port); the port actually used.
     int listenLoopback(int port);
+    // Listens on the address (dotted decimal) and port; the port used, or -1.
+    int listenOn(const std::string& address, int port);
     // Waits up to `timeoutMs` for a connection; the accepted socket's descriptor handed to
     // `accepted` (true), or false on time-out or error.
     bool accept(class TcpSocket& accepted, int timeoutMs);

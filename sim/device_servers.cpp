@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/net.h"
+#include "platform/pseudo_terminal.h"
 
 namespace lumo::sim {
 
@@ -101,6 +102,58 @@ bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log) {
         }
     };
     std::vector<std::thread> threads;
+    // Each server's configuration console on its address, port 9999: a telnet greeting that asks
+    // for options, a short menu, every line echoed; "q" ends the session.
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        threads.emplace_back([&, i] {
+            platform::TcpListener listener;
+            const std::string ip = servers[i].ip;
+            if (listener.listenOn(ip, 9999) < 0) {
+                log.note("console", "cannot listen on " + ip + ":9999");
+                return;
+            }
+            for (;;) {
+                platform::TcpSocket conn;
+                if (!listener.accept(conn, 1000)) continue;
+                log.note("console", ip + " connected");
+                const std::string greeting = std::string("\xFF\xFD\x01\xFF\xFB\x03", 6) + "LUMO device server " +
+                                             servers[i].serial + "\r\n1) Network\r\n2) Channel\r\nq) Quit\r\n> ";
+                conn.send(reinterpret_cast<const std::uint8_t*>(greeting.data()), greeting.size());
+                std::string line, options;
+                for (bool open = true; open;) {
+                    std::uint8_t b = 0;
+                    switch (conn.recvByte(b, 30000)) {
+                        case platform::TcpSocket::RecvResult::Byte:
+                            if (b >= 0xF0 || !options.empty()) {
+                                // The client's answers to the options: IAC, command, option.
+                                options.push_back(static_cast<char>(b));
+                                if (options.size() == 3) {
+                                    log.note("console", "telnet reply" + hex(reinterpret_cast<const std::uint8_t*>(options.data()), 3));
+                                    options.clear();
+                                }
+                            } else if (b == '\n') {
+                                if (!line.empty() && line.back() == '\r') line.pop_back();
+                                log.note("console", ip + " line '" + line + "'");
+                                if (line == "q") {
+                                    open = false;
+                                    break;
+                                }
+                                const std::string echo = "you typed: " + line + "\r\n> ";
+                                conn.send(reinterpret_cast<const std::uint8_t*>(echo.data()), echo.size());
+                                line.clear();
+                            } else {
+                                line.push_back(static_cast<char>(b));
+                            }
+                            break;
+                        case platform::TcpSocket::RecvResult::Timeout: break;
+                        default: open = false; break;
+                    }
+                }
+                conn.close();
+                log.note("console", ip + " closed");
+            }
+        });
+    }
     threads.emplace_back([&] {
         std::uint8_t d[1500];
         for (;;) {

@@ -77,7 +77,11 @@ void TcpListener::close() {
     fd_ = -1;
 }
 
-int TcpListener::listenLoopback(int port) {
+int TcpListener::listenLoopback(int port) { return listenOn("127.0.0.1", port); }
+
+int TcpListener::listenOn(const std::string& address, int port) {
+    in_addr parsed{};
+    if (::inet_pton(AF_INET, address.c_str(), &parsed) != 1) return -1;
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd_ < 0) {
         recordErrno();
@@ -88,7 +92,7 @@ int TcpListener::listenLoopback(int port) {
     sockaddr_in sin{};
     sin.sin_family = AF_INET;
     sin.sin_port = htons(static_cast<std::uint16_t>(port));
-    sin.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sin.sin_addr = parsed;
     if (::bind(fd_, reinterpret_cast<sockaddr*>(&sin), sizeof sin) != 0 || ::listen(fd_, 8) != 0) {
         recordErrno();
         return -1;
