@@ -229,11 +229,6 @@ bool requireModule(int moduleNumber, const char* refusal) {
     return false;
 }
 
-int notAvailableYet(const char* command) {
-    uiMessage("Upozornění", std::string(command) + ": tato funkce zatím není k dispozici. ", MessageIcon::Information);
-    return kActionRefused;
-}
-
 int checkItem(int lineIndex, int moduleNumber) {
     return uiRunWaiting([&] { return checkItemWaiting(lineIndex, moduleNumber); });
 }
@@ -275,6 +270,5 @@ int startCommunicationTest(int lineIndex, int moduleNumber, std::function<void(c
     return started ? kActionDone : kActionRefused;
 }
 
-int showTcpLineProperties(int) { return notAvailableYet("Vlastnosti"); }
 
 }  // namespace lumo

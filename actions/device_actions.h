@@ -78,10 +78,5 @@ int resetMaster(int lineIndex, int moduleNumber);
 int startCommunicationTest(int lineIndex, int moduleNumber, std::function<void(const std::string&)> output,
                            std::function<void(const ErrorRecord&)> ended);
 
-// "Vlastnosti" of a TCP converter line: not available yet.
-int showTcpLineProperties(int lineIndex);
-
-// The message of a command that is in the menu but whose operation is not built yet.
-int notAvailableYet(const char* command);
 
 }  // namespace lumo

@@ -145,5 +145,29 @@ TEST_F(DownloadWindow, InitialisationProposesTheNextNumberAndWritesIt) {
     EXPECT_TRUE(written);
 }
 
+TEST_F(DownloadWindow, TcpLineDialogSavesTheLineAndAnswersTheWebRequest) {
+    startSim({"tcp 2 1"});
+    std::filesystem::create_directories(dir.path() / "line2");
+    ASSERT_TRUE(writeLineRecord(kTcpLine, tcpLine));
+    window->refreshTree(kTcpLine, 0);
+    select(kTcpLine, 0);
+    QString shownIp;
+    std::string web;
+    onNextModal([&](QWidget* w) {
+        shownIp = w->findChild<QLineEdit*>("ip")->text();
+        closeNextMessage(web);
+        test::button(w, "Sputit WEB rozhraní")->click();
+        w->findChild<QLineEdit*>("description")->setText(QString::fromUtf8("převodník B"));
+        test::button(w, "Uložit")->click();
+    });
+    window->runCommand(cmd::kProperties);
+    EXPECT_EQ(shownIp.toStdString(), "127.0.0.1");
+    EXPECT_EQ(web.rfind("Konfigurace|Služba není podporována.", 0), 0u) << web;
+    LineRecord saved;
+    ASSERT_TRUE(readLineRecord(kTcpLine, saved));
+    EXPECT_EQ(saved.description(), "převodník B");
+    EXPECT_EQ(saved.flags() & flags::kUnreachable, 0);  // it opened: the simulator's converter
+}
+
 }  // namespace
 }  // namespace lumo

@@ -88,6 +88,7 @@ TEST_F(Screenshots, MainWindowAndEveryDialog) {
         {"transfer_dialog", 0, 1, cmd::kFileTransfer, {}},
         {"upload_dialog", 0, 1, cmd::kUpload, {}},
         {"tcp_search_dialog", 0, 0, cmd::kTcpSearch, {}},
+        {"tcp_line_dialog", 1, 0, cmd::kProperties, {}},
         {"usb_search_dialog", 0, 0, cmd::kUsbSearch, {}},
         {"serial_decode_dialog", 0, 0, cmd::kSerialDecode,
          [](QWidget* w) {

@@ -63,6 +63,10 @@ int runUsbSearchDialog(QWidget* owner);
 // "Inicializace modulu" for the selected module or line. 1 when the device was initialised.
 int runInitDialog(QWidget* owner, int lineIndex, int moduleNumber);
 
+// "Komunikační linka TCP" for a TCP converter line: its settings saved as the line dialog saves
+// them, the device's own address set, its configuration console in the panel's terminal.
+int runTcpLineDialog(QWidget* owner, int lineIndex);
+
 // "Vyhledání TCP zařízení": the device servers that answer, saved as lines.
 int runTcpSearchDialog(QWidget* owner);
 

@@ -571,7 +571,7 @@ void MainWindow::cmdProperties() {
         return;
     }
     if (line.headType() == head::kTcpConverter) {
-        showTcpLineProperties(selectedLine_);
+        runTcpLineDialog(this, selectedLine_);
         return;
     }
     // "Použít" saves through saveLineSettings, which also flags conflicts and rebuilds the tree.
