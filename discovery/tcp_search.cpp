@@ -76,7 +76,9 @@ ErrorCode runTcpSearch(const std::string& broadcastAddress, const std::function<
     }
     // Each wait runs from its own start: the search ends `quietMs` after the last datagram that
     // came from the service port (answers that are not ones restart it too).
-    std::uint8_t buffer[kSearchAnswerLength];
+    // Room for any datagram: one of another length is no answer and is passed over, so a flood
+    // of junk on the service port neither stops the search nor takes more memory.
+    std::uint8_t buffer[1500];
     for (;;) {
         if (continues && !continues()) break;
         std::size_t length = 0;

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "actions/usb_actions.h"
+#include "discovery/tcp_search.h"
 #include "base/app_state.h"
 #include "model/comports_file.h"
 #include "model/installation.h"
@@ -92,6 +93,34 @@ TEST_F(UsbSearch, CleanupRemovesTheEntriesOfBridgesThatAreGone) {
     EXPECT_EQ(cleanUsbDrivers(removed, root()), 0u);
     EXPECT_EQ(removed, std::vector<std::string>{"COM2=/dev/ttyUSB7"});
     EXPECT_EQ(ports(), (std::map<int, std::string>{{1, "/dev/ttyUSB0"}, {3, "/dev/pts/2"}}));
+}
+
+TEST(TcpSearchAnswers, OnlyWholeAnswersWithTheSignature) {
+    std::vector<std::uint8_t> a(30, 0);
+    a[3] = 0xA7;
+    a[4] = 11;
+    const std::string serial = "441560110001";
+    std::copy(serial.begin(), serial.end(), a.begin() + 10);
+    for (int i = 0; i < 6; ++i) a[24 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(0xA0 + i);
+    const auto row = parseSearchAnswer(a.data(), a.size(), "10.0.0.7");
+    ASSERT_TRUE(row);
+    EXPECT_EQ(searchTypeText(*row), "11-(WI485)");
+    EXPECT_EQ(row->serial, serial);
+    EXPECT_EQ(searchMacText(*row), "A0-A1-A2-A3-A4-A5");
+    EXPECT_EQ(row->ip, "10.0.0.7");
+    EXPECT_FALSE(parseSearchAnswer(a.data(), 29, "10.0.0.7"));  // 29 bytes
+    auto wrong = a;
+    wrong[3] = 0xA6;
+    EXPECT_FALSE(parseSearchAnswer(wrong.data(), wrong.size(), "10.0.0.7"));  // another signature
+    std::fill(a.begin() + 10, a.begin() + 24, 'X');  // a serial without its NUL ends at offset 23
+    EXPECT_EQ(parseSearchAnswer(a.data(), a.size(), "x")->serial, std::string(14, 'X'));
+    std::vector<SearchRow> rows(3);
+    rows[0].ip = rows[2].ip = "10.0.0.1";
+    rows[1].ip = "10.0.0.2";
+    rows[1].mac = rows[2].mac = MacAddress{1, 2, 3, 4, 5, 6};
+    markDuplicates(rows);
+    EXPECT_TRUE(rows[0].sameIp && rows[2].sameIp && !rows[1].sameIp);
+    EXPECT_TRUE(rows[1].sameMac && rows[2].sameMac && !rows[0].sameMac);
 }
 
 TEST(ComportsFile, FormatKeptAndFreeNumbers) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "actions/download_actions.h"
 #include "actions/network_actions.h"
@@ -14,6 +15,7 @@
 #include "base/app_state.h"
 #include "comm/line_port.h"
 #include "discovery/service_channel.h"
+#include "discovery/tcp_search.h"
 #include "model/installation.h"
 #include "platform/clock.h"
 #include "platform/net.h"
@@ -335,6 +337,32 @@ TEST(IpSetup, DatagramNamesTheDeviceByItsMacAndCarriesTheAddress) {
     EXPECT_EQ(d, (std::vector<std::uint8_t>{0x00, 0x00, 0x00, 0xAC, 'I', 'P', '-', 'S', 'E', 'T', 'U', 'P', 0x00, 0x00, 0x12,
                                             0x34, 0xC0, 0xA8, 0x01, 0x32}));
     EXPECT_TRUE(ipSetupDatagram(MacAddress{}, "192.168.1").empty());
+}
+
+TEST(TcpSearchJunk, AFloodOnTheServicePortDoesNotStopTheSearch) {
+    // A "device" on loopback that answers the request, then floods 5000 junk datagrams from port
+    // 30718 (longer and shorter than an answer): the search goes on to its quiet end.
+    platform::UdpSocket device;
+    ASSERT_TRUE(device.create() && device.bind(platform::Ipv4{{127, 0, 0, 85}}, kServicePort));
+    std::thread flood([&device] {
+        std::uint8_t request[16];
+        std::size_t length = 0;
+        platform::Ipv4 from;
+        std::uint16_t port = 0;
+        if (device.receive(request, sizeof request, 3000, length, from, port) != platform::UdpSocket::ReceiveResult::Datagram) return;
+        std::vector<std::uint8_t> answer(30, 0);
+        answer[3] = 0xA7;
+        answer[4] = 11;
+        device.sendTo(from, port, answer.data(), answer.size());
+        const std::vector<std::uint8_t> junk(100, 0x5A);
+        for (int i = 0; i < 5000; ++i) device.sendTo(from, port, junk.data(), i % 2 ? junk.size() : 7);
+    });
+    std::vector<SearchRow> rows;
+    const ErrorCode code = runTcpSearch("127.0.0.85", [&rows](const SearchRow& r) { rows.push_back(r); }, {}, 500);
+    flood.join();
+    EXPECT_EQ(code, 0u);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].ip, "127.0.0.85");
 }
 
 using RemoteRestart = test::SimTest;
