@@ -64,6 +64,9 @@ public:
     // socket whose echo identifier (bytes 4-5, low byte first) is `identifier`.
     OpenResult open(std::uint16_t identifier);
     bool isOpen() const { return fd_ >= 0; }
+    // Takes only the messages to `address` and sends from it (a raw socket's local address).
+    bool bindTo(const Ipv4& address);
+    bool isRaw() const { return raw_; }
     // Sends one ICMP message (header included).
     bool sendTo(const Ipv4& address, const std::uint8_t* message, std::size_t length);
     // One ICMP message (the IP header removed) within `timeoutMs`: its length, 0 on time-out,

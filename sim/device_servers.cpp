@@ -5,6 +5,8 @@
 #include <mutex>
 #include <thread>
 
+#include "comm/icmp_echo.h"
+#include "platform/clock.h"
 #include "platform/net.h"
 #include "platform/pseudo_terminal.h"
 
@@ -66,11 +68,16 @@ bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log) {
     // Broadcasts reach a socket bound to any address; each server answers from its own address.
     auto any = std::make_unique<platform::UdpSocket>();
     if (!any->create() || !any->bind(platform::Ipv4{}, 30718)) return false;
-    std::vector<std::unique_ptr<platform::UdpSocket>> own(servers.size());
+    // Shared: a server's thread may still wait on the socket it had when the server moves.
+    std::vector<std::shared_ptr<platform::UdpSocket>> own(servers.size());
     std::mutex mutex;  // the servers' addresses and sockets
+    const auto addressOf = [&](std::size_t i) {
+        const std::lock_guard lock(mutex);
+        return servers[i].ip;
+    };
     for (std::size_t i = 0; i < servers.size(); ++i) {
         platform::Ipv4 ip;
-        own[i] = std::make_unique<platform::UdpSocket>();
+        own[i] = std::make_shared<platform::UdpSocket>();
         if (!platform::parseIpv4(servers[i].ip, ip) || !own[i]->create() || !own[i]->bind(ip, 30718)) return false;
     }
     const auto handle = [&](const std::uint8_t* d, std::size_t n, const platform::Ipv4& from, std::uint16_t port,
@@ -90,7 +97,7 @@ bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log) {
             const std::lock_guard lock(mutex);
             for (std::size_t i = 0; i < servers.size(); ++i) {
                 if (servers[i].mac[4] != d[14] || servers[i].mac[5] != d[15]) continue;
-                auto moved = std::make_unique<platform::UdpSocket>();
+                auto moved = std::make_shared<platform::UdpSocket>();
                 if (!moved->create() || !moved->bind(next, 30718)) {
                     log.note("udp", "device server " + servers[i].ip + " cannot move to " + platform::formatIpv4(next));
                     continue;
@@ -107,12 +114,17 @@ bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log) {
     for (std::size_t i = 0; i < servers.size(); ++i) {
         threads.emplace_back([&, i] {
             platform::TcpListener listener;
-            const std::string ip = servers[i].ip;
-            if (listener.listenOn(ip, 9999) < 0) {
-                log.note("console", "cannot listen on " + ip + ":9999");
-                return;
-            }
+            std::string ip;
             for (;;) {
+                if (ip != addressOf(i)) {  // at start, and after a move
+                    ip = addressOf(i);
+                    listener.close();
+                    if (listener.listenOn(ip, 9999) < 0) {
+                        log.note("console", "cannot listen on " + ip + ":9999");
+                        platform::pause(1000);
+                        continue;
+                    }
+                }
                 platform::TcpSocket conn;
                 if (!listener.accept(conn, 1000)) continue;
                 log.note("console", ip + " connected");
@@ -171,16 +183,47 @@ bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log) {
                 std::size_t n = 0;
                 platform::Ipv4 from;
                 std::uint16_t port = 0;
-                platform::UdpSocket* socket = nullptr;
+                std::shared_ptr<platform::UdpSocket> socket;
                 std::string to;
                 {
                     const std::lock_guard lock(mutex);
-                    socket = own[i].get();
+                    socket = own[i];
                     to = servers[i].ip;
                 }
                 // A short wait: a server that moved listens on its new socket soon.
                 if (socket->receive(d, sizeof d, 200, n, from, port) == platform::UdpSocket::ReceiveResult::Datagram)
                     handle(d, n, from, port, to);
+            }
+        });
+    }
+    // Each server answers ping at its address, as the device does (where the process may open
+    // a raw socket and the kernel's own echo replies are off). Tunnel requests ("INEX") are the
+    // converter's business and get no plain reply.
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        threads.emplace_back([&, i] {
+            platform::IcmpSocket sock;
+            std::string ip;
+            std::uint8_t m[1500];
+            for (;;) {
+                if (ip != addressOf(i)) {
+                    ip = addressOf(i);
+                    platform::Ipv4 address;
+                    if (!platform::parseIpv4(ip, address) || sock.open(0) != platform::IcmpSocket::OpenResult::Opened ||
+                        !sock.isRaw() || !sock.bindTo(address)) {
+                        sock.close();
+                        log.note("icmp", "device server " + ip + " cannot answer ping");
+                        return;
+                    }
+                }
+                platform::Ipv4 from;
+                const int n = sock.receive(m, sizeof m, 200, &from);
+                if (n < 8 || m[0] != 8 || (n >= 24 && std::memcmp(m + 8 + 12, "INEX", 4) == 0)) continue;
+                m[0] = 0;
+                m[2] = m[3] = 0;
+                const std::uint16_t sum = InternetChecksum(static_cast<std::size_t>(n), m);
+                m[2] = static_cast<std::uint8_t>(sum >> 8);
+                m[3] = static_cast<std::uint8_t>(sum);
+                sock.sendTo(from, m, static_cast<std::size_t>(n));
             }
         });
     }

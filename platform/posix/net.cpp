@@ -203,6 +203,13 @@ IcmpSocket::OpenResult IcmpSocket::open(std::uint16_t identifier) {
     return OpenResult::Failed;
 }
 
+bool IcmpSocket::bindTo(const Ipv4& address) {
+    const sockaddr_in sin = toSockaddr(address, 0);
+    if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sin), sizeof sin) == 0) return true;
+    recordErrno();
+    return false;
+}
+
 bool IcmpSocket::sendTo(const Ipv4& address, const std::uint8_t* message, std::size_t length) {
     const sockaddr_in sin = toSockaddr(address, 0);
     const ssize_t n = ::sendto(fd_, message, length, 0, reinterpret_cast<const sockaddr*>(&sin), sizeof sin);

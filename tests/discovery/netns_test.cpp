@@ -308,6 +308,78 @@ TEST_F(NetnsTest, TcpSearchListsTheDeviceServersAndSavesThemInArrivalOrder) {
     });
 }
 
+// "Nastavit IP adresu v zařízení" against device servers that answer ping at their address
+// (the kernel's own replies are off in the peer): an address that answers is refused before
+// anything is sent; a MAC that names no device leaves it silent at the new address; the right
+// MAC moves it there and the echo check finds it. The line keeps its address throughout.
+TEST_F(NetnsTest, DeviceAddressIsSetThroughIpSetupAndCheckedByEcho) {
+    inNetworkNamespace([&] {
+        for (const char* ip : {"10.77.0.20", "10.77.0.21", "10.77.0.50", "10.77.0.51"})
+            ASSERT_TRUE(sh("ip netns exec " + peer + " ip addr add " + ip + "/24 dev v1"));
+        test::SimProcess::prefix = {"ip", "netns", "exec", peer};
+        test::SimProcess sim({"--device-server", "10.77.0.20/11/441560110001/00-4F-49-0D-12-34", "--device-server",
+                              "10.77.0.21/11/441560110002/00-4F-49-0D-12-35"},
+                             dir.str() + "/wire.log");
+        test::SimProcess::prefix.clear();
+        platform::pause(500);
+        appState().adapterAddress = "10.77.0.1";
+        std::filesystem::create_directories(dir.path() / "line1");
+        LineRecord line;
+        line.setLineNumber(1);
+        line.setIpAddress("10.77.0.20");
+        line.setTcpPort(13000);
+        line.setHeadType(11);
+        line.setMac(MacAddress{0x00, 0x4F, 0x49, 0x0D, 0x12, 0x34});
+        ASSERT_TRUE(writeLineRecord(0, line));
+        MacAddress entered{};
+        UiPort port = uiPort();
+        port.enterMacAddress = [&](MacAddress& mac) {
+            mac = entered;
+            return true;
+        };
+        installUiPort(port);
+        const auto notes = [&] {
+            std::string text;
+            for (const auto& n : test::readWire(dir.str() + "/wire.log").notes) text += n + "\n";
+            return text;
+        };
+        struct Case {
+            const char* address;
+            MacAddress mac;
+            int result;
+            const char* message;
+            bool sent;
+        };
+        const Case cases[] = {
+            {"10.77.0.21", line.mac(), 0, "Cílová adresa se již používá ! ", false},
+            {"10.77.0.51", MacAddress{0x00, 0x4F, 0x49, 0x0D, 0x99, 0x99}, -1, "Zařízení neodpovídá na nové adrese !", true},
+            {"10.77.0.50", line.mac(), 1, "Nová IP adresa byla úspěšně nastavena.", true},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.address);
+            entered = c.mac;
+            ui.calls.clear();
+            const std::size_t logged = notes().size();
+            EXPECT_EQ(setDeviceAddress(0, c.address), c.result);
+            const auto messages = ui.callsOf("message");
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_NE(messages[0].find(c.message), std::string::npos) << messages[0];
+            platform::pause(200);
+            const std::string fresh = notes().substr(logged);
+            // 00 00 00 AC "IP-SETUP", the MAC's last two bytes, the new address.
+            EXPECT_EQ(fresh.find(" 00 00 00 ac 49 50 2d 53 45 54 55 50") != std::string::npos, c.sent) << fresh;
+            LineRecord after;
+            ASSERT_TRUE(readLineRecord(0, after));
+            EXPECT_EQ(after.ipAddress(), "10.77.0.20");
+        }
+        EXPECT_NE(notes().find("device server 10.77.0.20 moves to 10.77.0.50"), std::string::npos);
+        std::vector<SearchRow> rows;
+        ASSERT_EQ(searchTcpDevices(false, rows, 500), 1);
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_TRUE(rows[0].ip == "10.77.0.50" || rows[1].ip == "10.77.0.50");
+    });
+}
+
 TEST(MacText, ValidAndInvalidEntries) {
     EXPECT_EQ(parseMacText("00-4F-49-0D-FF-FF"), kFactoryMac);
     EXPECT_EQ(parseMacText("0a-bc-DE-f0-12-34"), (MacAddress{0x0a, 0xbc, 0xde, 0xf0, 0x12, 0x34}));
