@@ -64,7 +64,7 @@ std::string hex(const std::uint8_t* d, std::size_t n) {
 
 }  // namespace
 
-bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log) {
+bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log, const std::function<void()>& listening) {
     // Broadcasts reach a socket bound to any address; each server answers from its own address.
     auto any = std::make_unique<platform::UdpSocket>();
     if (!any->create() || !any->bind(platform::Ipv4{}, 30718)) return false;
@@ -108,15 +108,21 @@ bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log) {
             }
         }
     };
+    // The consoles listen before the servers are reported running.
+    std::vector<std::unique_ptr<platform::TcpListener>> consoles(servers.size());
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        consoles[i] = std::make_unique<platform::TcpListener>();
+        if (consoles[i]->listenOn(servers[i].ip, 9999) < 0) log.note("console", "cannot listen on " + servers[i].ip + ":9999");
+    }
     std::vector<std::thread> threads;
     // Each server's configuration console on its address, port 9999: a telnet greeting that asks
     // for options, a short menu, every line echoed; "q" ends the session.
     for (std::size_t i = 0; i < servers.size(); ++i) {
         threads.emplace_back([&, i] {
-            platform::TcpListener listener;
-            std::string ip;
+            platform::TcpListener& listener = *consoles[i];
+            std::string ip = servers[i].ip;
             for (;;) {
-                if (ip != addressOf(i)) {  // at start, and after a move
+                if (ip != addressOf(i)) {  // the server moved
                     ip = addressOf(i);
                     listener.close();
                     if (listener.listenOn(ip, 9999) < 0) {
@@ -227,6 +233,7 @@ bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log) {
             }
         });
     }
+    listening();
     for (auto& t : threads) t.join();
     return true;
 }

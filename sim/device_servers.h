@@ -4,6 +4,7 @@
 // the search request (00 00 00 A6) from port 30718 with the 30-byte answer, and move to the new
 // address of an IP-SETUP datagram whose MAC bytes match theirs.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,8 @@ bool parseDeviceServer(const std::string& text, DeviceServer& out, std::string& 
 // The 30-byte answer of a server.
 std::vector<unsigned char> searchAnswer(const DeviceServer& server);
 
-// Serves until the process ends; false at once when the sockets cannot be made.
-bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log);
+// Serves until the process ends, calling `listening` once every socket and console listens;
+// false at once when the sockets cannot be made.
+bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log, const std::function<void()>& listening);
 
 }  // namespace lumo::sim

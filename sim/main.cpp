@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
+#include <future>
 #include <iostream>
 #include <mutex>
 #include <sstream>
@@ -51,7 +52,9 @@ const char kHelp[] =
     "  --device-server IP/TYPE/SERIAL/MAC   a network device server on its own address (repeatable):\n"
     "                     it answers the search request (00 00 00 A6) from port 30718 with the\n"
     "                     30-byte answer and moves to the address of an IP-SETUP datagram naming\n"
-    "                     its MAC address's last two bytes (the address must exist on the host)\n"
+    "                     its MAC address's last two bytes (the address must exist on the host);\n"
+    "                     it answers ping at its address where a raw socket may be opened, and\n"
+    "                     serves a configuration console on port 9999\n"
     "  --exit-with-parent end when the program that started the simulator ends\n"
     "  --reader TEXT      the serial bus is a desk reader: it sends TEXT and CR LF every 6 s,\n"
     "                     as a card held to it would\n"
@@ -399,13 +402,15 @@ int main(int argc, char** argv) {
         }
         servers.push_back(server);
     }
+    std::promise<void> listening;  // outlives the thread that sets it
     if (!servers.empty()) {
-        threads.emplace_back([&servers, &log] {
-            if (!runDeviceServers(servers, log)) {
+        threads.emplace_back([&servers, &log, &listening] {
+            if (!runDeviceServers(servers, log, [&] { listening.set_value(); })) {
                 std::cerr << "lumo-sim: cannot listen for the device servers on port 30718\n";
                 std::exit(1);
             }
         });
+        listening.get_future().wait();
         std::cout << "device servers " << servers.size() << "\n";
     }
     if (o.icmp) {

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include <iterator>
 
 #include "gui/gui_fixture.h"
+#include "platform/clock.h"
 #include "service/jobs.h"
 #include "ui/command_ids.h"
 
@@ -167,6 +169,48 @@ TEST_F(DownloadWindow, TcpLineDialogSavesTheLineAndAnswersTheWebRequest) {
     ASSERT_TRUE(readLineRecord(kTcpLine, saved));
     EXPECT_EQ(saved.description(), "převodník B");
     EXPECT_EQ(saved.flags() & flags::kUnreachable, 0);  // it opened: the simulator's converter
+}
+
+// "Konfigurovat přes TELNET": the panel's console window talks to a simulated device server's
+// port 9999; its option requests are refused and never shown; a typed line goes on Enter.
+TEST_F(DownloadWindow, ConsoleWindowTalksToTheDeviceServer) {
+    startSim({"tcp 2 1"});
+    test::SimProcess server({"--device-server", "127.0.0.48/11/441560110048/00-4F-49-0D-00-48"}, dir.str() + "/console.log");
+    std::filesystem::create_directories(dir.path() / "line2");
+    LineRecord line = tcpLine;
+    line.setIpAddress("127.0.0.48");
+    ASSERT_TRUE(writeLineRecord(kTcpLine, line));
+    window->refreshTree(kTcpLine, 0);
+    select(kTcpLine, 0);
+    QString greeting, answered;
+    const auto waitForText = [](QPlainTextEdit* shown, const char* text) {
+        for (int i = 0; i < 100 && !shown->toPlainText().contains(QString::fromUtf8(text)); ++i) QTest::qWait(30);
+        return shown->toPlainText();
+    };
+    onNextModal([&](QWidget* dialog) {
+        onNextModal([&](QWidget* console) {
+            auto* shown = console->findChild<QPlainTextEdit*>("console");
+            greeting = waitForText(shown, "q) Quit");
+            auto* typed = console->findChild<QLineEdit*>("typed");
+            typed->setText("1");
+            QTest::keyClick(typed, Qt::Key_Return);
+            answered = waitForText(shown, "you typed: 1");
+            static_cast<QDialog*>(console)->done(0);
+        });
+        test::button(dialog, "Konfigurovat přes TELNET")->click();
+        test::button(dialog, "Zavřít")->click();
+    });
+    window->runCommand(cmd::kProperties);
+    EXPECT_TRUE(greeting.startsWith("LUMO device server 441560110048")) << greeting.toStdString();
+    EXPECT_FALSE(greeting.contains(QChar(0xFF))) << greeting.toStdString();
+    EXPECT_TRUE(answered.contains("you typed: 1")) << answered.toStdString();
+    platform::pause(200);
+    std::string notes;
+    for (const auto& n : test::readWire(dir.str() + "/console.log").notes) notes += n + "\n";
+    // DO ECHO answered WONT, WILL SUPPRESS-GO-AHEAD answered DONT.
+    EXPECT_NE(notes.find("telnet reply ff fc 01"), std::string::npos) << notes;
+    EXPECT_NE(notes.find("telnet reply ff fe 03"), std::string::npos) << notes;
+    EXPECT_NE(notes.find("127.0.0.48 line '1'"), std::string::npos) << notes;
 }
 
 }  // namespace
