@@ -11,7 +11,8 @@ struct CtlResult {
     std::string out, err;
 };
 
-// `args` are shell words; standard input is empty.
+// `args` are shell words (blanks between, '...' and "..." quoting), run without a shell in
+// `workdir`; standard input is empty.
 CtlResult runCtl(const std::string& workdir, const std::string& args);
 
 // The same without a shell: each argument is passed as it is (CR, LF, quotes and all). Safe to

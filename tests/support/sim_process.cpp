@@ -1,17 +1,11 @@
 #include "support/sim_process.h"
 
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-extern char** environ;
+#include "platform/clock.h"
 
 namespace lumo::test {
 
@@ -24,50 +18,24 @@ SimProcess::SimProcess(const std::vector<std::string>& args, const std::string& 
     argv.push_back("--exit-with-parent");
     argv.push_back("--log");
     argv.push_back(logPath);
-    std::vector<char*> cargv;
-    for (auto& a : argv) cargv.push_back(a.data());
-    cargv.push_back(nullptr);
-
-    int out[2];
-    if (::pipe(out) != 0) throw std::runtime_error("pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    const int rc = ::posix_spawnp(&pid_, cargv[0], &actions, nullptr, cargv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    if (rc != 0) {
-        ::close(out[0]);
-        throw std::runtime_error("cannot start lumo-sim");
-    }
+    if (!process_.start(argv)) throw std::runtime_error("cannot start lumo-sim");
     std::string text;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (text.find("ready\n") == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        pollfd p{out[0], POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
-        char chunk[256];
-        const ssize_t n = ::read(out[0], chunk, sizeof chunk);
-        if (n <= 0) break;
-        text.append(chunk, static_cast<std::size_t>(n));
+    const std::int64_t deadline = platform::monotonicMs() + 10000;
+    while (text.find("ready") == std::string::npos) {
+        const std::int64_t left = deadline - platform::monotonicMs();
+        if (left <= 0 || !process_.readOutput(text, static_cast<int>(left))) break;
     }
-    ::close(out[0]);
-    if (text.find("ready\n") == std::string::npos) throw std::runtime_error("lumo-sim did not start: " + text);
+    process_.closeOutput();
+    if (text.find("ready") == std::string::npos) throw std::runtime_error("lumo-sim did not start: " + text);
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.rfind("pty ", 0) == 0) pty_ = line.substr(4);
         if (line.rfind("tcp 127.0.0.1:", 0) == 0) tcpPort_ = std::stoi(line.substr(14));
     }
 }
 
-SimProcess::~SimProcess() {
-    if (pid_ > 0) {
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-    }
-}
+SimProcess::~SimProcess() { process_.terminate(); }
 
 std::string Wire::received() const {
     std::string s;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/child_process.h"
+
 namespace lumo::test {
 
 class SimProcess {
@@ -22,7 +24,7 @@ public:
     static std::vector<std::string> prefix;
 
 private:
-    int pid_ = -1;
+    platform::ChildProcess process_;
     std::string pty_;
     int tcpPort_ = -1;
 };
