@@ -46,7 +46,7 @@ PathProblem pathStorageProblem(const std::string& path, std::size_t limit) {
 std::string dataDirectoryFromInput(const std::string& path) {
     const char sep = platform::pathSeparator();
     std::string dir = path;
-    if (path.empty() || path.front() != sep) {
+    if (!platform::isAbsolutePath(path)) {
         const std::string current = platform::currentDirectory();
         if (current.empty()) return {};  // a relative path means nothing without it
         dir = current + sep + path;

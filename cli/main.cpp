@@ -105,7 +105,9 @@ int usageError(const std::string& message) {
 
 int main(int argc, char** argv) {
     using namespace lumo::cli;
-    std::vector<std::string> words(argv + 1, argv + argc);
+    lumo::platform::prepareStandardStreams();
+    std::vector<std::string> words = lumo::platform::commandLineArguments(argc, argv);
+    words.erase(words.begin());
     std::string workdir;
     Answer answer = Answer::Ask;
     bool verbose = false;
@@ -154,7 +156,7 @@ int main(int argc, char** argv) {
             std::cerr << "lumo-ctl: the working directory " << workdir << " does not exist\n";
             return kFailed;
         }
-        if (workdir.front() != lumo::platform::pathSeparator())
+        if (!lumo::platform::isAbsolutePath(workdir))
             workdir = lumo::platform::currentDirectory() + lumo::platform::pathSeparator() + workdir;
     }
 

@@ -333,14 +333,15 @@ long fieldNumber(const std::string& text) {
     bool negative = false;
     if (text[at] == '-' || text[at] == '+') negative = text[at++] == '-';
     const std::size_t digits = at;
-    long value = 0;
+    // Counted in 64 bits: `long` is 32 bits on Windows, and 2147483648 must not overflow it.
+    std::int64_t value = 0;
     for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
         if (at - digits >= 10) return 0;  // beyond a 32-bit number: no number
         value = value * 10 + (text[at] - '0');
     }
     if (at == digits || text.find_first_not_of(" \t", at) != std::string::npos) return 0;
-    if (value > 2147483647L + (negative ? 1 : 0)) return 0;
-    return negative ? -value : value;
+    if (value > std::int64_t{2147483647} + (negative ? 1 : 0)) return 0;
+    return static_cast<long>(negative ? -value : value);
 }
 
 std::uint32_t HexTextToValue(const std::string& text) {

@@ -3,11 +3,12 @@
 // "comports.cfg", a serial-number register) and also handed to the text readers (a simulator
 // installation, a MAC address, the code page 1250 codec). Nothing may read or write outside its
 // buffers, and nothing may run without end (the sanitizers and the fuzzer's timeout watch).
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -29,9 +30,14 @@ namespace {
 
 const std::string& scratchFolder() {
     static const std::string folder = [] {
-        char pattern[] = "/tmp/lumo-file-fuzz-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        const std::string dir = made != nullptr ? made : "/tmp";
+        // A new folder of this run's own under the system's temporary folder.
+        std::random_device random;
+        std::filesystem::path made;
+        for (int attempt = 0; attempt < 100 && made.empty(); ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() / ("lumo-file-fuzz-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) made = candidate;
+        }
+        const std::string dir = made.empty() ? std::filesystem::temp_directory_path().string() : made.string();
         lumo::platform::createDirectory(dir + "/line1");
         lumo::platform::createDirectory(dir + "/reg");
         return dir;

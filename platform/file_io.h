@@ -14,6 +14,10 @@ char pathSeparator();
 // What the names of programs end with: ".exe" on Windows, nothing here.
 std::string programFileSuffix();
 
+// Whether a path names its place from the root ("/data"; on Windows also C:\data or \\server\share),
+// not from the current directory.
+bool isAbsolutePath(const std::string& path);
+
 // The process's current directory, without a trailing separator; empty when it cannot be read.
 std::string currentDirectory();
 
@@ -56,8 +60,9 @@ public:
     long long size();
     // Cuts the file to `length` bytes.
     bool truncate(std::uint64_t length);
-    // An exclusive lock on the whole file, waited for; it holds across machines on a network
-    // share that supports locking. Released by unlock() or when the file is closed.
+    // An exclusive lock on the whole file, waited for; it holds against the other threads of
+    // this process as well, and across machines on a network share that supports locking.
+    // Released by unlock() or when the file is closed.
     bool lockExclusive();
     void unlock();
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lumo::platform {
 
@@ -78,6 +79,10 @@ public:
 private:
     int fd_ = -1;
     bool raw_ = false;
+    // Where the system sends an echo and takes its reply in one call (Windows' ICMP helper), the
+    // request waits here for receive().
+    std::vector<std::uint8_t> pending_;
+    Ipv4 pendingTo_;
 };
 
 class UdpSocket {

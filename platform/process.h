@@ -1,17 +1,19 @@
 #pragma once
 // The process itself.
 
+#include <string>
+#include <vector>
+
 namespace lumo::platform {
 
 // Ends this process when the process that started it ends (a helper never outlives its test).
 void exitWithParent();
 
-}  // namespace lumo::platform
-
-#include <string>
-#include <vector>
-
-namespace lumo::platform {
+// The program's arguments as UTF-8, whatever code page the system passes them in.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+// The standard streams carry the program's bytes as they are: UTF-8 text on a console, and no
+// CR put before each LF of what goes to a pipe or a file (output is the same on every system).
+void prepareStandardStreams();
 
 // Starts a program without waiting for it and without a shell: the program (found on the
 // search path when it has no separator) and each argument are passed as they are. False when it

@@ -44,6 +44,8 @@ public:
 inline constexpr int kUsbNotBuilt = -1000;
 inline constexpr int kUsbAccessDenied = -3;  // the library's own "access denied"
 
+// The library the access needs, by name, for a message when it is missing.
+const char* usbAccessLibrary();
 // The access of this build (the USB library), or what a test installs instead.
 std::unique_ptr<UsbBridgeAccess> makeUsbBridgeAccess();
 void setUsbBridgeAccessFactory(std::function<std::unique_ptr<UsbBridgeAccess>()> factory);

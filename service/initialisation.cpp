@@ -136,7 +136,8 @@ int asciiMethod(const InitTarget& t, int mode, const std::string& serial) {
 std::string bridgeFailureText(int status) {
     char text[64];
     std::snprintf(text, sizeof text, "Chyba komunikace 0x%02X ", static_cast<unsigned>(status) & 0xFF);
-    if (status == platform::kUsbNotBuilt) return std::string(text) + "\nProgram je sestaven bez knihovny libusb-1.0: zápis do převodníku není k dispozici. ";
+    if (status == platform::kUsbNotBuilt)
+        return std::string(text) + "\nKnihovna " + platform::usbAccessLibrary() + " není k dispozici: zápis do převodníku nelze provést. ";
     if (status == platform::kUsbAccessDenied)
         return std::string(text) + "\nPřístup k převodníku odepřen: nainstalujte pravidlo udev 60-lumo-cp210x.rules (balíček lumo-panel) a převodník připojte znovu, nebo program spusťte jako root. ";
     return text;

@@ -340,7 +340,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (!o.pty && o.tcpPort < 0 && !o.icmp) o.pty = true;
+    if (!o.pty && o.tcpPort < 0 && !o.icmp && o.deviceServers.empty()) o.pty = true;
 
     WireLog log(o.log);
     if (!o.log.empty() && !log.ok()) {

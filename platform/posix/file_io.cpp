@@ -19,6 +19,8 @@ char pathSeparator() { return '/'; }
 
 std::string programFileSuffix() { return {}; }
 
+bool isAbsolutePath(const std::string& path) { return !path.empty() && path.front() == '/'; }
+
 std::string currentDirectory() {
     std::vector<char> buffer(PATH_MAX);
     if (::getcwd(buffer.data(), buffer.size()) == nullptr) {
@@ -150,8 +152,10 @@ bool File::lockExclusive() {
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;  // start 0, length 0: the whole file, also as it grows
+    // An open-file-description lock: held against the other threads of this process too (a
+    // process-wide record lock would let two threads of one panel both in).
     for (;;) {
-        if (::fcntl(static_cast<int>(handle_), F_SETLKW, &lock) == 0) return true;
+        if (::fcntl(static_cast<int>(handle_), F_OFD_SETLKW, &lock) == 0) return true;
         if (errno != EINTR) {
             recordErrno();
             return false;
@@ -164,7 +168,7 @@ void File::unlock() {
     struct flock lock {};
     lock.l_type = F_UNLCK;
     lock.l_whence = SEEK_SET;
-    ::fcntl(static_cast<int>(handle_), F_SETLK, &lock);
+    ::fcntl(static_cast<int>(handle_), F_OFD_SETLK, &lock);
 }
 
 bool File::lock(LockKind kind, int timeoutMs) {

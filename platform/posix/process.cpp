@@ -21,6 +21,10 @@ void exitWithParent() {
     if (::getppid() == 1) ::_exit(0);  // the parent is already gone
 }
 
+std::vector<std::string> commandLineArguments(int argc, char** argv) { return {argv, argv + argc}; }
+
+void prepareStandardStreams() {}
+
 bool startDetached(const std::string& program, const std::vector<std::string>& arguments) {
     std::vector<std::string> words{program};
     words.insert(words.end(), arguments.begin(), arguments.end());

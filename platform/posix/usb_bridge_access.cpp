@@ -99,6 +99,8 @@ public:
 
 }  // namespace
 
+const char* usbAccessLibrary() { return "libusb-1.0"; }
+
 std::unique_ptr<UsbBridgeAccess> makeUsbBridgeAccess() {
     if (factory()) return factory()();
 #if defined(LUMO_HAVE_LIBUSB)

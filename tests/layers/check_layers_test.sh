@@ -11,7 +11,7 @@ fails() {  # FILE LINE WHY: the check fails and names the line
   grep -qF "$1" <<<"$out" || { echo "did not name $1: $out"; exit 1; }
   grep -qF "$3" <<<"$out" || { echo "did not say '$3': $out"; exit 1; }
 }
-clean() { rm -rf "${tree:?}"/*; mkdir -p "$tree"/{platform/posix,base,model,comm,actions,app,cli,ui/qt}; }
+clean() { rm -rf "${tree:?}"/*; mkdir -p "$tree"/{platform/posix,platform/win32,base,model,comm,actions,app,cli,ui/qt}; }
 
 clean
 echo '#include "model/records.h"' >"$tree/comm/line.cpp"
@@ -20,6 +20,7 @@ echo '#include <vector>' >>"$tree/model/records.h"
 echo '#include "base/app_state.h"' >"$tree/cli/main.cpp"
 echo '#include <QWidget>' >"$tree/actions/x_dialog.cpp"
 echo '#include <termios.h>' >"$tree/platform/posix/serial.cpp"
+echo '#include <windows.h>' >"$tree/platform/win32/serial.cpp"
 "$check" "$tree" >/dev/null || { echo "a clean tree failed"; "$check" "$tree"; exit 1; }
 
 echo '#include "comm/line_port.h"' >>"$tree/model/records.h"
@@ -32,6 +33,10 @@ clean; echo '#include <sys/socket.h>' >"$tree/comm/line.cpp"
 fails comm/line.cpp "<sys/socket.h>" "no Qt or OS header"
 clean; echo '#include "model/records.h"' >"$tree/platform/posix/file_io.cpp"
 fails platform/posix/file_io.cpp "model/records.h" "never calls up"
+clean; echo '#include "device/console.h"' >"$tree/platform/win32/net.cpp"
+fails platform/win32/net.cpp "device/console.h" "never calls up"
+clean; printf '#ifdef _WIN32\n#endif\n' >"$tree/cli/main.cpp"
+fails cli/main.cpp "_WIN32" "belongs in platform/"
 clean; printf '#ifdef _WIN32\n#endif\n' >"$tree/model/records.h"
 fails model/records.h "_WIN32" "belongs in platform/"
 clean; echo '#include "ui/qt/main_window.h"' >"$tree/cli/main.cpp"

@@ -1,12 +1,11 @@
 // The register of issued serial numbers: reading, appending, and several writers at once.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <atomic>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "base/app_state.h"
 #include "model/cp1250.h"
@@ -147,34 +146,25 @@ TEST_F(Register, AppendWritesWholeLinesAndTheRegisterIsNeverCreated) {
     EXPECT_EQ(pendingError(), 0u);  // no pointer file: a failure without a code
 }
 
-// Several processes issue numbers into one register at once, each checking under the lock.
+// Several issuers (threads, each opening the register itself) issue numbers into one register
+// at once, each checking under the lock.
 TEST_F(Register, ConcurrentIssuersNeverIssueASequenceTwice) {
-    constexpr int kProcesses = 6, kEach = 40;
-    std::vector<pid_t> children;
-    for (int p = 0; p < kProcesses; ++p) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
+    constexpr int kIssuers = 6, kEach = 40;
+    std::atomic<int> total{0};
+    std::vector<std::thread> issuers;
+    for (int p = 0; p < kIssuers; ++p) {
+        issuers.emplace_back([p, &total] {
             // Everyone tries the same sequences 1..kEach: each must be issued exactly once.
-            int issued = 0;
             for (int s = 1; s <= kEach; ++s) {
                 const std::string serial = SerialEncode(s, 4, packDate(1 + p, 1, 2024));
                 if (registerIssue(4, serial, "worker " + std::to_string(p) + " with a longer note", p % 4) ==
                     IssueResult::Issued)
-                    ++issued;
+                    ++total;
             }
-            ::_exit(issued);
-        }
-        children.push_back(pid);
+        });
     }
-    int total = 0;
-    for (pid_t pid : children) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status));
-        total += WEXITSTATUS(status);
-    }
-    EXPECT_EQ(total, kEach);
+    for (auto& t : issuers) t.join();
+    EXPECT_EQ(total.load(), kEach);
     std::istringstream lines(read("sernum.txt"));
     std::set<int> sequences;
     int count = 0;
@@ -189,7 +179,7 @@ TEST_F(Register, ConcurrentIssuersNeverIssueASequenceTwice) {
     EXPECT_EQ(sequences.size(), static_cast<std::size_t>(kEach));
 }
 
-// Five lumo-ctl processes issue the next numbers of one type at once, with hostile notes among
+// Five production lines run lumo-ctl to issue the next numbers of one type at once, with hostile notes among
 // them: no sequence twice, no torn or forged line, every note readable.
 TEST_F(Register, FiveProcessesWithHostileNotesThroughLumoCtl) {
     std::filesystem::create_directories(dir.path() / "work");
@@ -198,36 +188,31 @@ TEST_F(Register, FiveProcessesWithHostileNotesThroughLumoCtl) {
     const std::vector<std::string> notes = {"oprava čtečky", "x\r\n302213109990", "a;b", std::string(400, 'L'),
                                             "sklad Brno", ""};
     constexpr int kProcesses = 5, kEach = 12;
-    std::vector<pid_t> children;
+    // A thread for each production line, each running lumo-ctl processes one after another.
+    std::atomic<int> issuedCount{0}, failures{0};
+    std::vector<std::thread> productionLines;
     for (int p = 0; p < kProcesses; ++p) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            int issued = 0;
+        productionLines.emplace_back([&, p] {
             for (int i = 0; i < kEach; ++i) {
                 const std::string& note = notes[static_cast<std::size_t>(p + i) % notes.size()];
                 // The next number as a production line proposes it; lost races try again.
                 for (int attempt = 0; attempt < 50; ++attempt) {
                     const test::CtlResult last = test::runCtlArgs(work, {"register", "last", "4"});
-                    if (last.status != 0) ::_exit(100);
+                    if (last.status != 0) {
+                        ++failures;
+                        return;
+                    }
                     const std::string serial = SerialEncode(std::stoi(last.out) + 1, 4, packDate(1, 1 + p, 2025));
                     const test::CtlResult add = test::runCtlArgs(work, {"register", "add", serial, "--note", note});
-                    if (add.status == 0) ++issued;
+                    if (add.status == 0) ++issuedCount;
                     if (add.err.find("already issued") == std::string::npos) break;
                 }
             }
-            ::_exit(issued);
-        }
-        children.push_back(pid);
+        });
     }
-    int issued = 0;
-    for (pid_t pid : children) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status));
-        ASSERT_NE(WEXITSTATUS(status), 100);
-        issued += WEXITSTATUS(status);
-    }
+    for (auto& t : productionLines) t.join();
+    ASSERT_EQ(failures.load(), 0);
+    const int issued = issuedCount;
     // Three of the six notes are refused: half of the adds go in.
     EXPECT_EQ(issued, kProcesses * kEach / 2);
     const std::string text = read("sernum.txt");

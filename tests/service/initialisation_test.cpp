@@ -236,7 +236,7 @@ TEST_F(Initialisation, UsbBridgeBehindTheLinesPortIsWrittenAndReadBack) {
     } failures[] = {
         {1, 0, false, "Převodník linky nelze určit: port COM5 (/dev/ttyS4) nepatří žádnému připojenému převodníku"},
         {0, platform::kUsbAccessDenied, false, "nainstalujte pravidlo udev 60-lumo-cp210x.rules"},
-        {0, platform::kUsbNotBuilt, false, "bez knihovny libusb-1.0"},
+        {0, platform::kUsbNotBuilt, false, "Knihovna libusb-1.0 není k dispozici"},
         {0, 0, true, "Převodník po zápisu hlásí"},
     };
     for (const auto& f : failures) {

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows programs (lumo-ctl.exe, lumo-sim.exe) and the core tests with
+# mingw-w64 and runs the tests under wine: the records, catalogue, codes, register and answer
+# parsing, the replays of the fuzzers' corpora, and lumo-ctl.exe against lumo-sim.exe over TCP on
+# loopback. Installs what is missing
+# (as root or with sudo). The build goes to build-windows/ (or $LUMO_WINDOWS_BUILD_DIR).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++-mingw-w64-x86-64 googletest wine wine64)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo_cmd=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "test-windows: need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+    sudo_cmd=(sudo)
+  fi
+  echo "test-windows: installing ${missing[*]}"
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build_dir=${LUMO_WINDOWS_BUILD_DIR:-build-windows}
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --build "$build_dir" -j "$(nproc)"
+
+# wine keeps its own Windows tree beside the build; its first start makes it (some seconds).
+export WINEPREFIX="$PWD/$build_dir/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$WINEPREFIX"
+wineboot --init >/dev/null 2>&1 || true
+ctest --test-dir "$build_dir" --output-on-failure
