@@ -10,7 +10,8 @@
 
 namespace lumo {
 
-int searchTcpDevices(bool wideMask, std::vector<SearchRow>& rows, int quietMs) {
+int searchTcpDevices(bool wideMask, std::vector<SearchRow>& rows, int quietMs,
+                     const std::function<void(const SearchRow&)>& arrived, const std::function<bool()>& continues) {
     rows.clear();
     std::string address, fault;
     if (!searchBroadcastAddress(wideMask, address, fault)) {
@@ -18,10 +19,16 @@ int searchTcpDevices(bool wideMask, std::vector<SearchRow>& rows, int quietMs) {
         return kActionRefused;
     }
     return uiRunWaiting([&] {
-        std::vector<SearchRow> arrived;
-        const ErrorCode code = runTcpSearch(address, [&arrived](const SearchRow& r) { arrived.push_back(r); }, {}, quietMs);
+        std::vector<SearchRow> answers;
+        const ErrorCode code = runTcpSearch(
+            address,
+            [&](const SearchRow& r) {
+                answers.push_back(r);
+                if (arrived) arrived(r);
+            },
+            continues, quietMs);
         // The newest answer stands first.
-        rows.assign(arrived.rbegin(), arrived.rend());
+        rows.assign(answers.rbegin(), answers.rend());
         markDuplicates(rows);
         if (code != 0) {
             setError(code);
@@ -51,9 +58,15 @@ int setDeviceAddress(int lineIndex, const std::string& newAddress) {
         reportError();
         return kActionFailed;
     }
-    const std::vector<std::uint8_t> datagram = ipSetupDatagram(line.mac(), newAddress);
-    if (datagram.empty()) {
-        uiMessage("Varování", "\"" + newAddress + "\" není adresa IPv4. ", MessageIcon::Error);
+    // Only a line whose devices sit behind a network address has a device to give one to.
+    if (!line.isTcp()) {
+        uiMessage("Varování", "Linka " + std::to_string(lineIndex + 1) + " nemá adresu IP zařízení. ", MessageIcon::Error);
+        return kActionRefused;
+    }
+    // An address no device can answer at would leave the device unreachable: refused before
+    // anything is sent.
+    if (const std::string problem = deviceAddressProblem(newAddress); !problem.empty()) {
+        uiMessage("Varování", problem, MessageIcon::Error);
         return kActionRefused;
     }
     MacAddress mac = line.mac();

@@ -1,6 +1,7 @@
 #pragma once
 // "Vyhledání TCP zařízení": the search, and its "Uložit". Results as base/action_result.h says.
 
+#include <functional>
 #include <vector>
 
 #include "base/action_result.h"
@@ -10,8 +11,12 @@ namespace lumo {
 
 // The search through the configured adapter's broadcast address (255.255.0.0 with `wideMask`):
 // the rows newest first, duplicates of IP or MAC marked. Refused (said) when the configured
-// adapter is gone; a channel failure is reported. The wait runs off the user-interface thread.
-int searchTcpDevices(bool wideMask, std::vector<SearchRow>& rows, int quietMs = 10000);
+// adapter is gone; a channel failure is reported. The wait runs off the user-interface thread;
+// `arrived` (when given) hears of each answer as it comes, on that thread, and `continues`
+// (when given) can stop the search early.
+int searchTcpDevices(bool wideMask, std::vector<SearchRow>& rows, int quietMs = 10000,
+                     const std::function<void(const SearchRow&)>& arrived = {},
+                     const std::function<bool()>& continues = {});
 
 // "Uložit": lines for the rows from the bottom (the first answer) to the top, each checked and
 // shown in the tree; stops when all 16 lines exist or a file cannot be written. The number of

@@ -10,8 +10,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -23,6 +25,7 @@
 #include "base/ui_port.h"
 #include "comm/telnet.h"
 #include "model/installation.h"
+#include "platform/clock.h"
 #include "platform/net.h"
 #include "platform/system_error.h"
 #include "ui/qt/dialogs.h"
@@ -30,13 +33,30 @@
 namespace lumo::gui {
 namespace {
 
+// What the reader thread hands to the window: text not shown yet, and whether the device has
+// closed. The reader waits while much is pending (the device then waits for the network), so a
+// device that sends without end costs no memory.
+struct ConsoleFeed {
+    std::mutex mutex;
+    std::string pending;
+    bool closed = false;
+    std::atomic<bool> open{true};
+    static constexpr std::size_t kMostPending = 256 * 1024;
+};
+
 // The configuration console of the device at `address`, port 9999: what arrives is shown, the
-// typed line goes on Enter, every telnet option is refused.
+// typed line goes on Enter, every telnet option is refused. The device's text is 8-bit (shown
+// and typed as Latin-1); the window keeps its last few thousand lines.
 void runConsoleWindow(QWidget* owner, const std::string& address) {
     platform::Ipv4 ip;
     auto socket = std::make_shared<platform::TcpSocket>();
-    if (!platform::resolveIpv4(address, ip) || !socket->create() || !socket->setNonBlocking() ||
-        socket->connect(ip, kConsolePort, 3000) != platform::TcpSocket::ConnectResult::Connected) {
+    const bool connected = uiRunWaiting([&] {
+        return platform::resolveIpv4(address, ip) && socket->create() && socket->setNonBlocking() &&
+                       socket->connect(ip, kConsolePort, 3000) == platform::TcpSocket::ConnectResult::Connected
+                   ? 1
+                   : 0;
+    }) == 1;
+    if (!connected) {
         uiMessage("Konfigurace", "Nelze se připojit k " + address + ":" + std::to_string(kConsolePort) + ". ", MessageIcon::Information);
         return;
     }
@@ -47,6 +67,7 @@ void runConsoleWindow(QWidget* owner, const std::string& address) {
     shown->setObjectName("console");
     shown->setReadOnly(true);
     shown->setMinimumSize(520, 300);
+    shown->setMaximumBlockCount(3000);
     QFont fixed("Monospace");
     fixed.setStyleHint(QFont::TypeWriter);
     shown->setFont(fixed);
@@ -54,45 +75,79 @@ void runConsoleWindow(QWidget* owner, const std::string& address) {
     typed->setObjectName("typed");
     layout->addWidget(shown);
     layout->addWidget(typed);
-    auto mutex = std::make_shared<std::mutex>();
-    auto open = std::make_shared<std::atomic<bool>>(true);
+    auto feed = std::make_shared<ConsoleFeed>();
+    auto sending = std::make_shared<std::mutex>();
     QObject::connect(typed, &QLineEdit::returnPressed, &window, [&] {
-        const auto bytes = consoleLine(typed->text().toStdString());
+        const QByteArray text = typed->text().toLatin1();
+        const auto bytes = consoleLine(std::string(text.constData(), static_cast<std::size_t>(text.size())));
         typed->clear();
-        const std::lock_guard lock(*mutex);
+        const std::lock_guard lock(*sending);
         socket->send(bytes.data(), bytes.size());
     });
-    QPointer<QPlainTextEdit> target(shown);
-    std::thread reader([socket, mutex, open, target] {
+    std::thread reader([socket, feed, sending] {
         TelnetFilter filter;
-        while (*open) {
-            std::uint8_t byte = 0;
-            const auto got = socket->recvByte(byte, 100);
-            if (got == platform::TcpSocket::RecvResult::Closed || got == platform::TcpSocket::RecvResult::Error) {
-                QMetaObject::invokeMethod(qApp, [target] {
-                    if (target) target->appendPlainText(QString::fromUtf8("\n[zařízení spojení ukončilo]"));
-                });
-                return;
+        ConsoleLines lines;
+        std::uint8_t chunk[512];
+        while (feed->open) {
+            // What has come, up to a chunk, without waiting after the first byte.
+            std::size_t n = 0;
+            auto got = socket->recvByte(chunk[0], 100);
+            if (got == platform::TcpSocket::RecvResult::Byte) {
+                n = 1;
+                while (n < sizeof chunk && (got = socket->recvByte(chunk[n], 0)) == platform::TcpSocket::RecvResult::Byte) ++n;
             }
-            if (got != platform::TcpSocket::RecvResult::Byte) continue;
+            if (n == 0 && got != platform::TcpSocket::RecvResult::Timeout) break;
             std::vector<std::uint8_t> reply;
-            const std::string text = filter.take(&byte, 1, reply);
+            const std::string text = lines.take(filter.take(chunk, n, reply));
             if (!reply.empty()) {
-                const std::lock_guard lock(*mutex);
+                const std::lock_guard lock(*sending);
                 socket->send(reply.data(), reply.size());
             }
-            if (text.empty() || text == "\r") continue;
-            const QString piece = QString::fromLatin1(text.data(), static_cast<int>(text.size()));
-            QMetaObject::invokeMethod(qApp, [target, piece] {
-                if (!target) return;
-                target->moveCursor(QTextCursor::End);
-                target->insertPlainText(piece);
-            });
+            if (!text.empty()) {
+                const std::lock_guard lock(feed->mutex);
+                feed->pending += text;
+            }
+            while (feed->open) {
+                {
+                    const std::lock_guard lock(feed->mutex);
+                    if (feed->pending.size() < ConsoleFeed::kMostPending) break;
+                }
+                platform::pause(20);
+            }
+            if (n > 0 && got != platform::TcpSocket::RecvResult::Byte && got != platform::TcpSocket::RecvResult::Timeout)
+                break;  // closed after what it sent last
+        }
+        const std::lock_guard lock(feed->mutex);
+        feed->closed = true;
+    });
+    // The window takes what has come a few times a second, a bounded piece at a time.
+    QTimer drain;
+    bool closedShown = false;
+    QObject::connect(&drain, &QTimer::timeout, &window, [&] {
+        std::string piece;
+        bool closed = false;
+        {
+            const std::lock_guard lock(feed->mutex);
+            const std::size_t n = std::min<std::size_t>(feed->pending.size(), 64 * 1024);
+            piece = feed->pending.substr(0, n);
+            feed->pending.erase(0, n);
+            closed = feed->closed && feed->pending.empty();
+        }
+        if (!piece.empty()) {
+            shown->moveCursor(QTextCursor::End);
+            shown->insertPlainText(QString::fromLatin1(piece.data(), static_cast<int>(piece.size())));
+        }
+        if (closed && !closedShown) {
+            closedShown = true;
+            shown->appendPlainText(QString::fromUtf8("\n[zařízení spojení ukončilo]"));
+            typed->setEnabled(false);
         }
     });
+    drain.start(50);
     finishDialog(&window);
     window.exec();
-    *open = false;
+    drain.stop();
+    feed->open = false;
     socket->shutdownReceive();
     reader.join();
 }
@@ -142,8 +197,12 @@ int runTcpLineDialog(QWidget* owner, int lineIndex) {
     buttons->addWidget(save);
     buttons->addWidget(close);
     layout->addLayout(buttons);
-    QObject::connect(actions[0], &QPushButton::clicked, &dialog,
-                     [&] { setDeviceAddress(lineIndex, address->text().toStdString()); });
+    // While the device is set and checked the dialog takes no other command.
+    QObject::connect(actions[0], &QPushButton::clicked, &dialog, [&] {
+        dialog.setEnabled(false);
+        setDeviceAddress(lineIndex, address->text().toStdString());
+        dialog.setEnabled(true);
+    });
     QObject::connect(actions[1], &QPushButton::clicked, &dialog,
                      [&] { runConsoleWindow(&dialog, address->text().toStdString()); });
     QObject::connect(actions[2], &QPushButton::clicked, &dialog, [] {
@@ -158,7 +217,12 @@ int runTcpLineDialog(QWidget* owner, int lineIndex) {
         settings.ipAddress = address->text().toStdString();
         bool ok = false;
         const int value = port->text().toInt(&ok);
-        settings.tcpPort = ok ? value : 0;  // not a number: 0, no other check
+        settings.tcpPort = ok ? value : 0;  // not a number: 0
+        if (settings.tcpPort < 0 || settings.tcpPort > 65535) {
+            // A TCP port is 16 bits: a larger number would reach another port.
+            uiMessage("Varování", "TCP port musí být číslo od 0 do 65535. ", MessageIcon::Error);
+            return;
+        }
         if (saveLineSettings(lineIndex, settings) == 1) dialog.done(1);
     });
     QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::reject);

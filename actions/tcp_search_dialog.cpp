@@ -1,14 +1,19 @@
 // "Vyhledání TCP zařízení": the device servers that answer the search, newest first, saved as
 // lines in the order they answered.
+#include <QApplication>
 #include <QBrush>
 #include <QDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <atomic>
+#include <memory>
 
 #include "actions/network_actions.h"
 #include "platform/system_error.h"
@@ -54,20 +59,41 @@ int runTcpSearchDialog(QWidget* owner) {
     buttons->addWidget(close);
     layout->addLayout(buttons);
     std::vector<SearchRow> rows;
+    const auto rowItem = [](const SearchRow& r) {
+        auto* item = new QTreeWidgetItem({QString::fromStdString(searchTypeText(r)), QString::fromStdString(r.serial),
+                                          QString::fromStdString(searchMacText(r)), QString::fromStdString(r.ip)});
+        // Two devices with one address: a fault on site, marked.
+        if (r.sameMac) item->setForeground(2, QBrush(Qt::red));
+        if (r.sameIp) item->setForeground(3, QBrush(Qt::red));
+        if (r.sameIp || r.sameMac) item->setToolTip(0, QString::fromUtf8("Stejnou adresu má i jiné zařízení v seznamu"));
+        return item;
+    };
+    // Closing the dialog ends a search that runs.
+    auto searching = std::make_shared<std::atomic<bool>>(false);
+    QObject::connect(&dialog, &QDialog::finished, &dialog, [searching] { *searching = false; });
     QObject::connect(search, &QPushButton::clicked, &dialog, [&] {
         list->clear();
         search->setEnabled(false);
-        searchTcpDevices(wide->isChecked(), rows);  // the window stays alive meanwhile
+        save->setEnabled(false);
+        *searching = true;
+        QPointer<QTreeWidget> shown(list);
+        // Each answer shows at the top as it comes; the window stays alive meanwhile.
+        searchTcpDevices(
+            wide->isChecked(), rows, 10000,
+            [shown, rowItem](const SearchRow& r) {
+                QMetaObject::invokeMethod(qApp, [shown, rowItem, r] {
+                    if (shown) shown->insertTopLevelItem(0, rowItem(r));
+                });
+            },
+            [searching] { return searching->load(); });
+        *searching = false;
+        // The rows still on their way are shown first, then the whole list again, with the
+        // doubled addresses marked.
+        QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
+        list->clear();
+        for (const SearchRow& r : rows) list->addTopLevelItem(rowItem(r));
         search->setEnabled(true);
-        for (const SearchRow& r : rows) {
-            auto* item = new QTreeWidgetItem({QString::fromStdString(searchTypeText(r)), QString::fromStdString(r.serial),
-                                              QString::fromStdString(searchMacText(r)), QString::fromStdString(r.ip)});
-            // Two devices with one address: a fault on site, marked.
-            if (r.sameMac) item->setForeground(2, QBrush(Qt::red));
-            if (r.sameIp) item->setForeground(3, QBrush(Qt::red));
-            if (r.sameIp || r.sameMac) item->setToolTip(0, QString::fromUtf8("Stejnou adresu má i jiné zařízení v seznamu"));
-            list->addTopLevelItem(item);
-        }
+        save->setEnabled(true);
     });
     int saved = 0;
     QObject::connect(save, &QPushButton::clicked, &dialog, [&] { saved += std::max(0, saveSearchRows(rows)); });

@@ -44,6 +44,24 @@ std::string TelnetFilter::take(const std::uint8_t* bytes, std::size_t length, st
     return text;
 }
 
+std::string ConsoleLines::take(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / width_ + 1);
+    for (char c : text) {
+        if (c == '\r') continue;
+        if (c == '\n') {
+            column_ = 0;
+        } else if (column_ == width_) {
+            out.push_back('\n');
+            column_ = 1;
+        } else {
+            ++column_;
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
 std::vector<std::uint8_t> consoleLine(const std::string& text) {
     std::vector<std::uint8_t> out;
     for (char c : text) {

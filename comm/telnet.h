@@ -24,6 +24,18 @@ private:
     std::uint8_t command_ = 0;
 };
 
+// The console's text as a window shows it: CR dropped (LF ends a line), and a line that runs on
+// without an end broken every `width` characters, so that a device sending one endless line
+// cannot make a single line the window cannot lay out.
+class ConsoleLines {
+public:
+    explicit ConsoleLines(std::size_t width = 256) : width_(width) {}
+    std::string take(const std::string& text);
+
+private:
+    std::size_t width_, column_ = 0;
+};
+
 // A line typed by the user as it goes to the device: CR LF at its end, a 255 doubled.
 std::vector<std::uint8_t> consoleLine(const std::string& text);
 

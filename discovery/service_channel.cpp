@@ -58,6 +58,15 @@ ErrorCode CloseServiceSocket(ServiceChannel& channel) {
     return 0;
 }
 
+std::string deviceAddressProblem(const std::string& address) {
+    platform::Ipv4 ip;
+    if (!platform::parseIpv4(address, ip)) return "\"" + address + "\" není adresa IPv4. ";
+    const std::uint8_t first = ip.bytes[0], last = ip.bytes[3];
+    if (first == 0 || first == 127 || first >= 224 || last == 0 || last == 255)
+        return "Adresa " + address + " nemůže patřit zařízení (adresa sítě, všesměrová, skupinová nebo místní). ";
+    return {};
+}
+
 std::vector<std::uint8_t> ipSetupDatagram(const MacAddress& mac, const std::string& newAddress) {
     platform::Ipv4 ip;
     if (!platform::parseIpv4(newAddress, ip)) return {};

@@ -44,6 +44,12 @@ ErrorCode ReceiveServiceDatagram(ServiceChannel& channel, std::uint8_t* buffer, 
 // cannot be switched.
 ErrorCode CloseServiceSocket(ServiceChannel& channel);
 
+// Why `address` cannot be given to a device, or empty when it can: not an IPv4 address, or
+// one no single device can answer at (this network, 0.x, loopback, multicast and reserved, the
+// limited broadcast, or the first or last address of its 255.255.255.0 subnet, where the
+// search and the setting broadcast).
+std::string deviceAddressProblem(const std::string& address);
+
 // The IP-SETUP datagram: 00 00 00 AC, "IP-SETUP", 00 00, the MAC's 5th and 6th bytes, the new
 // address first octet first. Empty when the address is no IPv4 address.
 std::vector<std::uint8_t> ipSetupDatagram(const MacAddress& mac, const std::string& newAddress);

@@ -1,10 +1,14 @@
 #include "discovery/tcp_search.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <map>
+#include <vector>
 
 #include "base/app_state.h"
 #include "discovery/service_channel.h"
+#include "platform/clock.h"
 #include "platform/network_adapters.h"
 
 namespace lumo {
@@ -15,7 +19,9 @@ std::optional<SearchRow> parseSearchAnswer(const std::uint8_t* d, std::size_t le
     row.type = d[4];
     std::size_t end = 10;
     while (end < 24 && d[end] != 0) ++end;
-    row.serial.assign(reinterpret_cast<const char*>(d + 10), end - 10);
+    // The serial number is shown and printed: a byte that is no printable ASCII becomes '?', so
+    // that an answer cannot put control sequences on a terminal or garbage in the list.
+    for (std::size_t i = 10; i < end; ++i) row.serial.push_back(d[i] >= 0x20 && d[i] < 0x7F ? static_cast<char>(d[i]) : '?');
     for (std::size_t i = 0; i < 6; ++i) row.mac[i] = d[24 + i];
     row.ip = sender;
     return row;
@@ -74,22 +80,28 @@ ErrorCode runTcpSearch(const std::string& broadcastAddress, const std::function<
         CloseServiceSocket(channel);
         return sent;
     }
-    // Each wait runs from its own start: the search ends `quietMs` after the last datagram that
-    // came from the service port (answers that are not ones restart it too).
+    // The search ends `quietMs` after the last datagram that came from the service port (answers
+    // that are not ones restart the wait too). It waits in short slices so that a stop request
+    // is seen at once.
     // Room for any datagram: one of another length is no answer and is passed over, so a flood
     // of junk on the service port neither stops the search nor takes more memory.
-    std::uint8_t buffer[1500];
+    std::vector<std::uint8_t> buffer(65536);
+    std::int64_t quietUntil = platform::monotonicMs() + quietMs;
     for (;;) {
         if (continues && !continues()) break;
+        const std::int64_t left = quietUntil - platform::monotonicMs();
+        if (left <= 0) break;
         std::size_t length = 0;
         std::string sender;
-        const ErrorCode received = ReceiveServiceDatagram(channel, buffer, sizeof buffer, length, sender, quietMs);
+        const ErrorCode received = ReceiveServiceDatagram(channel, buffer.data(), buffer.size(), length, sender,
+                                                          static_cast<int>(std::min<std::int64_t>(left, 200)));
         if (received != 0) {
             CloseServiceSocket(channel);
             return received;
         }
-        if (length == 0) break;
-        if (const auto r = parseSearchAnswer(buffer, length, sender)) row(*r);
+        if (length == 0) continue;
+        quietUntil = platform::monotonicMs() + quietMs;
+        if (const auto r = parseSearchAnswer(buffer.data(), length, sender)) row(*r);
     }
     return CloseServiceSocket(channel);
 }

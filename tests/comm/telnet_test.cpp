@@ -2,6 +2,8 @@
 // and lumo-ctl telnet against a simulated device server's console.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <fstream>
 
@@ -46,6 +48,15 @@ TEST(Telnet, OptionsRefusedTextKept) {
     EXPECT_EQ(before + f.take(second.data(), second.size(), reply), "ok!");
     EXPECT_EQ(reply, bytes({255, 252, 31}));
     EXPECT_EQ(consoleLine("a\xFF"), bytes({'a', 255, 255, '\r', '\n'}));
+}
+
+TEST(Telnet, ConsoleLinesDropCrAndBreakEndlessLines) {
+    ConsoleLines lines(4);
+    EXPECT_EQ(lines.take("ab\r\ncdefgh"), "ab\ncdef\ngh");
+    EXPECT_EQ(lines.take("ij\nk"), "ij\nk");  // the column goes on across calls
+    ConsoleLines endless(256);
+    std::string shown = endless.take(std::string(100000, 'X'));
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 100000 / 256);
 }
 
 TEST(Telnet, LumoCtlTalksToTheDeviceServersConsole) {

@@ -114,6 +114,10 @@ TEST(TcpSearchAnswers, OnlyWholeAnswersWithTheSignature) {
     EXPECT_FALSE(parseSearchAnswer(wrong.data(), wrong.size(), "10.0.0.7"));  // another signature
     std::fill(a.begin() + 10, a.begin() + 24, 'X');  // a serial without its NUL ends at offset 23
     EXPECT_EQ(parseSearchAnswer(a.data(), a.size(), "x")->serial, std::string(14, 'X'));
+    const std::string hostile = "\x1b[31m\xff\x7f<b>";  // a terminal sequence, bytes no text has
+    std::copy(hostile.begin(), hostile.end(), a.begin() + 10);
+    a[10 + hostile.size()] = 0;
+    EXPECT_EQ(parseSearchAnswer(a.data(), a.size(), "x")->serial, "?[31m?" "?<b>");
     std::vector<SearchRow> rows(3);
     rows[0].ip = rows[2].ip = "10.0.0.1";
     rows[1].ip = "10.0.0.2";

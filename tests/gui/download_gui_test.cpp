@@ -9,11 +9,13 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "base/app_state.h"
 #include "gui/gui_fixture.h"
 #include "platform/clock.h"
 #include "service/jobs.h"
@@ -211,6 +213,28 @@ TEST_F(DownloadWindow, ConsoleWindowTalksToTheDeviceServer) {
     EXPECT_NE(notes.find("telnet reply ff fc 01"), std::string::npos) << notes;
     EXPECT_NE(notes.find("telnet reply ff fe 03"), std::string::npos) << notes;
     EXPECT_NE(notes.find("127.0.0.48 line '1'"), std::string::npos) << notes;
+}
+
+// "Vyhledání TCP zařízení": an answer shows in the list as it comes, and "Zavřít" during the
+// search ends it at once instead of after its quiet time.
+TEST_F(DownloadWindow, SearchShowsAnswersAsTheyComeAndClosingEndsIt) {
+    test::SimProcess server({"--device-server", "127.0.0.49/11/441560110049/00-4F-49-0D-00-49"}, dir.str() + "/search.log");
+    appState().adapterAddress = "127.0.0.1";  // the search goes to 127.0.0.255
+    QStringList shownDuringSearch;
+    std::int64_t clicked = 0, ended = 0;
+    onNextModal([&](QWidget* dialog) {
+        auto* list = dialog->findChild<QTreeWidget*>("list");
+        QTimer::singleShot(1500, dialog, [&, dialog, list] {
+            for (int i = 0; i < list->topLevelItemCount(); ++i) shownDuringSearch << list->topLevelItem(i)->text(1);
+            test::button(dialog, "Zavřít")->click();
+        });
+        clicked = platform::monotonicMs();
+        test::button(dialog, "Spustit hledání")->click();
+        ended = platform::monotonicMs();
+    });
+    window->runCommand(cmd::kTcpSearch);
+    EXPECT_TRUE(shownDuringSearch.contains("441560110049")) << shownDuringSearch.join(",").toStdString();
+    EXPECT_LT(ended - clicked, 4000);  // not the 10 s of quiet
 }
 
 }  // namespace
