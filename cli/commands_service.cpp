@@ -275,27 +275,40 @@ int cmdTelnet(Args& args) {
     TelnetFilter filter;
     bool closedByDevice = false;
     // After the end of the input the device's last answers are still shown, until it is quiet
-    // for half a second.
-    for (std::int64_t inputEnded = 0;;) {
-        if (!open && inputEnded == 0) inputEnded = platform::monotonicMs();
+    // for half a second, or at most 3 s (a device that sends without end does not hold the
+    // session open). Output is flushed when the device pauses, not after every byte.
+    std::size_t unflushed = 0;
+    for (std::int64_t inputEnded = 0, lastByte = 0;;) {
+        if (!open && inputEnded == 0) inputEnded = lastByte = platform::monotonicMs();
+        if (inputEnded != 0 && platform::monotonicMs() - inputEnded >= 3000) break;
         std::uint8_t byte = 0;
-        const auto got = socket.recvByte(byte, 100);
+        const auto got = socket.recvByte(byte, unflushed > 0 ? 0 : 100);
         if (got == platform::TcpSocket::RecvResult::Closed || got == platform::TcpSocket::RecvResult::Error) {
             closedByDevice = true;
             break;
         }
         if (got != platform::TcpSocket::RecvResult::Byte) {
-            if (inputEnded != 0 && platform::monotonicMs() - inputEnded >= 500) break;
+            if (unflushed > 0) {
+                std::cout << std::flush;
+                unflushed = 0;
+                continue;
+            }
+            if (inputEnded != 0 && platform::monotonicMs() - lastByte >= 500) break;
             continue;
         }
-        if (inputEnded != 0) inputEnded = platform::monotonicMs();
+        if (inputEnded != 0) lastByte = platform::monotonicMs();
         std::vector<std::uint8_t> reply;
-        std::cout << filter.take(&byte, 1, reply) << std::flush;
+        std::cout << filter.take(&byte, 1, reply);
+        if (++unflushed >= 4096) {
+            std::cout << std::flush;
+            unflushed = 0;
+        }
         if (!reply.empty()) {
             const std::lock_guard lock(sending);
             socket.send(reply.data(), reply.size());
         }
     }
+    std::cout << std::flush;
     open = false;
     socket.shutdownReceive();
     std::cerr << (closedByDevice ? "\nKonfigurace: zařízení spojení ukončilo\n" : "\n");
