@@ -9,15 +9,21 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QTest>
+#include <QTextDocument>
+#include <QTextBlock>
 #include <QTimer>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "base/app_state.h"
 #include "gui/gui_fixture.h"
 #include "platform/clock.h"
+#include "platform/net.h"
+#include "platform/pseudo_terminal.h"
 #include "service/jobs.h"
 #include "ui/command_ids.h"
 
@@ -235,6 +241,54 @@ TEST_F(DownloadWindow, SearchShowsAnswersAsTheyComeAndClosingEndsIt) {
     window->runCommand(cmd::kTcpSearch);
     EXPECT_TRUE(shownDuringSearch.contains("441560110049")) << shownDuringSearch.join(",").toStdString();
     EXPECT_LT(ended - clicked, 4000);  // not the 10 s of quiet
+}
+
+// A console that sends without end, in lines or as one endless line: the window stays alive,
+// keeps a bounded text with no line longer than it breaks them at, and the device is held back
+// (it cannot have sent much more than the window has taken).
+TEST_F(DownloadWindow, ConsoleWindowHoldsOffADeviceThatSendsWithoutEnd) {
+    startSim({"tcp 2 1"});
+    std::filesystem::create_directories(dir.path() / "line2");
+    LineRecord line = tcpLine;
+    line.setIpAddress("127.0.0.53");
+    ASSERT_TRUE(writeLineRecord(kTcpLine, line));
+    window->refreshTree(kTcpLine, 0);
+    select(kTcpLine, 0);
+    for (const std::string& piece : {std::string("0123456789 menu line of a console\r\n"), std::string(4096, 'X')}) {
+        SCOPED_TRACE(piece.size());
+        platform::TcpListener listener;
+        ASSERT_EQ(listener.listenOn("127.0.0.53", 9999), 9999);
+        std::atomic<bool> stop{false};
+        std::atomic<long long> sent{0};
+        std::thread device([&] {
+            platform::TcpSocket conn;
+            if (!listener.accept(conn, 5000)) return;
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(piece.data());
+            while (!stop && conn.send(bytes, piece.size())) sent += static_cast<long long>(piece.size());
+        });
+        int blocks = 0, longest = 0, ticks = 0;
+        onNextModal([&](QWidget* dialog) {
+            onNextModal([&](QWidget* console) {
+                QTimer clock;  // the window's own events go on meanwhile
+                QObject::connect(&clock, &QTimer::timeout, [&ticks] { ++ticks; });
+                clock.start(100);
+                QTest::qWait(2000);
+                const QTextDocument* text = console->findChild<QPlainTextEdit*>("console")->document();
+                blocks = text->blockCount();
+                for (QTextBlock b = text->begin(); b.isValid(); b = b.next()) longest = std::max(longest, b.length());
+                static_cast<QDialog*>(console)->done(0);
+            });
+            test::button(dialog, "Konfigurovat přes TELNET")->click();
+            test::button(dialog, "Zavřít")->click();
+        });
+        window->runCommand(cmd::kProperties);
+        stop = true;
+        device.join();
+        EXPECT_LE(blocks, 3000);
+        EXPECT_LE(longest, 257);
+        EXPECT_GE(ticks, 15);
+        EXPECT_LT(sent.load(), 64LL * 1024 * 1024) << "the device was not held back";
+    }
 }
 
 }  // namespace
