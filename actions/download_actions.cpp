@@ -93,6 +93,17 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
         if (bound == 0) return kActionRefused;  // cancelled, or no table to read
         clearError();  // a row that could not be made does not stop the download
     }
+    // The row made for the download goes with it: at the job's end, or here when the download
+    // stops before its job starts.
+    struct RowRemoval {
+        const LineRecord& line;
+        bool owned;
+        ~RowRemoval() {
+            if (!owned) return;
+            RemoveArpEntry(line);  // every way out has reported its failure already
+            clearError();
+        }
+    } rowRemoval{line, network};
     uiStatus("Příprava pro download");
     // The preparation may be stopped as the job itself may.
     appState().jobRunning = 1;
@@ -134,12 +145,19 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
     backgroundJob().fileName = fileName;
     backgroundJob().bindsNeighbourRow = network;
     const bool tunnel = isInList(FlashDownloadTypes, type);
+    rowRemoval.owned = false;  // the job removes it when it ends (also when it cannot start)
     const bool started = JobStart([request, tunnel, ended = std::move(ended)] {
         const bool done = tunnel ? TunnelDownloadWorker(request) : SegmentDownloadWorker(request);
         JobFinish();
         if (ended) ended(done);
     });
-    if (!started) appState().jobRunning = 0;
+    if (!started) {
+        appState().jobRunning = 0;
+        if (network) {
+            RemoveArpEntry(line);
+            clearError();
+        }
+    }
     return started ? kActionDone : kActionRefused;
 }
 

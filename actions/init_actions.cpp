@@ -6,7 +6,6 @@
 #include "model/installation.h"
 #include "model/program_config.h"
 #include "model/record_lock.h"
-#include "platform/file_io.h"
 #include "serial/serial_number.h"
 #include "serial/serial_register.h"
 #include "service/initialisation.h"
@@ -53,13 +52,10 @@ int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::strin
     const int registerType = moduleNumber != 0 ? target.type : 0;
     const std::string registerPath = registerFilePath(registerType);
     if (registerPath.empty()) return reported();
-    // From the check to the append no other initialisation of this register runs, here or on
-    // another workstation sharing it: one number is never issued twice.
-    platform::File lockFile(registerPath + ".init-lock", platform::File::Mode::ReadWrite);
-    if (!lockFile.isOpen() || !lockFile.lock(platform::File::LockKind::Exclusive, 120000)) {
-        setError(err::kOpenForWrite | 0x0c0f);
-        return reported();
-    }
+    // From the check to the append no other issuer of this register runs, here or on another
+    // workstation sharing it: one number is never issued twice.
+    RegisterIssueLock issuing(registerType);
+    if (!issuing.held()) return reported();
     if (c.sequence == 0) {
         const int last = RegisterLastSequence(registerType);
         if (last < 0) return reported();
@@ -70,6 +66,9 @@ int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::strin
         uiMessage("Inicializace", "Zadané číslo " + serial + " již existuje !", MessageIcon::Error);
         return kActionRefused;
     }
+    // A note the register would refuse is refused before the device holds the number.
+    const bool appends = c.sequence != c.reissueSequence;
+    if (appends && !registerLineAcceptable(serial, c.note, c.medium)) return kActionRefused;
     if (c.clearMemory && MemoryClear(target) != 0) return kActionFailed;
     if (InitialiseModule(target, kInitWrite, serial) != 0) {
         if (currentError().code != 0) reportError();
@@ -80,13 +79,20 @@ int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::strin
     commandFile().setNote(target.type, c.note.substr(0, 49));
     commandFile().setIdMedium(target.type, c.medium);
     if (saveCommandFile() != 0) reportError();
-    if (c.sequence != c.reissueSequence) {
-        if (!RegisterAppend(registerType, serial, c.note, c.medium))
-            uiMessage("Inicializace", "Chyba zapisu do seznamu cisel !", MessageIcon::Question);
+    if (appends) {
+        switch (registerIssueHeld(registerType, serial, c.note, c.medium)) {
+            case IssueResult::Issued: break;
+            case IssueResult::AlreadyIssued:  // written meanwhile by a program that does not take the issue lock
+                uiMessage("Inicializace",
+                          "Číslo " + serial + " bylo mezitím zapsáno do seznamu čísel jiným programem: zařízení jej nese také ! ",
+                          MessageIcon::Error);
+                break;
+            default: uiMessage("Inicializace", "Chyba zapisu do seznamu cisel !", MessageIcon::Question);
+        }
         if (c.sequence >= programConfig().reissueSequence()) programConfig().setReissueSequence(c.sequence);
     }
     if (saveConfig() != 0) reportError();
-    lockFile.unlock();
+    issuing.release();
     InitialiseModule(target, kInitReset, serial);
     return kActionDone;
 }

@@ -40,16 +40,19 @@ int searchTcpDevices(bool wideMask, std::vector<SearchRow>& rows, int quietMs,
 }
 
 int saveSearchRows(const std::vector<SearchRow>& rows) {
-    int made = 0;
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-        LineRecord tmpl;
-        tmpl.setHeadType(it->type);
-        tmpl.setIpAddress(it->ip);
-        tmpl.setMac(it->mac);
-        if (createCheckedLine(tmpl) <= 0) break;
-        ++made;
-    }
-    return made > 0 ? made : kActionRefused;
+    // Each new line is checked on the wire: off the window's thread.
+    return uiRunWaiting([&] {
+        int made = 0;
+        for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+            LineRecord tmpl;
+            tmpl.setHeadType(it->type);
+            tmpl.setIpAddress(it->ip);
+            tmpl.setMac(it->mac);
+            if (createCheckedLine(tmpl) <= 0) break;
+            ++made;
+        }
+        return made > 0 ? made : kActionRefused;
+    });
 }
 
 int setDeviceAddress(int lineIndex, const std::string& newAddress) {

@@ -10,37 +10,40 @@
 namespace lumo {
 
 int saveUsbRows(const std::vector<UsbRow>& rows) {
-    int made = 0;
-    std::vector<std::string> leftOut;
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-        const UsbRow& row = *it;
-        if (row.type != head::kUsbConverter && row.type != head::kDeskReader && row.type != head::kUsbReader) {
-            leftOut.push_back(row.serial);
-            continue;
+    // Each new line is checked on the wire: off the window's thread.
+    return uiRunWaiting([&] {
+        int made = 0;
+        std::vector<std::string> leftOut;
+        for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+            const UsbRow& row = *it;
+            if (row.type != head::kUsbConverter && row.type != head::kDeskReader && row.type != head::kUsbReader) {
+                leftOut.push_back(row.serial);
+                continue;
+            }
+            const int com = comNumberForSaving(row);
+            if (com < 0) {
+                reportError();
+                break;
+            }
+            if (com == 0 || com > 255) {
+                leftOut.push_back(row.serial);
+                continue;
+            }
+            LineRecord tmpl;
+            tmpl.setHeadType(row.type);
+            tmpl.setPort(static_cast<std::uint8_t>(com));
+            if (createCheckedLine(tmpl) <= 0) break;
+            ++made;
         }
-        const int com = comNumberForSaving(row);
-        if (com < 0) {
-            reportError();
-            break;
+        if (!leftOut.empty()) {
+            std::string list;
+            for (const auto& s : leftOut) list += (list.empty() ? "" : ", ") + s;
+            uiMessage("Vyhledání USB zařízení",
+                      "Tato zařízení nejsou USB linky nebo nemají sériové zařízení, nebyla uložena: " + list + " ",
+                      MessageIcon::Information);
         }
-        if (com == 0 || com > 255) {
-            leftOut.push_back(row.serial);
-            continue;
-        }
-        LineRecord tmpl;
-        tmpl.setHeadType(row.type);
-        tmpl.setPort(static_cast<std::uint8_t>(com));
-        if (createCheckedLine(tmpl) <= 0) break;
-        ++made;
-    }
-    if (!leftOut.empty()) {
-        std::string list;
-        for (const auto& s : leftOut) list += (list.empty() ? "" : ", ") + s;
-        uiMessage("Vyhledání USB zařízení",
-                  "Tato zařízení nejsou USB linky nebo nemají sériové zařízení, nebyla uložena: " + list + " ",
-                  MessageIcon::Information);
-    }
-    return made > 0 ? made : kActionRefused;
+        return made > 0 ? made : kActionRefused;
+    });
 }
 
 int cleanUsbDriversCommand() {

@@ -66,6 +66,23 @@ std::string usbVidPidText(const UsbRow& row) {
     return text;
 }
 
+namespace {
+
+// The COM numbers the installation's serial lines use: a line without an entry in comports.cfg
+// opens the port of its number, which a new entry must not take from it.
+std::vector<int> comNumbersOfLines() {
+    std::vector<int> used;
+    for (int i = 0; i < kMaxLines; ++i) {
+        LineRecord line;
+        if (readLineRecord(i, line) && line.exists() && !line.isTcp())
+            used.push_back(line.port());
+    }
+    clearError();
+    return used;
+}
+
+}  // namespace
+
 int comNumberForSaving(const UsbRow& row) {
     int com = row.com.size() > 3 ? std::atoi(row.com.c_str() + 3) : 0;
     if (com != 0 || row.device.empty()) return com;
@@ -75,7 +92,7 @@ int comNumberForSaving(const UsbRow& row) {
         setError(err::kOpenForRead | err::kLineDialogSave);
         return -1;
     }
-    com = ports.freeNumber();
+    com = ports.freeNumber(comNumbersOfLines());
     ports.ports[com] = row.device;
     if (!saveComports(appState().workingDirectory, ports)) {
         setError(err::kWriteFile | err::kLineDialogSave);
@@ -90,9 +107,13 @@ ErrorCode cleanUsbDrivers(std::vector<std::string>& removed, const std::string& 
     if (!loadComports(appState().workingDirectory, ports)) return 0x30070000 | (platform::lastSystemError() & 0xFFFF);
     std::vector<std::string> present;
     for (const auto& b : platform::findUsbBridges(kBridgeVendor, kBridgeProduct, sysfsRoot)) present.push_back(b.device);
+    // An entry a line uses stays: its bridge may be only unplugged, and without the entry the
+    // line would open another port of that number.
+    const std::vector<int> used = comNumbersOfLines();
     for (auto it = ports.ports.begin(); it != ports.ports.end();) {
         const bool bridgeDevice = it->second.rfind("/dev/ttyUSB", 0) == 0;
-        if (bridgeDevice && std::find(present.begin(), present.end(), it->second) == present.end()) {
+        const bool lineUses = std::find(used.begin(), used.end(), it->first) != used.end();
+        if (bridgeDevice && !lineUses && std::find(present.begin(), present.end(), it->second) == present.end()) {
             removed.push_back("COM" + std::to_string(it->first) + "=" + it->second);
             it = ports.ports.erase(it);
         } else {

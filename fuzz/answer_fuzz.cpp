@@ -8,7 +8,12 @@
 #include <vector>
 
 #include "comm/answer_parsing.h"
+#include "comm/telnet.h"
 #include "device/console.h"
+#include "device/module_parameters.h"
+#include "discovery/tcp_search.h"
+#include "model/records.h"
+#include "service/memory_transfer.h"
 #include "sim/bus.h"
 #include "sim/wire_log.h"
 
@@ -39,6 +44,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string text(reinterpret_cast<const char*>(data), size);
     lumo::splitConsoleLine(lumo::ConsoleLineClean(text));
+
+    // A module's parameters taken from its answers, then written back from what was taken.
+    lumo::ModuleRecord record;
+    record.setType(static_cast<lumo::DeviceTypeCode>(identifier & 0xff));
+    lumo::takeCalAnswer(record, text);
+    lumo::takeDisplayTextAnswer(record, text);
+    lumo::takeVersionAnswer(record, text);
+    lumo::takeParameterAnswer(record, text);
+    lumo::parameterCommands(record);
+
+    // A memory upload's answer, a search answer, the configuration console's bytes.
+    lumo::uploadAnswerData(text);
+    if (const auto row = lumo::parseSearchAnswer(data, size, "192.0.2.1")) {
+        lumo::searchTypeText(*row);
+        lumo::searchMacText(*row);
+    }
+    lumo::TelnetFilter telnet;
+    std::vector<std::uint8_t> reply;
+    lumo::ConsoleLines lines(capacity + 1);
+    lines.take(telnet.take(data, size, reply));
 
     // The simulator's parser takes whatever a master sends.
     static lumo::sim::WireLog log("");

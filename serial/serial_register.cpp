@@ -176,7 +176,26 @@ bool RegisterAppend(int typeCode, const std::string& serial, const std::string& 
     return appendLine(file, serial, note, medium);
 }
 
+bool registerLineAcceptable(const std::string& serial, const std::string& note, int medium) {
+    return !refuseBadLine(serial, note, medium);
+}
+
+RegisterIssueLock::RegisterIssueLock(int typeCode) {
+    const std::string path = registerFilePath(typeCode);
+    if (path.empty()) return;
+    file_ = platform::File(path + ".init-lock", platform::File::Mode::ReadWrite);
+    held_ = file_.isOpen() && file_.lock(platform::File::LockKind::Exclusive, 120000);
+    if (!held_) setError(err::kOpenForWrite | 0x0c0f);
+}
+
 IssueResult registerIssue(int typeCode, const std::string& serial, const std::string& note, int medium) {
+    if (refuseBadLine(serial, note, medium)) return IssueResult::Refused;
+    const RegisterIssueLock issuing(typeCode);
+    if (!issuing.held()) return IssueResult::Failed;
+    return registerIssueHeld(typeCode, serial, note, medium);
+}
+
+IssueResult registerIssueHeld(int typeCode, const std::string& serial, const std::string& note, int medium) {
     if (refuseBadLine(serial, note, medium)) return IssueResult::Refused;
     platform::File file;
     if (!RegisterOpen(typeCode, file) || !file.lockExclusive()) return IssueResult::Failed;

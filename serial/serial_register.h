@@ -43,10 +43,35 @@ int RegisterContains(const std::string& serial, int typeCode);
 // with a message before anything is written.
 bool RegisterAppend(int typeCode, const std::string& serial, const std::string& note, int medium);
 
+// False, with the message RegisterAppend would give, when the line cannot go into the
+// register: asked before a number is written into a device, so that a device never holds a
+// number the register then refuses.
+bool registerLineAcceptable(const std::string& serial, const std::string& note, int medium);
+
+// Issuing a number of a type code's register, from its check to its append, is held by one
+// issuer at a time, here or on another workstation sharing the register: a lock on the
+// register's ".init-lock" file beside it, waited for up to two minutes. An initialisation
+// holds it while it writes the number into the device.
+class RegisterIssueLock {
+public:
+    explicit RegisterIssueLock(int typeCode);
+    bool held() const { return held_; }
+    void release() {
+        file_.unlock();
+        held_ = false;
+    }
+
+private:
+    platform::File file_;
+    bool held_ = false;
+};
+
 enum class IssueResult { Issued, AlreadyIssued, Refused, Failed };
-// The check and the append in one hold of the lock, so that two workstations cannot issue the
-// same sequence.
+// The check and the append in one hold of the register's issue lock and of the file's own
+// lock, so that two workstations cannot issue the same sequence.
 IssueResult registerIssue(int typeCode, const std::string& serial, const std::string& note, int medium);
+// The same for a caller that holds the RegisterIssueLock already.
+IssueResult registerIssueHeld(int typeCode, const std::string& serial, const std::string& note, int medium);
 
 // The register dialog's rows for a type code: serial, "DD.MM.20YY", model name, note and medium
 // (in UTF-8).

@@ -174,7 +174,11 @@ TunnelOutcome runTunnelDownload(std::string_view text, const std::vector<SRecord
             // A last line without its line end is sent like any other.
             if (!processLine()) return outcome;
             if (blockCount == 0) {
-                send({5, {'A'}, 0});  // the loader starts the program; nothing comes back
+                // The loader starts the program; nothing comes back. A start that was stopped
+                // or never sent leaves the device in its loader: not a finished download.
+                if (!send({5, {'A'}, 0}) &&
+                    (outcome.result == Exchange::Cancelled || outcome.result == Exchange::SendFailed))
+                    return outcome;
                 outcome.result = Exchange::Acknowledged;
                 outcome.failedChannel = 0;
                 return outcome;

@@ -171,11 +171,19 @@ int usbBridgeMethod(const InitTarget& t, const std::string& serial) {
     status("Reset zařízení ");
     access->reset();
     platform::pause(500);
+    // The reset makes the bridge leave the bus and come back with a new address: it is waited
+    // for (up to 5 s) at its place, with its serial device, before it is asked again.
+    bool back = false;
+    for (int tries = 0; tries < 20 && !back; ++tries) {
+        if (tries > 0) platform::pause(250);
+        for (const auto& b : platform::findUsbBridges(kBridgeVendor, kBridgeProduct, usbDevicesRoot())) {
+            if (b.sysfsName != bridge.sysfsName || b.device.empty()) continue;
+            bridge = b;
+            back = true;
+        }
+    }
     // What the bridge says of itself now: it must be what was written.
     std::string readProduct, readSerial;
-    for (const auto& b : platform::findUsbBridges(kBridgeVendor, kBridgeProduct, usbDevicesRoot())) {
-        if (b.sysfsName == bridge.sysfsName) bridge = b;  // a reset may give it a new address
-    }
     if (const int st = access->readStrings(bridge, readProduct, readSerial); st != 0) return failed(st);
     access->close();
     if (readProduct != product || readSerial != serial) {
@@ -232,7 +240,7 @@ int InitialiseModule(const InitTarget& t, int mode, const std::string& serial) {
 }
 
 int MemoryClear(const InitTarget& t) {
-    if (!openServiceLine(t.lineIndex, t.type)) return 1;
+    if (!openServiceLine(t.lineIndex, t.type)) return failure(t.lineIndex);
     appState().jobRunning = 1;
     status("Probíhá mazání paměti");
     for (int i = 0; i < 16; ++i) {

@@ -66,6 +66,7 @@ void JobFinish() {
             clearError();
         }
     }
+    job.bindsNeighbourRow = false;  // the next job (an upload, a test) made no row
     ProgressHide();
     s.finished = true;
     s.active = false;

@@ -10,6 +10,9 @@ bool openServiceLine(int lineIndex, DeviceTypeCode type) {
     if (opened == 0) return true;
     setError(opened);
     reportError();
+    // An open that failed half way (a port opened, its settings refused) leaves nothing open:
+    // the next open of the line would be refused as busy.
+    LineClose(lineIndex);
     return false;
 }
 

@@ -6,7 +6,7 @@
 
 namespace lumo {
 
-// True when open; else the failure is reported (the caller closes the line either way).
+// True when open; else the failure is reported and the line closed again.
 bool openServiceLine(int lineIndex, DeviceTypeCode type);
 
 }  // namespace lumo

@@ -95,6 +95,28 @@ TEST_F(UsbSearch, CleanupRemovesTheEntriesOfBridgesThatAreGone) {
     EXPECT_EQ(ports(), (std::map<int, std::string>{{1, "/dev/ttyUSB0"}, {3, "/dev/pts/2"}}));
 }
 
+// A serial line without an entry opens the port of its number: a new bridge never gets that
+// number, and the cleanup keeps the entry of a line whose bridge is unplugged.
+TEST_F(UsbSearch, TheNumbersOfExistingLinesAreLeftAlone) {
+    LineRecord serialLine, unplugged;
+    serialLine.setHeadType(head::kGeneral);
+    serialLine.setPort(1);
+    unplugged.setHeadType(head::kUsbConverter);
+    unplugged.setPort(2);
+    ASSERT_EQ(createLine(serialLine), 1);
+    ASSERT_EQ(createLine(unplugged), 2);
+    std::ofstream(dir.str() + "/comports.cfg") << "COM2=/dev/ttyUSB4\nCOM5=/dev/ttyUSB5\n";
+    bridge("1-1", "10c4", "ea60", "441560120001", "ttyUSB0");
+    EXPECT_EQ(saveUsbRows(usbSearchRows(root())), 1);
+    LineRecord line;
+    ASSERT_TRUE(readLineRecord(2, line));
+    EXPECT_EQ(line.port(), 3);
+    std::vector<std::string> removed;
+    EXPECT_EQ(cleanUsbDrivers(removed, root()), 0u);
+    EXPECT_EQ(removed, std::vector<std::string>{"COM5=/dev/ttyUSB5"});
+    EXPECT_EQ(ports(), (std::map<int, std::string>{{2, "/dev/ttyUSB4"}, {3, "/dev/ttyUSB0"}}));
+}
+
 TEST(TcpSearchAnswers, OnlyWholeAnswersWithTheSignature) {
     std::vector<std::uint8_t> a(30, 0);
     a[3] = 0xA7;

@@ -123,6 +123,18 @@ TEST_F(Initialisation, IssuedNumbersRefusedUnlessPickedAndFailuresWriteNothing) 
     EXPECT_EQ(registerText(), registerBefore);
     EXPECT_EQ(read(linePath(1, "terminal.dat")), recordBefore);
     EXPECT_EQ(read(dir.str() + "/cmd.dat"), commandBefore);
+    // A note the register would refuse: refused before the device gets a number.
+    std::filesystem::resize_file(logPath(), 0);
+    InitChoice semicolon = choice(3);
+    semicolon.note = "sklad;2";
+    semicolon.clearMemory = true;
+    ui.calls.clear();
+    EXPECT_EQ(initialiseModuleAction(kSerialLine, 1, semicolon, serial), 0);
+    EXPECT_EQ(ui.callsOf("message"),
+              std::vector<std::string>{"Upozornění|Poznámka nesmí obsahovat znak ';' ani konec řádku. "});
+    EXPECT_EQ(wire().received(), "");
+    EXPECT_EQ(registerText(), registerBefore);
+    EXPECT_EQ(read(dir.str() + "/cmd.dat"), commandBefore);
     // Reset master on a LOQ3: nothing to send, success.
     std::filesystem::resize_file(logPath(), 0);
     EXPECT_EQ(resetMaster(kSerialLine, 1), 1);
