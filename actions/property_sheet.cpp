@@ -52,8 +52,11 @@ void showInTree(int lineIndex, int moduleNumber, const ModuleRecord& record) {
 int applyWaiting(int lineIndex, int moduleNumber, ModuleRecord& record, bool& stored) {
     stored = storeOrReport(lineIndex, moduleNumber, record);
     if (!stored) return kActionFailed;
-    // A switched-off line: said once, nothing sent.
-    if (LineEnabledCheck(lineIndex) == 0) return kActionRefused;
+    // A switched-off line: said once, nothing sent; the tree shows what was stored.
+    if (LineEnabledCheck(lineIndex) == 0) {
+        showInTree(lineIndex, moduleNumber, record);
+        return kActionRefused;
+    }
     clearError();
     if (DeviceCheck(lineIndex, moduleNumber) != 1) {
         reportError();
@@ -155,6 +158,7 @@ void PropertySheet::rename(const std::string& name) {
 }
 
 int applyModuleParameters(int lineIndex, int moduleNumber, ModuleRecord& record) {
+    GatherAsTheSheetDoes(record);  // the same bytes as the sheet's "Použít" would send
     bool stored = false;
     return uiRunWaiting([&] { return applyWaiting(lineIndex, moduleNumber, record, stored); });
 }

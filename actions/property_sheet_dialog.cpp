@@ -160,9 +160,25 @@ private:
         layout->addLayout(grid);
         int row = -1;
         bool loneCheck = false;  // the current row holds one check box, in its left half
+        std::string frameCaption;  // the caption of the frame the grid sits in
         const auto caption = [widget](const std::string& text) { return new QLabel(qt(text), widget); };
         for (std::size_t i = 0; i < page.controls.size(); ++i) {
             const SheetControl& c = page.controls[i];
+            if (c.group != frameCaption) {
+                // A frame of its own for the controls that share its caption, then the page's
+                // grid again.
+                frameCaption = c.group;
+                if (frameCaption.empty()) {
+                    grid = new QGridLayout;
+                    layout->addLayout(grid);
+                } else {
+                    auto* frame = new QGroupBox(qt(frameCaption), widget);
+                    layout->addWidget(frame);
+                    grid = new QGridLayout(frame);
+                }
+                row = -1;
+                loneCheck = false;
+            }
             ControlWidgets cw;
             const bool beside = c.sameRow && row >= 0;
             // A check box with a control beside it keeps its row to itself.

@@ -1,6 +1,7 @@
 #include "device/module_parameters.h"
 
 #include <array>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -49,7 +50,8 @@ std::int32_t hundredthsAt(std::string_view text, std::size_t at) {
         double scale = 0.1;
         for (++at; at < text.size() && isDigit(text[at]) && scale > 1e-9; ++at, scale /= 10) value += (text[at] - '0') * scale;
     }
-    const auto hundredths = static_cast<std::int32_t>(std::lround(value * 100));
+    // A version no firmware has (nine digits and more) stays within the field.
+    const auto hundredths = static_cast<std::int32_t>(std::llround(std::min(value * 100, 2147483647.0)));
     return negative ? -hundredths : hundredths;
 }
 
@@ -156,9 +158,8 @@ std::vector<ParameterCommand> parameterCommands(const ModuleRecord& r) {
     std::vector<ParameterCommand> commands;
     switch (parameterFamily(r.type())) {
         case ParameterFamily::Tq300: {
-            // An empty text would leave CFG 0 without its data piece, and the device would take
-            // the next frame for it: the device keeps its text then.
-            if (!r.rawText(41, 17).empty()) commands.push_back({"CFG", 0, std::string(r.rawText(41, 17))});
+            // Always sent: an empty text goes as the instruction alone and clears the display's.
+            commands.push_back({"CFG", 0, std::string(r.rawText(41, 17))});
             std::string relays = level >= 1 ? printed("P1%02ld+", r.paramP1()) + printed("P2%02ld+", r.paramP2()) : "";
             relays += printed("P3%02ld+", r.paramP3()) + printed("D1%02ld+", r.relayDelay(1)) +
                       printed("D2%02ld", r.relayDelay(2));

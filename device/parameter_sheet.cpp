@@ -157,6 +157,7 @@ std::vector<SheetControl> doorGuard(std::vector<SheetControl> relays) {
     relays.push_back(check("alarmOpened", "Alarm při otevření dveří", bits(kP2, 0), 1, 1));
     relays.push_back(check("alarmNotClosed", "Alarm při nezavření dveří po", bits(kP2, 1), 1, 1));
     relays.push_back(doorSeconds());
+    for (auto it = relays.end() - 3; it != relays.end(); ++it) it->group = "Hlídání dveří";
     return relays;
 }
 
@@ -243,7 +244,14 @@ void FillSheetPages(const SheetLayout& layout, const ModuleRecord& r, SheetState
             const SheetControl& c = layout.pages[p].controls[i];
             ControlState& s = states.at(p).at(i);
             s.enabled = c.enabledLevel != kNever && level >= c.enabledLevel;
-            if (c.shownLevel == kNever || level < c.shownLevel) continue;
+            if (c.shownLevel == kNever || level < c.shownLevel) {
+                // Not set at this level: as the page was created, so that a value set at a
+                // higher level before a refresh is not gathered unseen.
+                const bool enabled = s.enabled;
+                s = ControlState{};
+                s.enabled = enabled;
+                continue;
+            }
             switch (c.kind) {
                 case ControlKind::Check: s.selection = static_cast<int>(fieldBits(r, c.field)); break;
                 case ControlKind::List:
@@ -295,6 +303,14 @@ void GatherSheetPages(const SheetLayout& layout, const SheetStates& states, Modu
             }
         }
     }
+}
+
+void GatherAsTheSheetDoes(ModuleRecord& record) {
+    const SheetLayout* layout = sheetLayout(record.type());
+    if (layout == nullptr) return;
+    SheetStates states = newSheetStates(*layout);
+    FillSheetPages(*layout, record, states);
+    GatherSheetPages(*layout, states, record);
 }
 
 GeneralFacts generalPageFacts(const ModuleRecord& r) {

@@ -46,6 +46,7 @@ struct SheetControl {
     bool clampToLast = false;  // a List shows values beyond its entries as the last entry
     FieldRef mirror;           // a second place the gathered value also goes to
     bool sameRow = false;      // shown beside the control before it (a relay's delay)
+    std::string group;         // the caption of the frame it sits in; neighbours with one caption share it
 };
 
 struct SheetPage {
@@ -81,6 +82,10 @@ SheetStates newSheetStates(const SheetLayout& layout);
 void FillSheetPages(const SheetLayout& layout, const ModuleRecord& record, SheetStates& states);
 // Builds the record's parameter area from the controls (GatherSheetPages).
 void GatherSheetPages(const SheetLayout& layout, const SheetStates& states, ModuleRecord& record);
+// The record as its sheet, filled from it, would write it: the bytes the sheet builds whole
+// rebuilt from its controls (the reported medium in deviceFlags, P1 of a LOQ3, B6-B8 at 0).
+// For a write that does not come from the sheet (lumo-ctl params NAME=VALUE).
+void GatherAsTheSheetDoes(ModuleRecord& record);
 
 // The page "Obecné" beside its one control: what it shows of the module.
 struct GeneralFacts {

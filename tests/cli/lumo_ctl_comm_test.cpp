@@ -140,6 +140,7 @@ TEST_F(LumoCtlComm, ParamsReadChangedAndPrintedFromTheRecord) {
     const std::string sent = test::readWire(work.str() + "/wire.log").received();
     EXPECT_NE(sent.find("#CFG$8+P100+P200+P333+D107+D205*"), std::string::npos) << sent;
     EXPECT_NE(sent.find("#CFG$4+S06300000R003*"), std::string::npos) << sent;
+    EXPECT_NE(sent.find("#SET$2+C006*"), std::string::npos) << sent;  // as the sheet sends it: no medium bits
     r = ctl("params 1/1");
     EXPECT_NE(r.out.find("displayText=Vítejte\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("paramP3=33\nparamP4=0\nswitchBits=0x05\nrelayDelay1=7\n"), std::string::npos) << r.out;

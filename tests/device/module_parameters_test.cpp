@@ -50,6 +50,8 @@ TEST(ModuleParameters, VersionAnswers) {
         {kZb40, "V1.33C000*\x11", 133, 1, 0, 0},
         {kZb20, "C000*\x11", 0, 0, 0, 0},  // no version, no level: also where the type has a fixed one
         {kMn600, "C000*\x11", 0, 0, 0, 0},
+        {kTq300, "V-21474836.48C000*\x11", -2147483647, 0, 0, 0},  // no firmware has these: kept in the field
+        {kTq300, "V12345678901C000*\x11", 2147483647, 4, 0, 0},
     };
     for (const auto& c : cases) {
         ModuleRecord r = moduleOf(c.type);
@@ -180,12 +182,14 @@ TEST(ModuleParameters, WriteCommandsByFamilyAndLevel) {
         {kZb20, 100, {}},
         {kLoq4, 226, {}},
     };
-    // Without a display text CFG 0 would go without its data piece: it is left out.
+    // An empty display text is sent too (the instruction alone, ending with '+'): it clears
+    // the device's opening text.
     ModuleRecord noText = sample(kTq300, 120);
     noText.setDisplayText("");
     const auto withoutText = parameterCommands(noText);
-    ASSERT_EQ(withoutText.size(), 2u);
-    EXPECT_EQ(withoutText[0], (ParameterCommand{"CFG", 8, "P333+D103+D206"}));
+    ASSERT_EQ(withoutText.size(), 3u);
+    EXPECT_EQ(withoutText[0], (ParameterCommand{"CFG", 0, ""}));
+    EXPECT_EQ(withoutText[1], (ParameterCommand{"CFG", 8, "P333+D103+D206"}));
     for (const auto& c : cases) {
         const auto commands = parameterCommands(sample(c.type, c.version));
         ASSERT_EQ(commands.size(), c.commands.size()) << int(c.type) << " " << c.version;

@@ -101,6 +101,17 @@ TEST(ParameterSheet, ControlsBelowTheirLevelAreNotFilled) {
     const ModuleRecord g = sheet.gathered(r);
     EXPECT_EQ(g.paramP2(), 0);
     EXPECT_EQ(g.paramP1(), 0);
+    // "Obnova" on a device that now reports a lower level: what the higher level had set is
+    // cleared, not gathered unseen.
+    ModuleRecord higher = moduleOf(kTq300, 4);
+    higher.setParamP2(0x08);
+    higher.setParamP1(0x08);
+    Sheet refreshed(higher);
+    ASSERT_EQ(refreshed["antiPassBack"].selection, 1);
+    FillSheetPages(refreshed.layout, r, refreshed.states);
+    EXPECT_EQ(refreshed["antiPassBack"].selection, -1);
+    EXPECT_EQ(refreshed.gathered(r).paramP2(), 0);
+    EXPECT_EQ(refreshed.gathered(r).paramP1(), 0);
 }
 
 TEST(ParameterSheet, ExternalDeviceListAtLevelZeroIsEmptyAndGathersZero) {
@@ -140,6 +151,10 @@ TEST(ParameterSheet, GatheringRebuildsWholeBytes) {
     EXPECT_EQ(g.switchBits(), 0x07);
     EXPECT_EQ(g.deviceFlags(), 0x03);
     EXPECT_EQ(g.paramP4(), 0x55);
+    // A write that does not come from the sheet (lumo-ctl params) sends the same bytes.
+    ModuleRecord edited = r;
+    GatherAsTheSheetDoes(edited);
+    EXPECT_EQ(edited, g);
 }
 
 TEST(ParameterSheet, Loq3DaysAndHoldOpen) {

@@ -242,6 +242,15 @@ TEST_F(PanelFaults, MessagesOwnedAndBusyWindowHoldsItsCommands) {
     }
     window->setBusy(false);
     EXPECT_TRUE(window->action(cmd::kCheck)->isEnabled());
+    // An operation on the lines (a download's preparation, a memory clear) can be stopped.
+    window->setOperationRunning(true);
+    for (QAction* a : window->toolBar()->actions()) {
+        if (!a->isSeparator()) {
+            const int id = a->data().toInt();
+            EXPECT_EQ(a->isEnabled(), id == cmd::kAbout || id == cmd::kToolStopJob) << a->toolTip().toStdString();
+        }
+    }
+    window->setOperationRunning(false);
 }
 
 // 6: the register dialog shows whole serial numbers, and a click on a check box ticks it.

@@ -401,20 +401,22 @@ void MainWindow::runCommand(int id) {
     dispatchMessage(kCommandMessage, this, 0, static_cast<std::uintptr_t>(id), messageMap());
 }
 
-void MainWindow::setBusy(bool busy) {
+void MainWindow::setBusy(bool busy, bool stoppable) {
     if (busy == busy_) return;
     busy_ = busy;
     tree_->setEnabled(!busy);
     setCursor(busy ? Qt::BusyCursor : Qt::ArrowCursor);
     // Everything but "Konec programu" and "O aplikaci..." is grayed meanwhile, and comes back
-    // as it was.
+    // as it was; during an operation also "Přerušit aktivní příkaz" stays, which stops a
+    // download's preparation, a memory clear or a dump as it stops a job.
     QList<QAction*> all = actions_.values();
     if (toolbar_ != nullptr) all += toolbar_->actions();
     if (busy) {
         heldActions_.clear();
         for (QAction* a : all) {
             const int id = a->data().toInt();
-            if (a->isSeparator() || id == cmd::kExit || id == cmd::kAbout || !a->isEnabled()) continue;
+            const bool kept = id == cmd::kExit || id == cmd::kAbout || (stoppable && id == cmd::kToolStopJob);
+            if (a->isSeparator() || kept || !a->isEnabled()) continue;
             a->setEnabled(false);
             heldActions_.push_back(a);
         }
@@ -427,7 +429,7 @@ void MainWindow::setBusy(bool busy) {
 
 void MainWindow::setOperationRunning(bool running) {
     operationRunning_ = running;
-    setBusy(running);
+    setBusy(running, true);
     if (!running && closePending_) {
         closePending_ = false;
         QTimer::singleShot(0, this, &QWidget::close);

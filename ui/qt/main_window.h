@@ -50,7 +50,9 @@ public:
     bool confirmClose();
     // While the start-up scan or an operation on a line runs, the tree and every command but
     // "Konec programu" and "O aplikaci..." are grayed.
-    void setBusy(bool busy);
+    // Grays the commands while the scan or an operation runs; `stoppable`: an operation that the
+    // stop command can end keeps that command.
+    void setBusy(bool busy, bool stoppable = false);
     bool busy() const { return busy_; }
     // An operation on a line runs (off this thread): the window is busy, and closing it waits
     // for the operation's end.
