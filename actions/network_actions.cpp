@@ -72,20 +72,37 @@ int setDeviceAddress(int lineIndex, const std::string& newAddress) {
         uiMessage("Varování", problem, MessageIcon::Error);
         return kActionRefused;
     }
+    // The datagram goes out through the configured adapter: one that is gone is said plainly.
+    std::string broadcast, fault;
+    if (!searchBroadcastAddress(false, broadcast, fault)) {
+        uiMessage("Varování", fault, MessageIcon::Error);
+        return kActionRefused;
+    }
     MacAddress mac = line.mac();
     appState().macAddress = mac;
     if (!uiPort().enterMacAddress || !uiPort().enterMacAddress(mac)) return kActionRefused;
     appState().macAddress = mac;
     return uiRunWaiting([&] {
         uiStatus("Testování nové adresy...");
-        if (HostProbe(newAddress) == 1) {
+        const int inUse = HostProbe(newAddress);
+        if (inUse == kProbeUnknown) {
+            // Neither the check before nor the one after could be made: nothing is sent.
+            uiStatus("");
+            uiMessage("Varování",
+                      "Adresu " + newAddress +
+                          " nelze ověřit: systém programu nedovoluje posílat ICMP echo (potřebuje cap_net_raw nebo root). "
+                          "Do zařízení nebylo nic odesláno. ",
+                      MessageIcon::Error);
+            return kActionRefused;
+        }
+        if (inUse == 1) {
             uiStatus("");
             uiMessage("Varování", "Cílová adresa se již používá ! ", MessageIcon::Error);
             return kActionRefused;
         }
         uiStatus("Probíhá nastavení IP adresy do zařízení");
         ServiceChannel channel;
-        ErrorCode code = OpenServiceSocket(channel, MakeBroadcastAddress(appState().adapterAddress, false));
+        ErrorCode code = OpenServiceSocket(channel, broadcast);
         if (code == 0) {
             const auto d = ipSetupDatagram(mac, newAddress);
             code = SendServiceDatagram(channel, d.data(), d.size());

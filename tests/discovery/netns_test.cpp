@@ -377,6 +377,31 @@ TEST_F(NetnsTest, DeviceAddressIsSetThroughIpSetupAndCheckedByEcho) {
         ASSERT_EQ(searchTcpDevices(false, rows, 500), 1);
         ASSERT_EQ(rows.size(), 2u);
         EXPECT_TRUE(rows[0].ip == "10.77.0.50" || rows[1].ip == "10.77.0.50");
+
+        // Refused before anything is sent: the configured adapter is gone, or the program may
+        // send no echo request (nobody, no ping group), so the address cannot be checked.
+        const std::size_t logged = notes().size();
+        appState().adapterAddress = "10.77.9.9";
+        ui.calls.clear();
+        EXPECT_EQ(setDeviceAddress(0, "10.77.0.60"), 0);
+        ASSERT_EQ(ui.callsOf("message").size(), 1u);
+        EXPECT_NE(ui.callsOf("message")[0].find("10.77.9.9 z konfigurace programu už v počítači není"), std::string::npos);
+        appState().adapterAddress = "10.77.0.1";
+        ASSERT_TRUE(sh("echo '1 0' > /proc/sys/net/ipv4/ping_group_range && chmod -R a+rX " + dir.str()));
+        const pid_t unprivileged = ::fork();  // as nobody, apart: the simulator stays root's to end
+        ASSERT_GE(unprivileged, 0);
+        if (unprivileged == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+            ui.calls.clear();
+            const bool refused = setDeviceAddress(0, "10.77.0.60") == 0 && ui.callsOf("message").size() == 1 &&
+                                 ui.callsOf("message")[0].find("Adresu 10.77.0.60 nelze ověřit") != std::string::npos;
+            ::_exit(refused ? 0 : 1);
+        }
+        int status = -1;
+        ::waitpid(unprivileged, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "not refused as nobody";
+        platform::pause(200);
+        EXPECT_EQ(notes().substr(logged).find(" 00 00 00 ac 49 50 2d 53 45 54 55 50"), std::string::npos);
     });
 }
 
