@@ -44,8 +44,11 @@ int saveSearchRows(const std::vector<SearchRow>& rows) {
     return uiRunWaiting([&] {
         int made = 0;
         for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+            // Every device that answers is reached over the network: its line is a TCP line to
+            // its address, whatever its own type (an MN600 with its own interface as much as a
+            // converter). A line of the answer's type would be a COM line without an address.
             LineRecord tmpl;
-            tmpl.setHeadType(it->type);
+            tmpl.setHeadType(head::kTcpConverter);
             tmpl.setIpAddress(it->ip);
             tmpl.setMac(it->mac);
             if (createCheckedLine(tmpl) <= 0) break;

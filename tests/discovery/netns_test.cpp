@@ -267,7 +267,9 @@ TEST_F(NetnsTest, TcpSearchListsTheDeviceServersAndSavesThemInArrivalOrder) {
             const std::string ip = "10.77.0." + std::to_string(20 + i);
             ASSERT_TRUE(sh("ip netns exec " + peer + " ip addr add " + ip + "/24 dev v1"));
             char server[96];
-            std::snprintf(server, sizeof server, "%s/11/4415601100%02d/00-4F-49-0D-%02X-%02X", ip.c_str(), i % 100, i >> 8, i & 0xFF);
+            // Converters, and every other one an MN600 with its own network interface.
+            std::snprintf(server, sizeof server, "%s/%d/4415601100%02d/00-4F-49-0D-%02X-%02X", ip.c_str(),
+                          i % 2 == 0 ? 11 : 10, i % 100, i >> 8, i & 0xFF);
             args.insert(args.end(), {"--device-server", server});
         }
         test::SimProcess::prefix = {"ip", "netns", "exec", peer};
@@ -299,6 +301,13 @@ TEST_F(NetnsTest, TcpSearchListsTheDeviceServersAndSavesThemInArrivalOrder) {
         EXPECT_EQ(first.ipAddress(), rows.back().ip);
         EXPECT_EQ(first.mac(), rows.back().mac);
         EXPECT_EQ(first.headType(), 11);
+        // A device with its own network interface is reached through a TCP line as well.
+        LineRecord second;
+        ASSERT_TRUE(readLineRecord(1, second));
+        EXPECT_EQ(searchTypeText(rows[rows.size() - 2]), "10-(MN600/MN700)");
+        EXPECT_EQ(second.ipAddress(), rows[rows.size() - 2].ip);
+        EXPECT_EQ(second.headType(), 11);
+        EXPECT_TRUE(second.isTcp());
         // A configured adapter that is gone: said plainly, nothing broadcast.
         appState().adapterAddress = "10.99.0.1";
         ui.calls.clear();
