@@ -1,8 +1,11 @@
 #include "actions/init_actions.h"
 
+#include <cstdio>
+
 #include "base/app_state.h"
 #include "base/error_report.h"
 #include "base/ui_port.h"
+#include "device/clock_setting.h"
 #include "model/installation.h"
 #include "model/program_config.h"
 #include "model/record_lock.h"
@@ -34,6 +37,20 @@ bool storeMac(int lineIndex, int moduleNumber) {
     return writeLineRecord(lineIndex, l);
 }
 
+// Another module than this one is recorded on the line.
+bool otherModulesOn(int lineIndex, int moduleNumber) {
+    for (int k = 1; k <= kMaxModulesShown; ++k) {
+        ModuleRecord m;
+        if (!readModuleRecord(lineIndex, k, m)) break;
+        if (k != moduleNumber && m.used() && !m.switchedOff()) {
+            clearError();
+            return true;
+        }
+    }
+    clearError();
+    return false;
+}
+
 int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::string& serial) {
     InitTarget target;
     target.lineIndex = lineIndex;
@@ -48,6 +65,24 @@ int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::strin
         if (!readLineRecord(lineIndex, l)) return reported();
         target.type = l.headType();
     }
+    // The date goes into the number: one the calendar has not is no date of manufacture.
+    const int fullYear = c.year < 100 ? 2000 + c.year : c.year;
+    if (!DateIsValid(packClockDate(c.day, c.month, fullYear))) {
+        char text[64];
+        std::snprintf(text, sizeof text, "Datum %02d.%02d.%04d neexistuje ! ", c.day, c.month, fullYear);
+        uiMessage("Inicializace", text, MessageIcon::Error);
+        return kActionRefused;
+    }
+    // The service messages of these methods name no module: any module on the line that
+    // listens to the service channel takes the number. Asked before anything is written.
+    const InitMethod method = initMethodOf(target.type);
+    if (moduleNumber != 0 && (method == InitMethod::Ascii || method == InitMethod::Tunnel) &&
+        otherModulesOn(lineIndex, moduleNumber) &&
+        !uiAsk("Inicializace", "Na lince " + std::to_string(lineIndex + 1) +
+                                   " jsou zapsány i jiné moduly. Výrobní číslo se posílá bez adresy modulu: převezme jej "
+                                   "každý modul na lince, který naslouchá servisnímu kanálu. Na lince má být připojen jen "
+                                   "inicializovaný modul. \nPokračovat ?"))
+        return kActionRefused;
     // The register of the selected module's type (a line's: 0).
     const int registerType = moduleNumber != 0 ? target.type : 0;
     const std::string registerPath = registerFilePath(registerType);

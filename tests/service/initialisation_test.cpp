@@ -117,13 +117,31 @@ TEST_F(Initialisation, IssuedNumbersRefusedUnlessPickedAndFailuresWriteNothing) 
     const std::string registerBefore = registerText(), recordBefore = read(linePath(1, "terminal.dat"));
     const std::string commandBefore = read(dir.str() + "/cmd.dat");
     InitChoice tunnel = choice(10);
+    // The tunnel method's messages name no module, and the LOQ3 shares the line: asked first,
+    // No sends nothing.
+    std::filesystem::resize_file(logPath(), 0);
     ui.calls.clear();
+    EXPECT_EQ(initialiseModuleAction(kSerialLine, 2, tunnel, serial), 0);
+    ASSERT_EQ(ui.callsOf("ask").size(), 1u);
+    EXPECT_NE(ui.callsOf("ask")[0].find("jsou zapsány i jiné moduly"), std::string::npos);
+    EXPECT_EQ(wire().received(), "");
+    ui.calls.clear();
+    ui.answers.push_back(true);
     EXPECT_EQ(initialiseModuleAction(kSerialLine, 2, tunnel, serial), -1);
     EXPECT_EQ(ui.callsOf("message"), std::vector<std::string>{"inicializace|Chyba při zápisu do flash ! "});
     EXPECT_EQ(registerText(), registerBefore);
     EXPECT_EQ(read(linePath(1, "terminal.dat")), recordBefore);
     EXPECT_EQ(read(dir.str() + "/cmd.dat"), commandBefore);
-    // A note the register would refuse: refused before the device gets a number.
+    // A date the calendar has not, and a note the register would refuse: refused before the
+    // device gets a number.
+    std::filesystem::resize_file(logPath(), 0);
+    InitChoice february = choice(3);
+    february.day = 31;
+    february.month = 2;
+    ui.calls.clear();
+    EXPECT_EQ(initialiseModuleAction(kSerialLine, 1, february, serial), 0);
+    EXPECT_EQ(ui.callsOf("message"), std::vector<std::string>{"Inicializace|Datum 31.02.2026 neexistuje ! "});
+    EXPECT_EQ(wire().received(), "");
     std::filesystem::resize_file(logPath(), 0);
     InitChoice semicolon = choice(3);
     semicolon.note = "sklad;2";
