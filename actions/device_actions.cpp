@@ -48,6 +48,11 @@ int sendConsoleCommandWaiting(int lineIndex, int moduleNumber, const std::string
     std::vector<std::uint8_t> encoded = utf8ToCp1250(text);
     if (encoded.size() > 89) encoded.resize(89);
     const std::string line = ConsoleLineClean(std::string(encoded.begin(), encoded.end()));
+    // An empty row would go out as an instruction of three blanks.
+    if (line.find_first_not_of(' ') == std::string::npos) {
+        uiMessage("Upozornění", "Řádek neobsahuje žádný příkaz. ", MessageIcon::Warning);
+        return kActionRefused;
+    }
     const std::uint32_t result = consoleSend(lineIndex, moduleNumber, line, answer);
     if (isErrorResult(result)) {
         // `answer` holds what came with the failure (a garbled or cut-off answer), to be shown.

@@ -57,6 +57,9 @@ TEST_F(LumoCtlComm, SendLineSetAndScan) {
     r = ctl("send 1 CAL");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Upozornění: Pro toto zařízení nelze nastavovat !  \n");
+    r = ctl("send 1/1 '   '");  // an empty row is no instruction
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Upozornění: Řádek neobsahuje žádný příkaz. \n");
     // A garbled answer: the data error, and the bytes that came with it for the technician.
     ASSERT_EQ(ctl("module add 1 --type 4 --id 9").out, "3\n");
     r = ctl("send 1/3 CAL");
