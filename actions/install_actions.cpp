@@ -59,7 +59,7 @@ void applySettings(LineRecord& line, const LineSettings& settings) {
 int applyLineSettings(int lineIndex, const LineSettings& settings) {
     LineRecord line;
     if (!readLineRecord(lineIndex, line)) {
-        combineError(err::kLineDialogRead);
+        combineError(settings.tcpLineDialog ? err::kTcpLineDialogRead : err::kLineDialogRead);
         return reported();
     }
     // The port must be free for the new settings.
@@ -99,7 +99,7 @@ int applyLineSettings(int lineIndex, const LineSettings& settings) {
     // The window is told, and a failure reported, once the file is free again (the window reads
     // records to draw).
     if (!saved) {
-        combineError(err::kLineDialogSave);
+        combineError(settings.tcpLineDialog ? err::kTcpLineDialogSave : err::kLineDialogSave);
         return reported();
     }
     uiUpdateTreeItemImage(itemKey(lineIndex, 0), lineImage(line));

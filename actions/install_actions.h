@@ -33,6 +33,7 @@ struct LineSettings {
     std::optional<std::string> ipAddress;   // at most 17 characters
     std::optional<std::int32_t> tcpPort;
     std::optional<std::string> description; // at most 15 characters
+    bool tcpLineDialog = false;             // from "Komunikační linka TCP": its own error contexts
 };
 
 // The line dialog's "Použít" (and `lumo-ctl line set`): takes the settings, switches the line

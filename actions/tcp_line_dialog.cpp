@@ -223,6 +223,7 @@ int runTcpLineDialog(QWidget* owner, int lineIndex) {
             uiMessage("Varování", "TCP port musí být číslo od 0 do 65535. ", MessageIcon::Error);
             return;
         }
+        settings.tcpLineDialog = true;
         if (saveLineSettings(lineIndex, settings) == 1) dialog.done(1);
     });
     QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::reject);

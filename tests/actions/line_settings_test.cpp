@@ -79,6 +79,17 @@ TEST_F(LineSettingsTest, UnreadableOrUnwritableRecord) {
     }
     EXPECT_EQ(ui.callsOf("message").back(), "CHYBA !|Zápis do souboru: LINE.CFG \n Err.code: 02010d01:0000001b");
     EXPECT_EQ(test::readFileBytes(linePath(2, "line.cfg")), before);
+    // The same from "Komunikační linka TCP", with that dialog's contexts.
+    LineSettings tcp;
+    tcp.tcpLineDialog = true;
+    tcp.port = 3;
+    EXPECT_EQ(saveLineSettings(4, tcp), -1);
+    EXPECT_EQ(ui.callsOf("message").back(), "Kritická CHYBA !|Otevření souboru: LINE.CFG \n Err.code: 01028d03:00000002");
+    {
+        test::FullDisk full(0);
+        EXPECT_EQ(saveLineSettings(1, tcp), -1);
+    }
+    EXPECT_EQ(ui.callsOf("message").back(), "CHYBA !|Zápis do souboru: LINE.CFG \n Err.code: 02010d04:0000001b");
 }
 
 }  // namespace
