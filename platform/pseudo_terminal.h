@@ -45,6 +45,7 @@ public:
     bool accept(class TcpSocket& accepted, int timeoutMs);
     // Stops listening: connections are refused from then on.
     void close();
+    bool isListening() const { return fd_ >= 0; }
 
 private:
     int fd_ = -1;

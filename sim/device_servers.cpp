@@ -121,13 +121,15 @@ bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log, const st
         threads.emplace_back([&, i] {
             platform::TcpListener& listener = *consoles[i];
             std::string ip = servers[i].ip;
+            bool consoleUp = listener.isListening();
             for (;;) {
-                if (ip != addressOf(i)) {  // the server moved
+                if (ip != addressOf(i) || !consoleUp) {  // the server moved, or its port was taken
+                    const bool moved = ip != addressOf(i);
                     ip = addressOf(i);
-                    listener.close();
-                    if (listener.listenOn(ip, 9999) < 0) {
-                        log.note("console", "cannot listen on " + ip + ":9999");
-                        platform::pause(1000);
+                    consoleUp = listener.listenOn(ip, 9999) >= 0;
+                    if (!consoleUp) {
+                        if (moved) log.note("console", "cannot listen on " + ip + ":9999");
+                        platform::pause(1000);  // tried again a second later, never in a loop
                         continue;
                     }
                 }

@@ -82,6 +82,7 @@ int TcpListener::listenLoopback(int port) { return listenOn("127.0.0.1", port); 
 int TcpListener::listenOn(const std::string& address, int port) {
     in_addr parsed{};
     if (::inet_pton(AF_INET, address.c_str(), &parsed) != 1) return -1;
+    close();
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd_ < 0) {
         recordErrno();
@@ -95,6 +96,7 @@ int TcpListener::listenOn(const std::string& address, int port) {
     sin.sin_addr = parsed;
     if (::bind(fd_, reinterpret_cast<sockaddr*>(&sin), sizeof sin) != 0 || ::listen(fd_, 8) != 0) {
         recordErrno();
+        close();  // an unbound socket polls as hung up at once: a waiter would spin on it
         return -1;
     }
     socklen_t len = sizeof sin;

@@ -60,9 +60,12 @@ SerialPort::SetupError SerialPort::setup(int baud, int parity, int readTimeoutMs
     dcb.fInX = FALSE;
     dcb.fNull = FALSE;
     dcb.fAbortOnError = FALSE;
-    // The modem lines are the program's to set (RS485 direction control), not the driver's.
-    dcb.fDtrControl = DTR_CONTROL_DISABLE;
-    dcb.fRtsControl = RTS_CONTROL_DISABLE;
+    // The modem lines keep the port's setting (a converter may draw its power from them), except
+    // that a handshake or toggle mode, in which the driver would move them itself and the
+    // direction control's escape functions fail, becomes a plain "enabled".
+    if (dcb.fDtrControl == DTR_CONTROL_HANDSHAKE) dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    if (dcb.fRtsControl == RTS_CONTROL_HANDSHAKE || dcb.fRtsControl == RTS_CONTROL_TOGGLE)
+        dcb.fRtsControl = RTS_CONTROL_ENABLE;
     if (!::SetCommState(toHandle(fd_), &dcb)) {
         recordWin32();
         return SetupError::WriteState;
