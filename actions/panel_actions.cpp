@@ -28,7 +28,7 @@ int showWhatsNew(const std::string& programFolder) {
         uiMessage("Konfigurace", "Soubor s novinkami nebyl nalezen: \n" + notes, MessageIcon::Information);
         return kActionRefused;
     }
-    if (!platform::startDetached("xdg-open", {notes})) {
+    if (!platform::startDetached(platform::textViewerProgram(), {notes})) {
         uiMessage("Konfigurace", "Chyba při spuštění programu NOTEPAD !", MessageIcon::Information);
         setError(err::kSystem | (platform::lastSystemError() & 0xFFFF));
         reportError();

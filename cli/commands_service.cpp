@@ -268,7 +268,7 @@ int cmdTelnet(Args& args) {
         while (open && std::getline(std::cin, text)) {
             const auto bytes = consoleLine(text);
             const std::lock_guard lock(sending);
-            if (!socket.send(bytes.data(), bytes.size())) break;
+            if (!open || !socket.send(bytes.data(), bytes.size())) break;
         }
         open = false;
     });
@@ -312,9 +312,14 @@ int cmdTelnet(Args& args) {
     open = false;
     socket.shutdownReceive();
     std::cerr << (closedByDevice ? "\nKonfigurace: zařízení spojení ukončilo\n" : "\n");
-    // The input thread ends with its line or the end of the input.
+    // The input thread ends with its line or the end of the input; it sends nothing once the
+    // socket is closed here (both under the sending lock).
     typing.detach();
-    socket.close();
+    {
+        const std::lock_guard lock(sending);
+        open = false;
+        socket.close();
+    }
     return kDone;
 }
 

@@ -19,6 +19,9 @@ void prepareStandardStreams();
 // search path when it has no separator) and each argument are passed as they are. False when it
 // cannot be started (the system's last-error value says why).
 bool startDetached(const std::string& program, const std::vector<std::string>& arguments);
+// The program that shows a text file to the user: the desktop's viewer ("xdg-open") on Linux,
+// "notepad.exe" on Windows.
+const char* textViewerProgram();
 
 // The calling thread runs one step below normal priority (a background job's worker).
 void lowerThreadPriority();

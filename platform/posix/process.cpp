@@ -77,4 +77,6 @@ void onInterrupt(void (*handler)()) {
     ::sigaction(SIGINT, &action, nullptr);
 }
 
+const char* textViewerProgram() { return "xdg-open"; }
+
 }  // namespace lumo::platform

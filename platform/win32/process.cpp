@@ -88,4 +88,6 @@ void onInterrupt(void (*handler)()) {
     ::SetConsoleCtrlHandler(onConsoleControl, TRUE);
 }
 
+const char* textViewerProgram() { return "notepad.exe"; }
+
 }  // namespace lumo::platform
