@@ -13,7 +13,7 @@ constexpr std::size_t kFlagsByte = 32, kP1 = 58, kP2 = 59, kP3 = 60, kP4 = 61, k
 constexpr std::size_t kFrom = 68, kTo = 70, kHoldOpen = 72, kDeviceFlags = 99, kDoorTime = 100, kReader1 = 104,
                       kReader2 = 105, kDisplayText = 41;
 
-FieldRef bits(std::size_t offset, int shift, int width = 1) { return {FieldKind::Bits, offset, shift, width}; }
+FieldRef bits(BitGroup g) { return {FieldKind::Bits, g.offset, g.shift, g.width}; }
 
 SheetControl check(const char* name, const char* label, FieldRef field, int shown, int enabled) {
     SheetControl c;
@@ -49,8 +49,8 @@ SheetControl list(const char* name, const char* label, FieldRef field, std::vect
 
 const std::vector<std::string> kRelayModes = {"nespíná", "spínací", "hlídání dveří", "přepínací"};
 
-SheetControl relay(const char* name, const char* label, std::size_t offset, int shift) {
-    SheetControl c = list(name, label, bits(offset, shift, 4), kRelayModes, 0, 0);
+SheetControl relay(const char* name, const char* label, BitGroup mode) {
+    SheetControl c = list(name, label, bits(mode), kRelayModes, 0, 0);
     c.clampToLast = true;
     return c;
 }
@@ -80,12 +80,12 @@ SheetControl note(const char* name, const char* text) {
 SheetPage generalPage() {
     return {"Obecné",
             {list("usage", "Využití zařízení",
-                  bits(kFlagsByte, 7), {"používat toto zařízení (povoleno)", "nepoužívat toto zařízení (zakázáno)"}, 0, 0)}};
+                  bits(param::kSwitchedOffByUser), {"používat toto zařízení (povoleno)", "nepoužívat toto zařízení (zakázáno)"}, 0, 0)}};
 }
 
 SheetPage operationsPage(std::vector<std::string> externalDevices, int externalEnabled, std::vector<SheetControl> holdOpen) {
     SheetPage page{"Provozní...",
-                   {list("externalDevice", "Externí zařízení:", bits(kDeviceFlags, 2, 2), std::move(externalDevices), 1,
+                   {list("externalDevice", "Externí zařízení:", bits(param::kExternalDevice), std::move(externalDevices), 1,
                          externalEnabled),
                     number("reader1Operation", "Operace pro 1. snímač:", {FieldKind::Byte, kReader1}, 1, 1),
                     number("reader2Operation", "Operace pro 2. snímač:", {FieldKind::Byte, kReader2}, 1, 1),
@@ -98,47 +98,47 @@ SheetLayout tq300Layout(const char* title) {
     SheetControl displayText = check("displayText", "Uvodní text na display", {FieldKind::Text, kDisplayText}, 0, 0);
     displayText.kind = ControlKind::Text;
     displayText.maxLength = 16;
-    SheetControl backlight = check("backlight", "Podvícení displaye", bits(kDeviceFlags, 4, 2), 1, 1);
+    SheetControl backlight = check("backlight", "Podvícení displaye", bits(param::kBacklight), 1, 1);
     backlight.kind = ControlKind::Radio;
     backlight.items = {"Nikdy", "Stále", "Automaticky"};
     return {title,
             {generalPage(),
              {"Parametry",
-              {displayText, check("presets", "Předvolby", bits(kSwitches, 0), 0, 0),
-               check("pin", "PIN", bits(kSwitches, 1), 0, 0), check("records", "Evidence", bits(kSwitches, 2), 0, 0),
-               check("keySound", "Zvuk klávesnice", bits(kDeviceFlags, 0), 1, 1),
-               check("readSound", "Zvuk při čtení", bits(kDeviceFlags, 1), 1, 1),
-               check("operationByNumber", "Výběr operace číslem", bits(kP1, 0), 1, 1),
-               check("menuPassword", "Heslo do menu", bits(kP1, 1), 1, 1),
-               check("forcedOperation", "Vynucená volba operace", bits(kP1, 2), 1, 1),
-               check("peopleCounting", "Počítání lidí", bits(kP2, 2), 1, 1),
-               check("antiPassBack", "Anti-pass-back", bits(kP2, 3), 2, 2),
-               check("rightsOnMtrOnly", "Práva pouze na MTR", bits(kP1, 3), 4, 4)}},
+              {displayText, check("presets", "Předvolby", bits(param::kPresets), 0, 0),
+               check("pin", "PIN", bits(param::kPin), 0, 0), check("records", "Evidence", bits(param::kRecords), 0, 0),
+               check("keySound", "Zvuk klávesnice", bits(param::kKeySound), 1, 1),
+               check("readSound", "Zvuk při čtení", bits(param::kReadSound), 1, 1),
+               check("operationByNumber", "Výběr operace číslem", bits(param::kOperationByNumber), 1, 1),
+               check("menuPassword", "Heslo do menu", bits(param::kMenuPassword), 1, 1),
+               check("forcedOperation", "Vynucená volba operace", bits(param::kForcedOperation), 1, 1),
+               check("peopleCounting", "Počítání lidí", bits(param::kPeopleCounting), 1, 1),
+               check("antiPassBack", "Anti-pass-back", bits(param::kAntiPassBack), 2, 2),
+               check("rightsOnMtrOnly", "Práva pouze na MTR", bits(param::kRightsOnMtrOnly), 4, 4)}},
              {"Nastaveni",
-              {relay("relay1", "Relé č. 1", kP3, 0), delay("delay1", 1), relay("relay2", "Relé č. 2", kP3, 4),
-               delay("delay2", 2), check("alarmOpened", "Alarm při otevření dveří", bits(kP2, 0), 1, 1),
-               check("alarmNotClosed", "Alarm při nezavření dveří po", bits(kP2, 1), 1, 1), doorSeconds(), backlight}},
+              {relay("relay1", "Relé č. 1", param::kRelay1Mode), delay("delay1", 1), relay("relay2", "Relé č. 2", param::kRelay2Mode),
+               delay("delay2", 2), check("alarmOpened", "Alarm při otevření dveří", bits(param::kAlarmOpened), 1, 1),
+               check("alarmNotClosed", "Alarm při nezavření dveří po", bits(param::kAlarmNotClosed), 1, 1), doorSeconds(), backlight}},
              operationsPage({"nepoužito", "snímač MTR1", "snímač MTR2", "výstup EZS"}, 1,
-                            {check("holdOpen1", "Trvale otevřít Relé 1", bits(kHoldOpen, 0), 2, 2),
-                             check("holdOpen2", "Trvale otevřít Relé 2", bits(kHoldOpen, 1), 2, 2)})},
+                            {check("holdOpen1", "Trvale otevřít Relé 1", bits(param::kHoldOpenRelay1), 2, 2),
+                             check("holdOpen2", "Trvale otevřít Relé 2", bits(param::kHoldOpenRelay2), 2, 2)})},
             {kSwitches, kDeviceFlags, kP1, kP2, kP3, kHoldOpen}};
 }
 
 SheetLayout loq3Layout() {
     std::vector<SheetControl> holdOpen = {
-        check("holdOpen", "Trvale otevřít relé v nastavené intervalu", bits(kHoldOpen, 0), 2, 2)};
+        check("holdOpen", "Trvale otevřít relé v nastavené intervalu", bits(param::kHoldOpenInInterval), 2, 2)};
     const char* days[] = {"Ne", "Po", "Ut", "St", "Ct", "Pa", "So"};
     const char* dayNames[] = {"sunday", "monday", "tuesday", "wednesday", "thursday", "friday", "saturday"};
-    for (int d = 0; d < 7; ++d) holdOpen.push_back(check(dayNames[d], days[d], bits(kHoldOpen, d + 1), 3, 3));
+    for (int d = 0; d < 7; ++d) holdOpen.push_back(check(dayNames[d], days[d], bits(param::holdOpenDay(d)), 3, 3));
     return {"LOQ3 - ID %d",
             {generalPage(),
              {"Nastaveni",
-              {relay("relay1", "Relé č. 1", kP3, 0), delay("delay1", 1),
-               check("closedAtRest", "v klidu sepnuté relé", bits(kSwitches, 4), 1, 0),
-               check("alarmOpened", "Alarm při otevření dveří", bits(kP2, 0), 1, 1),
-               check("alarmNotClosed", "Alarm při nezavření dveří", bits(kP2, 1), 1, 1),
-               doorTime("Doba pro zavření dveří: (0-90 s)", 0, 1), check("records", "Evidence", bits(kSwitches, 2), 1, 1),
-               check("history", "Zápis historie", bits(kSwitches, 3), 1, 1),
+              {relay("relay1", "Relé č. 1", param::kRelay1Mode), delay("delay1", 1),
+               check("closedAtRest", "v klidu sepnuté relé", bits(param::kClosedAtRest), 1, 0),
+               check("alarmOpened", "Alarm při otevření dveří", bits(param::kAlarmOpened), 1, 1),
+               check("alarmNotClosed", "Alarm při nezavření dveří", bits(param::kAlarmNotClosed), 1, 1),
+               doorTime("Doba pro zavření dveří: (0-90 s)", 0, 1), check("records", "Evidence", bits(param::kRecords), 1, 1),
+               check("history", "Zápis historie", bits(param::kHistory), 1, 1),
                check("readSound", "Zvuk při čtení", {}, kNever, kNever)}},
              operationsPage({"nepoužito", "snímač MTR1", "snímač MTR2"}, kNever, std::move(holdOpen))},
             {kP3, kSwitches, kP2, kP1, kDeviceFlags, kHoldOpen}};
@@ -146,16 +146,16 @@ SheetLayout loq3Layout() {
 
 SheetPage zbParameters() {
     return {"Parametry",
-            {check("pin", "PIN", bits(kSwitches, 1), 0, 0), check("records", "Evidence", bits(kSwitches, 2), 0, 0),
-             check("readSound", "Zvuk při čtení", bits(kDeviceFlags, 1), 1, 1),
-             check("peopleCounting", "Počítání lidí", bits(kP2, 2), 1, 1),
-             check("antiPassBack", "Anti-pass-back", bits(kP2, 3), 1, 0),
-             check("history", "Zápis historie", bits(kSwitches, 3), 1, 0)}};
+            {check("pin", "PIN", bits(param::kPin), 0, 0), check("records", "Evidence", bits(param::kRecords), 0, 0),
+             check("readSound", "Zvuk při čtení", bits(param::kReadSound), 1, 1),
+             check("peopleCounting", "Počítání lidí", bits(param::kPeopleCounting), 1, 1),
+             check("antiPassBack", "Anti-pass-back", bits(param::kAntiPassBack), 1, 0),
+             check("history", "Zápis historie", bits(param::kHistory), 1, 0)}};
 }
 
 std::vector<SheetControl> doorGuard(std::vector<SheetControl> relays) {
-    relays.push_back(check("alarmOpened", "Alarm při otevření dveří", bits(kP2, 0), 1, 1));
-    relays.push_back(check("alarmNotClosed", "Alarm při nezavření dveří po", bits(kP2, 1), 1, 1));
+    relays.push_back(check("alarmOpened", "Alarm při otevření dveří", bits(param::kAlarmOpened), 1, 1));
+    relays.push_back(check("alarmNotClosed", "Alarm při nezavření dveří po", bits(param::kAlarmNotClosed), 1, 1));
     relays.push_back(doorSeconds());
     for (auto it = relays.end() - 3; it != relays.end(); ++it) it->group = "Hlídání dveří";
     return relays;
@@ -165,33 +165,28 @@ SheetLayout zb40Layout() {
     return {"ZB40 - ID %d",
             {generalPage(), zbParameters(),
              {"Subsystém 1",
-              doorGuard({relay("relay1", "Relé č. 1", kP3, 0), delay("delay1", 1), relay("relay3", "Relé č. 3", kP4, 0),
+              doorGuard({relay("relay1", "Relé č. 1", param::kRelay1Mode), delay("delay1", 1), relay("relay3", "Relé č. 3", param::kRelay3Mode),
                          delay("delay3", 3)})},
              {"Subsystém 2",
-              {relay("relay2", "Relé č. 2", kP3, 4), delay("delay2", 2), relay("relay4", "Relé č. 4", kP4, 4),
-               delay("delay4", 4), check("alarmOpened2", "Alarm při otevření dveří", bits(kP1, 0), 1, 1),
-               check("alarmNotClosed2", "Alarm při nezavření dveří", bits(kP1, 1), 1, 1),
+              {relay("relay2", "Relé č. 2", param::kRelay2Mode), delay("delay2", 2), relay("relay4", "Relé č. 4", param::kRelay4Mode),
+               delay("delay4", 4), check("alarmOpened2", "Alarm při otevření dveří", bits(param::kSubsystem2AlarmOpened), 1, 1),
+               check("alarmNotClosed2", "Alarm při nezavření dveří", bits(param::kSubsystem2AlarmNotClosed), 1, 1),
                note("note", "Doba pro vyvolání alarmů je shodná s nastavením Subsystému 1")}}},
             {kSwitches, kDeviceFlags, kP2, kP3, kP4, kP1}};
 }
 
 SheetLayout zb20Layout() {
-    SheetControl relay2 = relay("relay2", "Relé č. 2", kP3, 4);
-    relay2.mirror = bits(kP4, 0, 4);
+    SheetControl relay2 = relay("relay2", "Relé č. 2", param::kRelay2Mode);
+    relay2.mirror = bits(param::kRelay3Mode);  // P4 bits 0-3
     return {"ZB20 - ID %d",
             {generalPage(), zbParameters(),
-             {"Subsystém 1", doorGuard({relay("relay1", "Relé č. 1", kP3, 0), delay("delay1", 1), relay2, delay("delay2", 2)})}},
+             {"Subsystém 1", doorGuard({relay("relay1", "Relé č. 1", param::kRelay1Mode), delay("delay1", 1), relay2, delay("delay2", 2)})}},
             {kSwitches, kDeviceFlags, kP2, kP3, kP4, kP1}};
 }
 
-std::uint32_t fieldBits(const ModuleRecord& r, const FieldRef& f) {
-    return (r.u8(f.offset) >> f.shift) & ((1u << f.width) - 1);
-}
+std::uint32_t fieldBits(const ModuleRecord& r, const FieldRef& f) { return r.bits({f.offset, f.shift, f.width}); }
 
-void setFieldBits(ModuleRecord& r, const FieldRef& f, std::uint32_t value) {
-    const std::uint32_t mask = ((1u << f.width) - 1) << f.shift;
-    r.setU8(f.offset, static_cast<std::uint8_t>((r.u8(f.offset) & ~mask) | ((value << f.shift) & mask)));
-}
+void setFieldBits(ModuleRecord& r, const FieldRef& f, std::uint32_t value) { r.setBits({f.offset, f.shift, f.width}, value); }
 
 std::string timeText(std::uint8_t hour, std::uint8_t minute) {
     if (hour == 0 && minute == 0) return {};

@@ -81,7 +81,50 @@ struct LineRecord : RecordImage {
 };
 
 // One module record of "terminal.dat", with the device's parameter area.
+// A group of bits in one byte of a record: `width` bits from bit `shift` of byte `offset`.
+struct BitGroup {
+    std::size_t offset;
+    int shift, width;
+};
+
+// The bit groups of a module record's parameter area, by what they hold.
+namespace param {
+// statusFlags (byte 32)
+inline constexpr BitGroup kNotAnswering{32, 0, 1}, kOtherTypeFound{32, 2, 1}, kSwitchedOffByUser{32, 7, 1};
+// paramP1 of the TQ300 family
+inline constexpr BitGroup kOperationByNumber{58, 0, 1}, kMenuPassword{58, 1, 1}, kForcedOperation{58, 2, 1},
+    kRightsOnMtrOnly{58, 3, 1};
+// paramP1 of a ZB40 (its "P5"): the door of subsystem 2
+inline constexpr BitGroup kSubsystem2AlarmOpened{58, 0, 1}, kSubsystem2AlarmNotClosed{58, 1, 1};
+// paramP2, every family
+inline constexpr BitGroup kAlarmOpened{59, 0, 1}, kAlarmNotClosed{59, 1, 1}, kPeopleCounting{59, 2, 1},
+    kAntiPassBack{59, 3, 1};
+// Relay modes (0 "nespíná", 1 "spínací", 2 "hlídání dveří", 3 "přepínací"): paramP3, and paramP4 on a ZB40
+inline constexpr BitGroup kRelay1Mode{60, 0, 4}, kRelay2Mode{60, 4, 4}, kRelay3Mode{61, 0, 4}, kRelay4Mode{61, 4, 4};
+// switchBits: bit n-1 holds switch Bn
+inline constexpr BitGroup kPresets{62, 0, 1}, kPin{62, 1, 1}, kRecords{62, 2, 1}, kHistory{62, 3, 1},
+    kClosedAtRest{62, 4, 1};
+// holdOpenBits: the TQ300 family's relays; a LOQ3's interval and its days (Sunday first)
+inline constexpr BitGroup kHoldOpenRelay1{72, 0, 1}, kHoldOpenRelay2{72, 1, 1}, kHoldOpenInInterval{72, 0, 1},
+    kHoldOpenDays{72, 1, 7};
+// deviceFlags: external device 0-3, backlight 0-2, the ID medium as the device reports it
+inline constexpr BitGroup kKeySound{99, 0, 1}, kReadSound{99, 1, 1}, kExternalDevice{99, 2, 2}, kBacklight{99, 4, 2},
+    kReportedMedium{99, 6, 2};
+inline constexpr BitGroup relayMode(int relay) {  // relay 1-4
+    return relay == 1 ? kRelay1Mode : relay == 2 ? kRelay2Mode : relay == 3 ? kRelay3Mode : kRelay4Mode;
+}
+inline constexpr BitGroup switchBit(int n) { return {62, n - 1, 1}; }        // Bn, n = 1-8
+inline constexpr BitGroup holdOpenDay(int day) { return {72, day + 1, 1}; }  // day 0 = Sunday ... 6 = Saturday
+}  // namespace param
+
 struct ModuleRecord : RecordImage {
+    // The value of a bit group of the record, and setting it (other bits of its byte kept).
+    std::uint8_t bits(BitGroup g) const { return static_cast<std::uint8_t>((u8(g.offset) >> g.shift) & ((1u << g.width) - 1)); }
+    void setBits(BitGroup g, unsigned value) {
+        const unsigned mask = ((1u << g.width) - 1) << g.shift;
+        setU8(g.offset, static_cast<std::uint8_t>((u8(g.offset) & ~mask) | ((value << g.shift) & mask)));
+    }
+
     std::uint8_t id() const { return u8(0); }  // ID address 0-31; 0 = free slot
     void setId(std::uint8_t id) { setU8(0, id); }
     DeviceTypeCode type() const { return u8(1); }

@@ -82,6 +82,52 @@ TEST(Records, ModuleRecordFieldsAndParameterArea) {
     EXPECT_EQ(r.intervalTo().minute, 45);
 }
 
+// Each named bit group read from a hand-built byte and set into a record of all ones, where
+// only its own bits may change.
+TEST(Records, ParameterBitGroups) {
+    const struct {
+        BitGroup group;
+        std::size_t offset;
+        std::uint8_t byte;
+        std::uint8_t value;
+    } cases[] = {
+        {param::kNotAnswering, 32, 0x01, 1},       {param::kOtherTypeFound, 32, 0x04, 1},
+        {param::kSwitchedOffByUser, 32, 0x80, 1},  {param::kOperationByNumber, 58, 0x01, 1},
+        {param::kMenuPassword, 58, 0x02, 1},       {param::kForcedOperation, 58, 0x04, 1},
+        {param::kRightsOnMtrOnly, 58, 0x08, 1},    {param::kSubsystem2AlarmNotClosed, 58, 0x02, 1},
+        {param::kAlarmOpened, 59, 0x01, 1},        {param::kAlarmNotClosed, 59, 0x02, 1},
+        {param::kPeopleCounting, 59, 0x04, 1},     {param::kAntiPassBack, 59, 0x08, 1},
+        {param::kRelay1Mode, 60, 0x23, 3},         {param::kRelay2Mode, 60, 0x23, 2},
+        {param::kRelay3Mode, 61, 0x31, 1},         {param::kRelay4Mode, 61, 0x31, 3},
+        {param::relayMode(2), 60, 0x20, 2},        {param::kPresets, 62, 0x01, 1},
+        {param::kPin, 62, 0x02, 1},                {param::kRecords, 62, 0x04, 1},
+        {param::kHistory, 62, 0x08, 1},            {param::kClosedAtRest, 62, 0x10, 1},
+        {param::switchBit(8), 62, 0x80, 1},        {param::kHoldOpenRelay2, 72, 0x02, 1},
+        {param::kHoldOpenInInterval, 72, 0x01, 1}, {param::kHoldOpenDays, 72, 0x82, 0x41},
+        {param::holdOpenDay(6), 72, 0x80, 1},      {param::kKeySound, 99, 0x01, 1},
+        {param::kReadSound, 99, 0x02, 1},          {param::kExternalDevice, 99, 0x0C, 3},
+        {param::kBacklight, 99, 0x20, 2},          {param::kReportedMedium, 99, 0x46, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.offset);
+        ModuleRecord r;
+        r.setU8(c.offset, c.byte);
+        EXPECT_EQ(r.bits(c.group), c.value);
+        ModuleRecord ones;
+        for (std::size_t i = 0; i < kRecordSize; ++i) ones.setU8(i, 0xFF);
+        ones.setBits(c.group, 0);
+        const auto mask = static_cast<std::uint8_t>(((1u << c.group.width) - 1) << c.group.shift);
+        EXPECT_EQ(ones.u8(c.offset), static_cast<std::uint8_t>(~mask));
+        ones.setBits(c.group, c.value);
+        EXPECT_EQ(ones.bits(c.group), c.value);
+        for (std::size_t i = 0; i < kRecordSize; ++i) {
+            if (i != c.offset) {
+                ASSERT_EQ(ones.u8(i), 0xFF) << i;
+            }
+        }
+    }
+}
+
 TEST(Records, TextsReadFromDamagedRecordsStayInsideTheirField) {
     ModuleRecord r;
     r.bytes.fill('A');  // no NUL anywhere
