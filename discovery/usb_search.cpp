@@ -39,6 +39,20 @@ DeviceTypeCode typeFromSerial(const std::string& serial) {
     return type == 0 ? head::kUsbConverter : static_cast<DeviceTypeCode>(type);
 }
 
+namespace {
+
+// The entry that names the device, also through a link ("/dev/serial/by-id/...").
+int comNumberOfDevice(const ComportsFile& ports, const std::string& device) {
+    if (const int n = ports.numberOf(device)) return n;
+    const std::string resolved = platform::resolvedDevicePath(device);
+    for (const auto& [number, path] : ports.ports) {
+        if (platform::resolvedDevicePath(path) == resolved) return number;
+    }
+    return 0;
+}
+
+}  // namespace
+
 std::vector<UsbRow> usbSearchRows(const std::string& sysfsRoot) {
     ComportsFile ports;
     loadComports(appState().workingDirectory, ports);
@@ -50,7 +64,7 @@ std::vector<UsbRow> usbSearchRows(const std::string& sysfsRoot) {
         row.vendor = b.vendor;
         row.product = b.product;
         row.device = b.device;
-        if (const int n = b.device.empty() ? 0 : ports.numberOf(b.device)) row.com = "COM" + std::to_string(n);
+        if (const int n = b.device.empty() ? 0 : comNumberOfDevice(ports, b.device)) row.com = "COM" + std::to_string(n);
         rows.push_back(std::move(row));
     }
     // The list shows the last bridge first.
