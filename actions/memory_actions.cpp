@@ -58,6 +58,13 @@ int runDirectly(const std::function<bool()>& operation) {
     });
 }
 
+// A range of no bytes reads nothing and would still report "Upload complete...".
+bool sizeGiven(std::uint32_t size) {
+    if (size != 0) return true;
+    uiMessage("Upload", "Zadejte počet bytů (Bytes) větší než 0. ", MessageIcon::Information);
+    return false;
+}
+
 }  // namespace
 
 int uploadApplies(int lineIndex, int moduleNumber) {
@@ -71,7 +78,7 @@ int uploadApplies(int lineIndex, int moduleNumber) {
 int startUpload(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
                 const std::string& fileName, std::function<void(bool)> ended) {
     if (!actionDone(uploadApplies(lineIndex, moduleNumber))) return kActionRefused;
-    if (!jobSlotFree()) return kActionRefused;
+    if (!sizeGiven(size) || !jobSlotFree()) return kActionRefused;
     DeviceTypeCode type = 0;
     if (!moduleType(lineIndex, moduleNumber, type, err::kUploadRead)) return reported();
     BackgroundJob& job = backgroundJob();
@@ -103,6 +110,7 @@ int memoryDumpApplies(int lineIndex, int moduleNumber, bool needsEditor) {
 
 int memoryDumpRead(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
                    std::string& dumpPath) {
+    if (!sizeGiven(size)) return kActionRefused;
     DeviceTypeCode type = 0;
     if (!moduleType(lineIndex, moduleNumber, type, err::kDumpRead)) return reported();
     dumpPath = appState().dataDirectory + "dump.$$$";

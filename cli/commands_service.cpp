@@ -111,6 +111,7 @@ int cmdDump(Args& args) {
     args.option("--write", writeFile);
     args.expectEnd();
     const int segment = segmentArgument(segmentName);
+    if (size > kDumpMaxSize) throw UsageError("the dump reads or writes at most 80 (hexadecimal) bytes; use upload for more");
     if (!itemExists(item)) return kFailed;
     if (!actionDone(memoryDumpApplies(item.lineIndex, item.moduleNumber, false))) return kFailed;
     if (!writeFile.empty()) return exitStatus(memoryDumpWrite(item.lineIndex, item.moduleNumber, segment, start, size, writeFile));

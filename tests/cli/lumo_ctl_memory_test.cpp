@@ -1,0 +1,67 @@
+// lumo-ctl upload and dump against the simulator: the range read into a file and printed, the
+// dump written back, and the ranges refused before the line is opened.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "support/ctl_runner.h"
+#include "support/no_ports.h"
+#include "support/sim_process.h"
+#include "support/temp_dir.h"
+
+namespace lumo {
+namespace {
+
+class LumoCtlMemory : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string seed;
+        for (int i = 0; i < 0x90; ++i) seed += static_cast<char>(i * 7 + 1);
+        std::ofstream(work.str() + "/seed.bin", std::ios::binary) << seed;
+        test::writeNoPorts(work.str());
+        sim = std::make_unique<test::SimProcess>(
+            std::vector<std::string>{"--pty", "--comports", work.str(), "--com", "3", "--module",
+                                     "serial 5 4 service memfile=yyyyyyyy:400:" + work.str() + "/seed.bin"},
+            work.str() + "/wire.log");
+        ASSERT_EQ(ctl("line add general").out, "1\n");
+        ASSERT_EQ(ctl("line set 1 --port COM3").status, 0);
+        ASSERT_EQ(ctl("module add 1 --type 4 --id 5").out, "1\n");
+        expected = seed;
+    }
+    test::CtlResult ctl(const std::string& args) { return test::runCtl(work.str(), args); }
+    std::string read(const std::string& name) const {
+        std::ifstream in(work.str() + "/" + name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    test::TempDir work;
+    std::unique_ptr<test::SimProcess> sim;
+    std::string expected;
+};
+
+TEST_F(LumoCtlMemory, UploadAndDumpReadTheRangeAndTheDumpWritesBack) {
+    test::CtlResult r = ctl("upload 1/1 sram 400 90 " + work.str() + "/sram.bin");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read("sram.bin"), expected);
+
+    r = ctl("dump 1/1 410 4 --segment sram");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "0410  71 78 7F 86\n");  // bytes 0x10-0x13 of the seed: i * 7 + 1
+
+    std::ofstream(work.str() + "/back.bin", std::ios::binary) << std::string("\x01\x02\x03\x04", 4);
+    ASSERT_EQ(ctl("dump 1/1 410 4 --segment sram --write " + work.str() + "/back.bin").status, 0);
+    EXPECT_EQ(ctl("dump 1/1 410 4 --segment sram").out, "0410  01 02 03 04\n");
+
+    // Refused before the line opens: a dump over 128 bytes, an upload of nothing.
+    const auto before = read("wire.log").size();
+    r = ctl("dump 1/1 400 81 --segment sram");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("at most 80"), std::string::npos) << r.err;
+    r = ctl("upload 1/1 sram 400 0 " + work.str() + "/none.bin");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Upload: Zadejte počet bytů (Bytes) větší než 0. \n");
+    EXPECT_EQ(read("wire.log").size(), before);
+}
+
+}  // namespace
+}  // namespace lumo
