@@ -1,4 +1,7 @@
 // "Nastavení času": the PC's clock shown, and the module's clock set to it or to typed values.
+#include <memory>
+#include <string>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -17,6 +20,29 @@
 #include "ui/qt/dialogs.h"
 
 namespace lumo::gui {
+
+namespace {
+
+// The text a field held before its latest change, whichever of textChanged and textEdited
+// comes first. The field's own text is read, not the signal's: a change made inside the
+// textEdited handler is followed by the textChanged of the keystroke with the older text.
+class FieldHistory {
+public:
+    explicit FieldHistory(QLineEdit* field) : last_(field->text().toStdString()) {
+        QObject::connect(field, &QLineEdit::textChanged, field, [this, field] {
+            std::string now = field->text().toStdString();
+            if (now == last_) return;
+            previous_ = std::move(last_);
+            last_ = std::move(now);
+        });
+    }
+    std::string before(const QString& edited) const { return last_ == edited.toStdString() ? previous_ : last_; }
+
+private:
+    std::string previous_, last_;
+};
+
+}  // namespace
 
 int runClockDialog(QWidget* owner, int lineIndex, int moduleNumber) {
     platform::setLastSystemError(0);
@@ -91,12 +117,21 @@ int runClockDialog(QWidget* owner, int lineIndex, int moduleNumber) {
             day->setCurrentIndex(day->findText(systemDay->text()));
         }
     });
-    QObject::connect(date, &QLineEdit::textEdited, &dialog, [date](const QString& text) {
-        const QString typed = QString::fromStdString(DateFieldTyping(text.toStdString()));
+    // What each field held before the user's change: the typing rules look at what was typed.
+    const auto dateHistory = std::make_shared<FieldHistory>(date);
+    const auto timeHistory = std::make_shared<FieldHistory>(time);
+    QObject::connect(date, &QLineEdit::textEdited, &dialog, [date, day, dateHistory](const QString& text) {
+        const QString typed = QString::fromStdString(DateFieldTyping(text.toStdString(), dateHistory->before(text)));
         if (typed != text) date->setText(typed);
+        // A whole date typed selects its weekday (the list can still be changed).
+        std::string whole = typed.toStdString();
+        std::uint32_t value = kNoDate;
+        if (whole.size() >= 8 && DateFieldRead(whole, value) && value != kNoDate) {
+            if (const int weekday = weekdayOfDate(value); weekday >= 0) day->setCurrentIndex(weekday);
+        }
     });
-    QObject::connect(time, &QLineEdit::textEdited, &dialog, [time](const QString& text) {
-        const QString typed = QString::fromStdString(TimeFieldTyping(text.toStdString()));
+    QObject::connect(time, &QLineEdit::textEdited, &dialog, [time, timeHistory](const QString& text) {
+        const QString typed = QString::fromStdString(TimeFieldTyping(text.toStdString(), timeHistory->before(text)));
         if (typed != text) time->setText(typed);
     });
     // Leaving a field with an invalid value puts the focus back with the text selected.

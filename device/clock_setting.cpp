@@ -1,5 +1,7 @@
 #include "device/clock_setting.h"
 
+#include <chrono>
+
 #include <array>
 #include <cctype>
 #include <cstdio>
@@ -89,7 +91,16 @@ std::string TimeFieldShow(std::uint32_t time) {
 }
 
 namespace {
-std::string typing(const std::string& field, char separator) {
+bool isSeparator(char c) { return c == '.' || c == ',' || c == ':'; }
+
+std::string typing(const std::string& field, const std::string& before, char separator) {
+    // Only what was just typed: a deletion is left as it is (else a separator could never be
+    // deleted: it would come back at once).
+    if (field.size() <= before.size()) return field;
+    // A separator typed right after the one that was appended is that one.
+    if (field.size() == before.size() + 1 && field.size() >= 2 && isSeparator(field.back()) &&
+        isSeparator(field[field.size() - 2]))
+        return before;
     // The groups so far: the text after the last separator has just reached two digits.
     std::size_t groups = 0;
     for (char c : field) groups += c == separator || c == '.' || c == ',' || c == ':';
@@ -101,8 +112,15 @@ std::string typing(const std::string& field, char separator) {
 }
 }  // namespace
 
-std::string DateFieldTyping(const std::string& field) { return typing(field, '.'); }
-std::string TimeFieldTyping(const std::string& field) { return typing(field, ':'); }
+std::string DateFieldTyping(const std::string& field, const std::string& before) { return typing(field, before, '.'); }
+std::string TimeFieldTyping(const std::string& field, const std::string& before) { return typing(field, before, ':'); }
+
+int weekdayOfDate(std::uint32_t date) {
+    if (!DateIsValid(date)) return -1;
+    const std::chrono::year_month_day ymd{std::chrono::year{static_cast<int>((date >> 16) & 0xFFFF)},
+                                          std::chrono::month{(date >> 8) & 0xFF}, std::chrono::day{date & 0xFF}};
+    return static_cast<int>(std::chrono::weekday{std::chrono::sys_days{ymd}}.c_encoding());  // 0 = Sunday
+}
 
 std::string clockDataText(std::uint32_t date, std::uint32_t time, int weekday) {
     const unsigned year = (date >> 16) & 0xFFFF;

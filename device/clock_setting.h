@@ -33,10 +33,13 @@ bool DateFieldRead(std::string& field, std::uint32_t& date);
 bool TimeFieldRead(std::string& field, std::uint32_t& time);
 std::string DateFieldShow(std::uint32_t date);  // "" for kNoDate
 std::string TimeFieldShow(std::uint32_t time);  // "" for kNoTime
-// While typing: when the first or second group has just reached two digits and no separator
-// follows, the separator ('.' date, ':' time) is appended.
-std::string DateFieldTyping(const std::string& field);
-std::string TimeFieldTyping(const std::string& field);
+// While typing (`before`: the field before the change): when the first or second group has
+// just reached two digits and no separator follows, the separator ('.' date, ':' time) is
+// appended. A deletion is left alone, and a separator typed after an appended one is dropped.
+std::string DateFieldTyping(const std::string& field, const std::string& before = {});
+std::string TimeFieldTyping(const std::string& field, const std::string& before = {});
+// The weekday of a packed date, 0 (Sunday) to 6; -1 for a date the calendar has not.
+int weekdayOfDate(std::uint32_t date);
 
 // The CFG 6 data text: "D06.12.26+T14:30:00+W0" (two-digit year: year - 2000, or - 1900 before
 // 2000).

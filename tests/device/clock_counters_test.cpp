@@ -68,6 +68,14 @@ TEST(ClockFields, TimesTypingAndTheDataText) {
     EXPECT_EQ(TimeFieldTyping("14"), "14:");
     EXPECT_EQ(TimeFieldTyping("14:30"), "14:30:");
     EXPECT_EQ(TimeFieldTyping("14:30:00"), "14:30:00");
+    EXPECT_EQ(DateFieldTyping("01..", "01."), "01.");    // the dot typed after the appended one
+    EXPECT_EQ(DateFieldTyping("25", "25."), "25");       // a deleted dot stays deleted
+    EXPECT_EQ(DateFieldTyping("01.0", "01.01"), "01.0");  // so does a deleted digit
+    EXPECT_EQ(TimeFieldTyping("14::", "14:"), "14:");
+    EXPECT_EQ(weekdayOfDate(packClockDate(6, 12, 2026)), 0);
+    EXPECT_EQ(weekdayOfDate(packClockDate(1, 1, 2027)), 5);
+    EXPECT_EQ(weekdayOfDate(packClockDate(29, 2, 2024)), 4);
+    EXPECT_EQ(weekdayOfDate(packClockDate(31, 2, 2026)), -1);
 
     EXPECT_EQ(clockDataText(packClockDate(6, 12, 2026), packClockTime(14, 30, 0), 0), "D06.12.26+T14:30:00+W0");
     EXPECT_EQ(clockDataText(packClockDate(31, 12, 1999), packClockTime(23, 59, 59), 5), "D31.12.99+T23:59:59+W5");

@@ -54,6 +54,16 @@ TEST_F(DeviceDialogs, ClockDialogSetsTypedValuesAndTypingAddsSeparators) {
         EXPECT_FALSE(w->findChild<QLineEdit*>("systemDate")->text().isEmpty());
         w->findChild<QCheckBox*>("system")->setChecked(false);
         EXPECT_TRUE(date->isEnabled());
+        // Typed whole with its dots: no doubled dot, and the weekday follows the date; a dot
+        // can be deleted.
+        date->clear();
+        QTest::keyClicks(date, "01.01.2027");
+        EXPECT_EQ(date->text(), "01.01.2027");
+        EXPECT_EQ(w->findChild<QComboBox*>("day")->currentIndex(), 5);
+        date->clear();
+        QTest::keyClicks(date, "25");
+        QTest::keyClick(date, Qt::Key_Backspace);
+        EXPECT_EQ(date->text(), "25");
         date->clear();
         QTest::keyClicks(date, "06");
         EXPECT_EQ(date->text(), "06.");
