@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <vector>
 
 #include "base/app_state.h"
 #include "base/error_report.h"
@@ -329,10 +330,14 @@ bool LineSend(int line, const std::uint8_t* data, std::uint32_t length, std::uin
     }
     if (!port.socket || !port.socket->isOpen()) return false;
     if (hasServiceBit(line) && (port.modeFlags & kModeTunnelHeader)) {
+        // The header and its data in one piece: one segment on the wire, one call.
         const auto& header = prepareTunnelHeader(port, length, sendFlags);
-        const bool sent = port.socket->send(header.data(), header.size());
+        std::vector<std::uint8_t> message(header.begin(), header.end());
+        message.insert(message.end(), data, data + length);
+        const bool sent = port.socket->send(message.data(), message.size());
         traceFrame(index, WireDirection::Sent, header.data(), header.size(), !sent);
-        if (!sent) return false;
+        traceFrame(index, WireDirection::Sent, data, length, !sent);
+        return sent;
     }
     const bool sent = port.socket->send(data, length);
     traceFrame(index, WireDirection::Sent, data, length, !sent);

@@ -43,6 +43,9 @@ public:
     bool send(const std::uint8_t* data, std::size_t length);
     // One byte, waiting at most `timeoutMs`.
     RecvResult recvByte(std::uint8_t& byte, int timeoutMs);
+    // What has come, up to `capacity` bytes (Byte with `received` > 0), waiting at most
+    // `timeoutMs` for the first.
+    RecvResult recvSome(std::uint8_t* buffer, std::size_t capacity, std::size_t& received, int timeoutMs);
     void shutdownReceive();
     void close();
     // Takes over an accepted connection (the listener's side).

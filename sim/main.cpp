@@ -163,12 +163,17 @@ void runTcp(platform::TcpListener& listener, Bus& bus, WireLog& log, int connect
                 const std::lock_guard lock(tcpBusMutex);
                 due = bus.msUntilDue(now);
             }
-            std::uint8_t byte;
-            switch (conn.recvByte(byte, due < 0 ? 1000 : due)) {
+            // What has come, taken as a device takes it: byte by byte, at the time it came.
+            std::uint8_t bytes[512];
+            std::size_t count = 0;
+            switch (conn.recvSome(bytes, sizeof bytes, count, due < 0 ? 1000 : due)) {
                 case platform::TcpSocket::RecvResult::Byte: {
-                    log.byte("tcp", true, byte);
                     const std::lock_guard lock(tcpBusMutex);
-                    bus.receive(byte, platform::monotonicMs());
+                    const std::int64_t at = platform::monotonicMs();
+                    for (std::size_t i = 0; i < count; ++i) {
+                        log.byte("tcp", true, bytes[i]);
+                        bus.receive(bytes[i], at);
+                    }
                     break;
                 }
                 case platform::TcpSocket::RecvResult::Timeout: break;

@@ -136,10 +136,19 @@ bool TcpSocket::send(const std::uint8_t* data, std::size_t length) {
 }
 
 TcpSocket::RecvResult TcpSocket::recvByte(std::uint8_t& byte, int timeoutMs) {
+    std::size_t received = 0;
+    return recvSome(&byte, 1, received, timeoutMs);
+}
+
+TcpSocket::RecvResult TcpSocket::recvSome(std::uint8_t* buffer, std::size_t capacity, std::size_t& received, int timeoutMs) {
+    received = 0;
     const std::int64_t deadline = monotonicMs() + timeoutMs;
     for (;;) {
-        const ssize_t n = ::recv(fd_, &byte, 1, 0);
-        if (n == 1) return RecvResult::Byte;
+        const ssize_t n = ::recv(fd_, buffer, capacity, 0);
+        if (n > 0) {
+            received = static_cast<std::size_t>(n);
+            return RecvResult::Byte;
+        }
         if (n == 0) return RecvResult::Closed;
         if (errno == EINTR) continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK) {

@@ -160,10 +160,20 @@ bool TcpSocket::send(const std::uint8_t* data, std::size_t length) {
 }
 
 TcpSocket::RecvResult TcpSocket::recvByte(std::uint8_t& byte, int timeoutMs) {
+    std::size_t received = 0;
+    return recvSome(&byte, 1, received, timeoutMs);
+}
+
+TcpSocket::RecvResult TcpSocket::recvSome(std::uint8_t* buffer, std::size_t capacity, std::size_t& received, int timeoutMs) {
+    received = 0;
     const std::int64_t deadline = monotonicMs() + timeoutMs;
+    const int chunk = static_cast<int>(capacity > 65536 ? 65536 : capacity);
     for (;;) {
-        const int n = ::recv(intToSocket(fd_), reinterpret_cast<char*>(&byte), 1, 0);
-        if (n == 1) return RecvResult::Byte;
+        const int n = ::recv(intToSocket(fd_), reinterpret_cast<char*>(buffer), chunk, 0);
+        if (n > 0) {
+            received = static_cast<std::size_t>(n);
+            return RecvResult::Byte;
+        }
         if (n == 0) return RecvResult::Closed;
         const int error = ::WSAGetLastError();
         if (error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAESHUTDOWN) return RecvResult::Closed;

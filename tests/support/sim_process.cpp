@@ -16,8 +16,10 @@ SimProcess::SimProcess(const std::vector<std::string>& args, const std::string& 
     argv.push_back(LUMO_SIM_PATH);
     argv.insert(argv.end(), args.begin(), args.end());
     argv.push_back("--exit-with-parent");
-    argv.push_back("--log");
-    argv.push_back(logPath);
+    if (!logPath.empty()) {  // without: no wire log (it writes and flushes every byte)
+        argv.push_back("--log");
+        argv.push_back(logPath);
+    }
     if (!process_.start(argv)) throw std::runtime_error("cannot start lumo-sim");
     std::string text;
     const std::int64_t deadline = platform::monotonicMs() + 10000;

@@ -12,7 +12,7 @@ namespace lumo::test {
 
 class SimProcess {
 public:
-    // Starts lumo-sim with `args` plus a wire log in `logPath`.
+    // Starts lumo-sim with `args` plus a wire log in `logPath` (none when it is empty).
     SimProcess(const std::vector<std::string>& args, const std::string& logPath);
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
