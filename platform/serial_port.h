@@ -47,6 +47,9 @@ private:
     int fd_ = -1;
     int readTimeoutMs_ = 500;
     bool pseudoTerminal_ = false;
+    // What one read of the system brought beyond the byte asked for, handed out in order.
+    std::uint8_t readAhead_[256] = {};
+    std::size_t readAheadAt_ = 0, readAheadEnd_ = 0;
 };
 
 }  // namespace lumo::platform

@@ -70,6 +70,7 @@ void SerialPort::close() {
         ::close(fd_);
         fd_ = -1;
     }
+    readAheadAt_ = readAheadEnd_ = 0;
 }
 
 SerialPort::SetupError SerialPort::setup(int baud, int parity, int readTimeoutMs) {
@@ -109,6 +110,7 @@ SerialPort::SetupError SerialPort::setup(int baud, int parity, int readTimeoutMs
     }
     // Bytes left over from an earlier user of the port belong to nobody.
     ::tcflush(fd_, TCIOFLUSH);
+    readAheadAt_ = readAheadEnd_ = 0;
     readTimeoutMs_ = readTimeoutMs;
     return SetupError::None;
 }
@@ -134,6 +136,11 @@ int SerialPort::writeByte(std::uint8_t byte) {
 }
 
 SerialPort::ReadResult SerialPort::readByte(std::uint8_t& byte) {
+    // An answer that came at once is taken in one read, not in one read (and wait) a byte.
+    if (readAheadAt_ < readAheadEnd_) {
+        byte = readAhead_[readAheadAt_++];
+        return ReadResult::Byte;
+    }
     pollfd p{fd_, POLLIN, 0};
     for (;;) {
         const int ready = ::poll(&p, 1, readTimeoutMs_);
@@ -146,8 +153,13 @@ SerialPort::ReadResult SerialPort::readByte(std::uint8_t& byte) {
         break;
     }
     for (;;) {
-        const ssize_t n = ::read(fd_, &byte, 1);
-        if (n == 1) return ReadResult::Byte;
+        const ssize_t n = ::read(fd_, readAhead_, sizeof readAhead_);
+        if (n > 0) {
+            byte = readAhead_[0];
+            readAheadAt_ = 1;
+            readAheadEnd_ = static_cast<std::size_t>(n);
+            return ReadResult::Byte;
+        }
         if (n == 0) return ReadResult::Timeout;
         if (errno == EINTR) continue;
         if (errno == EAGAIN) return ReadResult::Timeout;
