@@ -58,7 +58,7 @@ int saveSearchRows(const std::vector<SearchRow>& rows) {
     });
 }
 
-int setDeviceAddress(int lineIndex, const std::string& newAddress) {
+int setDeviceAddress(int lineIndex, const std::string& newAddress, MacAddress* deviceMac) {
     LineRecord line;
     if (!readLineRecord(lineIndex, line)) {
         reportError();
@@ -81,10 +81,11 @@ int setDeviceAddress(int lineIndex, const std::string& newAddress) {
         uiMessage("Varování", fault, MessageIcon::Error);
         return kActionRefused;
     }
-    MacAddress mac = line.mac();
+    MacAddress mac = deviceMac != nullptr ? *deviceMac : line.mac();
     appState().macAddress = mac;
     if (!uiPort().enterMacAddress || !uiPort().enterMacAddress(mac)) return kActionRefused;
     appState().macAddress = mac;
+    if (deviceMac != nullptr) *deviceMac = mac;  // the next try starts from what was entered
     return uiRunWaiting([&] {
         uiStatus("Testování nové adresy...");
         const int inUse = HostProbe(newAddress);

@@ -26,7 +26,8 @@ int saveSearchRows(const std::vector<SearchRow>& rows);
 // "Nastavit IP adresu v zařízení": the device named by its MAC address (the line's, confirmed in
 // the MAC entry) gets the new address through the IP-SETUP datagram, then is looked for there.
 // Refused before anything is sent when the new address already answers. The line keeps its
-// address (the line dialog's "Uložit" stores a new one).
-int setDeviceAddress(int lineIndex, const std::string& newAddress);
+// address (the line dialog's "Uložit" stores a new one). `deviceMac`: the MAC address the line
+// dialog holds (loaded when it opened, kept as the MAC entry changes it); none: the line's.
+int setDeviceAddress(int lineIndex, const std::string& newAddress, MacAddress* deviceMac = nullptr);
 
 }  // namespace lumo

@@ -174,7 +174,9 @@ int runTcpLineDialog(QWidget* owner, int lineIndex) {
     form->addRow("TCP port", port);
     layout->addLayout(form);
     LineRecord line;
+    MacAddress deviceMac{};  // the device's MAC address, loaded with the line
     if (readLineRecord(lineIndex, line)) {
+        deviceMac = line.mac();
         description->setText(QString::fromStdString(line.description()));
         address->setText(QString::fromStdString(line.ipAddress()));
         port->setText(QString::number(line.tcpPort()));
@@ -200,7 +202,7 @@ int runTcpLineDialog(QWidget* owner, int lineIndex) {
     // While the device is set and checked the dialog takes no other command.
     QObject::connect(actions[0], &QPushButton::clicked, &dialog, [&] {
         dialog.setEnabled(false);
-        setDeviceAddress(lineIndex, address->text().toStdString());
+        setDeviceAddress(lineIndex, address->text().toStdString(), &deviceMac);
         dialog.setEnabled(true);
     });
     QObject::connect(actions[1], &QPushButton::clicked, &dialog,
