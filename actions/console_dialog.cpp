@@ -52,10 +52,12 @@ int runConsoleDialog(QWidget* owner, int lineIndex, int moduleNumber) {
             const std::string cleaned = rememberConsoleLine(k, field->text().toStdString());
             field->setText(QString::fromStdString(cleaned));
             std::string received;
-            if (!actionDone(sendConsoleCommand(lineIndex, moduleNumber, cleaned, received))) {
+            const int sent = sendConsoleCommand(lineIndex, moduleNumber, cleaned, received);
+            if (sent < 0) {  // the line failed: the console closes
                 dialog.done(0);
                 return;
             }
+            if (sent == 0) return;  // refused (an empty row): the other rows stay as typed
             answer->setPlainText(received.empty() ? QString::fromUtf8("žádná odpověď...")
                                                   : QString::fromStdString(cp1250ToUtf8(received)));
         });

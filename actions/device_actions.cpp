@@ -1,4 +1,5 @@
 #include "actions/device_actions.h"
+#include "actions/init_actions.h"
 
 #include "base/error_report.h"
 #include "base/ui_port.h"
@@ -252,6 +253,7 @@ int resetMaster(int lineIndex, int moduleNumber) {
         ModuleRecord module;
         if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
         const InitTarget target{lineIndex, moduleNumber, module.id(), module.type()};
+        if (!unaddressedServiceAllowed(lineIndex, moduleNumber, module.type())) return kActionRefused;
         // The result is not shown: the reset's own status texts tell it.
         InitialiseModule(target, kInitReset, "");
         return kActionDone;

@@ -51,6 +51,23 @@ bool otherModulesOn(int lineIndex, int moduleNumber) {
     return false;
 }
 
+}  // namespace
+
+bool unaddressedServiceAllowed(int lineIndex, int moduleNumber, DeviceTypeCode type) {
+    // The service messages of these methods name no module: any module on the line that
+    // listens to the service channel takes them. Asked before anything is sent.
+    const InitMethod method = initMethodOf(type);
+    if (moduleNumber == 0 || (method != InitMethod::Ascii && method != InitMethod::Tunnel) ||
+        !otherModulesOn(lineIndex, moduleNumber))
+        return true;
+    return uiAsk("Inicializace", "Na lince " + std::to_string(lineIndex + 1) +
+                                     " jsou zapsány i jiné moduly. Servisní zprávy nenesou adresu modulu: převezme je "
+                                     "každý modul na lince, který naslouchá servisnímu kanálu. Na lince má být připojen "
+                                     "jen tento modul. \nPokračovat ?");
+}
+
+namespace {
+
 int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::string& serial) {
     InitTarget target;
     target.lineIndex = lineIndex;
@@ -73,16 +90,7 @@ int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::strin
         uiMessage("Inicializace", text, MessageIcon::Error);
         return kActionRefused;
     }
-    // The service messages of these methods name no module: any module on the line that
-    // listens to the service channel takes the number. Asked before anything is written.
-    const InitMethod method = initMethodOf(target.type);
-    if (moduleNumber != 0 && (method == InitMethod::Ascii || method == InitMethod::Tunnel) &&
-        otherModulesOn(lineIndex, moduleNumber) &&
-        !uiAsk("Inicializace", "Na lince " + std::to_string(lineIndex + 1) +
-                                   " jsou zapsány i jiné moduly. Výrobní číslo se posílá bez adresy modulu: převezme jej "
-                                   "každý modul na lince, který naslouchá servisnímu kanálu. Na lince má být připojen jen "
-                                   "inicializovaný modul. \nPokračovat ?"))
-        return kActionRefused;
+    if (!unaddressedServiceAllowed(lineIndex, moduleNumber, target.type)) return kActionRefused;
     // The register of the selected module's type (a line's: 0).
     const int registerType = moduleNumber != 0 ? target.type : 0;
     const std::string registerPath = registerFilePath(registerType);

@@ -27,6 +27,11 @@ struct InitChoice {
 // the record or "cmd.dat" when a step before fails. The number written in `serial`.
 int initialiseModuleAction(int lineIndex, int moduleNumber, InitChoice& choice, std::string& serial);
 
+// The initialisation's and the master reset's service messages to a module whose type takes
+// them unaddressed (the WSM and tunnel methods): where other modules are recorded on the line the
+// user is asked first. True when they may go.
+bool unaddressedServiceAllowed(int lineIndex, int moduleNumber, DeviceTypeCode type);
+
 // The dialog's "typ zařízení" list: the codes 1-17, then one code of each group of 8 from 48
 // (48, 56, 64, 72, 80, 88); 23 entries.
 DeviceTypeCode initListCode(int index);

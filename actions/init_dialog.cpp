@@ -189,8 +189,9 @@ int runInitDialog(QWidget* owner, int lineIndex, int moduleNumber) {
         c.reissueSequence = reissueSequence;
         std::string written;
         if (c.sequence <= 0) return;
-        if (actionDone(initialiseModuleAction(lineIndex, moduleNumber, c, written))) dialog.done(1);
-        else outcome->setText(QString::fromUtf8("Zápis nebyl úspěšný !"));
+        const int result = initialiseModuleAction(lineIndex, moduleNumber, c, written);
+        if (actionDone(result)) dialog.done(1);
+        else if (result < 0) outcome->setText(QString::fromUtf8("Zápis nebyl úspěšný !"));  // not after a No
     });
     QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::reject);
     finishDialog(&dialog);

@@ -95,6 +95,16 @@ TEST_F(DeviceDialogs, ConsoleSendsCleansAndRemembers) {
         w->findChild<QPushButton*>("send2")->click();
         EXPECT_EQ(line2->text(), "CFG 8 P203+P318 ");
         EXPECT_EQ(w->findChild<QPlainTextEdit*>("answer")->toPlainText().toStdString(), "žádná odpověď...");
+        // An empty row is refused with a message; the console stays open with its rows.
+        bool warned = false;
+        onNextModal([&warned](QWidget* box) {
+            warned = true;
+            static_cast<QDialog*>(box)->done(0);
+        });
+        w->findChild<QPushButton*>("send3")->click();
+        EXPECT_TRUE(warned);
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(line1->text(), "INF 6");
         test::button(w, "Zavřít")->click();
     });
     window->runCommand(cmd::kConsole);

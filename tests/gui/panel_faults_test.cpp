@@ -250,6 +250,9 @@ TEST_F(PanelFaults, MessagesOwnedAndBusyWindowHoldsItsCommands) {
             EXPECT_EQ(a->isEnabled(), id == cmd::kAbout || id == cmd::kToolStopJob) << a->toolTip().toStdString();
         }
     }
+    appState().jobRunning = 1;  // what a download's preparation or a memory clear watches
+    window->runCommand(cmd::kToolStopJob);
+    EXPECT_EQ(appState().jobRunning, 0);
     window->setOperationRunning(false);
 }
 

@@ -153,9 +153,13 @@ TEST_F(Initialisation, IssuedNumbersRefusedUnlessPickedAndFailuresWriteNothing) 
     EXPECT_EQ(wire().received(), "");
     EXPECT_EQ(registerText(), registerBefore);
     EXPECT_EQ(read(dir.str() + "/cmd.dat"), commandBefore);
-    // Reset master on a LOQ3: nothing to send, success.
+    // Reset master on a LOQ3: nothing to send, success. On the tunnel module, whose reset names
+    // no module either, the same question first; No sends nothing.
     std::filesystem::resize_file(logPath(), 0);
     EXPECT_EQ(resetMaster(kSerialLine, 1), 1);
+    ui.calls.clear();
+    EXPECT_EQ(resetMaster(kSerialLine, 2), 0);
+    EXPECT_EQ(ui.callsOf("ask").size(), 1u);
     EXPECT_EQ(wire().received(), "");
 }
 

@@ -397,7 +397,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 bool MainWindow::confirmClose() { return confirmQuit(); }
 
 void MainWindow::runCommand(int id) {
-    if (busy_ && id != cmd::kExit && id != cmd::kAbout) return;
+    // While the window is busy only what stays enabled runs: closing, the about box, and during
+    // an operation on the lines the stop command.
+    const bool stop = operationRunning_ && id == cmd::kToolStopJob;
+    if (busy_ && id != cmd::kExit && id != cmd::kAbout && !stop) return;
     dispatchMessage(kCommandMessage, this, 0, static_cast<std::uintptr_t>(id), messageMap());
 }
 
