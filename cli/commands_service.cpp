@@ -77,8 +77,9 @@ std::uint32_t hexArgument(const std::string& word, const char* what) {
     // As the dialog reads them: hexadecimal digits, at most 9 characters.
     if (word.empty() || word.size() > 9 || word.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
         throw UsageError(std::string(what) + " is a hexadecimal number, not '" + word + "'");
-    const unsigned long value = std::stoul(word, nullptr, 16);
-    if (value > 0xFFFFFFFFul) throw UsageError(std::string(what) + " '" + word + "' is too large");
+    // Nine digits overflow an unsigned long of 32 bits (Windows): read as 64 bits everywhere.
+    const unsigned long long value = std::stoull(word, nullptr, 16);
+    if (value > 0xFFFFFFFFull) throw UsageError(std::string(what) + " '" + word + "' is too large");
     return static_cast<std::uint32_t>(value);
 }
 

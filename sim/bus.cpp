@@ -298,7 +298,8 @@ void takeCounters(SimModule& m, const std::string& data) {
         if (at + 1 >= data.size() || data[at + 1] < '1' || data[at + 1] > '5') continue;
         const int c = data[at + 1] - '1';
         std::size_t end = at + 2;
-        while (end < data.size() && std::isdigit(static_cast<unsigned char>(data[end])) && end < at + 12) ++end;
+        // At most nine digits: the number fits a long on every system (32 bits on Windows).
+        while (end < data.size() && std::isdigit(static_cast<unsigned char>(data[end])) && end < at + 11) ++end;
         if (end > at + 2) m.counters[c] = std::stol(data.substr(at + 2, end - at - 2));
     }
 }
