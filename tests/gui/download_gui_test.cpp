@@ -30,7 +30,18 @@
 namespace lumo {
 namespace {
 
-using DownloadWindow = test::GuiTest;
+class DownloadWindow : public test::GuiTest {
+protected:
+    // The simulator's TCP line, its converter at `ip`, shown in the tree and selected.
+    void selectTcpLine(const std::string& ip = {}) {
+        std::filesystem::create_directories(dir.path() / "line2");
+        LineRecord line = tcpLine;
+        if (!ip.empty()) line.setIpAddress(ip);
+        ASSERT_TRUE(writeLineRecord(kTcpLine, line));
+        window->refreshTree(kTcpLine, 0);
+        select(kTcpLine, 0);
+    }
+};
 
 TEST_F(DownloadWindow, ChosenImageWarnedAndLoaded) {
     startSim({"serial 7 4"}, {"--image-dir", dir.str()});
@@ -157,10 +168,7 @@ TEST_F(DownloadWindow, InitialisationProposesTheNextNumberAndWritesIt) {
 
 TEST_F(DownloadWindow, TcpLineDialogSavesTheLineAndAnswersTheWebRequest) {
     startSim({"tcp 2 1"});
-    std::filesystem::create_directories(dir.path() / "line2");
-    ASSERT_TRUE(writeLineRecord(kTcpLine, tcpLine));
-    window->refreshTree(kTcpLine, 0);
-    select(kTcpLine, 0);
+    selectTcpLine();
     QString shownIp;
     std::string web;
     onNextModal([&](QWidget* w) {
@@ -184,12 +192,7 @@ TEST_F(DownloadWindow, TcpLineDialogSavesTheLineAndAnswersTheWebRequest) {
 TEST_F(DownloadWindow, ConsoleWindowTalksToTheDeviceServer) {
     startSim({"tcp 2 1"});
     test::SimProcess server({"--device-server", "127.0.0.48/11/441560110048/00-4F-49-0D-00-48"}, dir.str() + "/console.log");
-    std::filesystem::create_directories(dir.path() / "line2");
-    LineRecord line = tcpLine;
-    line.setIpAddress("127.0.0.48");
-    ASSERT_TRUE(writeLineRecord(kTcpLine, line));
-    window->refreshTree(kTcpLine, 0);
-    select(kTcpLine, 0);
+    selectTcpLine("127.0.0.48");
     QString greeting, answered;
     const auto waitForText = [](QPlainTextEdit* shown, const char* text) {
         for (int i = 0; i < 100 && !shown->toPlainText().contains(QString::fromUtf8(text)); ++i) QTest::qWait(30);
@@ -248,12 +251,7 @@ TEST_F(DownloadWindow, SearchShowsAnswersAsTheyComeAndClosingEndsIt) {
 // (it cannot have sent much more than the window has taken).
 TEST_F(DownloadWindow, ConsoleWindowHoldsOffADeviceThatSendsWithoutEnd) {
     startSim({"tcp 2 1"});
-    std::filesystem::create_directories(dir.path() / "line2");
-    LineRecord line = tcpLine;
-    line.setIpAddress("127.0.0.53");
-    ASSERT_TRUE(writeLineRecord(kTcpLine, line));
-    window->refreshTree(kTcpLine, 0);
-    select(kTcpLine, 0);
+    selectTcpLine("127.0.0.53");
     for (const std::string& piece : {std::string("0123456789 menu line of a console\r\n"), std::string(4096, 'X')}) {
         SCOPED_TRACE(piece.size());
         platform::TcpListener listener;
