@@ -33,13 +33,9 @@ int runDownloadDialog(QWidget* owner, int lineIndex, int moduleNumber) {
     version->setObjectName("version");
     version->setEnabled(versionChoice);
     layout->addWidget(version);
-    auto* buttons = new QHBoxLayout;
-    auto* go = new QPushButton(QString::fromUtf8("Pokračovat"), &warning);
-    auto* back = new QPushButton(QString::fromUtf8("Návrat"), &warning);
-    buttons->addStretch();
-    buttons->addWidget(go);
-    buttons->addWidget(back);
-    layout->addLayout(buttons);
+    const auto buttons = addButtonRow(warning, layout, {"Pokračovat", "Návrat"});
+    QPushButton* go = buttons[0];
+    QPushButton* back = buttons[1];
     QObject::connect(go, &QPushButton::clicked, &warning, &QDialog::accept);
     QObject::connect(back, &QPushButton::clicked, &warning, &QDialog::reject);
     finishDialog(&warning);

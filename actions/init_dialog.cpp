@@ -117,13 +117,9 @@ int runInitDialog(QWidget* owner, int lineIndex, int moduleNumber) {
     bold.setPixelSize(18);
     outcome->setFont(bold);
     layout->addWidget(outcome);
-    auto* buttons = new QHBoxLayout;
-    auto* run = new QPushButton(QString::fromUtf8("Spustit inicializaci"), &dialog);
-    auto* close = new QPushButton(QString::fromUtf8("Zavřít"), &dialog);
-    buttons->addStretch();
-    buttons->addWidget(run);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
+    const auto buttons = addButtonRow(dialog, layout, {"Spustit inicializaci", "Zavřít"});
+    QPushButton* run = buttons[0];
+    QPushButton* close = buttons[1];
 
     int reissueSequence = 0;
     const auto recompute = [&] {

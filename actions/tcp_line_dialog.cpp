@@ -192,13 +192,9 @@ int runTcpLineDialog(QWidget* owner, int lineIndex) {
         device->addWidget(actions[i], i, 0);
     }
     layout->addLayout(device);
-    auto* buttons = new QHBoxLayout;
-    auto* save = new QPushButton(QString::fromUtf8("Uložit"), &dialog);
-    auto* close = new QPushButton(QString::fromUtf8("Zavřít"), &dialog);
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
+    const auto buttons = addButtonRow(dialog, layout, {"Uložit", "Zavřít"});
+    QPushButton* save = buttons[0];
+    QPushButton* close = buttons[1];
     // While the device is set and checked the dialog takes no other command.
     QObject::connect(actions[0], &QPushButton::clicked, &dialog, [&] {
         dialog.setEnabled(false);

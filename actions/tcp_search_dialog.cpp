@@ -51,13 +51,9 @@ int runTcpSearchDialog(QWidget* owner) {
     list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     list->setMinimumSize(560, 220);
     layout->addWidget(list);
-    auto* buttons = new QHBoxLayout;
-    auto* save = new QPushButton(QString::fromUtf8("Uložit"), &dialog);
-    auto* close = new QPushButton(QString::fromUtf8("Zavřít"), &dialog);
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
+    const auto buttons = addButtonRow(dialog, layout, {"Uložit", "Zavřít"});
+    QPushButton* save = buttons[0];
+    QPushButton* close = buttons[1];
     std::vector<SearchRow> rows;
     const auto rowItem = [](const SearchRow& r) {
         auto* item = new QTreeWidgetItem({QString::fromStdString(searchTypeText(r)), QString::fromStdString(r.serial),

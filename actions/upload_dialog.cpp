@@ -48,15 +48,11 @@ bool chooseSegment(QWidget* owner, SegmentChoice& choice) {
     form->addRow("Start", start);
     form->addRow("Bytes", bytes);
     layout->addLayout(form);
-    auto* buttons = new QHBoxLayout;
-    auto* run = new QPushButton("Spustit", &dialog);
-    auto* close = new QPushButton(QString::fromUtf8("Zavřít"), &dialog);
+    const auto buttons = addButtonRow(dialog, layout, {"Spustit", "Zavřít"});
+    QPushButton* run = buttons[0];
+    QPushButton* close = buttons[1];
     // A request without its segment's head means nothing to a device: a row first.
     run->setEnabled(false);
-    buttons->addStretch();
-    buttons->addWidget(run);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
     QObject::connect(list, &QTreeWidget::currentItemChanged, &dialog, [&](QTreeWidgetItem* item) {
         const int row = item ? list->indexOfTopLevelItem(item) : -1;
         run->setEnabled(row >= 0);

@@ -28,13 +28,9 @@ int runUsbSearchDialog(QWidget* owner) {
     list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     list->setMinimumSize(460, 180);
     layout->addWidget(list);
-    auto* buttons = new QHBoxLayout;
-    auto* save = new QPushButton(QString::fromUtf8("Uložit"), &dialog);
-    auto* close = new QPushButton(QString::fromUtf8("Zavřít"), &dialog);
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
+    const auto buttons = addButtonRow(dialog, layout, {"Uložit", "Zavřít"});
+    QPushButton* save = buttons[0];
+    QPushButton* close = buttons[1];
     std::vector<UsbRow> rows;
     QObject::connect(search, &QPushButton::clicked, &dialog, [&] {
         list->clear();

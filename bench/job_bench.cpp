@@ -20,6 +20,7 @@
 #include "platform/clock.h"
 #include "service/file_transfer.h"
 #include "service/jobs.h"
+#include "support/bench_installation.h"
 #include "support/sim_process.h"
 
 namespace {
@@ -42,20 +43,8 @@ int main(int argc, char** argv) {
     {
         test::SimProcess sim({"--pty", "--comports", dir.string(), "--com", "3", "--module", "serial 5 4"},
                              (dir / "wire.log").string());
-        installUiPort({});
-        appState().workingDirectory = dir.string();
-        appState().dataDirectory = dir.string() + "/";
-        std::filesystem::create_directories(dir / "line1");
-        LineRecord line;
-        line.setLineNumber(1);
-        line.setPort(3);
-        line.setSpeed(1);
-        writeLineRecord(0, line);
-        LineConfigure(0, line);
-        ModuleRecord module;
-        module.setId(5);
-        module.setType(4);
-        writeModuleRecord(0, 1, module);
+        test::useSimulatedSerialLine(dir);
+        test::addModuleRecord(0, 1, 5, 4);
 
         // The communication test, `cycles` cycles.
         std::atomic<int> done{0};

@@ -16,6 +16,7 @@
 #include "device/module_parameters.h"
 #include "model/installation.h"
 #include "platform/clock.h"
+#include "support/bench_installation.h"
 #include "support/sim_process.h"
 
 namespace {
@@ -87,15 +88,7 @@ int main(int argc, char** argv) {
         std::vector<std::string> args = {"--pty", "--comports", dir.string(), "--com", "3"};
         for (const auto& f : families) args.insert(args.end(), {"--module", f.simulated});
         test::SimProcess sim(args, (dir / "wire.log").string());
-        installUiPort({});
-        appState().workingDirectory = dir.string();
-        appState().dataDirectory = dir.string() + "/";
-        LineRecord line;
-        line.setLineNumber(1);
-        line.setPort(3);
-        line.setSpeed(1);
-        writeLineRecord(0, line);
-        LineConfigure(0, line);
+        test::useSimulatedSerialLine(dir);
 
         std::printf("parameters against the simulator on a pseudo-terminal, %d rounds each\n", rounds);
         std::printf("%-16s %-6s %10s %10s %12s %8s\n", "family", "", "mean ms", "best ms", "prescribed", "over");

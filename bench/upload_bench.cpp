@@ -17,6 +17,7 @@
 #include "platform/clock.h"
 #include "service/jobs.h"
 #include "service/memory_transfer.h"
+#include "support/bench_installation.h"
 #include "support/sim_process.h"
 
 int main(int argc, char** argv) {
@@ -27,19 +28,8 @@ int main(int argc, char** argv) {
     {
         test::SimProcess sim({"--pty", "--comports", dir.string(), "--com", "3", "--module", "serial 5 4"},
                              "");  // no wire log: it writes and flushes every byte, which no device does
-        installUiPort({});
-        appState().workingDirectory = dir.string();
-        appState().dataDirectory = dir.string() + "/";
-        LineRecord line;
-        line.setLineNumber(1);
-        line.setPort(3);
-        line.setSpeed(1);
-        writeLineRecord(0, line);
-        LineConfigure(0, line);
-        ModuleRecord module;
-        module.setId(5);
-        module.setType(4);
-        writeModuleRecord(0, 1, module);
+        test::useSimulatedSerialLine(dir);
+        test::addModuleRecord(0, 1, 5, 4);
 
         const std::uint32_t size = 0xF3FF;
         const int requests = static_cast<int>((size + kUploadChunk - 1) / kUploadChunk);

@@ -8,13 +8,8 @@
 #     image_fuzz:  firmware files through the whole-file check and both download plans
 set -euo pipefail
 cd "$(dirname "$0")/.."
-for p in clang libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=" $p"
-done
-if [ -n "${missing:-}" ]; then
-  s=""; [ "$(id -u)" -ne 0 ] && s=sudo
-  $s apt-get update -qq && $s apt-get install -y -qq $missing
-fi
+. scripts/install_missing.sh
+install_missing fuzz clang libclang-rt-14-dev
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DLUMO_FUZZ=ON -DLUMO_TESTS=OFF -DLUMO_WERROR=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 target=${1:-answer_fuzz}

@@ -10,20 +10,8 @@ cd "$(dirname "$0")/.."
 packages=(g++ cmake ninja-build pkg-config libgtest-dev iproute2 dpkg-dev qt6-base-dev libgl-dev fonts-dejavu-core
           qt6-translations-l10n xvfb xdotool openbox imagemagick
           desktop-file-utils man-db libcap2-bin libusb-1.0-0-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  sudo_cmd=()
-  if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || { echo "setup: need root or sudo to install: ${missing[*]}" >&2; exit 1; }
-    sudo_cmd=(sudo)
-  fi
-  echo "setup: installing ${missing[*]}"
-  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+. scripts/install_missing.sh
+install_missing setup "${packages[@]}"
 
 build_dir=${LUMO_BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -G Ninja ${LUMO_CMAKE_ARGS:-} >/dev/null

@@ -46,7 +46,7 @@ TEST_F(LumoCtlMemory, UploadAndDumpReadTheRangeAndTheDumpWritesBack) {
 
     r = ctl("dump 1/1 410 4 --segment sram");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "0410  71 78 7F 86\n");  // bytes 0x10-0x13 of the seed: i * 7 + 1
+    EXPECT_EQ(r.out, "0410  71 78 7F 86\n");  // what the simulated memory holds at 0x410-0x413
 
     std::ofstream(work.str() + "/back.bin", std::ios::binary) << std::string("\x01\x02\x03\x04", 4);
     ASSERT_EQ(ctl("dump 1/1 410 4 --segment sram --write " + work.str() + "/back.bin").status, 0);

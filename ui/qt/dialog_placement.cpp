@@ -1,8 +1,10 @@
 #include <QApplication>
 #include <QDialog>
+#include <QBoxLayout>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QWidget>
 
 #include "ui/qt/dialogs.h"
@@ -37,6 +39,18 @@ void markReadOnly(QLineEdit* field) {
     QPalette palette = field->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Window));
     field->setPalette(palette);
+}
+
+std::vector<QPushButton*> addButtonRow(QDialog& dialog, QBoxLayout* layout, std::initializer_list<const char*> captions) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    std::vector<QPushButton*> buttons;
+    for (const char* caption : captions) {
+        buttons.push_back(new QPushButton(QString::fromUtf8(caption), &dialog));
+        row->addWidget(buttons.back());
+    }
+    layout->addLayout(row);
+    return buttons;
 }
 
 }  // namespace lumo::gui

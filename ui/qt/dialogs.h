@@ -4,10 +4,14 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
+class QBoxLayout;
 class QDialog;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace lumo {
@@ -89,5 +93,7 @@ void CenterOverMainWindow(QWidget* dialog);
 void finishDialog(QDialog* dialog);
 // A field that shows a value: read-only, looking so, and never given the first focus.
 void markReadOnly(QLineEdit* field);
+// The dialog's buttons in a row at the right, under what `layout` holds so far; in that order.
+std::vector<QPushButton*> addButtonRow(QDialog& dialog, QBoxLayout* layout, std::initializer_list<const char*> captions);
 
 }  // namespace lumo::gui
