@@ -94,14 +94,20 @@ int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::strin
     // The register of the selected module's type (a line's: 0).
     const int registerType = moduleNumber != 0 ? target.type : 0;
     const std::string registerPath = registerFilePath(registerType);
-    if (registerPath.empty()) return reported();
+    if (registerPath.empty()) {
+        reportRegisterFailure();
+        return kActionFailed;
+    }
     // From the check to the append no other issuer of this register runs, here or on another
     // workstation sharing it: one number is never issued twice.
     RegisterIssueLock issuing(registerType);
     if (!issuing.held()) return reported();
     if (c.sequence == 0) {
         const int last = RegisterLastSequence(registerType);
-        if (last < 0) return reported();
+        if (last < 0) {
+            reportRegisterFailure();
+            return kActionFailed;
+        }
         c.sequence = last + 1;
     }
     serial = SerialEncode(c.sequence, c.typeCode, packDate(c.day, c.month, c.year % 100));

@@ -139,7 +139,7 @@ int runInitDialog(QWidget* owner, int lineIndex, int moduleNumber) {
         year->setText(QString::number(today.year()));
         const int last = RegisterLastSequence(registerType);
         if (last < 0) {
-            reportError();
+            reportRegisterFailure();
             return false;
         }
         sequence->setText(QString::number(last + 1));

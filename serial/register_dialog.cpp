@@ -17,7 +17,7 @@ namespace lumo::gui {
 int runRegisterDialog(QWidget* owner, int typeCode, RegisterChoice& chosen) {
     std::vector<RegisterRow> rows;
     if (!registerRows(typeCode, rows)) {
-        reportError();
+        reportRegisterFailure();
         return 0;
     }
     QDialog dialog(owner);

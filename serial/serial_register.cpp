@@ -40,6 +40,18 @@ std::string registerFilePath(int typeCode) {
     return folder.empty() ? folder : folder + registerFileName(typeCode);
 }
 
+void reportRegisterFailure() {
+    if (pendingError() != 0) {
+        reportError();
+        return;
+    }
+    clearError();  // the failed open of "sn.dat" left only the system's value
+    uiMessage("Upozornění",
+              "Seznam vydaných výrobních čísel nelze otevřít: soubor sn.dat v datovém adresáři má obsahovat cestu "
+              "ke složce se seznamem. ",
+              MessageIcon::Warning);
+}
+
 bool RegisterOpen(int typeCode, platform::File& file) {
     const std::string path = registerFilePath(typeCode);
     if (path.empty()) return false;

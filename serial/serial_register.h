@@ -14,6 +14,9 @@ namespace lumo {
 
 // The register file for a type code, from "sn.dat"; empty when "sn.dat" cannot be read.
 std::string registerFilePath(int typeCode);
+// Tells the user why the register could not be used: the pending error where there is one,
+// else that "sn.dat" does not name the register's folder (a missing "sn.dat" leaves no code).
+void reportRegisterFailure();
 const char* registerFileName(int typeCode);
 
 // Opens the register file (existing only). Fails without a code when "sn.dat" cannot be read,

@@ -161,6 +161,15 @@ TEST_F(Initialisation, IssuedNumbersRefusedUnlessPickedAndFailuresWriteNothing) 
     EXPECT_EQ(resetMaster(kSerialLine, 2), 0);
     EXPECT_EQ(ui.callsOf("ask").size(), 1u);
     EXPECT_EQ(wire().received(), "");
+    // Without "sn.dat" the register cannot be found: said so, nothing sent.
+    std::filesystem::remove(dir.path() / "sn.dat");
+    ui.calls.clear();
+    InitChoice unregistered = choice(3);
+    EXPECT_EQ(initialiseModuleAction(kSerialLine, 1, unregistered, serial), -1);
+    ASSERT_EQ(ui.callsOf("message").size(), 1u);
+    EXPECT_EQ(ui.callsOf("message")[0].rfind("Upozornění|Seznam vydaných výrobních čísel nelze otevřít", 0), 0u)
+        << ui.callsOf("message")[0];
+    EXPECT_EQ(wire().received(), "");
 }
 
 TEST_F(Initialisation, TwoInitialisationsAtOnceNeverIssueOneNumber) {
