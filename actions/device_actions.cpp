@@ -75,7 +75,7 @@ int resetApplicationWaiting(int lineIndex, int moduleNumber) {
         return kActionFailed;
     }
     const std::uint32_t result =
-        DeviceTransaction(1, "CMD", lineIndex, module.id(), "RST0", kModeSelectRelease | kNoAnswer, {});
+        DeviceTransaction(sub::kCmdRestart, "CMD", lineIndex, module.id(), "RST0", kModeSelectRelease | kNoAnswer, {});
     if (isErrorResult(result)) {
         setError(result);
         reportError();
@@ -107,7 +107,7 @@ int clockSettingAppliesWaiting(int lineIndex, int moduleNumber) {
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
     uiStatus("zjišťování stavu zařízení...");
     std::array<std::uint8_t, 100> answer{};
-    const std::uint32_t result = DeviceTransaction(9, "INF", lineIndex, module.id(), "", kModeSelectRelease, answer);
+    const std::uint32_t result = DeviceTransaction(sub::kInfCounters, "INF", lineIndex, module.id(), "", kModeSelectRelease, answer);
     if (isErrorResult(result)) return failedWith(result);
     const std::string text(answer.begin(), answer.begin() + result);
     // Setting the clock under stored events would break their order.
@@ -133,7 +133,7 @@ int setModuleClockWaiting(int lineIndex, int moduleNumber, const ClockChoice& ch
     if (date == kNoDate || !DateIsValid(date) || time == kNoTime || weekday < 0 || weekday > 6) return kActionRefused;
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
-    const std::uint32_t result = DeviceTransaction(7, "CFG", lineIndex, module.id(), clockDataText(date, time, weekday),
+    const std::uint32_t result = DeviceTransaction(sub::kCfgClock, "CFG", lineIndex, module.id(), clockDataText(date, time, weekday),
                                                    kModeSelectRelease | kNoAnswer, {});
     return isErrorResult(result) ? failedWith(result) : kActionDone;
 }
@@ -144,7 +144,7 @@ int readModuleCountersWaiting(int lineIndex, int moduleNumber, Counters& counter
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
     uiStatus("probíhá načítání stavu počítadel...");
     std::array<std::uint8_t, 100> answer{};
-    const std::uint32_t result = DeviceTransaction(9, "INF", lineIndex, module.id(), "", kModeSelectRelease, answer);
+    const std::uint32_t result = DeviceTransaction(sub::kInfCounters, "INF", lineIndex, module.id(), "", kModeSelectRelease, answer);
     if (isErrorResult(result) || result <= 6) {
         uiStatus("načtení stavu počítadel se nezdařilo !");
         return isErrorResult(result) ? failedWith(result) : kActionFailed;
@@ -158,7 +158,7 @@ int writeModuleCountersWaiting(int lineIndex, int moduleNumber, const Counters& 
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
     uiStatus("probíhá nastavení stavu počítadel...");
-    const std::uint32_t result = DeviceTransaction(9, "SET", lineIndex, module.id(),
+    const std::uint32_t result = DeviceTransaction(sub::kSetCounters, "SET", lineIndex, module.id(),
                                                    counterDataText(counters, module.type()),
                                                    kModeSelectRelease | kNoAnswer, {});
     if (isErrorResult(result)) {

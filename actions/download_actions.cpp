@@ -114,7 +114,7 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
     };
     if (moduleNumber != 0) {
         // A device that did not get its restart is not in its loader: nothing more is sent.
-        const std::uint32_t restarted = DeviceTransaction(1, "CMD", lineIndex, id, "RST0", kModeSelectRelease | kNoAnswer, {});
+        const std::uint32_t restarted = DeviceTransaction(sub::kCmdRestart, "CMD", lineIndex, id, "RST0", kModeSelectRelease | kNoAnswer, {});
         if (isErrorResult(restarted)) {
             appState().jobRunning = 0;
             setError(restarted);

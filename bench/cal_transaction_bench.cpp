@@ -33,7 +33,7 @@ Figures measure(int line, int rounds) {
     std::array<std::uint8_t, 100> answer{};
     for (int i = 0; i < rounds; ++i) {
         const auto start = lumo::platform::monotonicUs();
-        const auto result = lumo::DeviceTransaction(0, "CAL", line, 5, "", lumo::kModeSelectRelease, answer);
+        const auto result = lumo::DeviceTransaction(lumo::sub::kNone, "CAL", line, 5, "", lumo::kModeSelectRelease, answer);
         times.push_back(static_cast<double>(lumo::platform::monotonicUs() - start) / 1000.0);
         if (result != 20) {
             std::fprintf(stderr, "unexpected result %08x\n", result);

@@ -46,7 +46,7 @@ double prescribedRead(DeviceTypeCode type) {
 
 double prescribedWrite(const ModuleRecord& record) {
     double ms = transactionMs(true, -1, "") + kEndMs;
-    for (const ParameterCommand& c : parameterCommands(record)) ms += transactionMs(false, c.number, c.data);
+    for (const ParameterCommand& c : parameterCommands(record)) ms += transactionMs(false, c.subInstruction.wireDigit(), c.data);
     return ms;
 }
 

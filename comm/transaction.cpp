@@ -23,7 +23,7 @@ bool sendPiece(int line, const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-std::uint32_t DeviceTransaction(int subInstruction, const std::string& instruction, int lineIndex, int id,
+std::uint32_t DeviceTransaction(SubInstruction subInstruction, const std::string& instruction, int lineIndex, int id,
                                 const std::string& data, std::uint8_t transFlags, std::span<std::uint8_t> answer,
                                 std::string* bytesWithError) {
     if (bytesWithError) bytesWithError->clear();
@@ -54,12 +54,12 @@ std::uint32_t DeviceTransaction(int subInstruction, const std::string& instructi
         if (failure == 0) {
             char name[8];
             std::snprintf(name, sizeof name, "#%3.3s", instruction.c_str());
-            if (subInstruction == 0) {
+            if (subInstruction.isNone()) {
                 if (!sendPiece(line, std::string(name) + "+")) failure = kSendFailed;
             } else {
                 sendPiece(line, name);  // only the closing piece's outcome counts
                 platform::pause(10);
-                if (!sendPiece(line, "$" + std::to_string(subInstruction - 1) + "+")) failure = kSendFailed;
+                if (!sendPiece(line, "$" + std::to_string(subInstruction.wireDigit()) + "+")) failure = kSendFailed;
             }
         }
         if (failure == 0 && !data.empty()) {

@@ -13,7 +13,7 @@ std::uint32_t runCommunicationTest(int lineIndex, std::uint8_t id, const std::fu
     std::uint32_t result = 0;
     for (;;) {
         const std::string text = "Test INF 7 ... ";
-        result = DeviceTransaction(5, "INF", lineIndex, id, "", kModeSelect | kNoAnswer | kNoWaitCursor, {});
+        result = DeviceTransaction(sub::kInfTest, "INF", lineIndex, id, "", kModeSelect | kNoAnswer | kNoWaitCursor, {});
         if (isErrorResult(result)) {
             setError(result);
             output(text + "Chyba při testu ! ");

@@ -39,7 +39,7 @@ ConsoleCommand splitConsoleLine(const std::string& text) {
             value = value * 10 + (number[digits] - '0');
             ++digits;
         }
-        command.subInstruction = value + 1;
+        command.subInstruction = SubInstruction::wire(value);
         if (blank != std::string::npos) command.data = text.substr(blank + 1);
     }
     return command;

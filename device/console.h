@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/app_state.h"
+#include "comm/transaction.h"
 
 namespace lumo {
 
@@ -13,10 +14,10 @@ namespace lumo {
 std::string ConsoleLineClean(const std::string& text);
 
 // "INSTR SUBINSTR DATA": the name (first three characters), the sub-instruction as written on
-// the wire (0 when none), and the data text after the second blank.
+// the wire (none without a blank after the name), and the data text after the second blank.
 struct ConsoleCommand {
     std::string name;
-    int subInstruction = 0;  // as the transaction takes it: the number written plus one
+    SubInstruction subInstruction = sub::kNone;  // the number written is the wire digit
     std::string data;
 };
 ConsoleCommand splitConsoleLine(const std::string& text);

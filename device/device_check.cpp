@@ -38,7 +38,7 @@ int checkModule(int lineIndex, int item) {
     uiStatus(format("probíhá prověření na id = %0d", module.id()));
 
     std::array<std::uint8_t, 100> answer{};
-    const std::uint32_t result = DeviceTransaction(0, "CAL", lineIndex, module.id(), "", kModeSelectRelease, answer);
+    const std::uint32_t result = DeviceTransaction(sub::kNone, "CAL", lineIndex, module.id(), "", kModeSelectRelease, answer);
     if (result == kAnswerChecksum) {
         // The device answers, but garbled: a data error for the technician to see, not a
         // missing device (that would send him to the cables). The record stays as it was.

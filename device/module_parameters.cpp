@@ -159,44 +159,44 @@ std::vector<ParameterCommand> parameterCommands(const ModuleRecord& r) {
     switch (parameterFamily(r.type())) {
         case ParameterFamily::Tq300: {
             // Always sent: an empty text goes as the instruction alone and clears the display's.
-            commands.push_back({"CFG", 0, std::string(r.rawText(41, 17))});
+            commands.push_back({"CFG", sub::kCfgDisplayText, std::string(r.rawText(41, 17))});
             std::string relays = level >= 1 ? printed("P1%02ld+", r.paramP1()) + printed("P2%02ld+", r.paramP2()) : "";
             relays += printed("P3%02ld+", r.paramP3()) + printed("D1%02ld+", r.relayDelay(1)) +
                       printed("D2%02ld", r.relayDelay(2));
-            commands.push_back({"CFG", 8, relays});
+            commands.push_back({"CFG", sub::kCfgParameters, relays});
             if (level >= 1) {
-                commands.push_back({"SET", 2, printed("C%03ld", r.deviceFlags())});
-                commands.push_back({"CFG", 3, printed("A%02ld+", r.doorTime()) + printed("B%02ld+", r.reader1Operation()) +
+                commands.push_back({"SET", sub::kSetDeviceFlags, printed("C%03ld", r.deviceFlags())});
+                commands.push_back({"CFG", sub::kCfgDoor, printed("A%02ld+", r.doorTime()) + printed("B%02ld+", r.reader1Operation()) +
                                                   printed("C%02ld", r.reader2Operation())});
-                commands.push_back({"CFG", 4, interval() + (level >= 2 ? printed("R%03ld", r.holdOpenBits()) : "")});
+                commands.push_back({"CFG", sub::kCfgInterval, interval() + (level >= 2 ? printed("R%03ld", r.holdOpenBits()) : "")});
             }
-            commands.push_back({"CFG", 8, switchCommandText(r.switchBits(), 1, 4)});
+            commands.push_back({"CFG", sub::kCfgParameters, switchCommandText(r.switchBits(), 1, 4)});
             break;
         }
         case ParameterFamily::Loq3: {
             std::string relays = level >= 1 ? printed("P2%02ld+", r.paramP2()) : "";
             relays += printed("P3%02ld+", r.paramP3()) + printed("D1%02ld", r.relayDelay(1));
-            commands.push_back({"CFG", 8, relays});
+            commands.push_back({"CFG", sub::kCfgParameters, relays});
             if (level >= 1) {
-                commands.push_back({"CFG", 3, printed("A%02ld", r.doorTime())});
-                commands.push_back({"CFG", 3, printed("B%02ld+", r.reader1Operation()) + printed("C%02ld", r.reader2Operation())});
+                commands.push_back({"CFG", sub::kCfgDoor, printed("A%02ld", r.doorTime())});
+                commands.push_back({"CFG", sub::kCfgDoor, printed("B%02ld+", r.reader1Operation()) + printed("C%02ld", r.reader2Operation())});
                 std::string hold = interval();
                 if (level >= 2) hold += printed("R%03ld", r.holdOpenBits() & 0x01);
                 // The days: bit 7 marks the group, Sunday to Saturday in bits 0-6.
                 if (level >= 3) hold += printed("W%03ld", 128 + (r.holdOpenBits() >> 1));
-                commands.push_back({"CFG", 4, hold});
+                commands.push_back({"CFG", sub::kCfgInterval, hold});
             }
-            commands.push_back({"CFG", 8, switchCommandText(r.switchBits(), 3, 5)});
+            commands.push_back({"CFG", sub::kCfgParameters, switchCommandText(r.switchBits(), 3, 5)});
             break;
         }
         case ParameterFamily::Zb40:
-            commands.push_back({"CFG", 8,
+            commands.push_back({"CFG", sub::kCfgParameters,
                                 printed("P2%02ld+", r.paramP2()) + printed("P3%02ld+", r.paramP3()) +
                                     printed("P5%02ld+", r.paramP1()) + printed("P6%02ld+", r.paramP4()) +
                                     printed("D1%02ld+", r.relayDelay(1)) + printed("D2%02ld+", r.relayDelay(2)) +
                                     printed("D3%02ld+", r.relayDelay(3)) + printed("D4%02ld", r.relayDelay(4))});
-            commands.push_back({"SET", 2, printed("C%03ld", r.deviceFlags())});
-            commands.push_back({"CFG", 8, switchCommandText(r.switchBits(), 1, 4)});
+            commands.push_back({"SET", sub::kSetDeviceFlags, printed("C%03ld", r.deviceFlags())});
+            commands.push_back({"CFG", sub::kCfgParameters, switchCommandText(r.switchBits(), 1, 4)});
             break;
         case ParameterFamily::Zb20:
         case ParameterFamily::None: break;
@@ -228,7 +228,7 @@ struct Exchange {
     std::uint32_t result;
     std::string answer;
 };
-Exchange ask(int subInstruction, const char* instruction, int lineIndex, int id, std::uint8_t mode) {
+Exchange ask(SubInstruction subInstruction, const char* instruction, int lineIndex, int id, std::uint8_t mode) {
     std::array<std::uint8_t, kAnswerCapacity> answer{};
     const std::uint32_t result = DeviceTransaction(subInstruction, instruction, lineIndex, id, "", mode, answer);
     if (isErrorResult(result)) return {result, {}};
@@ -245,7 +245,7 @@ std::uint32_t unusable(const Exchange& e) {
     return star == std::string::npos || star + 1 >= e.answer.size() ? kAnswerChecksum : 0;
 }
 
-void sendEnd(int lineIndex, int id) { DeviceTransaction(0, "", lineIndex, id, "", kModeRelease | kNoAnswer, {}); }
+void sendEnd(int lineIndex, int id) { DeviceTransaction(sub::kNone, "", lineIndex, id, "", kModeRelease | kNoAnswer, {}); }
 
 void showSilence(int id) { uiMessage("Chyba komunikace", silentDeviceText(id), MessageIcon::Error); }
 
@@ -266,7 +266,7 @@ bool ReadModuleParameters(bool showSilenceMessage, int lineIndex, int moduleNumb
         return false;
     };
     // The link stays open from CAL to the end frame; each request is one transaction on it.
-    Exchange e = ask(0, "CAL", lineIndex, id, kModeSelect);
+    Exchange e = ask(sub::kNone, "CAL", lineIndex, id, kModeSelect);
     if (isErrorResult(e.result)) return fail(e.result);
     if (e.answer.empty()) {
         if (showSilenceMessage) showSilence(id);
@@ -276,14 +276,14 @@ bool ReadModuleParameters(bool showSilenceMessage, int lineIndex, int moduleNumb
     if (const std::uint32_t why = unusable(e)) return fail(why);
     takeCalAnswer(record, e.answer);
     if (record.type() == kTq300) {
-        e = ask(4, "INF", lineIndex, id, kModeContinue);
+        e = ask(sub::kInfDisplayText, "INF", lineIndex, id, kModeContinue);
         if (const std::uint32_t why = unusable(e)) return fail(why);
         takeDisplayTextAnswer(record, e.answer);
     }
-    e = ask(7, "INF", lineIndex, id, kModeContinue);
+    e = ask(sub::kInfVersion, "INF", lineIndex, id, kModeContinue);
     if (const std::uint32_t why = unusable(e)) return fail(why);
     takeVersionAnswer(record, e.answer);
-    e = ask(9, "INF", lineIndex, id, kModeContinue);
+    e = ask(sub::kInfParameters, "INF", lineIndex, id, kModeContinue);
     if (const std::uint32_t why = unusable(e)) return fail(why);
     takeParameterAnswer(record, e.answer);
     sendEnd(lineIndex, id);
@@ -302,7 +302,7 @@ bool WriteModuleParameters(int lineIndex, ModuleRecord& record) {
         reportError();
         return false;
     };
-    const Exchange e = ask(0, "CAL", lineIndex, id, kModeSelect);
+    const Exchange e = ask(sub::kNone, "CAL", lineIndex, id, kModeSelect);
     if (isErrorResult(e.result)) return fail(e.result);
     if (!e.answer.empty()) {
         // A garbled or cut-off answer to CAL: nothing is written to a device that talks so.
@@ -316,7 +316,7 @@ bool WriteModuleParameters(int lineIndex, ModuleRecord& record) {
     }
     for (const ParameterCommand& c : parameterCommands(record)) {
         const std::uint32_t result =
-            DeviceTransaction(c.number + 1, c.instruction, lineIndex, id, c.data, kModeContinue | kNoAnswer, {});
+            DeviceTransaction(c.subInstruction, c.instruction, lineIndex, id, c.data, kModeContinue | kNoAnswer, {});
         if (isErrorResult(result)) return fail(result);
     }
     sendEnd(lineIndex, id);

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "comm/transaction.h"
 #include "model/records.h"
 
 namespace lumo {
@@ -31,10 +32,10 @@ void takeVersionAnswer(ModuleRecord& record, std::string_view answer);
 // INF 8: P1-P4 (and P5, P6 on a ZB40), B1-B8, D1-D4.
 void takeParameterAnswer(ModuleRecord& record, std::string_view answer);
 
-// One command of a write: the instruction, its subinstruction number and its data text.
+// One command of a write: the instruction, its sub-instruction and its data text.
 struct ParameterCommand {
     std::string instruction;
-    int number = 0;
+    SubInstruction subInstruction = sub::kNone;
     std::string data;
     bool operator==(const ParameterCommand&) const = default;
 };

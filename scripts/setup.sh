@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 # package tests validate the desktop entry, render the manual pages and grant capabilities.
 packages=(g++ cmake ninja-build pkg-config libgtest-dev iproute2 dpkg-dev qt6-base-dev libgl-dev fonts-dejavu-core
           qt6-translations-l10n xvfb xdotool openbox imagemagick
-          desktop-file-utils man-db libcap2-bin libusb-1.0-0-dev)
+          desktop-file-utils man-db libcap2-bin libusb-1.0-0-dev file xauth)
 . scripts/install_missing.sh
 install_missing setup "${packages[@]}"
 

@@ -83,7 +83,7 @@ bool sendFile(const TransferRequest& r, const ModuleRecord& module, platform::Fi
         uiStatus("probíhá nulování stavu počítadel...");
         Counters zero;
         zero[static_cast<std::size_t>(counter - 1)] = 0;
-        const std::uint32_t result = DeviceTransaction(9, "SET", r.lineIndex, module.id(), counterDataText(zero, module.type()),
+        const std::uint32_t result = DeviceTransaction(sub::kSetCounters, "SET", r.lineIndex, module.id(), counterDataText(zero, module.type()),
                                                        kModeSelectRelease | kNoAnswer | kNoWaitCursor, {});
         if (isErrorResult(result)) {
             setError(result);
@@ -137,7 +137,7 @@ bool readFile(const TransferRequest& r, const ModuleRecord& module) {
     uiStatus("probíhá načítání stavu počítadel...");
     std::array<std::uint8_t, 100> answer{};
     const std::uint32_t result =
-        DeviceTransaction(9, "INF", r.lineIndex, module.id(), "", kModeSelectRelease | kNoWaitCursor, answer);
+        DeviceTransaction(sub::kInfCounters, "INF", r.lineIndex, module.id(), "", kModeSelectRelease | kNoWaitCursor, answer);
     const Counters counters = isErrorResult(result) || result <= 6
                                   ? Counters{}
                                   : parseCounters(std::string(answer.begin(), answer.begin() + result));

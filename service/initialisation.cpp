@@ -67,8 +67,8 @@ int transactionMethod(const InitTarget& t, int mode, const std::string& serial, 
     status("Probíhá zápis dat");
     std::array<std::uint8_t, 4> answer{};
     const std::uint32_t result =
-        withSn ? DeviceTransaction(10, "CMD", t.lineIndex, t.id, "SN" + serial, kModeSelectRelease | kOneByteAnswer, answer)
-               : DeviceTransaction(1, "CMD", t.lineIndex, t.id, serial, kModeSelectRelease | kNoAnswer, {});
+        withSn ? DeviceTransaction(sub::kCmdSerialNumber, "CMD", t.lineIndex, t.id, "SN" + serial, kModeSelectRelease | kOneByteAnswer, answer)
+               : DeviceTransaction(sub::kCmdRestart, "CMD", t.lineIndex, t.id, serial, kModeSelectRelease | kNoAnswer, {});
     if (isErrorResult(result)) {
         setError(result);
         status("Zápis nebyl úspěšný !");

@@ -282,17 +282,17 @@ void Bus::instructionComplete(std::int64_t nowMs) {
 
 namespace {
 
-// "C1..+C2..": the counters the module has, as INF 8 reports them.
+// "C1..+C2..": the counters the module has, as INF $7 reports them.
 std::string counterText(const SimModule& m) {
     std::string text;
     for (int c = 0; c < 5; ++c) {
         if (m.counters[c] < 0) continue;
-        text += "+C" + std::to_string(c + 1) + std::to_string(m.counters[c]);
+        text += (text.empty() ? "C" : "+C") + std::to_string(c + 1) + std::to_string(m.counters[c]);
     }
     return text;
 }
 
-// SET 8 data "C10005+C20012": each "C<digit><number>" sets that counter.
+// SET $7 data "C10005+C20012": each "C<digit><number>" sets that counter.
 void takeCounters(SimModule& m, const std::string& data) {
     for (std::size_t at = data.find('C'); at != std::string::npos; at = data.find('C', at + 1)) {
         if (at + 1 >= data.size() || data[at + 1] < '1' || data[at + 1] > '5') continue;
@@ -313,14 +313,13 @@ std::string Bus::answerText(SimModule& m, const std::string& name, int sub, cons
         switch (sub) {
             case 3: return "!" + m.displayText;
             case 6: return hasParameters(m.type) ? versionAnswer(m) : "V" + m.version + "C070";
-            case 8:
-                return (hasParameters(m.type) ? parameterAnswer(m) : "P100+P200+P312+P400+B1O+B2F+B3O+B4F+D105+D205") +
-                       counterText(m);
+            case 7: return counterText(m);
+            case 8: return hasParameters(m.type) ? parameterAnswer(m) : "P100+P200+P312+P400+B1O+B2F+B3O+B4F+D105+D205";
             default: return "INF" + std::to_string(sub) + "OK";
         }
     }
-    if (name == "CFG" && sub == 6 && !data.empty()) m.clock = data;
-    if (name == "SET" && sub == 8 && !data.empty()) takeCounters(m, data);
+    if (name == "CFG" && sub == 5 && !data.empty()) m.clock = data;
+    if (name == "SET" && sub == 7 && !data.empty()) takeCounters(m, data);
     if (hasParameters(m.type) && !data.empty()) takeParameterCommand(m, name, sub, data);
     if (name == "CMD" && sub == 9 && !data.empty()) {
         answers = true;

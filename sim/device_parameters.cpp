@@ -107,7 +107,8 @@ bool takeParameterCommand(SimModule& m, const std::string& name, int sub, const 
     else if (name == "SET" && sub == 2 && data.size() > 1 && data[0] == 'C') {
         std::size_t end = 0;
         const long value = numberAt(data, 1, end);
-        if (value >= 0) s.deviceFlags = static_cast<int>(value & 0xFF);
+        // Bits 6-7 are the ID medium the device reports; a write does not change its reader.
+        if (value >= 0) s.deviceFlags = static_cast<int>((value & 0x3F) | (s.deviceFlags & 0xC0));
     } else {
         return false;
     }

@@ -144,22 +144,22 @@ TEST(AnswerRules, IcmpTunnelReplies) {
 TEST(Console, CleanAndSplit) {
     const struct {
         std::string typed, cleaned, name;
-        int sub;
+        int sub;  // the wire digit, -1 for none
         std::string data;
     } cases[] = {
-        {"#CFG$8+P203+P318*", "CFG 8 P203+P318 ", "CFG", 9, "P203+P318 "},
-        {"INF 8", "INF 8", "INF", 9, ""},
-        {"CFG 8 P203+P318", "CFG 8 P203+P318", "CFG", 9, "P203+P318"},
-        {"CAL", "CAL", "CAL", 0, ""},
-        {"#CAL+", "CAL+", "CAL", 0, ""},  // the '+' stands three places after the start
-        {"CMD 0 RST0", "CMD 0 RST0", "CMD", 1, "RST0"},
+        {"#CFG$8+P203+P318*", "CFG 8 P203+P318 ", "CFG", 8, "P203+P318 "},
+        {"INF 8", "INF 8", "INF", 8, ""},
+        {"CFG 8 P203+P318", "CFG 8 P203+P318", "CFG", 8, "P203+P318"},
+        {"CAL", "CAL", "CAL", -1, ""},
+        {"#CAL+", "CAL+", "CAL", -1, ""},  // the '+' stands three places after the start
+        {"CMD 0 RST0", "CMD 0 RST0", "CMD", 0, "RST0"},
     };
     for (const auto& c : cases) {
         const std::string cleaned = ConsoleLineClean(c.typed);
         EXPECT_EQ(cleaned, c.cleaned) << c.typed;
         const ConsoleCommand command = splitConsoleLine(cleaned);
         EXPECT_EQ(command.name, c.name) << c.typed;
-        EXPECT_EQ(command.subInstruction, c.sub) << c.typed;
+        EXPECT_EQ(command.subInstruction, c.sub < 0 ? sub::kNone : SubInstruction::wire(c.sub)) << c.typed;
         EXPECT_EQ(command.data, c.data) << c.typed;
     }
 }

@@ -29,7 +29,7 @@ std::string calAnswer(const std::string& serial) {
     return text + "*" + std::string(1, static_cast<char>(checksum));
 }
 
-std::uint32_t transact(int sub, const std::string& name, int line, int id, const std::string& data, std::uint8_t flags,
+std::uint32_t transact(SubInstruction sub, const std::string& name, int line, int id, const std::string& data, std::uint8_t flags,
                        std::span<std::uint8_t> answer = {}) {
     return DeviceTransaction(sub, name, line, id, data, flags, answer);
 }
@@ -48,7 +48,7 @@ double wallMs() {
 TEST_F(WireTest, CalCheckOfModule5) {
     startSim({"serial 5 4"});
     std::array<std::uint8_t, 100> answer{};
-    EXPECT_EQ(transact(0, "CAL", kSerialLine, 5, "", kModeSelectRelease, answer), 20u);
+    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 5, "", kModeSelectRelease, answer), 20u);
     const auto w = wire();
     EXPECT_EQ(w.received(), "&ML_05#CAL+&MLEND");
     EXPECT_EQ(visible(w.sent()), visible(calAnswer("100000040005")));
@@ -68,7 +68,7 @@ TEST_F(WireTest, RequestPiecesForEveryMode) {
     const std::string zeroCrcData = std::string("RST0") + "\xB2";  // a text whose CRC-8 is 0
     const struct {
         const char* what;
-        int sub;
+        SubInstruction sub;
         std::string name;
         int id;
         std::string data;
@@ -76,18 +76,18 @@ TEST_F(WireTest, RequestPiecesForEveryMode) {
         std::string wire;
         std::uint32_t result;
     } cases[] = {
-        {"restart example", 1, "CMD", 5, "RST0", kModeSelectRelease | kNoAnswer, "&ML_05#CMD$0+" + rst + "&MLEND", 0},
-        {"sub-instruction 8", 8, "INF", 5, "", kModeSelectRelease, "&ML_05#INF$7+&MLEND", 8},
-        {"sub-instruction 10", 10, "CMD", 5, "SN1", kModeSelectRelease | kOneByteAnswer, "&ML_05#CMD$9+SN1*" + std::string(1, static_cast<char>(crc8(reinterpret_cast<const std::uint8_t*>("SN1"), 3))) + "&MLEND", 1},
-        {"release only", 0, "CAL", 5, "IGNORED", kModeRelease, "&MLEND", 0},
-        {"continue", 0, "CAL", 5, "", kModeContinue | kNoAnswer, "#CAL+", 0},
-        {"select only", 0, "CAL", 5, "", kModeSelect | kNoAnswer, "&ML_05#CAL+", 0},
-        {"long name cut", 0, "CALX", 5, "", kModeSelectRelease | kNoAnswer, "&ML_05#CAL+&MLEND", 0},
-        {"short name padded", 0, "AB", 5, "", kModeSelectRelease | kNoAnswer, "&ML_05# AB+&MLEND", 0},
-        {"checksum 0 is sent", 2, "SET", 5, zeroCrcData, kModeSelectRelease | kNoAnswer,
+        {"restart example", sub::kCmdRestart, "CMD", 5, "RST0", kModeSelectRelease | kNoAnswer, "&ML_05#CMD$0+" + rst + "&MLEND", 0},
+        {"wire digit 5", SubInstruction::wire(5), "INF", 5, "", kModeSelectRelease, "&ML_05#INF$5+&MLEND", 8},
+        {"wire digit 9", SubInstruction::wire(9), "CMD", 5, "SN1", kModeSelectRelease | kOneByteAnswer, "&ML_05#CMD$9+SN1*" + std::string(1, static_cast<char>(crc8(reinterpret_cast<const std::uint8_t*>("SN1"), 3))) + "&MLEND", 1},
+        {"release only", sub::kNone, "CAL", 5, "IGNORED", kModeRelease, "&MLEND", 0},
+        {"continue", sub::kNone, "CAL", 5, "", kModeContinue | kNoAnswer, "#CAL+", 0},
+        {"select only", sub::kNone, "CAL", 5, "", kModeSelect | kNoAnswer, "&ML_05#CAL+", 0},
+        {"long name cut", sub::kNone, "CALX", 5, "", kModeSelectRelease | kNoAnswer, "&ML_05#CAL+&MLEND", 0},
+        {"short name padded", sub::kNone, "AB", 5, "", kModeSelectRelease | kNoAnswer, "&ML_05# AB+&MLEND", 0},
+        {"checksum 0 is sent", SubInstruction::wire(1), "SET", 5, zeroCrcData, kModeSelectRelease | kNoAnswer,
          "&ML_05#SET$1+" + zeroCrcData + "*" + std::string(1, '\0') + "&MLEND", 0},
-        {"one-byte answer", 0, "CAL", 5, "", kModeSelectRelease | kOneByteAnswer, "&ML_05#CAL+&MLEND", 1},
-        {"failure releases in mode 1", 0, "CAL", 6, "", kModeSelect, "&ML_06#CAL+&MLEND", kAnswerChecksum},
+        {"one-byte answer", sub::kNone, "CAL", 5, "", kModeSelectRelease | kOneByteAnswer, "&ML_05#CAL+&MLEND", 1},
+        {"failure releases in mode 1", sub::kNone, "CAL", 6, "", kModeSelect, "&ML_06#CAL+&MLEND", kAnswerChecksum},
     };
     for (const auto& c : cases) {
         std::filesystem::resize_file(logPath(), 0);
@@ -100,7 +100,7 @@ TEST_F(WireTest, RequestPiecesForEveryMode) {
     }
     // Between the name piece and the sub-instruction piece: 10 ms.
     std::filesystem::resize_file(logPath(), 0);
-    transact(1, "CMD", kSerialLine, 5, "RST0", kModeSelectRelease | kNoAnswer);
+    transact(sub::kCmdRestart, "CMD", kSerialLine, 5, "RST0", kModeSelectRelease | kNoAnswer);
     const auto w = wire();
     EXPECT_GE(w.receivedAt(10) - w.receivedAt(9), 10.0);
 }
@@ -109,11 +109,11 @@ TEST_F(WireTest, NoAnswerFlagLeavesTheBufferUntouched) {
     startSim({"serial 5 4"});
     std::array<std::uint8_t, 32> answer;
     answer.fill(0xEE);
-    EXPECT_EQ(transact(0, "CAL", kSerialLine, 5, "", kModeSelectRelease | kNoAnswer, answer), 0u);
+    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 5, "", kModeSelectRelease | kNoAnswer, answer), 0u);
     for (auto b : answer) EXPECT_EQ(b, 0xEE);
     // An answer awaited: only the first byte is cleared before, then the answer lands.
     answer.fill(0xEE);
-    EXPECT_EQ(transact(0, "CAL", kSerialLine, 5, "", kModeSelectRelease | kOneByteAnswer, answer), 1u);
+    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 5, "", kModeSelectRelease | kOneByteAnswer, answer), 1u);
     EXPECT_EQ(answer[0], '!');
     EXPECT_EQ(answer[1], 0xEE);
 }
@@ -123,11 +123,11 @@ TEST_F(WireTest, NoAnswerFlagLeavesTheBufferUntouched) {
 TEST_F(WireTest, DataTextsOverTheLimitOrWithANulAreRefused) {
     startSim({"serial 5 4"});
     const std::string longest(97, 'D');
-    EXPECT_EQ(transact(0, "CFG", kSerialLine, 5, longest, kModeSelectRelease | kNoAnswer), 0u);
+    EXPECT_EQ(transact(sub::kNone, "CFG", kSerialLine, 5, longest, kModeSelectRelease | kNoAnswer), 0u);
     EXPECT_NE(wire().received().find(longest + "*"), std::string::npos);
     std::filesystem::resize_file(logPath(), 0);
     for (const std::string& data : {std::string(98, 'D'), std::string("P2\0P3", 5)}) {
-        EXPECT_EQ(transact(0, "CFG", kSerialLine, 5, data, kModeSelectRelease | kNoAnswer), kDataTextRefused);
+        EXPECT_EQ(transact(sub::kNone, "CFG", kSerialLine, 5, data, kModeSelectRelease | kNoAnswer), kDataTextRefused);
     }
     platform::pause(100);
     EXPECT_EQ(wire().received(), "");
@@ -194,18 +194,18 @@ TEST_F(WireTest, ServiceOpens) {
 TEST_F(WireTest, EchoReadBackOnADirectionControlledLine) {
     startSim({"serial 5 4"}, {"--echo"}, 2);
     std::array<std::uint8_t, 100> answer{};
-    EXPECT_EQ(transact(0, "CAL", kSerialLine, 5, "", kModeSelectRelease, answer), 20u);
+    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 5, "", kModeSelectRelease, answer), 20u);
     EXPECT_EQ(answer[0], '!');
 }
 
 TEST_F(WireTest, ConverterWithoutEchoFailsEverySend) {
     startSim({"serial 5 4"}, {}, 2);
     std::array<std::uint8_t, 100> answer{};
-    EXPECT_EQ(transact(0, "CAL", kSerialLine, 5, "", kModeSelectRelease, answer), kSendFailed);
+    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 5, "", kModeSelectRelease, answer), kSendFailed);
     // An RS232 line (no direction control) reads no echo and works.
     serialLine.setDirectionControl(0);
     LineConfigure(kSerialLine, serialLine);
-    EXPECT_EQ(transact(0, "CAL", kSerialLine, 5, "", kModeSelectRelease, answer), 20u);
+    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 5, "", kModeSelectRelease, answer), 20u);
 }
 
 TEST_F(WireTest, OpeningASerialLineTwiceFails) {
@@ -228,7 +228,7 @@ TEST_F(WireTest, AnswersAreCutOneByteAfterTheFirstStarOnBothTransports) {
     startSim({"serial 5 4 trailing", "tcp 5 4 trailing", "serial 6 4 endless", "serial 7 4 garbage"});
     for (int line : {kSerialLine, kTcpLine}) {
         std::array<std::uint8_t, 100> answer{};
-        EXPECT_EQ(transact(0, "CAL", line, 5, "", kModeSelectRelease, answer), 20u) << line;
+        EXPECT_EQ(transact(sub::kNone, "CAL", line, 5, "", kModeSelectRelease, answer), 20u) << line;
         EXPECT_EQ(std::string(answer.begin(), answer.begin() + 20), calAnswer("100000040005"));
         EXPECT_EQ(answer[20], 0);
     }
@@ -236,13 +236,13 @@ TEST_F(WireTest, AnswersAreCutOneByteAfterTheFirstStarOnBothTransports) {
     std::array<std::uint8_t, 8> small{};
     std::array<std::uint8_t, 8> guard;
     guard.fill(0x77);
-    EXPECT_EQ(transact(0, "CAL", kSerialLine, 5, "", kModeSelectRelease, std::span(small.data(), 4)), 4u);
+    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 5, "", kModeSelectRelease, std::span(small.data(), 4)), 4u);
     EXPECT_EQ(std::string(small.begin(), small.begin() + 5), std::string("!100") + '\0');
     // A module that never stops sending fills the buffer and no more; binary junk without '*'
     // ends with the silence after it.
     std::array<std::uint8_t, 100> answer{};
-    EXPECT_EQ(transact(0, "CAL", kSerialLine, 6, "", kModeSelectRelease, answer), 100u);
-    EXPECT_EQ(transact(0, "CAL", kSerialLine, 7, "", kModeSelectRelease, answer), 40u);
+    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 6, "", kModeSelectRelease, answer), 100u);
+    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 7, "", kModeSelectRelease, answer), 40u);
 }
 
 TEST_F(WireTest, TunnelAnswersOnASerialLine) {
@@ -290,7 +290,7 @@ TEST_F(WireTest, SilentModulesAndNoBusyWaiting) {
     cpu = cpuMs();
     wall = wallMs();
     std::filesystem::resize_file(logPath(), 0);
-    EXPECT_EQ(transact(0, "CAL", kTcpLine, 5, "", kModeSelectRelease, answer), kReceiveFailed);
+    EXPECT_EQ(transact(sub::kNone, "CAL", kTcpLine, 5, "", kModeSelectRelease, answer), kReceiveFailed);
     spentWall = wallMs() - wall;
     spentCpu = cpuMs() - cpu;
     EXPECT_GE(spentWall, 10000.0);

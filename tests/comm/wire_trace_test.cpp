@@ -30,8 +30,8 @@ TEST_F(WireTraceTest, ATransactionIsTracedFrameByFrame) {
     const std::string path = dir.str() + "/trace.txt";
     ASSERT_TRUE(startWireTrace(path));
     std::array<std::uint8_t, 64> answer{};
-    ASSERT_EQ(DeviceTransaction(0, "CAL", kSerialLine, 5, "", kModeSelectRelease, answer), 20u);
-    ASSERT_EQ(DeviceTransaction(9, "CFG", kTcpLine, 2, "P203", kModeSelectRelease | kNoAnswer, answer), 0u);
+    ASSERT_EQ(DeviceTransaction(sub::kNone, "CAL", kSerialLine, 5, "", kModeSelectRelease, answer), 20u);
+    ASSERT_EQ(DeviceTransaction(sub::kCfgParameters, "CFG", kTcpLine, 2, "P203", kModeSelectRelease | kNoAnswer, answer), 0u);
     stopWireTrace();
     std::ifstream in(path);
     std::vector<std::string> lines;

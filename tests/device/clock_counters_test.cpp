@@ -125,7 +125,7 @@ TEST_F(ClockAndCountersOnTheWire, ClockIsSetOnlyWithoutHistory) {
     choice.time = packClockTime(14, 30, 0);
     choice.weekday = 0;
     ASSERT_EQ(setModuleClock(kSerialLine, 1, choice), 1);
-    EXPECT_EQ(wire().received(), "&ML_05#CFG$6+" + withChecksum("D06.12.26+T14:30:00+W0") + "&MLEND");
+    EXPECT_EQ(wire().received(), "&ML_05#CFG$5+" + withChecksum("D06.12.26+T14:30:00+W0") + "&MLEND");
     choice.date = kNoDate;  // nothing is sent without a date
     std::filesystem::resize_file(logPath(), 0);
     EXPECT_EQ(setModuleClock(kSerialLine, 1, choice), 0);
@@ -143,7 +143,7 @@ TEST_F(ClockAndCountersOnTheWire, CountersReadAndWrittenInTheirWidth) {
         EXPECT_FALSE(counters[2]);  // not reported: stays without a value (its field disabled)
         std::filesystem::resize_file(logPath(), 0);
         ASSERT_EQ(writeModuleCounters(kSerialLine, k, counters), 1);
-        EXPECT_NE(wire().received().find("#SET$8+" + withChecksum(expected)), std::string::npos) << wire().received();
+        EXPECT_NE(wire().received().find("#SET$7+" + withChecksum(expected)), std::string::npos) << wire().received();
     }
 }
 

@@ -162,7 +162,7 @@ TEST_F(DeviceCheckTest, FailedExchangeIsNoWorkingDevice) {
         if (closeAfter) {  // (the other one waits out its 10 s; once is enough)
             std::array<std::uint8_t, 64> raw{};
             std::string withError;
-            EXPECT_EQ(DeviceTransaction(0, "CAL", kTcpLine, 2, "", kModeSelectRelease, raw, &withError), kReceiveFailed);
+            EXPECT_EQ(DeviceTransaction(sub::kNone, "CAL", kTcpLine, 2, "", kModeSelectRelease, raw, &withError), kReceiveFailed);
             EXPECT_EQ(raw[0], 0);  // nothing of what came is left as an answer
             EXPECT_EQ(withError, answer);
         }

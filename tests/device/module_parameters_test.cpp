@@ -151,32 +151,32 @@ ModuleRecord sample(DeviceTypeCode type, std::int32_t version) {
 
 TEST(ModuleParameters, WriteCommandsByFamilyAndLevel) {
     using C = ParameterCommand;
-    const C display{"CFG", 0, "Vitejte"};
-    const C tqRelaysLevel0{"CFG", 8, "P333+D103+D206"};
-    const C tqRelays{"CFG", 8, "P105+P215+P333+D103+D206"};
-    const C tqSwitches{"CFG", 8, "B1O+B2F+B3F+B4O"};
-    const C tqFlags{"SET", 2, "C037"}, tqDoor{"CFG", 3, "A120+B98+C56"};
-    const C loqRelaysLevel0{"CFG", 8, "P333+D103"}, loqRelays{"CFG", 8, "P215+P333+D103"};
-    const C loqDoor{"CFG", 3, "A120"}, loqReaders{"CFG", 3, "B98+C56"}, loqSwitches{"CFG", 8, "B3F+B4O+B5O"};
-    const C zb40Relays{"CFG", 8, "P215+P333+P505+P619+D103+D206+D309+D412"};
+    const C display{"CFG", SubInstruction::wire(0), "Vitejte"};
+    const C tqRelaysLevel0{"CFG", SubInstruction::wire(8), "P333+D103+D206"};
+    const C tqRelays{"CFG", SubInstruction::wire(8), "P105+P215+P333+D103+D206"};
+    const C tqSwitches{"CFG", SubInstruction::wire(8), "B1O+B2F+B3F+B4O"};
+    const C tqFlags{"SET", SubInstruction::wire(2), "C037"}, tqDoor{"CFG", SubInstruction::wire(3), "A120+B98+C56"};
+    const C loqRelaysLevel0{"CFG", SubInstruction::wire(8), "P333+D103"}, loqRelays{"CFG", SubInstruction::wire(8), "P215+P333+D103"};
+    const C loqDoor{"CFG", SubInstruction::wire(3), "A120"}, loqReaders{"CFG", SubInstruction::wire(3), "B98+C56"}, loqSwitches{"CFG", SubInstruction::wire(8), "B3F+B4O+B5O"};
+    const C zb40Relays{"CFG", SubInstruction::wire(8), "P215+P333+P505+P619+D103+D206+D309+D412"};
     const struct {
         DeviceTypeCode type;
         std::int32_t version;
         std::vector<C> commands;
     } cases[] = {
         {kTq300, 120, {display, tqRelaysLevel0, tqSwitches}},
-        {kTq300, 121, {display, tqRelays, tqFlags, tqDoor, {"CFG", 4, "S07301605"}, tqSwitches}},
-        {kTq300, 122, {display, tqRelays, tqFlags, tqDoor, {"CFG", 4, "S07301605"}, tqSwitches}},
-        {kTq300, 123, {display, tqRelays, tqFlags, tqDoor, {"CFG", 4, "S07301605R130"}, tqSwitches}},
-        {kTq300, 130, {display, tqRelays, tqFlags, tqDoor, {"CFG", 4, "S07301605R130"}, tqSwitches}},
+        {kTq300, 121, {display, tqRelays, tqFlags, tqDoor, {"CFG", SubInstruction::wire(4), "S07301605"}, tqSwitches}},
+        {kTq300, 122, {display, tqRelays, tqFlags, tqDoor, {"CFG", SubInstruction::wire(4), "S07301605"}, tqSwitches}},
+        {kTq300, 123, {display, tqRelays, tqFlags, tqDoor, {"CFG", SubInstruction::wire(4), "S07301605R130"}, tqSwitches}},
+        {kTq300, 130, {display, tqRelays, tqFlags, tqDoor, {"CFG", SubInstruction::wire(4), "S07301605R130"}, tqSwitches}},
         {kTq300Tcp, 120, {display, tqRelaysLevel0, tqSwitches}},
-        {kMn600, 100, {display, tqRelays, tqFlags, tqDoor, {"CFG", 4, "S07301605R130"}, tqSwitches}},
+        {kMn600, 100, {display, tqRelays, tqFlags, tqDoor, {"CFG", SubInstruction::wire(4), "S07301605R130"}, tqSwitches}},
         {kLoq3, 221, {loqRelaysLevel0, loqSwitches}},
-        {kLoq3, 222, {loqRelays, loqDoor, loqReaders, {"CFG", 4, "S07301605"}, loqSwitches}},
-        {kLoq3, 223, {loqRelays, loqDoor, loqReaders, {"CFG", 4, "S07301605"}, loqSwitches}},
-        {kLoq3, 224, {loqRelays, loqDoor, loqReaders, {"CFG", 4, "S07301605R000"}, loqSwitches}},
-        {kLoq3, 225, {loqRelays, loqDoor, loqReaders, {"CFG", 4, "S07301605R000"}, loqSwitches}},
-        {kLoq3, 226, {loqRelays, loqDoor, loqReaders, {"CFG", 4, "S07301605R000W193"}, loqSwitches}},
+        {kLoq3, 222, {loqRelays, loqDoor, loqReaders, {"CFG", SubInstruction::wire(4), "S07301605"}, loqSwitches}},
+        {kLoq3, 223, {loqRelays, loqDoor, loqReaders, {"CFG", SubInstruction::wire(4), "S07301605"}, loqSwitches}},
+        {kLoq3, 224, {loqRelays, loqDoor, loqReaders, {"CFG", SubInstruction::wire(4), "S07301605R000"}, loqSwitches}},
+        {kLoq3, 225, {loqRelays, loqDoor, loqReaders, {"CFG", SubInstruction::wire(4), "S07301605R000"}, loqSwitches}},
+        {kLoq3, 226, {loqRelays, loqDoor, loqReaders, {"CFG", SubInstruction::wire(4), "S07301605R000W193"}, loqSwitches}},
         {kZb40, 132, {zb40Relays, tqFlags, tqSwitches}},
         {kZb40, 133, {zb40Relays, tqFlags, tqSwitches}},
         {kZb20, 100, {}},
@@ -188,8 +188,8 @@ TEST(ModuleParameters, WriteCommandsByFamilyAndLevel) {
     noText.setDisplayText("");
     const auto withoutText = parameterCommands(noText);
     ASSERT_EQ(withoutText.size(), 3u);
-    EXPECT_EQ(withoutText[0], (ParameterCommand{"CFG", 0, ""}));
-    EXPECT_EQ(withoutText[1], (ParameterCommand{"CFG", 8, "P333+D103+D206"}));
+    EXPECT_EQ(withoutText[0], (ParameterCommand{"CFG", SubInstruction::wire(0), ""}));
+    EXPECT_EQ(withoutText[1], (ParameterCommand{"CFG", SubInstruction::wire(8), "P333+D103+D206"}));
     for (const auto& c : cases) {
         const auto commands = parameterCommands(sample(c.type, c.version));
         ASSERT_EQ(commands.size(), c.commands.size()) << int(c.type) << " " << c.version;

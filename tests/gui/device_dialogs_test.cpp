@@ -43,7 +43,7 @@ TEST_F(DeviceDialogs, CountersDialogEnablesOnlyTheCountersRead) {
     });
     window->runCommand(cmd::kCounters);
     EXPECT_EQ(enabled, (std::vector<bool>{true, true, false, true, false}));
-    EXPECT_NE(wire().received().find("#SET$8+C10007+C20012+C41200*"), std::string::npos);
+    EXPECT_NE(wire().received().find("#SET$7+C10007+C20012+C41200*"), std::string::npos);
 }
 
 TEST_F(DeviceDialogs, ClockDialogSetsTypedValuesAndTypingAddsSeparators) {
@@ -80,7 +80,7 @@ TEST_F(DeviceDialogs, ClockDialogSetsTypedValuesAndTypingAddsSeparators) {
         test::button(w, "Nastavit")->click();
     });
     window->runCommand(cmd::kDateTime);
-    EXPECT_NE(wire().received().find("#CFG$6+D06.12.26+T14:30:00+W0*"), std::string::npos) << wire().received();
+    EXPECT_NE(wire().received().find("#CFG$5+D06.12.26+T14:30:00+W0*"), std::string::npos) << wire().received();
 }
 
 TEST_F(DeviceDialogs, ConsoleSendsCleansAndRemembers) {

@@ -28,7 +28,7 @@ TEST_F(JobsInTheWindow, ResponsiveWithProgressAndClosingAsksFirst) {
         ProgressSetRange(1000);
         std::array<std::uint8_t, 64> answer{};
         while (jobContinues()) {
-            DeviceTransaction(0, "CAL", kSerialLine, 5, "", kModeSelectRelease, answer);
+            DeviceTransaction(sub::kNone, "CAL", kSerialLine, 5, "", kModeSelectRelease, answer);
             ProgressStep();
             ++cycles;
         }

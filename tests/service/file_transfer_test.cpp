@@ -69,7 +69,7 @@ TEST_F(FileTransfer, RecordsGoAsOneDllWithTheirChecksumAndComeBackWithRdi) {
     EXPECT_TRUE(transfer(true, file("abc.txt", "AB\r\nCD\r\nEF\r\n")));
     EXPECT_EQ(ui.callsOf("message"), (std::vector<std::string>{"Informace|Počet záznamů pro zápis: 3 \n Délka záznamu: 2 "}));
     const std::string sent = wire().received();
-    EXPECT_NE(sent.find("#SET$8+C40000*"), std::string::npos) << sent;  // DLL 0 fills C4: zeroed first
+    EXPECT_NE(sent.find("#SET$7+C40000*"), std::string::npos) << sent;  // DLL 0 fills C4: zeroed first
     EXPECT_NE(sent.find("&ML_05#DLL$0+AB+CD+EF*" + crcOf("AB+CD+EF") + "&ML_END"), std::string::npos) << sent;
     EXPECT_EQ(wire().sent().substr(wire().sent().size() - 3), "KKK");  // one acknowledgement a record
     EXPECT_EQ(ui.callsOf("progress").front(), "show Zápis:");

@@ -31,7 +31,7 @@ std::function<void()> calLoop(int line, std::atomic<int>& cycles) {
     return [line, &cycles] {
         std::array<std::uint8_t, 64> answer{};
         while (jobContinues()) {
-            DeviceTransaction(0, "CAL", line, 5, "", kModeSelectRelease, answer);
+            DeviceTransaction(sub::kNone, "CAL", line, 5, "", kModeSelectRelease, answer);
             ++cycles;
         }
         JobFinish();

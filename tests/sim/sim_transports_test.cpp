@@ -31,20 +31,20 @@ TEST_F(SimTransports, EveryFaultOnBothTransports) {
         std::array<std::uint8_t, 100> answer{};
         // slow: the answer comes, late.
         const std::int64_t start = platform::monotonicMs();
-        EXPECT_EQ(DeviceTransaction(0, "CAL", line, 5, "", kModeSelectRelease, answer), 20u) << where;
+        EXPECT_EQ(DeviceTransaction(sub::kNone, "CAL", line, 5, "", kModeSelectRelease, answer), 20u) << where;
         EXPECT_GE(platform::monotonicMs() - start, 400) << where;
         // endless: the buffer ends the answer.
-        EXPECT_EQ(DeviceTransaction(0, "CAL", line, 6, "", kModeSelectRelease, answer), 100u) << where;
+        EXPECT_EQ(DeviceTransaction(sub::kNone, "CAL", line, 6, "", kModeSelectRelease, answer), 100u) << where;
         // drop=1: the first instruction is answered, then nothing.
-        EXPECT_EQ(DeviceTransaction(0, "CAL", line, 7, "", kModeSelectRelease, answer), 20u) << where;
-        const std::uint32_t dropped = DeviceTransaction(0, "CAL", line, 7, "", kModeSelectRelease, answer);
+        EXPECT_EQ(DeviceTransaction(sub::kNone, "CAL", line, 7, "", kModeSelectRelease, answer), 20u) << where;
+        const std::uint32_t dropped = DeviceTransaction(sub::kNone, "CAL", line, 7, "", kModeSelectRelease, answer);
         EXPECT_TRUE(dropped == 0u || dropped == kReceiveFailed) << where << ' ' << dropped;
         // badcrc: a data error.
-        EXPECT_EQ(DeviceTransaction(0, "CAL", line, 8, "", kModeSelectRelease, answer), kAnswerChecksum) << where;
+        EXPECT_EQ(DeviceTransaction(sub::kNone, "CAL", line, 8, "", kModeSelectRelease, answer), kAnswerChecksum) << where;
         // An instruction whose data never comes is executed when the data window closes; the
         // next request is answered as usual.
-        EXPECT_NE(DeviceTransaction(7, "INF", line, 5, "", kModeSelectRelease, answer), kReceiveFailed) << where;
-        EXPECT_EQ(DeviceTransaction(0, "CAL", line, 5, "", kModeSelectRelease, answer), 20u) << where;
+        EXPECT_NE(DeviceTransaction(sub::kInfVersion, "INF", line, 5, "", kModeSelectRelease, answer), kReceiveFailed) << where;
+        EXPECT_EQ(DeviceTransaction(sub::kNone, "CAL", line, 5, "", kModeSelectRelease, answer), 20u) << where;
     }
 }
 
