@@ -141,7 +141,13 @@ bool sendSerial(LinePort& port, int lineIndex, const std::uint8_t* data, std::ui
         return true;
     };
     bool ok = true;
-    if ((port.modeFlags & kModeTunnelHeader) && !(sendFlags & kSendNoHeader)) {
+    const bool withHeader = (port.modeFlags & kModeTunnelHeader) && !(sendFlags & kSendNoHeader);
+    // A two-wire bus hears itself: the converter echoes every byte sent, the tunnel header's
+    // too, and the echo is read back whole (at most 256 bytes), or the device's answer would be
+    // taken from the echo.
+    const std::uint32_t echoed = length + (withHeader ? static_cast<std::uint32_t>(port.tunnelHeader.size()) : 0u);
+    if (port.directionControl != 0 && echoed > 256) ok = false;
+    if (ok && withHeader) {
         const auto& header = prepareTunnelHeader(port, length, sendFlags);
         ok = writeAll(header.data(), header.size());
         traceFrame(lineIndex, WireDirection::Sent, header.data(), header.size(), !ok);
@@ -152,11 +158,9 @@ bool sendSerial(LinePort& port, int lineIndex, const std::uint8_t* data, std::ui
     }
     if (ok) {
         platform::pause(12);
-        // A two-wire bus hears itself: the converter echoes every byte sent.
         if (port.directionControl != 0) {
             std::uint8_t echo;
-            if (length > 256) ok = false;
-            for (std::uint32_t i = 0; ok && i < length; ++i) {
+            for (std::uint32_t i = 0; ok && i < echoed; ++i) {
                 ok = port.serial->readByte(echo) == platform::SerialPort::ReadResult::Byte;
             }
         }

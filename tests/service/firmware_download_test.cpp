@@ -115,6 +115,19 @@ TEST_F(FirmwareDownload, EachWorkerLoadsTheImageWholeOnEachLine) {
     EXPECT_NE(notes.find("module 8 loader: segment checksums right"), std::string::npos) << notes;
 }
 
+// A two-wire bus echoes the tunnel header as well as the data: both are read back, so the
+// loader's "KO" is read from the loader and not from the header's echo (the flash was erased and
+// then left with "Chyba mazání flash").
+TEST_F(FirmwareDownload, ATwoWireLineReadsBackTheTunnelHeadersEcho) {
+    startSim({"serial 5 10"}, {"--image-dir", dir.str(), "--echo"}, 2);
+    installSerialLine();
+    addModule(kSerialLine, 1, 5, 10);
+    const std::vector<std::uint8_t> small = pattern(256);
+    EXPECT_TRUE(download(kSerialLine, 1, file("serial.mot", srecordFile(small))));
+    EXPECT_EQ(ui.callsOf("message"), std::vector<std::string>{kDone});
+    EXPECT_EQ(loaded(5), std::string(small.begin(), small.end()));
+}
+
 TEST_F(FirmwareDownload, TheFirstBlocksOnTheWire) {
     startSim({"serial 5 10", "serial 7 8"}, {"--image-dir", dir.str()});
     installSerialLine();
