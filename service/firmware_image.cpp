@@ -72,8 +72,56 @@ std::string faultText(const ImageFault& fault) {
     return fault.lineNumber > 0 ? "řádek " + std::to_string(fault.lineNumber) + ": " + fault.text : fault.text;
 }
 
-std::optional<ImageFault> readSRecords(std::string_view text, std::vector<SRecord>& records) {
+namespace {
+
+// Blanks after a record and a DOS end-of-file mark (0x1A) are no part of a record; the loader
+// gets only the records' data.
+bool isFiller(char c) { return c == ' ' || c == '\t' || c == '\x1A'; }
+
+// The DOS end-of-file mark ends the text when only marks, blanks and line ends follow it.
+std::string_view withoutEndOfFileMark(std::string_view text) {
+    const std::size_t mark = text.find('\x1A');
+    if (mark == std::string_view::npos) return text;
+    if (text.find_first_not_of(std::string_view(" \t\r\n\x1A"), mark) != std::string_view::npos) return text;
+    return text.substr(0, mark);
+}
+
+std::string hexAddress(std::uint64_t address) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04llx", static_cast<unsigned long long>(address));
+    return text;
+}
+
+std::uint64_t endOf(const SRecord& r) { return std::uint64_t{r.address} + r.data.size(); }
+
+std::vector<const SRecord*> dataRecordsByAddress(const std::vector<SRecord>& records) {
+    std::vector<const SRecord*> data;
+    for (const SRecord& r : records)
+        if (r.isData() && !r.data.empty()) data.push_back(&r);
+    std::stable_sort(data.begin(), data.end(), [](const SRecord* a, const SRecord* b) { return a->address < b->address; });
+    return data;
+}
+
+// Two records that would write one address twice; the loader's flash takes one write.
+std::optional<ImageFault> overlapOf(const std::vector<SRecord>& records) {
+    const auto data = dataRecordsByAddress(records);
+    for (std::size_t i = 1; i < data.size(); ++i) {
+        const SRecord& a = *data[i - 1];
+        const SRecord& b = *data[i];
+        if (b.address < endOf(a)) {
+            const int first = std::min(a.lineNumber, b.lineNumber), second = std::max(a.lineNumber, b.lineNumber);
+            return ImageFault{0, "záznamy na řádcích " + std::to_string(first) + " a " + std::to_string(second) +
+                                     " se překrývají (adresa " + hexAddress(b.address) + ")"};
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<ImageFault> readSRecords(std::string_view file, std::vector<SRecord>& records) {
     records.clear();
+    const std::string_view text = withoutEndOfFileMark(file);
     int number = 0;
     bool anyData = false;
     std::size_t at = 0;
@@ -81,9 +129,10 @@ std::optional<ImageFault> readSRecords(std::string_view text, std::vector<SRecor
         std::size_t end = text.find_first_of("\r\n", at);
         if (end == std::string_view::npos) end = text.size();
         ++number;
-        const std::string_view line = text.substr(at, end - at);
+        std::string_view line = text.substr(at, end - at);
         // CR LF ends one line.
         at = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
+        while (!line.empty() && isFiller(line.back()) && line.back() != '\x1A') line.remove_suffix(1);
         if (line.empty()) continue;
         SRecord r;
         r.lineNumber = number;
@@ -92,7 +141,43 @@ std::optional<ImageFault> readSRecords(std::string_view text, std::vector<SRecor
         records.push_back(std::move(r));
     }
     if (!anyData) return ImageFault{0, "žádný datový záznam (S1, S2, S3): není co zavést"};
-    return std::nullopt;
+    return overlapOf(records);
+}
+
+bool recordsFollowOneAnother(const std::vector<SRecord>& records) {
+    const SRecord* previous = nullptr;
+    for (const SRecord& r : records) {
+        if (!r.isData() || r.data.empty()) continue;
+        if (r.data.size() % 2 != 0 || (previous && r.address != endOf(*previous))) return false;
+        previous = &r;
+    }
+    return true;
+}
+
+std::vector<SRecord> joinedRecords(const std::vector<SRecord>& records) {
+    const auto data = dataRecordsByAddress(records);
+    std::size_t longest = 0;
+    for (const SRecord* r : data) longest = std::max(longest, r->data.size());
+    // Messages of an even length: each pair is one word of the loader.
+    const std::size_t piece = std::max<std::size_t>(2, longest & ~std::size_t{1});
+    std::vector<SRecord> out;
+    for (std::size_t i = 0; i < data.size();) {
+        // One run: records that touch, in address order.
+        SRecord run = *data[i];
+        for (++i; i < data.size() && data[i]->address == endOf(run); ++i)
+            run.data.insert(run.data.end(), data[i]->data.begin(), data[i]->data.end());
+        for (std::size_t at = 0; at < run.data.size(); at += piece) {
+            SRecord message;
+            message.type = run.type;
+            message.address = run.address + static_cast<std::uint32_t>(at);
+            message.lineNumber = run.lineNumber;
+            const std::size_t n = std::min(piece, run.data.size() - at);
+            message.data.assign(run.data.begin() + static_cast<long>(at), run.data.begin() + static_cast<long>(at + n));
+            message.checksum = 0xFF;  // a run's odd last byte is completed as erased flash
+            out.push_back(std::move(message));
+        }
+    }
+    return out;
 }
 
 std::optional<ImageFault> checkSegmentImage(std::size_t size) {
@@ -108,7 +193,9 @@ std::vector<std::uint8_t> blockAddressBytes(std::uint32_t a) {
             static_cast<std::uint8_t>(a >> 8)};
 }
 
-TunnelOutcome runTunnelDownload(std::string_view text, const std::vector<SRecord>& records,
+namespace {
+
+TunnelOutcome runOverCharacters(std::string_view text, const std::vector<SRecord>& records,
                                 const std::function<Exchange(const TunnelMessage&, std::uint8_t answer[2])>& exchange,
                                 const std::function<void(std::size_t)>& progress) {
     TunnelOutcome outcome;
@@ -189,10 +276,27 @@ TunnelOutcome runTunnelDownload(std::string_view text, const std::vector<SRecord
         if (progress) progress(at);
         if (c == '\r' || c == '\n') {
             if (!processLine()) return outcome;
-        } else {
+        } else if (!isFiller(c)) {
             lineHasCharacters = true;
         }
     }
+}
+
+}  // namespace
+
+TunnelOutcome runTunnelDownload(std::string_view text, const std::vector<SRecord>& records,
+                                const std::function<Exchange(const TunnelMessage&, std::uint8_t answer[2])>& exchange,
+                                const std::function<void(std::size_t)>& progress) {
+    if (recordsFollowOneAnother(records)) return runOverCharacters(withoutEndOfFileMark(text), records, exchange, progress);
+    // Records out of order, with gaps or of odd lengths: the loader gets the file's bytes as
+    // runs in address order, each byte written once at its address. One line per message.
+    const std::vector<SRecord> joined = joinedRecords(records);
+    std::string lines;
+    for (std::size_t i = 0; i < joined.size(); ++i) lines += "S\n";
+    const auto scaled = [&](std::size_t at) {
+        if (progress) progress(lines.empty() ? text.size() : at * text.size() / lines.size());
+    };
+    return runOverCharacters(lines, joined, exchange, scaled);
 }
 
 std::uint16_t segmentChecksum(const std::vector<std::uint8_t>& image, int segment) {

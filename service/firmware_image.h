@@ -41,17 +41,27 @@ std::string faultText(const ImageFault& fault);  // "řádek 12: kontrolní sou�
 
 // Reads and checks a whole S-record file: every line an S-record ("S" and a type digit, then
 // hexadecimal digits only), its byte count fitting the line, its checksum right, no line longer
-// than the loader's buffer, at least one data record (S1, S2, S3). Empty lines are allowed. The
-// records, or the first fault.
+// than the loader's buffer, at least one data record (S1, S2, S3), no two records writing one
+// address. Empty lines, blanks after a record and a DOS end-of-file mark (0x1A) at the end are
+// passed over. The records, or the first fault.
 std::optional<ImageFault> readSRecords(std::string_view text, std::vector<SRecord>& records);
+
+// Data records in address order, each starting where the one before ended, all of an even
+// length: the loader takes them as the file has them, one message per record.
+bool recordsFollowOneAnother(const std::vector<SRecord>& records);
+// Any other file: its data records in address order, touching ones joined into runs, each run
+// cut into messages no longer than the file's longest record, all of an even length but a run's
+// last, whose odd last byte is completed with 0xFF (erased flash).
+std::vector<SRecord> joinedRecords(const std::vector<SRecord>& records);
 
 // The segment image check: at most 64 KB, not empty.
 std::optional<ImageFault> checkSegmentImage(std::size_t size);
 
-// The tunnel download's messages, in the order the loader gets them. `text` is the file as it
-// stands: the blocks are closed and opened at the file's characters, as the loader's protocol
-// has it (a block is closed at the character after the record that took it beyond 112 bytes,
-// and the next block opened at the character after that). The device's side is `exchange`:
+// The tunnel download's messages, in the order the loader gets them. For a file whose records
+// follow one another, `text` is the file as it stands: the blocks are closed and opened at the
+// file's characters, as the loader's protocol has it (a block is closed at the character after
+// the record that took it beyond 112 bytes, and the next block opened at the character after
+// that); any other file goes as its joined records. The device's side is `exchange`:
 // it sends one message on a tunnel channel and returns its acknowledgement (the 2-byte answer),
 // or an outcome that ends the download.
 enum class Exchange { Acknowledged, NoAnswer, Refused, SendFailed, Cancelled };
