@@ -106,7 +106,7 @@ int clockSettingAppliesWaiting(int lineIndex, int moduleNumber) {
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
     uiStatus("zjišťování stavu zařízení...");
-    std::array<std::uint8_t, 100> answer{};
+    std::array<std::uint8_t, kCounterAnswerCapacity> answer{};
     const std::uint32_t result = DeviceTransaction(sub::kInfCounters, "INF", lineIndex, module.id(), "", kModeSelectRelease, answer);
     if (isErrorResult(result)) return failedWith(result);
     const std::string text(answer.begin(), answer.begin() + result);
@@ -143,7 +143,7 @@ int readModuleCountersWaiting(int lineIndex, int moduleNumber, Counters& counter
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
     uiStatus("probíhá načítání stavu počítadel...");
-    std::array<std::uint8_t, 100> answer{};
+    std::array<std::uint8_t, kCounterAnswerCapacity> answer{};
     const std::uint32_t result = DeviceTransaction(sub::kInfCounters, "INF", lineIndex, module.id(), "", kModeSelectRelease, answer);
     if (isErrorResult(result) || result <= 6) {
         uiStatus("načtení stavu počítadel se nezdařilo !");

@@ -117,7 +117,17 @@ void PropertySheet::refresh() {
     FillSheetPages(*layout_, working_, states);
 }
 
+bool PropertySheet::fieldsHold() const {
+    // A value its byte cannot hold would go out as another value: nothing is stored or sent.
+    if (const auto fault = checkSheetPages(*layout_, states)) {
+        uiMessage("Upozornění", fault->text, MessageIcon::Error);
+        return false;
+    }
+    return true;
+}
+
 bool PropertySheet::apply() {
+    if (!fieldsHold()) return false;
     GatherSheetPages(*layout_, states, working_);
     bool stored = false;
     const int result = uiRunWaiting([this, &stored] { return applyWaiting(lineIndex_, moduleNumber_, working_, stored); });
@@ -144,7 +154,7 @@ PropertySheet::Closing PropertySheet::close() {
         case Reply::No: return Closing::Unchanged;
         case Reply::Yes: break;
     }
-    if (!storeOrReport(lineIndex_, moduleNumber_, working_)) return Closing::Stay;
+    if (!fieldsHold() || !storeOrReport(lineIndex_, moduleNumber_, working_)) return Closing::Stay;
     lumo::showInTree(lineIndex_, moduleNumber_, working_);
     setStored(working_);
     return Closing::Stored;
@@ -256,8 +266,8 @@ bool setParameter(ModuleRecord& record, const std::string& assignment, std::stri
             if (!wholeNumber(value, 0, 255, number)) break;
             record.setU8(field->offset, static_cast<std::uint8_t>(number));
             return true;
-        case Kind::Int32:
-            if (!wholeNumber(value, -2147483648L, 2147483647L, number)) break;
+        case Kind::Int32:  // the door time: seconds, never negative
+            if (!wholeNumber(value, 0, 2147483647L, number)) break;
             record.setI32(field->offset, static_cast<std::int32_t>(number));
             return true;
         case Kind::Text: {
@@ -292,9 +302,34 @@ bool setParameter(ModuleRecord& record, const std::string& assignment, std::stri
     }
     error = name + "=" + value + ": " +
             (field->kind == Kind::Time ? "expected HH:MM (00:00 to 23:59)"
-             : field->kind == Kind::Int32 ? "expected a whole number"
+             : field->kind == Kind::Int32 ? "expected a whole number from 0 to 2147483647"
                                           : "expected a number from 0 to 255 (or 0x00 to 0xFF)");
     return false;
+}
+
+std::string parameterName(const std::string& assignment) { return assignment.substr(0, assignment.find('=')); }
+
+std::vector<std::string> writtenParameterNames(DeviceTypeCode type) {
+    // A field is written when two values of it, gathered as the sheet does, give other commands.
+    ModuleRecord base;
+    base.setType(type);
+    base.setFeatureLevel(9);
+    std::vector<std::string> names;
+    for (const NamedField& f : kFields) {
+        if (!f.writable) continue;
+        ModuleRecord a = base, b = base;
+        switch (f.kind) {
+            case Kind::Byte:
+            case Kind::Bits: b.setU8(f.offset, 0xFF); break;
+            case Kind::Int32: b.setI32(f.offset, 1); break;
+            case Kind::Text: b.setText(f.offset, f.width, "A"); break;
+            case Kind::Time: b.setU8(f.offset, 1), b.setU8(f.offset + 1, 1); break;
+        }
+        GatherAsTheSheetDoes(a);
+        GatherAsTheSheetDoes(b);
+        if (parameterCommands(a) != parameterCommands(b)) names.push_back(f.name);
+    }
+    return names;
 }
 
 }  // namespace lumo

@@ -30,7 +30,8 @@ public:
     // status flags are stored at once.
     void refresh();
     // "Použít": the pages gathered, the record stored, the device checked and written. The
-    // sheet stays open. False when something failed (reported).
+    // sheet stays open. False when something failed (reported), or when a field holds a value
+    // its byte cannot take (named; nothing stored or sent).
     bool apply();
     // "Zavřít": the pages gathered; a change asks whether to store it (nothing goes to the
     // device). Stay: the user cancelled, or storing failed (reported).
@@ -42,6 +43,7 @@ public:
 
 private:
     void setStored(const ModuleRecord& record);
+    bool fieldsHold() const;
 
     const SheetLayout* layout_ = nullptr;
     int lineIndex_ = 0, moduleNumber_ = 0;
@@ -54,6 +56,11 @@ std::string parameterListing(const ModuleRecord& record);
 // Sets one field from "NAME=VALUE"; false with `error` for an unknown or read-only name or a
 // value out of range.
 bool setParameter(ModuleRecord& record, const std::string& assignment, std::string& error);
+// The names of the fields a type's write sends (at its highest feature level), in record order;
+// empty for a type whose write sends nothing.
+std::vector<std::string> writtenParameterNames(DeviceTypeCode type);
+// The field name of "NAME=VALUE".
+std::string parameterName(const std::string& assignment);
 
 // The sheet's "Použít" for a record edited elsewhere (`lumo-ctl params L/K NAME=VALUE`): stored,
 // checked, written to the device. Result as base/action_result.h says.

@@ -1,4 +1,5 @@
 // lumo-ctl clock, counters, params, transfer, test
+#include <algorithm>
 #include <iostream>
 
 #include "actions/device_actions.h"
@@ -49,6 +50,10 @@ int cmdCounters(Args& args) {
     if (item.moduleNumber != 0 && !itemExists(item)) return kFailed;
     Counters counters;
     if (!actionDone(readModuleCounters(item.lineIndex, item.moduleNumber, counters))) return kFailed;
+    if (std::none_of(counters.begin(), counters.end(), [](const auto& c) { return c.has_value(); })) {
+        std::cerr << "lumo-ctl: the module's answer held no counter (C1 to C5)\n";
+        return kFailed;
+    }
     bool changed = false;
     for (int c = 0; c < kCounterCount; ++c) {
         const auto i = static_cast<std::size_t>(c);
@@ -95,6 +100,17 @@ int cmdParams(Args& args) {
     };
     ModuleRecord checked = record;
     assign(checked);
+    // A name the module's write never sends would be stored and left unsaid: refused.
+    const std::vector<std::string> written = writtenParameterNames(record.type());
+    for (const std::string& a : assignments) {
+        const std::string name = parameterName(a);
+        if (written.empty() || std::find(written.begin(), written.end(), name) != written.end()) continue;
+        std::string list;
+        for (const std::string& w : written) list += (list.empty() ? "" : " ") + w;
+        std::cerr << "lumo-ctl: " << name << " is never written to a " << modelName(record.type())
+                  << "; the settings it takes: " << list << "\n";
+        return kFailed;
+    }
     int result = kActionDone;
     if (!fromRecord) {
         // The device is read first: its feature level decides what a write sends, and the

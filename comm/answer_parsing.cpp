@@ -59,6 +59,12 @@ bool answerChecksumHolds(const std::uint8_t* answer, std::size_t length) {
     return crc8(answer, static_cast<std::size_t>(star - answer)) == star[1];
 }
 
+bool answerIsWhole(const std::uint8_t* answer, std::size_t length) {
+    const auto* end = answer + length;
+    const auto* star = std::find(answer, end, static_cast<std::uint8_t>('*'));
+    return star != end && star + 2 == end;
+}
+
 int typeFromCalAnswer(const std::uint8_t* answer, std::size_t length) {
     const std::size_t textLength = static_cast<std::size_t>(std::find(answer, answer + length, 0) - answer);
     if (textLength <= 16) return -1;

@@ -55,6 +55,9 @@ bool takeIcmpTunnelReply(const std::uint8_t* message, std::size_t size, std::uin
 // An answer "text*C" must carry C = CRC-8 of the text; one without a '*' followed by a byte
 // carries no checksum and passes.
 bool answerChecksumHolds(const std::uint8_t* answer, std::size_t length);
+// An answer received whole: its first '*' is the last but one byte, the checksum after it. One
+// that filled the buffer, or fell silent, before its end is no answer to take values from.
+bool answerIsWhole(const std::uint8_t* answer, std::size_t length);
 
 // The device type an answer to CAL names: two decimal digits at positions 7-8 of an answer
 // of more than 16 characters; -1 when there is none.

@@ -73,7 +73,11 @@ std::uint32_t DeviceTransaction(SubInstruction subInstruction, const std::string
             int length = (transFlags & kOneByteAnswer) ? 1 : 0;
             if (!LineReceive(0, length, line, answer.data(), answer.size())) {
                 failure = kReceiveFailed;
-            } else if (!answerChecksumHolds(answer.data(), static_cast<std::size_t>(length))) {
+            } else if (!answerChecksumHolds(answer.data(), static_cast<std::size_t>(length)) ||
+                       (length > 0 && !(transFlags & kOneByteAnswer) &&
+                        !answerIsWhole(answer.data(), static_cast<std::size_t>(length)))) {
+                // A wrong checksum, or an answer without its end: it filled the buffer, or the
+                // device fell silent in the middle of it.
                 failure = kAnswerChecksum;
             } else {
                 result = static_cast<std::uint32_t>(length);

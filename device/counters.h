@@ -1,8 +1,9 @@
 #pragma once
-// A module's five counters C1-C5 ("Nastavení počítadel"): as INF 8 reports them and as SET 8
+// A module's five counters C1-C5 ("Nastavení počítadel"): as INF $7 reports them and as SET $7
 // takes them back.
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,9 @@
 namespace lumo {
 
 inline constexpr int kCounterCount = 5;
+// The longest counters answer: five counters of ten digits with a sign, their codes and '+',
+// the '*' and the checksum, with room to spare. A longer one is cut, and so no answer.
+inline constexpr std::size_t kCounterAnswerCapacity = 128;
 // The dialog's labels, C1 first.
 const std::array<const char*, kCounterCount>& counterLabels();
 

@@ -39,13 +39,6 @@ int checkModule(int lineIndex, int item) {
 
     std::array<std::uint8_t, 100> answer{};
     const std::uint32_t result = DeviceTransaction(sub::kNone, "CAL", lineIndex, module.id(), "", kModeSelectRelease, answer);
-    if (result == kAnswerChecksum) {
-        // The device answers, but garbled: a data error for the technician to see, not a
-        // missing device (that would send him to the cables). The record stays as it was.
-        setError(kAnswerChecksum);
-        uiStatus(format("Datová chyba při komunikaci se zařízením na adrese %02d !", module.id()));
-        return 0;
-    }
     const unsigned key = itemKey(lineIndex, item);
     std::string verdict;
     // Only a whole exchange counts: a failed one is a module not found, whatever came before.
@@ -54,7 +47,12 @@ int checkModule(int lineIndex, int item) {
     const int type = typeFromCalAnswer(answer.data(), answer.size());
     // The outcome, as bits to set and to clear.
     std::uint8_t set = 0, cleared = 0;
-    if (!answered) {
+    if (result == kAnswerChecksum) {
+        // The device answers, but garbled or cut off: no working module, and a data error for
+        // the technician to see rather than a silent one (that would send him to the cables).
+        set = flags::kNotResponding;
+        verdict = format("Datová chyba při komunikaci se zařízením na adrese %02d !", module.id());
+    } else if (!answered) {
         set = flags::kNotResponding;
         verdict = format("Zařízení na adrese %02d nebylo nalezeno !", module.id());
     } else if (type == module.type()) {
@@ -82,6 +80,10 @@ int checkModule(int lineIndex, int item) {
     uiUpdateTreeItemImage(key, moduleImage(module.flags()));
     uiRefreshTree(lineIndex, item);
     uiStatus(verdict);
+    if (result == kAnswerChecksum) {
+        setError(kAnswerChecksum);
+        return 0;
+    }
     return 1;
 }
 

@@ -21,9 +21,16 @@ std::string_view answerText(std::string_view answer) { return answer.substr(0, a
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The decimal integer at `at`, as the device writes it: an optional sign and digits; 0 when
-// none stand there. Long digit runs saturate instead of overflowing.
+// Blanks before a number are passed over, as the C library's number reading does.
+std::size_t pastBlanks(std::string_view text, std::size_t at) {
+    while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
+    return at;
+}
+
+// The decimal integer at `at`, as the device writes it: blanks, an optional sign and digits; 0
+// when none stand there. Long digit runs saturate instead of overflowing.
 long decimalAt(std::string_view text, std::size_t at) {
+    at = pastBlanks(text, at);
     bool negative = false;
     if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
     long value = 0;
@@ -39,20 +46,26 @@ bool codeValue(std::string_view text, std::string_view code, long& value) {
     return true;
 }
 
-// "1.23" read as hundredths, rounded to the nearest: 123.
+// "1.23" read as hundredths: 123. The decimal text itself is rounded, half up ("1.205" is 121):
+// a binary fraction would make it 120.
 std::int32_t hundredthsAt(std::string_view text, std::size_t at) {
+    at = pastBlanks(text, at);
     bool negative = false;
     if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
-    double value = 0;
-    for (int digits = 0; at < text.size() && isDigit(text[at]); ++at, ++digits)
-        if (digits < 9) value = value * 10 + (text[at] - '0');
+    // A version no firmware has (ten digits and more) stays within the field.
+    constexpr std::int64_t kMost = 2147483647;
+    std::int64_t whole = 0;
+    for (; at < text.size() && isDigit(text[at]); ++at) whole = std::min<std::int64_t>(whole * 10 + (text[at] - '0'), kMost);
+    int fraction = 0, roundUp = 0, places = 0;
     if (at < text.size() && text[at] == '.') {
-        double scale = 0.1;
-        for (++at; at < text.size() && isDigit(text[at]) && scale > 1e-9; ++at, scale /= 10) value += (text[at] - '0') * scale;
+        for (++at; at < text.size() && isDigit(text[at]); ++at, ++places) {
+            if (places < 2) fraction = fraction * 10 + (text[at] - '0');
+            else if (places == 2) roundUp = text[at] >= '5' ? 1 : 0;
+        }
     }
-    // A version no firmware has (nine digits and more) stays within the field.
-    const auto hundredths = static_cast<std::int32_t>(std::llround(std::min(value * 100, 2147483647.0)));
-    return negative ? -hundredths : hundredths;
+    if (places == 1) fraction *= 10;  // one digit after the point is tenths
+    const std::int64_t hundredths = std::min(whole * 100 + fraction + roundUp, kMost);
+    return static_cast<std::int32_t>(negative ? -hundredths : hundredths);
 }
 
 std::string printed(const char* pattern, long a) {
@@ -245,6 +258,24 @@ std::uint32_t unusable(const Exchange& e) {
     return star == std::string::npos || star + 1 >= e.answer.size() ? kAnswerChecksum : 0;
 }
 
+// An answer that is no reading of what was asked: one of another kind (a CAL answer, '!'), a
+// version answer with neither "V" nor "C", a parameter answer without any code its family reads.
+bool versionAnswerReads(std::string_view answer) {
+    const std::string_view text = answerText(answer);
+    return !text.empty() && text[0] != '!' && (text.find('V') != std::string_view::npos || text.find('C') != std::string_view::npos);
+}
+
+bool parameterAnswerReads(std::string_view answer) {
+    const std::string_view text = answerText(answer);
+    if (text.empty() || text[0] == '!') return false;
+    for (char code : {'P', 'B', 'D'}) {
+        for (char digit = '1'; digit <= '8'; ++digit) {
+            if (text.find(std::string{code, digit}) != std::string_view::npos) return true;
+        }
+    }
+    return false;
+}
+
 void sendEnd(int lineIndex, int id) { DeviceTransaction(sub::kNone, "", lineIndex, id, "", kModeRelease | kNoAnswer, {}); }
 
 void showSilence(int id) { uiMessage("Chyba komunikace", silentDeviceText(id), MessageIcon::Error); }
@@ -265,6 +296,19 @@ bool ReadModuleParameters(bool showSilenceMessage, int lineIndex, int moduleNumb
         reportError();
         return false;
     };
+    // An answer of another kind is named, and nothing read is kept: a write must not be built
+    // from zeros the device never reported.
+    const ModuleRecord before = record;
+    const auto notAReading = [&](const char* request) {
+        const std::uint8_t flagsNow = record.statusFlags();
+        record = before;
+        record.setStatusFlags(flagsNow);
+        uiMessage("Chyba komunikace",
+                  printed("Zařízení na adrese %02ld odpovědělo na ", id) + request +
+                      " odpovědí jiného druhu. \nNastavení nebylo převzato. ",
+                  MessageIcon::Error);
+        return fail(0);
+    };
     // The link stays open from CAL to the end frame; each request is one transaction on it.
     Exchange e = ask(sub::kNone, "CAL", lineIndex, id, kModeSelect);
     if (isErrorResult(e.result)) return fail(e.result);
@@ -282,9 +326,11 @@ bool ReadModuleParameters(bool showSilenceMessage, int lineIndex, int moduleNumb
     }
     e = ask(sub::kInfVersion, "INF", lineIndex, id, kModeContinue);
     if (const std::uint32_t why = unusable(e)) return fail(why);
+    if (!versionAnswerReads(e.answer)) return notAReading("INF 6");
     takeVersionAnswer(record, e.answer);
     e = ask(sub::kInfParameters, "INF", lineIndex, id, kModeContinue);
     if (const std::uint32_t why = unusable(e)) return fail(why);
+    if (!parameterAnswerReads(e.answer)) return notAReading("INF 8");
     takeParameterAnswer(record, e.answer);
     sendEnd(lineIndex, id);
     ModuleStatusStore(lineIndex, moduleNumber, record.statusFlags());

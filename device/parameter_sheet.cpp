@@ -300,6 +300,65 @@ void GatherSheetPages(const SheetLayout& layout, const SheetStates& states, Modu
     }
 }
 
+namespace {
+
+// Decimal digits with blanks around them, as a value up to `max`. An empty field is 0, as the
+// sheet shows a time of 00:00 and reads an empty field.
+bool decimalWithin(std::string_view text, long long max, long long& value) {
+    value = 0;
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return true;
+    const std::size_t last = text.find_last_not_of(" \t");
+    const std::string_view digits = text.substr(first, last - first + 1);
+    if (digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string_view::npos) return false;
+    value = 0;
+    for (char c : digits) value = value * 10 + (c - '0');
+    return value <= max;
+}
+
+// "H", "HH:MM" or "H:M" (or nothing: 00:00): a time of day that exists.
+bool timeOfDayHolds(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    long long hour = 0, minute = 0;
+    if (!decimalWithin(text.substr(0, colon), 23, hour)) return false;
+    return colon == std::string_view::npos || decimalWithin(text.substr(colon + 1), 59, minute);
+}
+
+std::string withoutColon(std::string label) {
+    while (!label.empty() && (label.back() == ':' || label.back() == ' ')) label.pop_back();
+    return label;
+}
+
+}  // namespace
+
+std::optional<SheetFieldFault> checkSheetPages(const SheetLayout& layout, const SheetStates& states) {
+    for (std::size_t p = 0; p < layout.pages.size(); ++p) {
+        const auto& controls = layout.pages[p].controls;
+        for (std::size_t i = 0; i < controls.size(); ++i) {
+            const SheetControl& c = controls[i];
+            const ControlState& s = states.at(p).at(i);
+            if (!s.enabled) continue;
+            long long value = 0;
+            std::string rule;
+            if (c.kind == ControlKind::Number && c.field.kind == FieldKind::Byte && !decimalWithin(s.text, 255, value))
+                rule = "zadejte celé číslo od 0 do 255";
+            else if (c.kind == ControlKind::Number && c.field.kind == FieldKind::Int32 &&
+                     !decimalWithin(s.text, 2147483647, value))
+                rule = "zadejte celé číslo od 0 do 2147483647";
+            else if (c.kind == ControlKind::Time && !timeOfDayHolds(firstCharacters(s.text, c.maxLength)))
+                rule = "zadejte čas od 00:00 do 23:59";
+            if (rule.empty()) continue;
+            // A relay's delay sits beside the relay's list: the list names it.
+            std::string name = withoutColon(c.label);
+            if (c.sameRow && i > 0 && controls[i - 1].kind == ControlKind::List)
+                name = withoutColon(controls[i - 1].label) + " – " + name;
+            return SheetFieldFault{p, i, "Stránka „" + layout.pages[p].title + "“, pole „" + name + "“: " + rule +
+                                             " (zadáno „" + s.text + "“)."};
+        }
+    }
+    return std::nullopt;
+}
+
 void GatherAsTheSheetDoes(ModuleRecord& record) {
     const SheetLayout* layout = sheetLayout(record.type());
     if (layout == nullptr) return;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,15 @@ SheetStates newSheetStates(const SheetLayout& layout);
 void FillSheetPages(const SheetLayout& layout, const ModuleRecord& record, SheetStates& states);
 // Builds the record's parameter area from the controls (GatherSheetPages).
 void GatherSheetPages(const SheetLayout& layout, const SheetStates& states, ModuleRecord& record);
+// A field whose text its record field cannot hold: where it is and why, in the sheet's words.
+struct SheetFieldFault {
+    std::size_t page = 0, control = 0;
+    std::string text;  // "Stránka „Relé“, pole „Relé 1 – zpoždění (s)“: …"
+};
+// The first enabled number or time field that holds no value its field can take (a byte 0-255,
+// the door time 0 or more, a time of day 00:00-23:59); none when all can be gathered as typed.
+std::optional<SheetFieldFault> checkSheetPages(const SheetLayout& layout, const SheetStates& states);
+
 // The record as its sheet, filled from it, would write it: the bytes the sheet builds whole
 // rebuilt from its controls (the reported medium in deviceFlags, P1 of a LOQ3, B6-B8 at 0).
 // For a write that does not come from the sheet (lumo-ctl params NAME=VALUE).

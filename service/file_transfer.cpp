@@ -135,7 +135,7 @@ bool sendFile(const TransferRequest& r, const ModuleRecord& module, platform::Fi
 
 bool readFile(const TransferRequest& r, const ModuleRecord& module) {
     uiStatus("probíhá načítání stavu počítadel...");
-    std::array<std::uint8_t, 100> answer{};
+    std::array<std::uint8_t, kCounterAnswerCapacity> answer{};
     const std::uint32_t result =
         DeviceTransaction(sub::kInfCounters, "INF", r.lineIndex, module.id(), "", kModeSelectRelease | kNoWaitCursor, answer);
     const Counters counters = isErrorResult(result) || result <= 6

@@ -350,7 +350,8 @@ void Bus::execute(const std::string& data, std::int64_t nowMs) {
     }
     bool answers = false;
     const std::string clockBefore = m->clock, parametersBefore = parameterSummary(*m), serialBefore = m->serial;
-    const std::string text = answerText(*m, name_, sub_, data, answers);
+    std::string text = answerText(*m, name_, sub_, data, answers);
+    if (f.calOnly && answers) text = answerText(*m, "CAL", 0, "", answers);
     if (m->clock != clockBefore) log_.note(transport_, "module " + std::to_string(m->id) + " clock " + m->clock);
     if (m->serial != serialBefore) log_.note(transport_, "module " + std::to_string(m->id) + " serial number " + m->serial);
     if (name_ == "CMD" && sub_ == 0 && data == "RST0") armLoader(*m, nowMs, log_, transport_);

@@ -72,6 +72,8 @@ bool parseInstallationLine(const std::string& raw, Installation& out, std::strin
             m.faults.garbage = true;
         } else if (option == "badcrc") {
             m.faults.badChecksum = true;
+        } else if (option == "calonly") {
+            m.faults.calOnly = true;
         } else if (option == "trailing") {
             m.faults.trailing = true;
         } else if (key == "mark" && value.size() == 2) {

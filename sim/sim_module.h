@@ -13,6 +13,7 @@ struct Faults {
     bool silent = false;      // never answers
     bool garbage = false;     // answers binary junk without '*'
     bool badChecksum = false; // answers with a wrong CRC-8
+    bool calOnly = false;     // answers every request as it answers CAL
     bool endless = false;     // once asked, never stops sending
     int dropAfter = -1;       // goes silent after this many instructions (-1: never)
     int slowMs = 0;           // waits this long before answering

@@ -291,5 +291,91 @@ TEST_F(PropertySheetFlow, AnswersCutOffOrGarbledWriteNoParameter) {
     EXPECT_EQ(stored(kSerialLine, 1).identText(), "");  // the read's record is the caller's
 }
 
+// A value its byte cannot hold would go out as another value (300 as 44, "ab" as 0): the field
+// is named, and nothing is stored or sent.
+TEST_F(PropertySheetFlow, FieldsTheirBytesCannotHoldAreRefusedBeforeAnythingIsSent) {
+    startSim({"serial 5 4 version=1.30"});
+    installSerialLine();
+    addSerialModule(1, 5, 4);
+    const struct {
+        const char* control;
+        const char* text;
+        const char* named;  // empty: taken
+    } cases[] = {
+        {"delay1", "300", "Stránka „Nastaveni“, pole „Relé č. 1 – zpoždění (s)“: zadejte celé číslo od 0 do 255 (zadáno „300“)."},
+        {"delay2", "ab", "pole „Relé č. 2 – zpoždění (s)“: zadejte celé číslo od 0 do 255"},
+        {"delay2", "-1", "zadejte celé číslo od 0 do 255"},
+        {"delay2", "", ""},  // an empty field reads as 0
+        {"intervalFrom", "25:99", "pole „OD“: zadejte čas od 00:00 do 23:59"},
+        {"intervalTo", "999", "pole „DO“: zadejte čas od 00:00 do 23:59"},
+        {"intervalTo", "12:60", "pole „DO“"},
+        {"doorTime", "-1", "zadejte celé číslo od 0 do 2147483647"},
+        {"reader1Operation", "1e1", "pole „Operace pro 1. snímač“"},
+        {"delay1", "255", ""},
+        {"intervalTo", "23:59", ""},
+        {"intervalTo", " 7 ", ""},
+        {"doorTime", "120", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.control) + "=" + c.text);
+        PropertySheet sheet;
+        ASSERT_TRUE(sheet.open(kSerialLine, 1));
+        sheet.refresh();
+        const std::string fileBefore = moduleFile();
+        control(sheet, c.control).text = c.text;
+        clearWire();
+        ui.calls.clear();
+        const bool applied = sheet.apply();
+        EXPECT_EQ(applied, c.named[0] == '\0');
+        if (c.named[0] != '\0') {
+            ASSERT_EQ(ui.callsOf("message").size(), 1u);
+            EXPECT_NE(ui.callsOf("message")[0].find(c.named), std::string::npos) << ui.callsOf("message")[0];
+            EXPECT_EQ(ui.callsOf("message")[0].rfind("Upozornění|", 0), 0u);
+            EXPECT_EQ(wire().received(), "");
+            EXPECT_EQ(moduleFile(), fileBefore);
+        }
+    }
+}
+
+// An answer of another kind (a peer that answers everything as CAL) is no reading: the read
+// fails and names it, and the record keeps every setting, so no write is built from zeros.
+TEST_F(PropertySheetFlow, AnAnswerOfAnotherKindIsNoReading) {
+    startSim({"serial 5 4 version=1.30 calonly"});
+    installSerialLine();
+    addSerialModule(1, 5, 4);
+    ModuleRecord r = stored(kSerialLine, 1);
+    r.setFirmwareVersion(130);
+    r.setFeatureLevel(4);
+    r.setDeviceFlags(0x21);
+    r.setParamP3(0x11);
+    r.setRelayDelay(1, 7);
+    const ModuleRecord before = r;
+    ui.calls.clear();
+    EXPECT_FALSE(ReadModuleParameters(true, kSerialLine, 1, r));
+    ModuleRecord expected = before;
+    expected.setFlags(flags::kNotResponding);
+    EXPECT_EQ(r, expected);
+    EXPECT_EQ(ui.callsOf("message"),
+              std::vector<std::string>{"Chyba komunikace|Zařízení na adrese 05 odpovědělo na INF 6 odpovědí jiného "
+                                       "druhu. \nNastavení nebylo převzato. "});
+}
+
+// A write of deviceFlags carries 0 in bits 6-7; the device keeps the ID medium it reports.
+TEST_F(PropertySheetFlow, TheReportedMediumStaysAfterAWrite) {
+    startSim({"serial 5 4 version=1.30 flags=70"});
+    installSerialLine();
+    addSerialModule(1, 5, 4);
+    PropertySheet sheet;
+    ASSERT_TRUE(sheet.open(kSerialLine, 1));
+    sheet.refresh();
+    ASSERT_EQ(sheet.working().idMediumType(), 1);
+    ui.calls.clear();
+    ASSERT_TRUE(sheet.apply()) << (ui.calls.empty() ? "" : ui.calls.back());
+    EXPECT_NE(wire().received().find(command("SET", 2, "C006")), std::string::npos);
+    sheet.refresh();
+    EXPECT_EQ(sheet.working().idMediumType(), 1);
+    EXPECT_EQ(sheet.working().deviceFlags(), 70);
+}
+
 }  // namespace
 }  // namespace lumo

@@ -146,6 +146,7 @@ TEST_F(LumoCtlComm, ParamsReadChangedAndPrintedFromTheRecord) {
     EXPECT_NE(sent.find("#SET$2+C006*"), std::string::npos) << sent;  // as the sheet sends it: no medium bits
     r = ctl("params 1/1");
     EXPECT_NE(r.out.find("displayText=Vítejte\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("idMediumType=1\n"), std::string::npos) << r.out;  // the device keeps its medium
     EXPECT_NE(r.out.find("paramP3=33\nparamP4=0\nswitchBits=0x05\nrelayDelay1=7\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("intervalFrom=06:30\n"), std::string::npos);  // kept in the record
 
@@ -163,6 +164,8 @@ TEST_F(LumoCtlComm, ParamsReadChangedAndPrintedFromTheRecord) {
         {"params 1/1 --from-record paramP1=1", "--from-record only prints"},
         {"params 1/1 'displayText=a+b*c'", "'*' and control characters cannot be sent"},
         {"params 1/1 displayText=日本", "code page 1250 cannot show"},
+        {"params 1/1 doorTime=-1", "doorTime=-1: expected a whole number from 0 to 2147483647"},
+        {"params 1/1 relayDelay1=x1", "relayDelay1=x1: expected a number from 0 to 255"},
     };
     std::filesystem::resize_file(work.path() / "wire.log", 0);
     for (const auto& c : refused) {
@@ -170,6 +173,12 @@ TEST_F(LumoCtlComm, ParamsReadChangedAndPrintedFromTheRecord) {
         EXPECT_EQ(r.status, 2) << c.args;
         EXPECT_NE(r.err.find(c.error), std::string::npos) << c.args << ": " << r.err;
     }
+    // A setting the module's write never sends would be stored and never reach the device.
+    r = ctl("params 1/1 relayDelay3=5");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "lumo-ctl: relayDelay3 is never written to a TQ300; the settings it takes: displayText paramP1 "
+                     "paramP2 paramP3 switchBits relayDelay1 relayDelay2 intervalFrom intervalTo holdOpenBits "
+                     "deviceFlags doorTime reader1Operation reader2Operation\n");
     EXPECT_EQ(test::readWire(work.str() + "/wire.log").received(), "");
     // A silent device: the message, the failure, the flag in the record.
     r = ctl("params 1/2");

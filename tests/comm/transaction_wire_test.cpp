@@ -236,13 +236,20 @@ TEST_F(WireTest, AnswersAreCutOneByteAfterTheFirstStarOnBothTransports) {
     std::array<std::uint8_t, 8> small{};
     std::array<std::uint8_t, 8> guard;
     guard.fill(0x77);
-    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 5, "", kModeSelectRelease, std::span(small.data(), 4)), 4u);
-    EXPECT_EQ(std::string(small.begin(), small.begin() + 5), std::string("!100") + '\0');
+    // An answer longer than the buffer is cut: no answer to take values from (a data error),
+    // and nothing of it is left in the buffer.
+    std::string withError;
+    EXPECT_EQ(DeviceTransaction(sub::kNone, "CAL", kSerialLine, 5, "", kModeSelectRelease, std::span(small.data(), 4),
+                                &withError),
+              kAnswerChecksum);
+    EXPECT_EQ(withError, "!100");
+    EXPECT_EQ(std::string(small.begin(), small.begin() + 5), std::string(5, '\0'));
     // A module that never stops sending fills the buffer and no more; binary junk without '*'
-    // ends with the silence after it.
+    // ends with the silence after it. Neither is an answer.
     std::array<std::uint8_t, 100> answer{};
-    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 6, "", kModeSelectRelease, answer), 100u);
-    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 7, "", kModeSelectRelease, answer), 40u);
+    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 6, "", kModeSelectRelease, answer), kAnswerChecksum);
+    EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 7, "", kModeSelectRelease, answer), kAnswerChecksum);
+    EXPECT_EQ(answer[0], 0);
 }
 
 TEST_F(WireTest, TunnelAnswersOnASerialLine) {

@@ -134,7 +134,7 @@ private:
 };
 
 // A failed exchange never reads as a working device, whatever came before the failure; an
-// answer with a wrong checksum is a data error, not a missing device.
+// answer with a wrong checksum is a data error, and the module is marked as not answering.
 TEST_F(DeviceCheckTest, FailedExchangeIsNoWorkingDevice) {
     startSim({"serial 5 4 badcrc"});
     installLines();
@@ -142,7 +142,7 @@ TEST_F(DeviceCheckTest, FailedExchangeIsNoWorkingDevice) {
     ui.calls.clear();
     EXPECT_EQ(DeviceCheck(kSerialLine, 1), 0);
     EXPECT_EQ(pendingError(), 0x05FF0001u);
-    EXPECT_EQ(moduleFlags(kSerialLine, 1), flags::kOtherType);  // left as it was
+    EXPECT_EQ(moduleFlags(kSerialLine, 1), flags::kOtherType | flags::kNotResponding);  // no green icon
     EXPECT_EQ(ui.callsOf("status").back(), "Datová chyba při komunikaci se zařízením na adrese 05 !");
     clearError();
     ui.calls.clear();

@@ -52,6 +52,9 @@ TEST(ModuleParameters, VersionAnswers) {
         {kMn600, "C000*\x11", 0, 0, 0, 0},
         {kTq300, "V-21474836.48C000*\x11", -2147483647, 0, 0, 0},  // no firmware has these: kept in the field
         {kTq300, "V12345678901C000*\x11", 2147483647, 4, 0, 0},
+        {kTq300, "V1.205C000*\x11", 121, 1, 0, 0},  // the decimal text rounded half up
+        {kTq300, "V1.2049C000*\x11", 120, 0, 0, 0},
+        {kTq300, "V 1.30C 070*\x11", 130, 4, 70, 1},  // blanks before a number are passed over
     };
     for (const auto& c : cases) {
         ModuleRecord r = moduleOf(c.type);
