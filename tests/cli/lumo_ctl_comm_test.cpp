@@ -98,7 +98,7 @@ TEST_F(LumoCtlComm, SendLineSetAndScan) {
               "1\tsběrnice\tobecná linka\t-\t0x40\n"
               "1/1\tmodul 5\tTQ300\t05\t0x00\n"
               "1/2\tmodul 7\tLOQ3\t07\t0x01\n"
-              "1/3\tmodul 9\tTQ300\t09\t0x00\n"  // a data error leaves the record as it was
+              "1/3\tmodul 9\tTQ300\t09\t0x01\n"  // a data error: no working module
               "2\tlinka 2\tWI485\t-\t0x00\n"
               "2/1\tmodul 2\tTQ300\t02\t0x00\n"
               "3\tlinka 3\tWI485\t-\t0x20\n"
