@@ -237,10 +237,16 @@ int changeModuleSettingWaiting(int lineIndex, int moduleNumber, ChangeMode mode,
     // The change goes onto the record as it is now, read again under the lock; a failure is
     // reported once the file is free again.
     if (!writeModuleChange(lineIndex, moduleNumber, mode, chosen, clearConflict)) return reported();
-    if (DeviceCheck(lineIndex, moduleNumber) != 1) return reported();
+    // The change is stored: the tree and the conflict marks follow it, whatever the check found.
+    const bool checked = DeviceCheck(lineIndex, moduleNumber) == 1;
+    ErrorRecord failure = takeError();
     markIdConflicts(lineIndex);
     clearError();
     uiRefreshTree(lineIndex, moduleNumber);
+    if (!checked) {
+        reportError(failure);
+        return kActionFailed;
+    }
     return kActionDone;
 }
 

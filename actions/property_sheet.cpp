@@ -168,6 +168,16 @@ void PropertySheet::rename(const std::string& name) {
 }
 
 int applyModuleParameters(int lineIndex, int moduleNumber, ModuleRecord& record) {
+    // A value stored earlier that its field cannot hold (a door time below 0, a time 25:99)
+    // would go out as another value: named, and nothing sent.
+    if (const SheetLayout* layout = sheetLayout(record.type())) {
+        SheetStates states = newSheetStates(*layout);
+        FillSheetPages(*layout, record, states);
+        if (const auto fault = checkSheetPages(*layout, states)) {
+            uiMessage("Upozornění", fault->text, MessageIcon::Error);
+            return kActionRefused;
+        }
+    }
     GatherAsTheSheetDoes(record);  // the same bytes as the sheet's "Použít" would send
     bool stored = false;
     return uiRunWaiting([&] { return applyWaiting(lineIndex, moduleNumber, record, stored); });

@@ -49,7 +49,9 @@ std::uint32_t consoleSend(int lineIndex, int moduleNumber, const std::string& te
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return pendingError();
     const ConsoleCommand command = splitConsoleLine(text);
-    std::array<std::uint8_t, 80> buffer{};
+    // Room for the longest answer a module gives (a parameter answer): a longer one is cut,
+    // and so no answer.
+    std::array<std::uint8_t, 256> buffer{};
     const bool withData = !command.data.empty();
     const std::uint8_t flags = withData ? (kModeSelectRelease | kNoAnswer) : kModeSelectRelease;
     std::string withError;

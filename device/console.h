@@ -23,7 +23,7 @@ struct ConsoleCommand {
 ConsoleCommand splitConsoleLine(const std::string& text);
 
 // Sends a console command to module record `moduleNumber` of a line: with data no answer is
-// awaited, without data the answer (at most 80 bytes) comes back in `answer`; after a failed
+// awaited, without data the answer (at most 256 bytes) comes back in `answer`; after a failed
 // exchange `answer` holds the bytes that came with the failure. The transaction's result (an
 // ErrorCode when its top byte is set).
 std::uint32_t consoleSend(int lineIndex, int moduleNumber, const std::string& text, std::string& answer);

@@ -265,12 +265,16 @@ bool versionAnswerReads(std::string_view answer) {
     return !text.empty() && text[0] != '!' && (text.find('V') != std::string_view::npos || text.find('C') != std::string_view::npos);
 }
 
-bool parameterAnswerReads(std::string_view answer) {
+bool parameterAnswerReads(std::string_view answer, DeviceTypeCode type) {
     const std::string_view text = answerText(answer);
     if (text.empty() || text[0] == '!') return false;
-    for (char code : {'P', 'B', 'D'}) {
-        for (char digit = '1'; digit <= '8'; ++digit) {
-            if (text.find(std::string{code, digit}) != std::string_view::npos) return true;
+    // The codes a read takes: P1-P4 (a ZB40 also P5, P6), B1-B8, D1-D4.
+    const struct {
+        char code, last;
+    } codes[] = {{'P', type == kZb40 ? '6' : '4'}, {'B', '8'}, {'D', '4'}};
+    for (const auto& c : codes) {
+        for (char digit = '1'; digit <= c.last; ++digit) {
+            if (text.find(std::string{c.code, digit}) != std::string_view::npos) return true;
         }
     }
     return false;
@@ -330,7 +334,7 @@ bool ReadModuleParameters(bool showSilenceMessage, int lineIndex, int moduleNumb
     takeVersionAnswer(record, e.answer);
     e = ask(sub::kInfParameters, "INF", lineIndex, id, kModeContinue);
     if (const std::uint32_t why = unusable(e)) return fail(why);
-    if (!parameterAnswerReads(e.answer)) return notAReading("INF 8");
+    if (!parameterAnswerReads(e.answer, record.type())) return notAReading("INF 8");
     takeParameterAnswer(record, e.answer);
     sendEnd(lineIndex, id);
     ModuleStatusStore(lineIndex, moduleNumber, record.statusFlags());

@@ -4,6 +4,7 @@
 // compared is what the device received, the pauses left out.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -44,6 +45,19 @@ public:
 ModuleRecord withLevel(ModuleRecord r, std::uint8_t level) {
     r.setFeatureLevel(level);
     return r;
+}
+
+// The memory clear: 64 zero bytes at a time from 0x0C00 to 0x0FFF, each message with its check
+// characters.
+std::string memoryClearWire() {
+    const char* checks[] = {"73", "77", "7B", "A6", "74", "78", "7C", "A7", "75", "79", "7D", "A8", "76", "7A", "7E", "A9"};
+    std::string wire("UUU\0|\x04\0", 7);
+    for (int i = 0; i < 16; ++i) {
+        char address[8];
+        std::snprintf(address, sizeof address, "%04x", 0xC00 + 0x40 * i);
+        wire += std::string("WRM|V|yyyyyyyy|") + address + "|" + std::string(128, '0') + "|" + checks[i] + std::string("\x04\0", 2);
+    }
+    return wire;
 }
 
 TEST_F(LiteralFrames, EveryOperationSendsTheBytesTheProtocolGives) {
@@ -216,6 +230,14 @@ TEST_F(LiteralFrames, EveryOperationSendsTheBytesTheProtocolGives) {
         {"initialisation: serial number command", "serial 5 17", 17,
          [](LiteralFrames&) { InitialiseModule({kSerialLine, 1, 5, 17}, 0, "432616170001"); },
          "&ML_05#CMD$9+SN432616170001*M&MLEND"},
+        {"initialisation: the ASCII method", "serial 5 4", 4,
+         [](LiteralFrames&) { InitialiseModule({kSerialLine, 1, 5, 4}, 0, "449205040001"); },
+         std::string("UUU\0|\x04\0WSM|N|343439323035303430303031|7A\x04\0", 42)},
+        {"initialisation: the ASCII method's reset", "serial 5 4", 4,
+         [](LiteralFrames&) { InitialiseModule({kSerialLine, 1, 5, 4}, 2, ""); },
+         std::string("UUU\0|\x04\0RST|0|21\x04\0", 17)},
+        {"initialisation: the memory clear", "serial 5 4", 4,
+         [](LiteralFrames&) { MemoryClear({kSerialLine, 1, 5, 4}); }, memoryClearWire()},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.operation);
@@ -249,6 +271,33 @@ TEST_F(LiteralFrames, TunnelDownloadOnASerialLine) {
                              std::string("WRf\0\x01\0\0\x04\0\0\0\0INEX03\0\0\0\x10", 22) +
                              std::string("WRf\0\x01\0\0\x01\0\0\0\0INEX06A", 19);
     EXPECT_EQ(visible(this->wire().received()), visible(wire));
+}
+
+// A file whose records do not follow one another as even runs (here an odd count) goes as one
+// run, cut at the longest record, its odd end completed with erased flash (0xFF).
+TEST_F(LiteralFrames, TunnelDownloadOfAnOddRecord) {
+    startSim({"serial 5 10"}, {"--image-dir", dir.str()});
+    installSerialLine();
+    addSerialModule(1, 5, 10);
+    startDownload(kSerialLine, 1, file("fw.mot", "S107100001020304DE\r\nS1061004050607D3\r\nS9031000EC\r\n"), false, {});
+    JobWait();
+    const std::string header2("WRf\0\x01\0\0\x04\0\0\0\0INEX02", 18);
+    const std::string received = this->wire().received();
+    EXPECT_NE(received.find(header2 + "\x02\x01\x04\x03" + header2 + "\x06\x05\xFF\x07"), std::string::npos)
+        << visible(received);
+}
+
+// A two-wire line hears itself: the same bytes go out, each piece's echo read back.
+TEST_F(LiteralFrames, TwoWireLine) {
+    startSim({"serial 5 4"}, {"--echo"}, 2);
+    installSerialLine();
+    addSerialModule(1, 5, 4);
+    std::filesystem::resize_file(logPath(), 0);
+    EXPECT_EQ(checkItem(kSerialLine, 1), 1);
+    EXPECT_EQ(visible(this->wire().received()), "&ML_05#CAL+&MLEND");
+    std::filesystem::resize_file(logPath(), 0);
+    resetApplication(kSerialLine, 1);
+    EXPECT_EQ(visible(this->wire().received()), visible("&ML_05#CMD$0+RST0*\xB2&MLEND"));
 }
 
 }  // namespace

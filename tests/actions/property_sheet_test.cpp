@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "actions/property_sheet.h"
@@ -334,6 +335,25 @@ TEST_F(PropertySheetFlow, FieldsTheirBytesCannotHoldAreRefusedBeforeAnythingIsSe
             EXPECT_EQ(wire().received(), "");
             EXPECT_EQ(moduleFile(), fileBefore);
         }
+    }
+}
+
+// A value stored earlier that its field cannot hold is not sent by a write from elsewhere
+// either (lumo-ctl params NAME=VALUE): the door time and the interval come from the record.
+TEST_F(PropertySheetFlow, StoredValuesTheirFieldsCannotHoldAreNotSent) {
+    startSim({"serial 5 4 version=1.30"});
+    installSerialLine();
+    addSerialModule(1, 5, 4);
+    for (const auto& spoil : std::vector<std::function<void(ModuleRecord&)>>{
+             [](ModuleRecord& r) { r.setDoorTime(-1); }, [](ModuleRecord& r) { r.setIntervalFrom({25, 99}); }}) {
+        ModuleRecord r = stored(kSerialLine, 1);
+        r.setFeatureLevel(4);
+        spoil(r);
+        clearWire();
+        ui.calls.clear();
+        EXPECT_EQ(applyModuleParameters(kSerialLine, 1, r), 0);
+        EXPECT_EQ(ui.callsOf("message").size(), 1u);
+        EXPECT_EQ(wire().received(), "");
     }
 }
 
