@@ -37,33 +37,39 @@ bool storeMac(int lineIndex, int moduleNumber) {
     return writeLineRecord(lineIndex, l);
 }
 
-// Another module than this one is recorded on the line.
+// Another module than this one is recorded on the line, switched on or off: a module switched
+// off in the panel is still on the bus and hears what goes there.
 bool otherModulesOn(int lineIndex, int moduleNumber) {
-    for (int k = 1; k <= kMaxModulesShown; ++k) {
+    bool found = false;
+    for (int k = 1; k <= kMaxModulesShown && !found; ++k) {
         ModuleRecord m;
         if (!readModuleRecord(lineIndex, k, m)) break;
-        if (k != moduleNumber && m.used() && !m.switchedOff()) {
-            clearError();
-            return true;
-        }
+        found = k != moduleNumber && m.used();
     }
     clearError();
-    return false;
+    return found;
+}
+
+// The write methods whose messages name no module.
+bool initMessagesUnaddressed(DeviceTypeCode type) {
+    const InitMethod method = initMethodOf(type);
+    return method == InitMethod::Ascii || method == InitMethod::Tunnel;
 }
 
 }  // namespace
 
+bool unaddressedMessagesAllowed(int lineIndex, int moduleNumber, const char* caption) {
+    // Service messages name no module: any module on the line that listens to the service
+    // channel takes them. Asked before anything is sent.
+    if (!otherModulesOn(lineIndex, moduleNumber)) return true;
+    return uiAsk(caption, "Na lince " + std::to_string(lineIndex + 1) +
+                              " jsou zapsány i jiné moduly. Servisní zprávy nenesou adresu modulu: převezme je "
+                              "každý modul na lince, který naslouchá servisnímu kanálu. Na lince má být připojen "
+                              "jen tento modul. \nPokračovat ?");
+}
+
 bool unaddressedServiceAllowed(int lineIndex, int moduleNumber, DeviceTypeCode type) {
-    // The service messages of these methods name no module: any module on the line that
-    // listens to the service channel takes them. Asked before anything is sent.
-    const InitMethod method = initMethodOf(type);
-    if (moduleNumber == 0 || (method != InitMethod::Ascii && method != InitMethod::Tunnel) ||
-        !otherModulesOn(lineIndex, moduleNumber))
-        return true;
-    return uiAsk("Inicializace", "Na lince " + std::to_string(lineIndex + 1) +
-                                     " jsou zapsány i jiné moduly. Servisní zprávy nenesou adresu modulu: převezme je "
-                                     "každý modul na lince, který naslouchá servisnímu kanálu. Na lince má být připojen "
-                                     "jen tento modul. \nPokračovat ?");
+    return !initMessagesUnaddressed(type) || unaddressedMessagesAllowed(lineIndex, moduleNumber, "Inicializace");
 }
 
 namespace {
@@ -90,7 +96,10 @@ int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::strin
         uiMessage("Inicializace", text, MessageIcon::Error);
         return kActionRefused;
     }
-    if (!unaddressedServiceAllowed(lineIndex, moduleNumber, target.type)) return kActionRefused;
+    // The memory clear's WRM messages name no module whatever the type's write method.
+    if ((initMessagesUnaddressed(target.type) || c.clearMemory) &&
+        !unaddressedMessagesAllowed(lineIndex, moduleNumber, "Inicializace"))
+        return kActionRefused;
     // The register of the selected module's type (a line's: 0).
     const int registerType = moduleNumber != 0 ? target.type : 0;
     const std::string registerPath = registerFilePath(registerType);
@@ -111,7 +120,14 @@ int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::strin
         c.sequence = last + 1;
     }
     serial = SerialEncode(c.sequence, c.typeCode, packDate(c.day, c.month, c.year % 100));
-    if (RegisterContains(serial, registerType) == 1 && c.sequence != c.reissueSequence) {
+    // A register that cannot be read whole, or not appended to, could not keep the number the
+    // device would get: refused before the device is written.
+    const int issued = RegisterContains(serial, registerType);
+    if (issued < 0) {
+        reportRegisterFailure();
+        return kActionFailed;
+    }
+    if (issued == 1 && c.sequence != c.reissueSequence) {
         uiMessage("Inicializace", "Zadané číslo " + serial + " již existuje !", MessageIcon::Error);
         return kActionRefused;
     }

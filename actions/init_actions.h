@@ -27,9 +27,14 @@ struct InitChoice {
 // the record or "cmd.dat" when a step before fails. The number written in `serial`.
 int initialiseModuleAction(int lineIndex, int moduleNumber, InitChoice& choice, std::string& serial);
 
-// The initialisation's and the master reset's service messages to a module whose type takes
-// them unaddressed (the WSM and tunnel methods): where other modules are recorded on the line the
-// user is asked first. True when they may go.
+// Service messages that carry no module address (the WSM and tunnel methods of the
+// initialisation and the master reset, the memory clear, upload, dump and write-back) reach
+// every module on the line that listens to the service channel. Where other modules are
+// recorded on the line, switched on or off, the user is asked first (`caption`: the
+// operation's). True when they may go.
+bool unaddressedMessagesAllowed(int lineIndex, int moduleNumber, const char* caption);
+// The same for the initialisation's and the master reset's messages to a module of this type:
+// asked only where its write method sends them unaddressed.
 bool unaddressedServiceAllowed(int lineIndex, int moduleNumber, DeviceTypeCode type);
 
 // The dialog's "typ zařízení" list: the codes 1-17, then one code of each group of 8 from 48

@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDate>
 #include <QDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,6 +19,7 @@
 #include "base/error_report.h"
 #include "model/installation.h"
 #include "model/program_config.h"
+#include "platform/clock.h"
 #include "platform/system_error.h"
 #include "serial/serial_number.h"
 #include "serial/serial_register.h"
@@ -133,10 +133,10 @@ int runInitDialog(QWidget* owner, int lineIndex, int moduleNumber) {
         outcome->clear();
     };
     const auto fresh = [&] {
-        const QDate today = QDate::currentDate();
-        day->setText(QString::number(today.day()));
-        month->setText(QString::number(today.month()));
-        year->setText(QString::number(today.year()));
+        const platform::LocalTime today = platform::utcTime();  // the serial number's date is today's in UTC
+        day->setText(QString::number(today.day));
+        month->setText(QString::number(today.month));
+        year->setText(QString::number(today.year));
         const int last = RegisterLastSequence(registerType);
         if (last < 0) {
             reportRegisterFailure();

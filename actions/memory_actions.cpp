@@ -1,6 +1,7 @@
 #include "actions/memory_actions.h"
 
 #include "actions/device_actions.h"
+#include "actions/init_actions.h"
 #include "base/app_state.h"
 #include "base/error_report.h"
 #include "base/ui_port.h"
@@ -81,6 +82,7 @@ int startUpload(int lineIndex, int moduleNumber, int segment, std::uint32_t star
     if (!sizeGiven(size) || !jobSlotFree()) return kActionRefused;
     DeviceTypeCode type = 0;
     if (!moduleType(lineIndex, moduleNumber, type, err::kUploadRead)) return reported();
+    if (!unaddressedMessagesAllowed(lineIndex, moduleNumber, "Upload")) return kActionRefused;
     BackgroundJob& job = backgroundJob();
     job.lineIndex = lineIndex;
     job.mode = segment;
@@ -108,9 +110,10 @@ int memoryDumpApplies(int lineIndex, int moduleNumber, bool needsEditor) {
     return kActionDone;
 }
 
-int memoryDumpRead(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
-                   std::string& dumpPath) {
-    if (!sizeGiven(size)) return kActionRefused;
+namespace {
+
+// The dump's read and write-back once the question of the line's other modules is answered.
+int dumpRead(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size, std::string& dumpPath) {
     DeviceTypeCode type = 0;
     if (!moduleType(lineIndex, moduleNumber, type, err::kDumpRead)) return reported();
     dumpPath = appState().dataDirectory + "dump.$$$";
@@ -118,17 +121,35 @@ int memoryDumpRead(int lineIndex, int moduleNumber, int segment, std::uint32_t s
     return runDirectly([&r] { return UploadWorker(r, false); });
 }
 
-int memoryDumpWrite(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
-                    const std::string& fileName) {
+int dumpWrite(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
+              const std::string& fileName) {
     DeviceTypeCode type = 0;
     if (!moduleType(lineIndex, moduleNumber, type, err::kDumpRead)) return reported();
     const MemoryRequest r = request(lineIndex, type, segment, start, size > kDumpMaxSize ? kDumpMaxSize : size, fileName);
     return runDirectly([&r] { return MemoryWrite(r); });
 }
 
+}  // namespace
+
+int memoryDumpRead(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
+                   std::string& dumpPath) {
+    if (!sizeGiven(size)) return kActionRefused;
+    if (!unaddressedMessagesAllowed(lineIndex, moduleNumber, "Memory Dump")) return kActionRefused;
+    return dumpRead(lineIndex, moduleNumber, segment, start, size, dumpPath);
+}
+
+int memoryDumpWrite(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
+                    const std::string& fileName) {
+    if (!unaddressedMessagesAllowed(lineIndex, moduleNumber, "Memory Dump")) return kActionRefused;
+    return dumpWrite(lineIndex, moduleNumber, segment, start, size, fileName);
+}
+
 int memoryDump(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size) {
+    if (!sizeGiven(size)) return kActionRefused;
+    // Asked once for the read and the write-back.
+    if (!unaddressedMessagesAllowed(lineIndex, moduleNumber, "Memory Dump")) return kActionRefused;
     std::string path;
-    if (const int read = memoryDumpRead(lineIndex, moduleNumber, segment, start, size, path); !actionDone(read)) return read;
+    if (const int read = dumpRead(lineIndex, moduleNumber, segment, start, size, path); !actionDone(read)) return read;
     // The editor gets the file as its one argument: no shell, so spaces and quotes in either
     // path are only characters.
     if (!platform::startDetached(programConfig().hexEditorPath(), {path})) {
@@ -137,7 +158,7 @@ int memoryDump(int lineIndex, int moduleNumber, int segment, std::uint32_t start
         return kActionFailed;
     }
     if (!uiAsk("Memory Dump", "Zapsat změněná data ?")) return kActionRefused;
-    return memoryDumpWrite(lineIndex, moduleNumber, segment, start, size, path);
+    return dumpWrite(lineIndex, moduleNumber, segment, start, size, path);
 }
 
 }  // namespace lumo

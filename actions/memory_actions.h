@@ -13,7 +13,9 @@ namespace lumo {
 // "Upload", before its dialogs: refused on a line and for the LOQ3, LOQ4 and PX700/ZB40E.
 int uploadApplies(int lineIndex, int moduleNumber);
 // The upload of `size` bytes from `start` of segment row `segment` into the file, as the
-// background job; returns at once. `ended` gets the outcome on the job's thread.
+// background job; returns at once. `ended` gets the outcome on the job's thread. Its messages
+// name no module: where other modules are recorded on the line the user is asked first (as
+// for the dump and its write-back).
 int startUpload(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
                 const std::string& fileName, std::function<void(bool)> ended);
 
@@ -27,8 +29,9 @@ int memoryDumpRead(int lineIndex, int moduleNumber, int segment, std::uint32_t s
 // The write-back of the first `size` bytes (at most 128) of the file, at the same start.
 int memoryDumpWrite(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
                     const std::string& fileName);
-// "memory DUMP" whole, after the dialog: the read, the configured editor started on the dump
-// file (without a shell), the question "Zapsat změněná data ?", the write-back on Yes.
+// "memory DUMP" whole, after the dialog: the question of the line's other modules (once), the
+// read, the configured editor started on the dump file (without a shell), the question
+// "Zapsat změněná data ?", the write-back on Yes.
 int memoryDump(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size);
 
 }  // namespace lumo

@@ -13,6 +13,8 @@
 #include "actions/network_actions.h"
 #include "actions/init_actions.h"
 #include "actions/usb_actions.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
 #include "device/clock_setting.h"
 #include "model/installation.h"
 #include "platform/clock.h"
@@ -23,8 +25,41 @@
 #include "service/memory_transfer.h"
 #include "cli/commands.h"
 #include "service/jobs.h"
+#include "ui/servis_menu.h"
 
 namespace lumo::cli {
+namespace {
+
+// A "Servis" command the panel's menu greys out for the item is refused here as well: the
+// whole menu on a general line (its head device is no device to serve), the memory and reset
+// items by byte 132 of the record. True when the command may run.
+bool servisCommandAvailable(const ItemRef& item, bool memoryItem) {
+    RecordImage current;
+    bool have = false;
+    if (item.moduleNumber == 0) {
+        LineRecord line;
+        have = readLineRecord(item.lineIndex, line);
+        current.bytes = line.bytes;
+    } else {
+        ModuleRecord module;
+        have = readModuleRecord(item.lineIndex, item.moduleNumber, module);
+        current.bytes = module.bytes;
+    }
+    clearError();
+    const ServisMenuState state = servisMenuState(item.moduleNumber != 0, have ? current.u8(132) : 0);
+    if (!state.submenu) {
+        uiMessage("Varování", "Pro obecnou komunikační linku nelze servisní funkce provádět ! Zadejte modul L/K. ",
+                  MessageIcon::Information);
+        return false;
+    }
+    if (memoryItem && !state.memoryItems) {
+        uiMessage("Varování", "Pro toto zařízení nelze tento servisní příkaz provádět ! ", MessageIcon::Information);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 int cmdDownload(Args& args) {
     const ItemRef item = parseItem(args.next("the device L or L/K"));
@@ -55,6 +90,7 @@ int cmdReset(Args& args) {
     const ItemRef item = parseItem(args.next("the module L/K"));
     args.expectEnd();
     if (!itemExists(item)) return kFailed;
+    if (item.moduleNumber != 0 && !servisCommandAvailable(item, true)) return kFailed;
     return exitStatus(resetApplication(item.lineIndex, item.moduleNumber));
 }
 
@@ -95,6 +131,7 @@ int cmdUpload(Args& args) {
     const std::uint32_t start = rest.size() == 3 ? hexArgument(rest[0], "START") : row.start;
     const std::uint32_t size = rest.size() == 3 ? hexArgument(rest[1], "SIZE") : row.size;
     if (!itemExists(item)) return kFailed;
+    if (item.moduleNumber != 0 && !servisCommandAvailable(item, true)) return kFailed;
     bool done = false;
     if (!actionDone(startUpload(item.lineIndex, item.moduleNumber, segment, start, size, rest.back(),
                                 [&done](bool ok) { done = ok; })))
@@ -114,6 +151,7 @@ int cmdDump(Args& args) {
     const int segment = segmentArgument(segmentName);
     if (size > kDumpMaxSize) throw UsageError("the dump reads or writes at most 80 (hexadecimal) bytes; use upload for more");
     if (!itemExists(item)) return kFailed;
+    if (item.moduleNumber != 0 && !servisCommandAvailable(item, true)) return kFailed;
     if (!actionDone(memoryDumpApplies(item.lineIndex, item.moduleNumber, false))) return kFailed;
     if (!writeFile.empty()) return exitStatus(memoryDumpWrite(item.lineIndex, item.moduleNumber, segment, start, size, writeFile));
     std::string path;
@@ -167,7 +205,7 @@ int cmdUsb(Args& args) {
 int cmdInit(Args& args) {
     const ItemRef item = parseItem(args.next("the device L or L/K"));
     InitChoice choice;
-    const platform::LocalTime now = platform::localTime();
+    const platform::LocalTime now = platform::utcTime();  // the serial number's date is today's in UTC
     choice.day = now.day;
     choice.month = now.month;
     choice.year = now.year;
@@ -194,6 +232,7 @@ int cmdInit(Args& args) {
         }
     }
     if (!itemExists(item)) return kFailed;
+    if (!servisCommandAvailable(item, false)) return kFailed;
     if (item.moduleNumber != 0) {
         ModuleRecord m;
         if (readModuleRecord(item.lineIndex, item.moduleNumber, m)) choice.typeCode = m.type();

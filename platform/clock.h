@@ -20,5 +20,7 @@ struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, weekday = 0;
 };
 LocalTime localTime();
+// The same in UTC: the date a serial number carries, the same on every workstation.
+LocalTime utcTime();
 
 }  // namespace lumo::platform

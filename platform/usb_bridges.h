@@ -15,8 +15,13 @@ struct UsbBridge {
     std::uint16_t vendor = 0, product = 0;
     std::string serial;
     std::string device;  // "/dev/ttyUSB0"; empty when the bridge has no serial device
-    std::string sysfsName;  // "1-1.2": the bridge's place on the bus
-    int busNumber = 0, deviceAddress = 0;
+    // The system's name of the device: its sysfs folder ("1-1.2") here; on Windows its instance
+    // id "USB\VID_10C4&PID_EA60\<serial>", which changes with the serial number.
+    std::string instanceName;
+    // The USB port it is plugged into ("1-1.2": bus and hub ports; on Windows its location
+    // path): the same after a reset and after its serial number changed.
+    std::string usbPort;
+    int busNumber = 0, deviceAddress = 0;  // the address changes with every reset
 };
 
 inline constexpr const char* kUsbDevicesRoot = "/sys/bus/usb/devices";
@@ -35,7 +40,8 @@ public:
     virtual int setProductString(const std::string& text) = 0;
     virtual int setSerialNumber(const std::string& text) = 0;
     virtual int reset() = 0;
-    // The strings as the device describes itself now (after a reset it may have to be opened again).
+    // The strings as the device describes itself now: through the handle open, or when none is
+    // (a handle does not outlive the device's reset: the caller closes it), a new one to `bridge`.
     virtual int readStrings(const UsbBridge& bridge, std::string& product, std::string& serial) = 0;
     virtual void close() = 0;
 };

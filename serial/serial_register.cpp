@@ -175,9 +175,9 @@ bool appendLine(platform::File& file, const std::string& serial, const std::stri
 
 int RegisterContains(const std::string& serial, int typeCode) {
     platform::File file;
-    if (!RegisterOpen(typeCode, file)) return 0;
+    if (!RegisterOpen(typeCode, file)) return -1;
     bool found = false;
-    containsSequence(file, serialSequence(serial), found);
+    if (!containsSequence(file, serialSequence(serial), found)) return -1;
     return found ? 1 : 0;
 }
 
@@ -195,6 +195,8 @@ bool registerLineAcceptable(const std::string& serial, const std::string& note, 
 RegisterIssueLock::RegisterIssueLock(int typeCode) {
     const std::string path = registerFilePath(typeCode);
     if (path.empty()) return;
+    platform::File registerFile;
+    if (!RegisterOpen(typeCode, registerFile)) return;
     file_ = platform::File(path + ".init-lock", platform::File::Mode::ReadWrite);
     held_ = file_.isOpen() && file_.lock(platform::File::LockKind::Exclusive, 120000);
     if (!held_) setError(err::kOpenForWrite | 0x0c0f);

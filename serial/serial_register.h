@@ -38,7 +38,9 @@ int registerLineSequence(const std::string& line);
 
 // The highest sequence in the type code's register (0 for an empty one), or -1.
 int RegisterLastSequence(int typeCode);
-// 1 when a line with the serial's sequence (characters 9-12) is in the register, else 0.
+// 1 when a line with the serial's sequence (characters 9-12) is in the register, 0 when none
+// is, -1 (the error pending) when the register cannot be opened for appending or its lines
+// cannot all be read (a damaged file): a number is never taken as free when that is unknown.
 int RegisterContains(const std::string& serial, int typeCode);
 // Appends "SERIAL;NOTE;MEDIUM" and CR LF (the note in code page 1250), whole or not at all,
 // under the register's lock; an unterminated last line is ended first. A note with ';', CR,
@@ -54,7 +56,9 @@ bool registerLineAcceptable(const std::string& serial, const std::string& note, 
 // Issuing a number of a type code's register, from its check to its append, is held by one
 // issuer at a time, here or on another workstation sharing the register: a lock on the
 // register's ".init-lock" file beside it, waited for up to two minutes. An initialisation
-// holds it while it writes the number into the device.
+// holds it while it writes the number into the device. Not held (the register's error
+// pending) when the register itself cannot be opened for appending: no lock file is made in
+// a folder that holds no register.
 class RegisterIssueLock {
 public:
     explicit RegisterIssueLock(int typeCode);

@@ -111,7 +111,9 @@ int tunnelMethod(const InitTarget& t, int mode, const std::string& serial) {
         removeRow();
         return failure(t.lineIndex, "Chyba čtení portu ! ");
     }
-    if (length == -1 || (length == 12 && answer[0] != 'K')) {
+    // Written only when the whole 12-byte acknowledgement came, starting with 'K': a refusal
+    // ("NO"), a cut-off answer or none at all leaves the device without the number.
+    if (length != 12 || answer[0] != 'K') {
         removeRow();
         return failure(t.lineIndex, "Chyba při zápisu do flash ! ");
     }
@@ -170,17 +172,26 @@ int usbBridgeMethod(const InitTarget& t, const std::string& serial) {
     if (const int st = access->setSerialNumber(serial); st != 0) return failed(st);
     status("Reset zařízení ");
     access->reset();
+    // The handle belonged to the device before its reset: what it says now is read through a
+    // new one.
+    access->close();
     platform::pause(500);
-    // The reset makes the bridge leave the bus and come back with a new address: it is waited
-    // for (up to 5 s) at its place, with its serial device, before it is asked again.
+    // The reset makes the bridge leave the bus and come back with a new address, and where the
+    // system names a device by its serial number, under a new name too: it is waited for (up to
+    // 5 s) at its USB port, with its serial device, before it is asked again.
     bool back = false;
     for (int tries = 0; tries < 20 && !back; ++tries) {
         if (tries > 0) platform::pause(250);
         for (const auto& b : platform::findUsbBridges(kBridgeVendor, kBridgeProduct, usbDevicesRoot())) {
-            if (b.sysfsName != bridge.sysfsName || b.device.empty()) continue;
+            if (b.usbPort != bridge.usbPort || b.device.empty()) continue;
             bridge = b;
             back = true;
         }
+    }
+    if (!back) {
+        uiMessage(kBridgeCaption, "Převodník se po resetu nevrátil na port USB " + bridge.usbPort + ". ", MessageIcon::Error);
+        status("Zápis nebyl úspěšný !");
+        return 1;
     }
     // What the bridge says of itself now: it must be what was written.
     std::string readProduct, readSerial;

@@ -22,6 +22,13 @@ LocalTime localTime() {
     return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, t.tm_wday};
 }
 
+LocalTime utcTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm t{};
+    ::gmtime_r(&now, &t);
+    return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, t.tm_wday};
+}
+
 void pause(int ms) {
     if (ms <= 0) return;
     timespec left{ms / 1000, static_cast<long>(ms % 1000) * 1000000L};

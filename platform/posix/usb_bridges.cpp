@@ -56,15 +56,18 @@ std::vector<UsbBridge> findUsbBridges(std::uint16_t vendor, std::uint16_t produc
         if (b.vendor != vendor || b.product != product) continue;
         b.serial = attribute(entry.path() / "serial");
         b.device = ttyOf(root, name);
-        b.sysfsName = name;
+        b.instanceName = name;
         const std::string bus = attribute(entry.path() / "busnum"), address = attribute(entry.path() / "devnum");
+        // The port from the device's own attributes ("1" and "1.2" give "1-1.2", its sysfs name).
+        const std::string devpath = attribute(entry.path() / "devpath");
+        b.usbPort = bus.empty() || devpath.empty() ? name : bus + "-" + devpath;
         b.busNumber = bus.empty() || bus.find_first_not_of("0123456789") != std::string::npos || bus.size() > 4 ? 0 : std::stoi(bus);
         b.deviceAddress = address.empty() || address.find_first_not_of("0123456789") != std::string::npos || address.size() > 4
                               ? 0
                               : std::stoi(address);
         bridges.push_back(std::move(b));
     }
-    std::sort(bridges.begin(), bridges.end(), [](const UsbBridge& a, const UsbBridge& b) { return a.sysfsName < b.sysfsName; });
+    std::sort(bridges.begin(), bridges.end(), [](const UsbBridge& a, const UsbBridge& b) { return a.instanceName < b.instanceName; });
     return bridges;
 }
 

@@ -24,6 +24,12 @@ LocalTime localTime() {
     return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wDayOfWeek};
 }
 
+LocalTime utcTime() {
+    SYSTEMTIME t{};
+    ::GetSystemTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wDayOfWeek};
+}
+
 void pause(int ms) {
     if (ms > 0) ::Sleep(static_cast<DWORD>(ms));
 }

@@ -37,7 +37,8 @@ public:
         if (!load()) return kUsbNotBuilt;
         close();
         // The bridge is found by its serial number among the library's devices: the first one
-        // may be another device whose identity must not be touched.
+        // may be another device whose identity must not be touched. After a new serial number
+        // and the reset, `bridge` is the one found again at its USB port, with the new number.
         DWORD count = 0;
         if (const int s = numDevices_(&count); s != 0) return kLibraryStatus - s;
         for (DWORD i = 0; i < count; ++i) {

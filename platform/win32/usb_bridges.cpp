@@ -34,6 +34,21 @@ std::string portNameOf(HDEVINFO set, SP_DEVINFO_DATA& device) {
     return port;
 }
 
+// Where the device is plugged in, which its serial number does not change: its location path
+// ("PCIROOT(0)#PCI(1400)#USBROOT(0)#USB(2)", the first of the list), else the hub and port
+// ("Port_#0002.Hub_#0003").
+std::string locationOf(HDEVINFO set, SP_DEVINFO_DATA& device) {
+    for (const DWORD property : {static_cast<DWORD>(SPDRP_LOCATION_PATHS), static_cast<DWORD>(SPDRP_LOCATION_INFORMATION)}) {
+        wchar_t text[512] = {};
+        DWORD type = 0;
+        if (::SetupDiGetDeviceRegistryPropertyW(set, &device, property, &type, reinterpret_cast<BYTE*>(text),
+                                                sizeof text - 2 * sizeof(wchar_t), nullptr) &&
+            (type == REG_MULTI_SZ || type == REG_SZ) && text[0] != L'\0')
+            return utf8Text(text);  // a list's first string ends at its first NUL
+    }
+    return {};
+}
+
 }  // namespace
 
 std::vector<UsbBridge> findUsbBridges(std::uint16_t vendor, std::uint16_t product, const std::string&) {
@@ -54,15 +69,17 @@ std::vector<UsbBridge> findUsbBridges(std::uint16_t vendor, std::uint16_t produc
         UsbBridge bridge;
         bridge.vendor = vendor;
         bridge.product = product;
-        bridge.sysfsName = utf8Text(wide);  // the instance id: the device's place for the system
-        const auto slash = bridge.sysfsName.rfind('\\');
-        bridge.serial = slash == std::string::npos ? std::string() : bridge.sysfsName.substr(slash + 1);
+        bridge.instanceName = utf8Text(wide);  // ends with the serial number: a new one, a new name
+        const auto slash = bridge.instanceName.rfind('\\');
+        bridge.serial = slash == std::string::npos ? std::string() : bridge.instanceName.substr(slash + 1);
+        bridge.usbPort = locationOf(set, device);
+        if (bridge.usbPort.empty()) bridge.usbPort = bridge.instanceName;
         const std::string port = portNameOf(set, device);
         if (!port.empty()) bridge.device = "\\\\.\\" + port;
         found.push_back(bridge);
     }
     ::SetupDiDestroyDeviceInfoList(set);
-    std::sort(found.begin(), found.end(), [](const UsbBridge& a, const UsbBridge& b) { return a.sysfsName < b.sysfsName; });
+    std::sort(found.begin(), found.end(), [](const UsbBridge& a, const UsbBridge& b) { return a.instanceName < b.instanceName; });
     return found;
 }
 

@@ -1,12 +1,14 @@
 // lumo-ctl upload and dump against the simulator: the range read into a file and printed, the
-// dump written back, and the ranges refused before the line is opened.
+// dump written back, and the ranges refused before the line is opened; init on the same line.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
+#include "serial/serial_number.h"
 #include "support/ctl_runner.h"
 #include "support/no_ports.h"
+#include "support/other_day_time_zone.h"
 #include "support/sim_process.h"
 #include "support/temp_dir.h"
 
@@ -61,6 +63,27 @@ TEST_F(LumoCtlMemory, UploadAndDumpReadTheRangeAndTheDumpWritesBack) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Upload: Zadejte počet bytů (Bytes) větší než 0. \n");
     EXPECT_EQ(read("wire.log").size(), before);
+}
+
+// lumo-ctl init: refused on a general line, whose "Servis" menu the panel greys out (its
+// messages would reach every module on the line); a module's number carries today's date in
+// UTC, whatever the PC's time zone.
+TEST_F(LumoCtlMemory, InitRefusedOnAGeneralLineAndDatedInUtc) {
+    std::filesystem::create_directory(work.path() / "reg");
+    std::ofstream(work.str() + "/sn.dat") << work.str() + "/reg";
+    std::ofstream(work.str() + "/reg/sernum.txt");
+    const auto before = read("wire.log").size();
+    test::CtlResult r = ctl("init 1 --sequence 3");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Varování: Pro obecnou komunikační linku nelze servisní funkce provádět ! Zadejte modul L/K. \n");
+    EXPECT_EQ(read("wire.log").size(), before);
+    EXPECT_EQ(read("reg/sernum.txt"), "");
+
+    const test::OtherDayTimeZone zone;
+    const std::tm utc = test::OtherDayTimeZone::utcToday();
+    r = ctl("init 1/1 --sequence 4");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, SerialEncode(4, 4, packDate(utc.tm_mday, utc.tm_mon + 1, utc.tm_year % 100)) + "\n");
 }
 
 }  // namespace

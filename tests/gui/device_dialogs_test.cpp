@@ -9,7 +9,9 @@
 
 #include "gui/gui_fixture.h"
 #include "model/program_config.h"
+#include "serial/serial_number.h"
 #include "service/jobs.h"
+#include "support/other_day_time_zone.h"
 
 #include <fstream>
 #include "ui/command_ids.h"
@@ -113,6 +115,27 @@ TEST_F(DeviceDialogs, ConsoleSendsCleansAndRemembers) {
     ASSERT_EQ(loadCommandFile(), 0);
     EXPECT_EQ(commandFile().consoleLine(0), "INF 6");
     EXPECT_EQ(commandFile().consoleLine(1), "CFG 8 P203+P318 ");
+}
+
+// "Inicializace modulu" proposes today's date in UTC, whatever the PC's time zone, and the
+// register's next number with it.
+TEST_F(DeviceDialogs, InitialisationDialogProposesTodayInUtc) {
+    installModules({"serial 5 4"});
+    std::filesystem::create_directory(dir.path() / "reg");
+    std::ofstream(dir.str() + "/sn.dat") << dir.str() + "/reg";
+    std::ofstream(dir.str() + "/reg/sernum.txt");
+    const test::OtherDayTimeZone zone;
+    const std::tm utc = test::OtherDayTimeZone::utcToday();
+    std::vector<std::string> shown;
+    onNextModal([&](QWidget* w) {
+        for (const char* name : {"day", "month", "year", "serial"})
+            shown.push_back(w->findChild<QLineEdit*>(name)->text().toStdString());
+        test::button(w, "Zavřít")->click();
+    });
+    window->runCommand(cmd::kInitialise);
+    EXPECT_EQ(shown, (std::vector<std::string>{std::to_string(utc.tm_mday), std::to_string(utc.tm_mon + 1),
+                                               std::to_string(utc.tm_year + 1900),
+                                               SerialEncode(1, 4, packDate(utc.tm_mday, utc.tm_mon + 1, utc.tm_year % 100))}));
 }
 
 TEST_F(DeviceDialogs, TransferDialogStartsTheJob) {

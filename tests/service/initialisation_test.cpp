@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <atomic>
 #include <thread>
 
 #include "actions/device_actions.h"
@@ -13,6 +15,8 @@
 #include "model/program_config.h"
 #include "serial/serial_number.h"
 #include "discovery/usb_search.h"
+#include "comm/line_port.h"
+#include "platform/pseudo_terminal.h"
 #include "platform/usb_bridges.h"
 #include "service/initialisation.h"
 #include "service/service_text.h"
@@ -145,9 +149,11 @@ TEST_F(Initialisation, IssuedNumbersRefusedUnlessPickedAndFailuresWriteNothing) 
     std::filesystem::resize_file(logPath(), 0);
     InitChoice semicolon = choice(3);
     semicolon.note = "sklad;2";
-    semicolon.clearMemory = true;
+    semicolon.clearMemory = true;  // the clear's messages name no module: asked first, Yes
     ui.calls.clear();
+    ui.answers.push_back(true);
     EXPECT_EQ(initialiseModuleAction(kSerialLine, 1, semicolon, serial), 0);
+    EXPECT_EQ(ui.callsOf("ask").size(), 1u);
     EXPECT_EQ(ui.callsOf("message"),
               std::vector<std::string>{"Upozornění|Poznámka nesmí obsahovat znak ';' ani konec řádku. "});
     EXPECT_EQ(wire().received(), "");
@@ -170,6 +176,80 @@ TEST_F(Initialisation, IssuedNumbersRefusedUnlessPickedAndFailuresWriteNothing) 
     EXPECT_EQ(ui.callsOf("message")[0].rfind("Upozornění|Seznam vydaných výrobních čísel nelze otevřít", 0), 0u)
         << ui.callsOf("message")[0];
     EXPECT_EQ(wire().received(), "");
+}
+
+// The tunnel's acknowledgement of the number is 12 bytes starting with 'K'. A device on the
+// serial line that refuses ("NO") or whose acknowledgement is cut off has not taken the number:
+// failed, nothing registered or stored.
+TEST_F(Initialisation, TunnelWriteSucceedsOnlyWithTheWholeAcknowledgement) {
+    for (const std::string answer : {"NO", "KO4415"}) {
+        SCOPED_TRACE(answer);
+        // The device: once the 12 digits have come behind the tunnel header (its channel digits
+        // "07" and the data: a run of 14 digits), it answers and falls silent.
+        platform::PseudoTerminal device;
+        ASSERT_TRUE(device.open());
+        std::ofstream(dir.str() + "/comports.cfg") << "COM3=" << device.slavePath() << "\n";
+        std::atomic<bool> stop{false};
+        std::thread peer([&] {
+            int digits = 0;
+            bool answered = false;
+            while (!stop) {
+                std::uint8_t byte = 0;
+                if (device.readByte(byte, 50) != platform::PseudoTerminal::ReadResult::Byte || answered) continue;
+                digits = byte >= '0' && byte <= '9' ? digits + 1 : 0;
+                if (digits < 14) continue;
+                device.write(reinterpret_cast<const std::uint8_t*>(answer.data()), answer.size());
+                answered = true;
+            }
+        });
+        serialLine = {};
+        serialLine.setLineNumber(1);
+        serialLine.setPort(3);
+        serialLine.setSpeed(1);
+        LineConfigure(kSerialLine, serialLine);
+        installSerialLine();
+        addSerialModule(1, 7, 10);
+        const std::string recordBefore = read(linePath(1, "terminal.dat"));
+        ui.calls.clear();
+        InitChoice c = choice(10);
+        std::string serial;
+        EXPECT_EQ(initialiseModuleAction(kSerialLine, 1, c, serial), -1);
+        stop = true;
+        peer.join();
+        EXPECT_EQ(ui.callsOf("message"), std::vector<std::string>{"inicializace|Chyba při zápisu do flash ! "});
+        EXPECT_EQ(registerText(), "");
+        EXPECT_EQ(read(linePath(1, "terminal.dat")), recordBefore);
+    }
+}
+
+// A register that cannot be opened for appending or read whole could not keep the number: the
+// initialisation is refused before the device is written, the number given or not.
+TEST_F(Initialisation, RegisterThatCannotKeepTheNumberRefusesBeforeTheDevice) {
+    startSim({"serial 5 3"});
+    installSerialLine();
+    addSerialModule(1, 5, 3);
+    const auto registerFile = dir.path() / "reg" / "sernum.txt";
+    const struct {
+        const char* what;
+        std::function<void()> make;
+    } registers[] = {
+        {"sn.dat names a folder without the register", [&] { std::filesystem::remove(registerFile); }},
+        {"the register is a folder", [&] { std::filesystem::create_directory(registerFile); }},
+        {"a damaged register: a line longer than any register line",
+         [&] { std::ofstream(registerFile, std::ios::binary) << "441560030001;" << std::string(3000, 'x') << ";0\r\n"; }},
+    };
+    for (const auto& r : registers) {
+        SCOPED_TRACE(r.what);
+        std::filesystem::remove_all(registerFile);
+        r.make();
+        std::filesystem::resize_file(logPath(), 0);
+        ui.calls.clear();
+        InitChoice c = choice(3, 5);
+        std::string serial;
+        EXPECT_EQ(initialiseModuleAction(kSerialLine, 1, c, serial), -1);
+        EXPECT_EQ(ui.callsOf("message").size(), 1u);
+        EXPECT_EQ(wire().received(), "");
+    }
 }
 
 TEST_F(Initialisation, TwoInitialisationsAtOnceNeverIssueOneNumber) {
@@ -197,53 +277,60 @@ TEST_F(Initialisation, TwoInitialisationsAtOnceNeverIssueOneNumber) {
     EXPECT_NE(text.find(results[1].out.substr(0, 12)), std::string::npos);
 }
 
-// The USB library's side, recorded: which bridge was opened and what was written to it.
+// The USB library's side, standing in for the bridges of the test's tree: which bridge was
+// opened and what was written to it. A handle does not outlive the device's reset; the device
+// then comes back (`comesBack` changes the tree as the system would show it).
 struct RecordedBridge : platform::UsbBridgeAccess {
     std::vector<std::string>& calls;
+    std::function<void()> comesBack;
     int openStatus = 0;
     std::string product, serial;  // as the bridge holds them
     bool lies = false;            // reads back something else
+    enum class Handle { None, Open, Stale } handle = Handle::None;
     explicit RecordedBridge(std::vector<std::string>& c) : calls(c) {}
     int open(const platform::UsbBridge& b) override {
-        calls.push_back("open " + b.sysfsName + " " + std::to_string(b.busNumber) + ":" + std::to_string(b.deviceAddress));
+        calls.push_back("open " + b.instanceName + " " + std::to_string(b.busNumber) + ":" + std::to_string(b.deviceAddress));
+        if (openStatus == 0) handle = Handle::Open;
         return openStatus;
     }
     int setProductString(const std::string& t) override {
         calls.push_back("control 40 ff 3703 " + t);
         product = t;
-        return 0;
+        return handle == Handle::Open ? 0 : -4;
     }
     int setSerialNumber(const std::string& t) override {
         calls.push_back("control 40 ff 3704 " + t);
         serial = t;
-        return 0;
+        return handle == Handle::Open ? 0 : -4;
     }
     int reset() override {
         calls.push_back("reset");
+        if (handle == Handle::Open) handle = Handle::Stale;
+        if (comesBack) comesBack();
         return 0;
     }
-    int readStrings(const platform::UsbBridge&, std::string& p, std::string& s) override {
+    int readStrings(const platform::UsbBridge& b, std::string& p, std::string& s) override {
+        if (handle == Handle::None) {
+            if (const int st = open(b); st != 0) return st;
+        }
+        if (handle == Handle::Stale) return -4;  // the library's "no device"
         p = product;
         s = lies ? "000000000000" : serial;
         return 0;
     }
-    void close() override {}
+    void close() override { handle = Handle::None; }
 };
 
-TEST_F(Initialisation, UsbBridgeBehindTheLinesPortIsWrittenAndReadBack) {
-    // Two bridges; the line's COM4 is the second one's ttyUSB1.
-    const auto sys = dir.path() / "sys";
-    for (const auto& [name, tty, address] : {std::tuple{"1-1", "ttyUSB0", "5"}, std::tuple{"1-2", "ttyUSB1", "9"}}) {
-        std::filesystem::create_directories(sys / name);
-        std::ofstream(sys / name / "idVendor") << "10c4\n";
-        std::ofstream(sys / name / "idProduct") << "ea60\n";
-        std::ofstream(sys / name / "serial") << "441560120001\n";
-        std::ofstream(sys / name / "busnum") << "1\n";
-        std::ofstream(sys / name / "devnum") << address << "\n";
-        std::filesystem::create_directories(sys / (std::string(name) + ":1.0") / tty);
-    }
-    usbDevicesRoot() = sys.string();
-    std::ofstream(dir.str() + "/comports.cfg") << "COM4=/dev/ttyUSB1\n";
+TEST_F(Initialisation, UsbBridgeBehindTheLinesPortIsWrittenAndFoundAgainAtItsUsbPort) {
+    // Two bridges on the ports 1-1 and 1-2; the line's COM4 is the second one's ttyUSB1. After the
+    // reset the bridge is back on its port with a new address; where the system names a device
+    // by its serial number (as Windows' instance ids end with it), also under a new name.
+    const std::string oldSerial = "441560120001";
+    const auto windowsName = [](const std::string& serial) { return "USB\\VID_10C4&PID_EA60\\" + serial; };
+    const struct {
+        const char* naming;
+        bool bySerial;
+    } namings[] = {{"by port", false}, {"by serial number", true}};
     std::filesystem::create_directories(dir.path() / "line1");
     std::filesystem::create_directories(dir.path() / "line2");
     for (const auto& [index, port] : {std::pair{0, 4}, std::pair{1, 5}}) {
@@ -253,24 +340,59 @@ TEST_F(Initialisation, UsbBridgeBehindTheLinesPortIsWrittenAndReadBack) {
         line.setPort(static_cast<std::uint8_t>(port));
         ASSERT_TRUE(writeLineRecord(index, line));
     }
+    std::ofstream(dir.str() + "/comports.cfg") << "COM4=/dev/ttyUSB1\n";
     std::vector<std::string> calls;
     int openStatus = 0;
     bool lies = false;
+    std::function<void()> comesBack;
     platform::setUsbBridgeAccessFactory([&] {
         auto b = std::make_unique<RecordedBridge>(calls);
         b->openStatus = openStatus;
         b->lies = lies;
+        b->comesBack = comesBack;
         return b;
     });
-    InitChoice c = choice(12);
     std::string serial;
-    ASSERT_EQ(initialiseModuleAction(0, 0, c, serial), 1);
-    EXPECT_EQ(calls, (std::vector<std::string>{"open 1-2 1:9", "control 40 ff 3703 " + usbProductString(12),
-                                               "control 40 ff 3704 " + serial, "reset"}));
-    EXPECT_NE(registerText().find(serial), std::string::npos);
+    for (const auto& n : namings) {
+        SCOPED_TRACE(n.naming);
+        const auto sys = dir.path() / (std::string("sys-") + (n.bySerial ? "windows" : "linux"));
+        // The device's folder: its port, or the instance id that ends with its serial number.
+        const auto nameOf = [&](const char* port, const std::string& number) { return n.bySerial ? windowsName(number) : std::string(port); };
+        for (const auto& [port, number, tty, address] :
+             {std::tuple{"1-1", "441560130005", "ttyUSB0", "5"}, std::tuple{"1-2", oldSerial.c_str(), "ttyUSB1", "9"}}) {
+            const auto device = sys / nameOf(port, number);
+            std::filesystem::create_directories(device);
+            std::ofstream(device / "idVendor") << "10c4\n";
+            std::ofstream(device / "idProduct") << "ea60\n";
+            std::ofstream(device / "serial") << number << "\n";
+            std::ofstream(device / "busnum") << "1\n";
+            std::ofstream(device / "devpath") << std::string(port).substr(2) << "\n";
+            std::ofstream(device / "devnum") << address << "\n";
+            std::filesystem::create_directories(sys / (nameOf(port, number) + ":1.0") / tty);
+        }
+        usbDevicesRoot() = sys.string();
+        comesBack = [&] {
+            const auto device = sys / nameOf("1-2", oldSerial);
+            std::ofstream(device / "devnum") << "10\n";
+            std::ofstream(device / "serial") << serial << "\n";
+            if (!n.bySerial) return;
+            std::filesystem::rename(device, sys / nameOf("1-2", serial));
+            std::filesystem::rename(sys / (nameOf("1-2", oldSerial) + ":1.0"), sys / (nameOf("1-2", serial) + ":1.0"));
+        };
+        calls.clear();
+        InitChoice c = choice(12);
+        EXPECT_EQ(initialiseModuleAction(0, 0, c, serial), 1) << (ui.callsOf("message").empty() ? "" : ui.callsOf("message").back());
+        EXPECT_EQ(calls, (std::vector<std::string>{"open " + nameOf("1-2", oldSerial) + " 1:9",
+                                                   "control 40 ff 3703 " + usbProductString(12),
+                                                   "control 40 ff 3704 " + serial, "reset",
+                                                   "open " + nameOf("1-2", serial) + " 1:10"}));
+        EXPECT_NE(registerText().find(serial), std::string::npos);
+    }
 
     // Failures: the line's bridge cannot be told (COM5 names none), access denied, a bridge that
     // reads back something else. Each says why and writes nothing to the register.
+    comesBack = nullptr;
+    usbDevicesRoot() = (dir.path() / "sys-linux").string();
     const std::string registerBefore = registerText();
     const struct {
         int line, openStatus;

@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 
+#include "actions/init_actions.h"
 #include "actions/memory_actions.h"
 #include "base/app_state.h"
+#include "model/installation.h"
 #include "model/program_config.h"
 #include "platform/clock.h"
 #include "service/jobs.h"
@@ -220,6 +223,61 @@ TEST_F(MemoryTransfer, CancelledUploadLeavesNoFile) {
     EXPECT_FALSE(std::filesystem::exists(target + ".part"));
 }
 
+// The memory service messages, the memory clear's and the initialisation's carry no module
+// address: the module that listens to the service channel takes them, whichever was chosen.
+// Where the line holds other recorded modules, switched on or off in the panel (off, they are
+// still on the bus), every such operation asks first; No sends nothing.
+TEST_F(MemoryTransfer, UnaddressedMessagesAskFirstWhereOtherModulesAreRecorded) {
+    startSim({"serial 5 4", "serial 6 17", "serial 7 4 service"});
+    installSerialLine();
+    addSerialModule(1, 5, 4);
+    addSerialModule(2, 6, 17);  // a LOQ4: its number goes addressed, its memory clear does not
+    addSerialModule(3, 7, 4);
+    const std::string back = file("back.bin", std::string(4, '\x11'));
+    const auto init = [](int k, DeviceTypeCode type, bool clear) {
+        InitChoice c;
+        c.day = 15;
+        c.month = 3;
+        c.year = 2026;
+        c.typeCode = type;
+        c.clearMemory = clear;
+        std::string serial;
+        return initialiseModuleAction(kSerialLine, k, c, serial);
+    };
+    const struct {
+        const char* operation;
+        int module;
+        std::function<int()> run;
+    } operations[] = {
+        {"upload", 1, [&] { return startUpload(kSerialLine, 1, 0, 0xC00, 0x10, dir.str() + "/up.bin", {}); }},
+        {"dump", 1, [&] {
+             std::string path;
+             return memoryDumpRead(kSerialLine, 1, 0, 0xC00, 0x10, path);
+         }},
+        {"dump write-back", 1, [&] { return memoryDumpWrite(kSerialLine, 1, 0, 0xC00, 4, back); }},
+        {"memory clear of the LOQ4", 2, [&] { return init(2, 17, true); }},
+        {"initialisation by WSM", 3, [&] { return init(3, 4, false); }},
+    };
+    for (const bool othersOff : {false, true}) {
+        for (const auto& o : operations) {
+            SCOPED_TRACE(std::string(o.operation) + (othersOff ? ", the others switched off" : ""));
+            for (int k = 1; k <= 3; ++k) {
+                ModuleRecord m;
+                ASSERT_TRUE(readModuleRecord(kSerialLine, k, m));
+                m.setStatusFlags(othersOff && k != o.module ? flags::kModuleOff : 0);
+                ASSERT_TRUE(writeModuleRecord(kSerialLine, k, m));
+            }
+            std::filesystem::resize_file(logPath(), 0);
+            ui.calls.clear();
+            EXPECT_EQ(o.run(), 0);
+            EXPECT_EQ(ui.callsOf("ask").size(), 1u);
+            for (const auto& asked : ui.callsOf("ask"))
+                EXPECT_NE(asked.find("Na lince 1 jsou zapsány i jiné moduly"), std::string::npos) << asked;
+            EXPECT_EQ(wire().received(), "");
+        }
+    }
+}
+
 TEST_F(MemoryTransfer, RefusalsAndTheEditorStartedWithoutAShell) {
     startSim({"serial 5 4", "serial 6 3"});
     installSerialLine();
@@ -240,19 +298,25 @@ TEST_F(MemoryTransfer, RefusalsAndTheEditorStartedWithoutAShell) {
     std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
     programConfig().setHexEditorPath(editor);
     ui.calls.clear();
-    ui.answers = {false};  // "Zapsat změněná data ?" No
+    // The LOQ3 shares the line: asked once for the read and the write-back (Yes), then
+    // "Zapsat změněná data ?" No.
+    ui.answers = {true, false};
     std::filesystem::resize_file(logPath(), 0);
     EXPECT_EQ(memoryDump(kSerialLine, 1, 0, 0xC00, 0x20), 0);
-    EXPECT_EQ(ui.callsOf("ask"), std::vector<std::string>{"Memory Dump|Zapsat změněná data ?"});
+    const auto asked = ui.callsOf("ask");
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].rfind("Memory Dump|Na lince 1 jsou zapsány i jiné moduly", 0), 0u) << asked[0];
+    EXPECT_EQ(asked[1], "Memory Dump|Zapsat změněná data ?");
     EXPECT_EQ(wire().received().find("WRM"), std::string::npos);  // No: the device stays as it was
     for (int i = 0; i < 100 && !std::filesystem::exists(dir.str() + "/editor-args"); ++i) platform::pause(20);
     EXPECT_EQ(read(dir.str() + "/editor-args"), "1|" + appState().dataDirectory + "dump.$$$|");
-    ui.answers = {true};
+    ui.answers = {true, true};
     EXPECT_EQ(memoryDump(kSerialLine, 1, 0, 0xC00, 0x20), 1);
     EXPECT_NE(wire().received().find("WRM|V|yyyyyyyy|0c00|"), std::string::npos);
     // An editor that is not there: said, nothing written.
     programConfig().setHexEditorPath(dir.str() + "/no such editor");
     ui.calls.clear();
+    ui.answers = {true};
     EXPECT_EQ(memoryDump(kSerialLine, 1, 0, 0xC00, 0x20), -1);
     EXPECT_EQ(ui.callsOf("message"),
               std::vector<std::string>{"Memory Dump|Chyba při spuštění externího editoru !\n Zkontrolujte nastaveni cesty v konfiguraci."});
