@@ -60,16 +60,49 @@ TEST(ServisMenu, EnabledByModuleOrLineHeadAndConvertersHaveNoMemoryItems) {
 
 #include "ui/list_compare.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace lumo {
 namespace {
 
 TEST(ListCompare, SignedOrderAndRowsWithoutValueLast) {
-    EXPECT_EQ(compareListValues(1, 2), -1);
-    EXPECT_EQ(compareListValues(-5, 3), -1);
-    EXPECT_EQ(compareListValues(7, 7), 0);
-    EXPECT_EQ(compareListValues(9, 2), 1);
-    EXPECT_EQ(compareListValues(0, 5), 1);
-    EXPECT_EQ(compareListValues(5, 0), 1);
+    const struct {
+        std::int32_t a, b;
+        int expected;
+    } cases[] = {
+        {1, 2, -1}, {-5, 3, -1}, {7, 7, 0}, {9, 2, 1},
+        {0, 5, 1}, {0, -5, 1}, {5, 0, -1}, {-5, 0, -1}, {0, 0, 0},  // no value: last, alike
+    };
+    for (const auto& c : cases) EXPECT_EQ(compareListValues(c.a, c.b), c.expected) << c.a << " " << c.b;
+}
+
+TEST(ListCompare, SortsRowsAndPutsThoseWithoutValueLast) {
+    const struct {
+        std::vector<std::int32_t> rows, sorted;
+    } cases[] = {
+        {{5, 0, 3}, {3, 5, 0}},
+        {{0, 5, 0, -2, 3}, {-2, 3, 5, 0, 0}},
+        {{0, 0}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::int32_t> rows = c.rows;
+        std::stable_sort(rows.begin(), rows.end(), [](auto a, auto b) { return compareListValues(a, b) < 0; });
+        EXPECT_EQ(rows, c.sorted);
+    }
+    // A strict weak order over values with and without one: what a sort needs.
+    const std::int32_t values[] = {0, -3, 1, 4, 0};
+    for (auto a : values) {
+        EXPECT_EQ(compareListValues(a, a), 0);
+        for (auto b : values) {
+            EXPECT_EQ(compareListValues(a, b), -compareListValues(b, a)) << a << " " << b;
+            for (auto c : values) {
+                if (compareListValues(a, b) <= 0 && compareListValues(b, c) <= 0) {
+                    EXPECT_LE(compareListValues(a, c), 0) << a << " " << b << " " << c;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
