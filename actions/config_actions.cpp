@@ -1,4 +1,5 @@
 #include "actions/config_actions.h"
+#include "actions/panel_actions.h"
 
 #include "base/app_state.h"
 #include "base/error_report.h"
@@ -57,6 +58,8 @@ std::string dataDirectoryFromInput(const std::string& path) {
 }
 
 int saveProgramSettings(const ProgramSettings& settings) {
+    // A running job builds its paths from the data directory and uses the adapter.
+    if (refusedDuringJob()) return kActionRefused;
     std::string dataDir;
     if (settings.dataDirectory) {
         dataDir = dataDirectoryFromInput(*settings.dataDirectory);

@@ -41,7 +41,8 @@ struct ProgramSettings {
     std::optional<std::optional<AdapterChoice>> adapter;
 };
 
-// "Uložit" of "Konfigurace parametrů programu" and `lumo-ctl config set`: a path that cannot be
+// "Uložit" of "Konfigurace parametrů programu" and `lumo-ctl config set`: refused while a
+// background job runs (it builds its paths from the data directory); a path that cannot be
 // stored is refused with its message; a data directory that does not exist is made when the
 // user wants it (a file of that name is refused); choosing no adapter asks "Není vybrán žádný
 // síťový adaptér..." (No: nothing changes; Yes: the address is cleared, the index kept); then

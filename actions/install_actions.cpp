@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "actions/device_actions.h"
+#include "actions/panel_actions.h"
 
 #include "base/app_state.h"
 #include "base/error_report.h"
@@ -294,6 +295,8 @@ int changeModuleSetting(int lineIndex, int moduleNumber, ChangeMode mode, int ch
 }
 
 int removeItem(int lineIndex, int moduleNumber) {
+    // The job's line is the job's: it is neither closed nor removed under it.
+    if (refusedDuringJob()) return kActionRefused;
     if (!uiAsk("Odebrání", "Opravdu odstarnit toto zařízení ? ")) return kActionRefused;
     clearError();  // what is reported below is this removal's own failure
     // A line's port is freed before its record goes.

@@ -69,7 +69,7 @@ int changeModuleSetting(int lineIndex, int moduleNumber, ChangeMode mode, int ch
 
 // "Odebrat zařízení": asks "Opravdu odstarnit toto zařízení ? ", frees the slot of the module or
 // of the line (a line's port is closed first; a line with modules is refused with its
-// message) and rebuilds the tree on the line.
+// message) and rebuilds the tree on the line. Refused while a background job runs.
 int removeItem(int lineIndex, int moduleNumber);
 
 // "zapnout/vypnout zařízení": flips the switched-off flag; a module switched on again is

@@ -1,11 +1,14 @@
 #include "actions/panel_actions.h"
 
+#include <cctype>
+
 #include "base/app_state.h"
 #include "base/error_report.h"
 #include "base/ui_port.h"
 #include "platform/file_io.h"
 #include "platform/process.h"
 #include "platform/system_error.h"
+#include "service/jobs.h"
 
 namespace lumo {
 
@@ -18,6 +21,27 @@ bool confirmQuit() {
 
 void stopJob() { appState().jobRunning = 0; }
 
+bool refusedDuringJob() {
+    if (!jobActive()) return false;
+    uiMessage("Upozornění", "Na pozadí běží proces: nejdříve jej ukončete (Přerušit aktivní příkaz). ",
+              MessageIcon::Information);
+    return true;
+}
+
+namespace {
+
+std::string viewerName(const std::string& program) {
+    // A Windows program goes by its name in capitals, without ".exe".
+    const std::string ending = ".exe";
+    if (program.size() <= ending.size() || program.compare(program.size() - ending.size(), ending.size(), ending) != 0)
+        return program;
+    std::string name = program.substr(0, program.size() - ending.size());
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
+}
+
+}  // namespace
+
 int showWhatsNew(const std::string& programFolder) {
     const char sep = platform::pathSeparator();
     std::string notes = programFolder + sep + "novinky_verze_2.txt";
@@ -29,7 +53,8 @@ int showWhatsNew(const std::string& programFolder) {
         return kActionRefused;
     }
     if (!platform::startDetached(platform::textViewerProgram(), {notes})) {
-        uiMessage("Konfigurace", "Chyba při spuštění programu NOTEPAD !", MessageIcon::Information);
+        uiMessage("Konfigurace", "Chyba při spuštění programu " + viewerName(platform::textViewerProgram()) + " !",
+                  MessageIcon::Information);
         setError(err::kSystem | (platform::lastSystemError() & 0xFFFF));
         reportError();
         return kActionFailed;

@@ -13,12 +13,15 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <thread>
 
 #include "base/ui_port.h"
 #include "gui/gui_fixture.h"
+#include "platform/clock.h"
+#include "service/jobs.h"
 #include "serial/serial_number.h"
 #include "serial/serial_register.h"
 #include "ui/command_ids.h"
@@ -144,6 +147,30 @@ TEST_F(PanelFaults, RemovedItemIsNoLongerActedOn) {
     window->refreshTree(0, 0);
     EXPECT_EQ(window->statusPart()->text().toStdString(), "verdikt");
     EXPECT_TRUE(window->hasSelection());
+}
+
+// While a job runs, "Nastavení" and "Odebrat zařízení" are refused as every command on the
+// lines is: the job's line is not closed under it, nor its data directory changed.
+TEST_F(PanelFaults, SettingsAndRemovalWaitForTheJob) {
+    installDemoLines();
+    std::atomic<bool> release{false};
+    backgroundJob().lineIndex = 2;
+    ASSERT_TRUE(JobStart([&release] {
+        while (!release) platform::pause(5);
+        JobFinish();
+    }));
+    const std::string refusal = "Upozornění|Na pozadí běží proces: nejdříve jej ukončete (Přerušit aktivní příkaz). ";
+    select(2, 0);
+    for (int command : {cmd::kSettings, cmd::kRemove, cmd::kToolRemove}) {
+        std::string seen;
+        closeNextMessage(seen);
+        window->runCommand(command);
+        EXPECT_EQ(seen, refusal) << command;
+    }
+    release = true;
+    while (jobActive()) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    JobWait();
+    EXPECT_NE(item(itemKey(2, 0)), nullptr);
 }
 
 // The reader prompt can be closed: the wait for a card ends at its next attempt, not after all

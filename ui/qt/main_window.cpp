@@ -605,7 +605,10 @@ void MainWindow::cmdToggleToolbar() {
     action(cmd::kToggleToolbar)->setChecked(s.toolbarVisible != 0);
 }
 
-void MainWindow::cmdSettings() { runConfigDialog(this); }
+void MainWindow::cmdSettings() {
+    if (refusedDuringJob()) return;
+    runConfigDialog(this);
+}
 
 void MainWindow::cmdExit() {
     if (confirmQuit()) close();

@@ -11,8 +11,8 @@
 #include <atomic>
 #include <thread>
 
+#include "actions/panel_actions.h"
 #include "base/ui_port.h"
-#include "service/jobs.h"
 #include "ui/qt/dialogs.h"
 #include "ui/qt/main_window.h"
 
@@ -212,13 +212,7 @@ void installQtUiPort(MainWindow* window) {
         static bool running = false;
         if (running) return 0;
         // The background job owns its line: no other operation on the lines meanwhile.
-        if (jobActive()) {
-            QMessageBox box(QMessageBox::Information, QString::fromUtf8("Upozornění"),
-                            QString::fromUtf8("Na pozadí běží proces: nejdříve jej ukončete (Přerušit aktivní příkaz). "),
-                            QMessageBox::Ok, w.data());
-            box.exec();
-            return 0;
-        }
+        if (refusedDuringJob()) return 0;
         running = true;
         cancelFlag = false;
         if (w) w->setOperationRunning(true);
