@@ -19,6 +19,7 @@
 #include "service/initialisation.h"
 #include "service/jobs.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace lumo {
@@ -133,9 +134,17 @@ int setModuleClockWaiting(int lineIndex, int moduleNumber, const ClockChoice& ch
     if (date == kNoDate || !DateIsValid(date) || time == kNoTime || weekday < 0 || weekday > 6) return kActionRefused;
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
+    uiStatus("probíhá nastavení času...");
     const std::uint32_t result = DeviceTransaction(sub::kCfgClock, "CFG", lineIndex, module.id(), clockDataText(date, time, weekday),
                                                    kModeSelectRelease | kNoAnswer, {});
-    return isErrorResult(result) ? failedWith(result) : kActionDone;
+    if (isErrorResult(result)) {
+        uiStatus("nastavení času se nezdařilo !");
+        return failedWith(result);
+    }
+    // The module takes the setting without an answer: what was sent is what it now keeps.
+    uiStatus("nastavení času proběhlo v pořádku: " + DateFieldShow(date) + " " + TimeFieldShow(time) + ", " +
+             weekdayName(weekday));
+    return kActionDone;
 }
 
 int readModuleCountersWaiting(int lineIndex, int moduleNumber, Counters& counters) {
@@ -147,7 +156,13 @@ int readModuleCountersWaiting(int lineIndex, int moduleNumber, Counters& counter
     const std::uint32_t result = DeviceTransaction(sub::kInfCounters, "INF", lineIndex, module.id(), "", kModeSelectRelease, answer);
     if (isErrorResult(result) || result <= 6) {
         uiStatus("načtení stavu počítadel se nezdařilo !");
-        return isErrorResult(result) ? failedWith(result) : kActionFailed;
+        if (isErrorResult(result)) return failedWith(result);
+        // A module that stays silent (or answers with next to nothing) is no transport fault:
+        // it is said here, as a failed transaction is reported.
+        char text[96];
+        std::snprintf(text, sizeof text, "Zařízení na adrese %02d nevrátilo stav počítadel ! ", module.id());
+        uiMessage("Nastavení počítadel", text, MessageIcon::Error);
+        return kActionFailed;
     }
     counters = parseCounters(std::string(answer.begin(), answer.begin() + result));
     uiStatus("");

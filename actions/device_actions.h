@@ -37,7 +37,8 @@ int clockSettingApplies(int lineIndex, int moduleNumber);
 
 // "Nastavit": the PC's date, time and weekday (`system`), or the packed date and time given
 // with the weekday index, as "CFG" 6 to the module. 0 when the date or time is missing or
-// invalid (nothing is sent); a failed transaction is reported.
+// invalid (nothing is sent); a failed transaction is reported. The status bar tells the
+// outcome: the date, time and weekday set, or "nastavení času se nezdařilo !".
 struct ClockChoice {
     bool system = true;
     std::uint32_t date = 0, time = 0xFFFF;
@@ -47,7 +48,8 @@ int setModuleClock(int lineIndex, int moduleNumber, const ClockChoice& choice);
 
 // "Nastavení počítadel": reading (INF 8) and writing (SET 8) the counters. Reading is refused on a
 // line; a failure (or an answer of six characters or fewer) puts "načtení stavu počítadel se
-// nezdařilo !" into the status bar and is reported. Writing sends the counters that have a value.
+// nezdařilo !" into the status bar and is reported (a module that did not answer, in a box
+// "Nastavení počítadel"). Writing sends the counters that have a value.
 int readModuleCounters(int lineIndex, int moduleNumber, Counters& counters);
 int writeModuleCounters(int lineIndex, int moduleNumber, const Counters& counters);
 

@@ -7,7 +7,6 @@
 #include <QVBoxLayout>
 
 #include "actions/usb_actions.h"
-#include "base/ui_port.h"
 #include "platform/system_error.h"
 #include "ui/qt/dialogs.h"
 
@@ -34,13 +33,11 @@ int runUsbSearchDialog(QWidget* owner) {
     std::vector<UsbRow> rows;
     QObject::connect(search, &QPushButton::clicked, &dialog, [&] {
         list->clear();
-        uiWaitCursor(true);
-        rows = usbSearchRows();
+        rows = searchUsbDevices();
         for (const UsbRow& r : rows) {
             list->addTopLevelItem(new QTreeWidgetItem({QString::fromStdString(usbTypeText(r)), QString::fromStdString(r.serial),
                                                        QString::fromStdString(usbVidPidText(r)), QString::fromStdString(r.com)}));
         }
-        uiWaitCursor(false);
     });
     int saved = 0;
     QObject::connect(save, &QPushButton::clicked, &dialog, [&] {

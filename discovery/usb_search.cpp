@@ -5,6 +5,7 @@
 
 #include "base/app_state.h"
 #include "base/error_report.h"
+#include "base/ui_port.h"
 #include "model/comports_file.h"
 #include "model/installation.h"
 #include "platform/system_error.h"
@@ -69,6 +70,18 @@ std::vector<UsbRow> usbSearchRows(const std::string& sysfsRoot) {
     }
     // The list shows the last bridge first.
     std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<UsbRow> searchUsbDevices(const std::string& sysfsRoot) {
+    uiWaitCursor(true);
+    std::vector<UsbRow> rows = usbSearchRows(sysfsRoot);
+    uiWaitCursor(false);
+    if (rows.empty()) {
+        uiMessage("Vyhledání USB zařízení",
+                  "Nebylo nalezeno žádné USB zařízení (převodník 10C4/EA60). \nZkontrolujte připojení zařízení. ",
+                  MessageIcon::Information);
+    }
     return rows;
 }
 

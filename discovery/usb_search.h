@@ -38,6 +38,11 @@ DeviceTypeCode typeFromSerial(const std::string& serial);
 // The rows of the search, in the list's order (the last bridge first).
 std::vector<UsbRow> usbSearchRows(const std::string& sysfsRoot = usbDevicesRoot());
 
+// "Spustit hledání": the rows of usbSearchRows under the wait cursor; a search that found no
+// bridge says so in a box
+// "Vyhledání USB zařízení" (an empty list alone does not tell that the search has ended).
+std::vector<UsbRow> searchUsbDevices(const std::string& sysfsRoot = usbDevicesRoot());
+
 // The list's columns: "Typ", "výrobní číslo", "VID/PID", "COM".
 std::string usbTypeText(const UsbRow& row);   // "12-(WO485 - USB/RS485 converter)"
 std::string usbVidPidText(const UsbRow& row); // "10C4/EA60"

@@ -147,5 +147,31 @@ TEST_F(ClockAndCountersOnTheWire, CountersReadAndWrittenInTheirWidth) {
     }
 }
 
+// The clock set and the counters of a module that does not answer end with what happened, not
+// with a bare status text.
+TEST_F(ClockAndCountersOnTheWire, ClockSetAndSilentCountersSayHowTheyEnded) {
+    startSim({"serial 5 4", "serial 7 4 silent"});
+    installSerialLine();
+    addSerialModule(1, 5, 4);
+    addSerialModule(2, 7, 4);
+    ClockChoice choice;
+    choice.system = false;
+    choice.date = packClockDate(6, 12, 2026);
+    choice.time = packClockTime(14, 30, 0);
+    choice.weekday = 0;
+    ASSERT_EQ(setModuleClock(kSerialLine, 1, choice), 1);
+    EXPECT_EQ(ui.callsOf("status"), (std::vector<std::string>{"probíhá nastavení času...",
+                                                              "nastavení času proběhlo v pořádku: 06.12.2026 14:30:00, Neděle"}));
+    EXPECT_TRUE(ui.callsOf("message").empty());
+
+    ui.calls.clear();
+    Counters counters;
+    EXPECT_EQ(readModuleCounters(kSerialLine, 2, counters), -1);
+    EXPECT_EQ(ui.callsOf("status"), (std::vector<std::string>{"probíhá načítání stavu počítadel...",
+                                                              "načtení stavu počítadel se nezdařilo !"}));
+    EXPECT_EQ(ui.callsOf("message"),
+              std::vector<std::string>{"Nastavení počítadel|Zařízení na adrese 07 nevrátilo stav počítadel ! "});
+}
+
 }  // namespace
 }  // namespace lumo

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 #include "actions/usb_actions.h"
 #include "discovery/tcp_search.h"
@@ -58,6 +59,27 @@ TEST_F(UsbSearch, BridgesListedLastFirstWithTypeAndCom) {
     EXPECT_EQ(usbVidPidText(rows[2]), "10C4/EA60");
     EXPECT_EQ(rows[2].com, "");  // no entry yet
     EXPECT_TRUE(usbSearchRows(dir.str() + "/no such tree").empty());
+}
+
+TEST_F(UsbSearch, ASearchThatFindsNothingSaysSo) {
+    const std::string none = "Vyhledání USB zařízení|Nebylo nalezeno žádné USB zařízení (převodník 10C4/EA60). \n"
+                             "Zkontrolujte připojení zařízení. ";
+    const struct {
+        const char* what;
+        std::function<void()> plug;
+        std::size_t rows;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"no USB tree", [] {}, 0, {none}},
+        {"another maker's bridge", [this] { bridge("1-3", "0403", "6001", "FTDI0001", "ttyUSB2"); }, 0, {none}},
+        {"a bridge", [this] { bridge("1-1", "10c4", "ea60", "441560130007", "ttyUSB0"); }, 1, {}},
+    };
+    for (const auto& c : cases) {
+        ui.calls.clear();
+        c.plug();
+        EXPECT_EQ(searchUsbDevices(root()).size(), c.rows) << c.what;
+        EXPECT_EQ(ui.callsOf("message"), c.messages) << c.what;
+    }
 }
 
 TEST_F(UsbSearch, SavingMakesLinesBottomRowFirstAndGivesFreeComNumbers) {

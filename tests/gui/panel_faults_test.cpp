@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "base/ui_port.h"
+#include "discovery/usb_search.h"
 #include "gui/gui_fixture.h"
 #include "platform/clock.h"
 #include "service/jobs.h"
@@ -147,6 +148,28 @@ TEST_F(PanelFaults, RemovedItemIsNoLongerActedOn) {
     window->refreshTree(0, 0);
     EXPECT_EQ(window->statusPart()->text().toStdString(), "verdikt");
     EXPECT_TRUE(window->hasSelection());
+}
+
+// A USB search that found no bridge says so; an empty list alone does not tell it has ended.
+TEST_F(PanelFaults, UsbSearchThatFindsNothingSaysSo) {
+    const std::string root = usbDevicesRoot();
+    usbDevicesRoot() = dir.str() + "/no-usb-devices";
+    std::string said;
+    int rows = -1;
+    onNextModal([&](QWidget* w) {
+        onNextMessageBox([&said](QMessageBox* box) {
+            said = (box->windowTitle() + "|" + box->text()).toStdString();
+            box->done(0);
+        });
+        w->findChild<QPushButton*>("search")->click();
+        rows = w->findChild<QTreeWidget*>("list")->topLevelItemCount();
+        button(w, "Zavřít")->click();
+    });
+    window->runCommand(cmd::kUsbSearch);
+    usbDevicesRoot() = root;
+    EXPECT_EQ(rows, 0);
+    EXPECT_EQ(said, "Vyhledání USB zařízení|Nebylo nalezeno žádné USB zařízení (převodník 10C4/EA60). \n"
+                    "Zkontrolujte připojení zařízení. ");
 }
 
 // While a job runs, "Nastavení" and "Odebrat zařízení" are refused as every command on the
