@@ -89,8 +89,17 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
     const bool network = line.isTcp() && isInList(NetworkDeviceTypes, type);
     if (network) {
         if (line.mac()[0] != 0) appState().macAddress = line.mac();
+        clearError();
         const ErrorCode bound = BindAddressToMac(line.ipAddress(), MacSource::AskUser);
-        if (bound == 0) return kActionRefused;  // cancelled, or no table to read
+        if (bound == 0) {
+            if (pendingError() == 0) return kActionRefused;  // the MAC entry was cancelled
+            // Without the table the device's address cannot be tied to its MAC address, and the
+            // device would not be reached in its loader.
+            uiMessage(kCaption,
+                      "Tabulku sousedů (ARP) nelze přečíst: zařízení nelze pro download připravit. ",
+                      MessageIcon::Error);
+            return reported();
+        }
         clearError();  // a row that could not be made does not stop the download
     }
     // The row made for the download goes with it: at the job's end, or here when the download

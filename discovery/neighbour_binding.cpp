@@ -19,7 +19,10 @@ ErrorCode BindAddressToMac(const std::string& address, MacSource source) {
 
     AppState& s = appState();
     std::vector<platform::NeighbourRow> rows;
-    if (!platform::readNeighbourTable(rows)) return 0;
+    if (!platform::readNeighbourTable(rows)) {
+        setError(err::kArpTable);  // the caller tells this from a cancelled MAC entry
+        return 0;
+    }
     int foundType = 0;
     for (const auto& row : rows) {
         if (row.interfaceIndex != s.adapterIndex || !(row.address == ip) || row.type == platform::NeighbourType::Invalid)

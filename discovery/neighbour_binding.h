@@ -13,8 +13,9 @@ namespace lumo {
 enum class MacSource { Factory = 0, FromTable = 1, AskUser = 2 };
 
 // Binds the address to a MAC address: the factory MAC, the one the table holds for the address,
-// or one the user enters. 2 on success; 0 when the user cancelled or the table could not be
-// read; 0x20040000 when the row could not be created.
+// or one the user enters. 2 on success; 0 when the user cancelled (nothing pending) or the table
+// could not be read (0x20040000 pending, with the system's error); 0x20040000 when the row could
+// not be created.
 ErrorCode BindAddressToMac(const std::string& address, MacSource source);
 
 // Creates the static row (deleting an existing row of type 1, 3 or 4 first) and waits 500 ms.
