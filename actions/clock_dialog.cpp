@@ -14,9 +14,11 @@
 #include <QVBoxLayout>
 
 #include "actions/device_actions.h"
+#include "base/ui_port.h"
 #include "device/clock_setting.h"
 #include "platform/clock.h"
 #include "platform/system_error.h"
+#include "ui/field_rules.h"
 #include "ui/qt/dialogs.h"
 
 namespace lumo::gui {
@@ -134,7 +136,8 @@ int runClockDialog(QWidget* owner, int lineIndex, int moduleNumber) {
         const QString typed = QString::fromStdString(TimeFieldTyping(text.toStdString(), timeHistory->before(text)));
         if (typed != text) time->setText(typed);
     });
-    // Leaving a field with an invalid value puts the focus back with the text selected.
+    // Leaving a field with an invalid value puts the focus back with the text selected, and the
+    // status bar says which rule the field breaks; a field put right clears that text again.
     auto readDate = [date](std::uint32_t& value) {
         std::string text = date->text().toStdString();
         value = kNoDate;
@@ -152,28 +155,54 @@ int runClockDialog(QWidget* owner, int lineIndex, int moduleNumber) {
         e->setFocus();
         e->selectAll();
     };
+    // The field whose refusal the status bar shows: only that field, put right, clears it.
+    // The focus put back makes the other field leave in its turn: that is no leaving of the user's.
+    const auto refusalShown = std::make_shared<QLineEdit*>(nullptr);
+    const auto puttingBack = std::make_shared<bool>(false);
+    auto leaving = [refusalShown, puttingBack, reselect](QLineEdit* e, const std::string& refusal) {
+        if (!e->isEnabled() || *puttingBack) return;
+        if (!refusal.empty()) {
+            uiStatus(refusal);
+            *refusalShown = e;
+            *puttingBack = true;
+            reselect(e);
+            *puttingBack = false;
+        } else if (*refusalShown == e) {
+            uiStatus("");
+            *refusalShown = nullptr;
+        }
+    };
     QObject::connect(date, &QLineEdit::editingFinished, &dialog, [=] {
         std::uint32_t v = 0;
-        if (!date->text().isEmpty() && !readDate(v)) reselect(date);
+        if (date->text().isEmpty() || readDate(v)) leaving(date, {});
+        else leaving(date, dateFieldRefusal(date->text().toStdString()));
     });
     QObject::connect(time, &QLineEdit::editingFinished, &dialog, [=] {
         std::uint32_t v = 0;
-        if (!time->text().isEmpty() && !readTime(v)) reselect(time);
+        if (time->text().isEmpty() || readTime(v)) leaving(time, {});
+        else leaving(time, timeFieldRefusal(time->text().toStdString()));
     });
 
+    // "Nastavit" with a field that holds no date or time says why and sends nothing.
+    auto refuse = [reselect](QLineEdit* e, const std::string& refusal) {
+        uiMessage("Upozornění", refusal, MessageIcon::Error);
+        reselect(e);
+    };
     QObject::connect(set, &QPushButton::clicked, &dialog, [&] {
         ClockChoice choice;
         choice.system = system->isChecked();
         if (!choice.system) {
-            if (!readDate(choice.date)) return reselect(date);
-            if (!readTime(choice.time)) return reselect(time);
+            if (!readDate(choice.date)) return refuse(date, dateFieldRefusal(date->text().toStdString()));
+            if (!readTime(choice.time)) return refuse(time, timeFieldRefusal(time->text().toStdString()));
             choice.weekday = day->currentIndex();
         }
         timer.stop();
+        *refusalShown = nullptr;  // the set puts its own outcome into the status bar
         dialog.done(actionDone(setModuleClock(lineIndex, moduleNumber, choice)) ? 1 : 0);
     });
     QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] {
         timer.stop();
+        if (*refusalShown != nullptr) uiStatus("");
         dialog.done(1);
     });
     finishDialog(&dialog);

@@ -13,6 +13,7 @@
 #include "model/installation.h"
 #include "actions/install_actions.h"
 #include "platform/system_error.h"
+#include "ui/field_rules.h"
 #include "ui/qt/dialogs.h"
 
 namespace lumo::gui {
@@ -91,7 +92,17 @@ int runLineDialog(QWidget* owner, int lineIndex) {
         s.rs485 = kind->currentIndex() == 1;
         s.parity = static_cast<std::uint8_t>(parity->currentIndex());
         s.ipAddress = ip->text().left(17).toStdString();
-        s.tcpPort = tcpPort->text().toInt();
+        // A TCP line's port is 16 bits, and on port 0 it never connects; a COM line keeps the
+        // port it has.
+        if (tcpPort->isEnabled()) {
+            const auto value = readNumberField("TCP port", tcpPort->text().toStdString(), 1, 65535);
+            if (!value) {
+                tcpPort->setFocus();
+                tcpPort->selectAll();
+                return;
+            }
+            s.tcpPort = static_cast<std::int32_t>(*value);
+        }
         s.description = description->text().left(15).toStdString();
         if (actionDone(saveLineSettings(lineIndex, s))) dialog.done(1);
     });

@@ -6,7 +6,6 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -28,6 +27,7 @@
 #include "platform/clock.h"
 #include "platform/net.h"
 #include "platform/system_error.h"
+#include "ui/field_rules.h"
 #include "ui/qt/dialogs.h"
 
 namespace lumo::gui {
@@ -213,14 +213,15 @@ int runTcpLineDialog(QWidget* owner, int lineIndex) {
         LineSettings settings;
         settings.description = description->text().toStdString();
         settings.ipAddress = address->text().toStdString();
-        bool ok = false;
-        const int value = port->text().toInt(&ok);
-        settings.tcpPort = ok ? value : 0;  // not a number: 0
-        if (settings.tcpPort < 0 || settings.tcpPort > 65535) {
-            // A TCP port is 16 bits: a larger number would reach another port.
-            uiMessage("Varování", "TCP port musí být číslo od 0 do 65535. ", MessageIcon::Error);
+        // A TCP port is 16 bits, and a line on port 0 never connects: anything else is refused
+        // before the line is tried or stored.
+        const auto tcpPort = readNumberField("TCP port", port->text().toStdString(), 1, 65535);
+        if (!tcpPort) {
+            port->setFocus();
+            port->selectAll();
             return;
         }
+        settings.tcpPort = static_cast<std::int32_t>(*tcpPort);
         settings.tcpLineDialog = true;
         if (saveLineSettings(lineIndex, settings) == 1) dialog.done(1);
     });

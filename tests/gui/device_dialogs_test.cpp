@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QMessageBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -83,6 +85,87 @@ TEST_F(DeviceDialogs, ClockDialogSetsTypedValuesAndTypingAddsSeparators) {
     });
     window->runCommand(cmd::kDateTime);
     EXPECT_NE(wire().received().find("#CFG$5+D06.12.26+T14:30:00+W0*"), std::string::npos) << wire().received();
+}
+
+// A counter field that holds no number the counter can take is refused naming the counter;
+// nothing is sent until every field holds one.
+TEST_F(DeviceDialogs, CountersDialogRefusesTextWhereANumberBelongs) {
+    installModules({"serial 5 4 c1=5 c2=12 c3=-1 c4=1200 c5=-1"});
+    const struct {
+        const char* typed;
+        const char* refusal;
+    } cases[] = {
+        {"abc", "Upozornění|Pole „C1 - počet časových plánů“: zadejte celé číslo od 0 do 99999999 (zadáno „abc“)."},
+        {"", "Upozornění|Pole „C1 - počet časových plánů“: zadejte celé číslo od 0 do 99999999 (zadáno „“)."},
+        {"123456789", "Upozornění|Pole „C1 - počet časových plánů“: zadejte celé číslo od 0 do 99999999 (zadáno „123456789“)."},
+        {"-3", "Upozornění|Pole „C1 - počet časových plánů“: zadejte celé číslo od 0 do 99999999 (zadáno „-3“)."},
+    };
+    std::vector<std::string> refusals;
+    onNextModal([&](QWidget* w) {
+        for (const auto& c : cases) {
+            w->findChild<QLineEdit*>("c1")->setText(QString::fromUtf8(c.typed));
+            onNextMessageBox([&refusals](QMessageBox* box) {
+                refusals.push_back((box->windowTitle() + "|" + box->text()).toStdString());
+                box->done(0);
+            });
+            test::button(w, "Nastavit")->click();
+            EXPECT_TRUE(w->isVisible()) << c.typed;
+        }
+        // Eight digits are the field's own: sent in full.
+        w->findChild<QLineEdit*>("c1")->setText("12345678");
+        test::button(w, "Nastavit")->click();
+    });
+    window->runCommand(cmd::kCounters);
+    std::vector<std::string> expected;
+    for (const auto& c : cases) expected.push_back(c.refusal);
+    EXPECT_EQ(refusals, expected);
+    const std::string wire = this->wire().received();
+    EXPECT_EQ(wire.find("#SET"), wire.rfind("#SET")) << wire;  // one SET, the last
+    EXPECT_NE(wire.find("#SET$7+C112345678+C20012+C41200*"), std::string::npos) << wire;
+}
+
+// Leaving the date or time with a value the clock cannot have says why in the status bar, and
+// "Nastavit" says it in a box; nothing is sent. The set itself ends with what was set.
+TEST_F(DeviceDialogs, ClockDialogSaysWhyAFieldIsRefusedAndWhatWasSet) {
+    installModules({"serial 5 4"});
+    std::string leftDate, leftTime, refused;
+    onNextModal([&](QWidget* w) {
+        QApplication::setActiveWindow(w);  // focus moves as the user moves it
+        w->findChild<QCheckBox*>("system")->setChecked(false);
+        auto* date = w->findChild<QLineEdit*>("date");
+        auto* time = w->findChild<QLineEdit*>("time");
+        date->setText("31.02.2026");
+        date->setFocus();
+        QApplication::processEvents();
+        time->setFocus();  // leaving the date
+        QApplication::processEvents();
+        leftDate = window->statusPart()->text().toStdString();
+        EXPECT_TRUE(date->hasFocus());  // the focus comes back
+        date->setText("28.02.2026");
+        time->setText("25:00:00");
+        time->setFocus();
+        QApplication::processEvents();
+        date->setFocus();  // leaving the time; the date is right now
+        QApplication::processEvents();
+        leftTime = window->statusPart()->text().toStdString();
+        onNextMessageBox([&refused](QMessageBox* box) {
+            refused = (box->windowTitle() + "|" + box->text()).toStdString();
+            box->done(0);
+        });
+        test::button(w, "Nastavit")->click();
+        EXPECT_TRUE(w->isVisible());
+        time->setText("14:30:00");
+        w->findChild<QComboBox*>("day")->setCurrentIndex(6);
+        test::button(w, "Nastavit")->click();
+    });
+    window->runCommand(cmd::kDateTime);
+    EXPECT_EQ(leftDate, "Pole „datum“: takový den v kalendáři není, měsíc 02.2026 má 28 dní (zadáno „31.02.2026“).");
+    EXPECT_EQ(leftTime, "Pole „čas“: hodiny musí být od 0 do 23 (zadáno „25:00:00“).");
+    EXPECT_EQ(refused, "Upozornění|Pole „čas“: hodiny musí být od 0 do 23 (zadáno „25:00:00“).");
+    const std::string wire = this->wire().received();
+    EXPECT_EQ(wire.find("#CFG"), wire.rfind("#CFG")) << wire;
+    EXPECT_NE(wire.find("#CFG$5+D28.02.26+T14:30:00+W6*"), std::string::npos) << wire;
+    EXPECT_EQ(window->statusPart()->text().toStdString(), "nastavení času proběhlo v pořádku: 28.02.2026 14:30:00, Sobota");
 }
 
 TEST_F(DeviceDialogs, ConsoleSendsCleansAndRemembers) {

@@ -150,6 +150,44 @@ TEST_F(PanelFaults, RemovedItemIsNoLongerActedOn) {
     EXPECT_TRUE(window->hasSelection());
 }
 
+// The line dialogs refuse a TCP port that is no number, one a TCP port cannot be and port 0 (a
+// line that never connects), naming the field; the line is neither tried nor stored.
+TEST_F(PanelFaults, LineDialogsRefuseATcpPortTheyCannotUse) {
+    installDemoLines();
+    const struct {
+        int line;
+        const char* save;
+    } dialogs[] = {{1, "Uložit"}, {0, "Použít"}};  // "Komunikační linka TCP", "Komunikační linka"
+    const char* const typed[] = {"10.77.0.30", "0", "70000", "-1", ""};
+    for (const auto& d : dialogs) {
+        LineRecord before;
+        ASSERT_TRUE(readLineRecord(d.line, before));
+        select(d.line, 0);
+        std::vector<std::string> refusals;
+        onNextModal([&](QWidget* w) {
+            if (auto* port = w->findChild<QComboBox*>("port")) port->setCurrentIndex(0);  // TCP
+            for (const char* text : typed) {
+                w->findChild<QLineEdit*>("tcpPort")->setText(text);
+                onNextMessageBox([&refusals](QMessageBox* box) {
+                    refusals.push_back((box->windowTitle() + "|" + box->text()).toStdString());
+                    box->done(0);
+                });
+                button(w, d.save)->click();
+                EXPECT_TRUE(w->isVisible()) << text;
+            }
+            button(w, "Zavřít")->click();
+        });
+        window->runCommand(cmd::kProperties);
+        std::vector<std::string> expected;
+        for (const char* text : typed)
+            expected.push_back(std::string("Upozornění|Pole „TCP port“: zadejte celé číslo od 1 do 65535 (zadáno „") + text + "“).");
+        EXPECT_EQ(refusals, expected) << d.save;
+        LineRecord after;
+        ASSERT_TRUE(readLineRecord(d.line, after));
+        EXPECT_EQ(after.bytes, before.bytes) << d.save;
+    }
+}
+
 // A USB search that found no bridge says so; an empty list alone does not tell it has ended.
 TEST_F(PanelFaults, UsbSearchThatFindsNothingSaysSo) {
     const std::string root = usbDevicesRoot();
