@@ -27,6 +27,16 @@ bool createDirectory(const std::string& path);
 bool isDirectory(const std::string& path);
 bool fileExists(const std::string& path);
 
+// What stands at a path; a symbolic link (or another reparse point) is told as itself, not
+// followed. Missing: nothing there (also when a folder on the way is a file). Unknown: the path
+// cannot be looked at (a folder on the way without permission). The system's last-error value
+// is left as it was, so that it still tells why an earlier call on the path failed.
+enum class FileKind { Missing, Regular, Directory, SymbolicLink, Other, Unknown };
+FileKind fileKind(const std::string& path);
+
+// Removes an empty folder; false when it could not be removed.
+bool removeDirectory(const std::string& path);
+
 // An open regular file, closed when the object goes. A symbolic link as the file itself is not
 // followed, and anything but a regular file (a folder, a FIFO, a device) is refused: opening
 // never waits, and no read is endless. Opening failures leave the system's last-error value
@@ -71,6 +81,8 @@ public:
     // time (EAGAIN) or cannot be had. Released by unlock() or when the file is closed.
     enum class LockKind { Shared, Exclusive };
     bool lock(LockKind kind, int timeoutMs);
+    // True when a system error value is the one lock() leaves when the lock did not come in time.
+    static bool isLockTimeout(std::uint32_t systemError);
 
     // Closes the file; false when the system reports an error at closing (a write that did not
     // reach a network share).

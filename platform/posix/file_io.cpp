@@ -48,6 +48,21 @@ bool fileExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+FileKind fileKind(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR ? FileKind::Missing : FileKind::Unknown;
+    if (S_ISREG(st.st_mode)) return FileKind::Regular;
+    if (S_ISDIR(st.st_mode)) return FileKind::Directory;
+    if (S_ISLNK(st.st_mode)) return FileKind::SymbolicLink;
+    return FileKind::Other;  // a FIFO, a device, a socket
+}
+
+bool removeDirectory(const std::string& path) {
+    if (::rmdir(path.c_str()) == 0) return true;
+    recordErrno();
+    return false;
+}
+
 File::File(const std::string& path, Mode mode) {
     int flags = O_CLOEXEC;
     switch (mode) {
@@ -193,6 +208,8 @@ bool File::lock(LockKind kind, int timeoutMs) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
+
+bool File::isLockTimeout(std::uint32_t systemError) { return systemError == EAGAIN; }
 
 long long File::size() {
     struct stat st {};

@@ -62,6 +62,24 @@ bool isDirectory(const std::string& path) {
 
 bool fileExists(const std::string& path) { return ::GetFileAttributesW(wideText(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+FileKind fileKind(const std::string& path) {
+    const DWORD a = ::GetFileAttributesW(wideText(path).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileKind::Missing : FileKind::Unknown;
+    }
+    if (a & FILE_ATTRIBUTE_REPARSE_POINT) return FileKind::SymbolicLink;
+    if (a & FILE_ATTRIBUTE_DIRECTORY) return FileKind::Directory;
+    if (a & FILE_ATTRIBUTE_DEVICE) return FileKind::Other;
+    return FileKind::Regular;
+}
+
+bool removeDirectory(const std::string& path) {
+    if (::RemoveDirectoryW(wideText(path).c_str())) return true;
+    recordWin32();
+    return false;
+}
+
 File::File(const std::string& path, Mode mode) {
     DWORD access = GENERIC_READ | GENERIC_WRITE, share = FILE_SHARE_READ | FILE_SHARE_WRITE, disposition = OPEN_EXISTING;
     switch (mode) {
@@ -207,6 +225,8 @@ bool File::lock(LockKind kind, int timeoutMs) {
         ::Sleep(5);
     }
 }
+
+bool File::isLockTimeout(std::uint32_t systemError) { return systemError == ERROR_LOCK_VIOLATION; }
 
 long long File::size() {
     if (handle_ < 0) return -1;
