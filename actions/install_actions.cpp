@@ -144,11 +144,19 @@ int addModuleWaiting(int lineIndex, DeviceTypeCode type, const std::string& idTe
     const bool isNumber = parseSignedNumber(idText, id);
 
     LineRecord line;
-    // A freed line slot reads fine but is no line: its modules would never be shown.
-    if (!readLineRecord(lineIndex, line) || !line.exists()) {
+    // A freed line slot reads fine but is no line: its modules would never be shown. A
+    // "line.cfg" that is there but cannot be read is no missing line: it is named.
+    if (!readLineRecord(lineIndex, line)) {
+        const std::string linePath = lineConfigPath(lineIndex + 1);
+        switch (readFailureOf(linePath)) {
+            case ReadFailure::Missing: break;
+            case ReadFailure::Busy: return reported();
+            case ReadFailure::Unreadable: reportUnreadableFile(linePath); return kActionFailed;
+        }
         clearError();
         return warn("Nejprve musí být vytvořena komunikační linka !  ");
     }
+    if (!line.exists()) return warn("Nejprve musí být vytvořena komunikační linka !  ");
     if (!isNumber || id < 0 || id > 31) return warn("ID adresa musí být v rozsahu 0-31 !  ");
     const std::string path = moduleFilePath(lineIndex + 1);
     // From the search for the ID and the free slot to the write, the module file is locked:
@@ -163,7 +171,12 @@ int addModuleWaiting(int lineIndex, DeviceTypeCode type, const std::string& idTe
         lock.reset();
         return reported();
     };
-    if (!lock->held()) return fail();
+    if (!lock->held()) {
+        lock.reset();
+        if (readFailureOf(path) != ReadFailure::Unreadable) return reported();
+        reportUnreadableFile(path);
+        return kActionFailed;
+    }
     RecordImage found;
     FindKey key{static_cast<std::uint8_t>(id), 0};
     // A free slot has ID 0, so ID 0 is always refused here.

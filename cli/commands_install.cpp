@@ -10,7 +10,9 @@
 #include "cli/commands.h"
 #include "device/status_report.h"
 #include "model/device_catalog.h"
+#include "base/ui_port.h"
 #include "model/installation.h"
+#include "model/record_file.h"
 #include "model/tree_items.h"
 
 namespace lumo::cli {
@@ -59,12 +61,35 @@ std::string itemText(const ItemRef& item) {
     return text;
 }
 
+namespace {
+
+// A record that could not be read: false after saying why when its file is there all the same
+// (it cannot be read, or another program holds it), true when the file is missing (no item).
+bool missingRecordFile(const std::string& path) {
+    switch (readFailureOf(path)) {
+        case ReadFailure::Missing: clearError(); return true;
+        case ReadFailure::Busy: reportError(); return false;
+        case ReadFailure::Unreadable: reportUnreadableFile(path); return false;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool itemExists(const ItemRef& item) {
     LineRecord line;
-    bool exists = readLineRecord(item.lineIndex, line) && line.exists();
-    if (exists && item.moduleNumber != 0) {
+    bool exists = false;
+    if (!readLineRecord(item.lineIndex, line)) {
+        if (!missingRecordFile(lineConfigPath(item.lineIndex + 1))) return false;
+    } else if (line.exists() && item.moduleNumber != 0) {
         ModuleRecord module;
-        exists = readModuleRecord(item.lineIndex, item.moduleNumber, module) && module.used();
+        if (!readModuleRecord(item.lineIndex, item.moduleNumber, module)) {
+            if (!missingRecordFile(moduleFilePath(item.lineIndex + 1))) return false;
+        } else {
+            exists = module.used();
+        }
+    } else {
+        exists = line.exists();
     }
     clearError();
     if (!exists) std::cerr << "lumo-ctl: the installation has no item " << itemText(item) << '\n';
@@ -73,12 +98,15 @@ bool itemExists(const ItemRef& item) {
 
 int cmdList(Args& args) {
     args.expectEnd();
-    for (const TreeItem& item : buildTreeItems(false)) {
+    std::vector<std::string> problems;
+    for (const TreeItem& item : buildTreeItems(false, &problems)) {
         std::cout << itemText({item.lineIndex, item.moduleNumber}) << '\t' << item.label << '\t'
                   << modelName(item.type) << '\t' << (item.moduleNumber != 0 ? twoDigits(item.id) : "-")
                   << '\t' << hexByte(item.flags) << '\n';
     }
-    return kDone;
+    // What could not be read is not left out without a word.
+    for (const std::string& problem : problems) uiMessage("CHYBA !", problem, MessageIcon::Error);
+    return problems.empty() ? kDone : kFailed;
 }
 
 int cmdReport(Args& args) {

@@ -45,6 +45,18 @@ bool writeModuleRecord(int lineIndex, int moduleNumber, const ModuleRecord& reco
 
 namespace {
 
+// A slot's "line.cfg" that is there but cannot be read: named once the slots are free again
+// (no message while they are locked); the failure stays pending for the caller's report.
+int unreadableSlot(std::vector<std::unique_ptr<RecordFileLock>>& slots, const std::string& path) {
+    const std::string text = unreadableFileText(path);
+    const ErrorRecord cause = currentError();
+    slots.clear();
+    uiMessage("CHYBA !", text, MessageIcon::Error);
+    setError(cause.code);
+    platform::setLastSystemError(cause.systemError);
+    return -1;
+}
+
 // One attempt of createLine: the target slot, or 0 after the "full" message, -1 on a failure,
 // -3 when another program claimed the free slot first (try again).
 int claimLineSlot(const LineRecord& tmpl) {
@@ -58,7 +70,11 @@ int claimLineSlot(const LineRecord& tmpl) {
     std::vector<std::unique_ptr<RecordFileLock>> slots;
     for (int n = 1; n <= kMaxLines; ++n) {
         slots.push_back(std::make_unique<RecordFileLock>(lineConfigPath(n), false));
-        if (!slots.back()->held()) return -1;
+        if (!slots.back()->held()) {
+            // One slot that cannot be read makes every add fail: it is named.
+            if (readFailureOf(lineConfigPath(n)) == ReadFailure::Unreadable) return unreadableSlot(slots, lineConfigPath(n));
+            return -1;
+        }
     }
     for (int n = 1; n <= kMaxLines; ++n) {
         const std::string path = lineConfigPath(n);
@@ -73,11 +89,7 @@ int claimLineSlot(const LineRecord& tmpl) {
             continue;
         }
         LineRecord existing;
-        if (!readLineRecord(n - 1, existing)) {
-            clearError();
-            stoppedAt = n;
-            break;
-        }
+        if (!readLineRecord(n - 1, existing)) return unreadableSlot(slots, path);
         if (!existing.exists()) {
             if (firstFree == 0) firstFree = n;
         } else if (sameAddress == 0 && !tmplIp.empty() && existing.rawIpAddress() == tmplIp) {

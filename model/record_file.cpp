@@ -6,6 +6,7 @@
 
 #include "base/app_state.h"
 #include "base/error_report.h"
+#include "base/ui_port.h"
 #include "model/record_lock.h"
 #include "platform/file_io.h"
 #include "platform/system_error.h"
@@ -29,6 +30,39 @@ int endOfWalk(RecordImage& out, int number) {
 }
 
 }  // namespace
+
+ReadFailure readFailureOf(const std::string& path) {
+    const platform::FileKind kind = platform::fileKind(path);
+    if (kind == platform::FileKind::Missing) return ReadFailure::Missing;
+    if (kind == platform::FileKind::Regular && platform::File::isLockTimeout(platform::lastSystemError()))
+        return ReadFailure::Busy;
+    return ReadFailure::Unreadable;
+}
+
+std::string fileProblemReason(const std::string& path) {
+    const std::uint32_t error = platform::lastSystemError();
+    switch (platform::fileKind(path)) {
+        case platform::FileKind::Missing: return "neexistuje";
+        case platform::FileKind::Directory: return "je to adresář";
+        case platform::FileKind::SymbolicLink: return "je to symbolický odkaz (odkazy se nenásledují)";
+        case platform::FileKind::Other: return "není to obyčejný soubor (je to roura nebo zařízení)";
+        case platform::FileKind::Regular:
+        case platform::FileKind::Unknown: break;
+    }
+    if (platform::isPermissionDenied(error)) return "chybí oprávnění";
+    return error != 0 ? "systémová chyba " + std::to_string(error) : "nelze jej otevřít";
+}
+
+std::string unreadableFileText(const std::string& path) {
+    return "Soubor " + path + " nelze přečíst: " + fileProblemReason(path) + ". ";
+}
+
+void reportUnreadableFile(const std::string& path) {
+    const std::string text = unreadableFileText(path);
+    const ErrorRecord record = takeError();
+    uiMessage("CHYBA !", record.empty() ? text : text + "\n" + errorMessageText(record.code, record.systemError),
+              MessageIcon::Error);
+}
 
 bool readRecord(const std::string& path, void* buffer, std::size_t length, std::uint64_t offset) {
     const RecordAccessLock lock(path, false);

@@ -37,6 +37,22 @@ bool writeWholeFile(const std::string& path, const ByteImage<N>& image) {
     return writeWholeFile(path, image.data(), N);
 }
 
+// Why a read or a lock of a file failed, told apart after the failure. A missing file is a free
+// slot (no line, no modules); a file another program holds locked is busy (the lock has said
+// so); anything else that stands there (a folder, a FIFO or a device, a symbolic link, a file
+// without permission or whose read failed) is unreadable: an error that names the file, never a
+// free slot.
+enum class ReadFailure { Missing, Busy, Unreadable };
+ReadFailure readFailureOf(const std::string& path);
+
+// Why such a file cannot be used ("je to adresář", "chybí oprávnění", ...), from what stands
+// there and the system's last-error value of the failed call.
+std::string fileProblemReason(const std::string& path);
+// "Soubor PATH nelze přečíst: REASON. "
+std::string unreadableFileText(const std::string& path);
+// Shows that text under "CHYBA !", with the pending error's code, and discards the error.
+void reportUnreadableFile(const std::string& path);
+
 inline std::uint64_t recordOffset(int recordNumber) {
     return static_cast<std::uint64_t>(recordNumber - 1) * kRecordSize;
 }

@@ -31,13 +31,25 @@ int recordImage(const RecordImage& record) {
     return lineImage(line);
 }
 
-std::vector<TreeItem> buildTreeItems(bool activeOnly) {
+namespace {
+
+// After a failed read: the message of a file that is there but cannot be read is kept.
+bool noteUnreadable(const std::string& path, std::vector<std::string>* problems) {
+    const bool unreadable = readFailureOf(path) == ReadFailure::Unreadable;
+    if (unreadable && problems != nullptr) problems->push_back(unreadableFileText(path));
+    clearError();
+    return unreadable;
+}
+
+}  // namespace
+
+std::vector<TreeItem> buildTreeItems(bool activeOnly, std::vector<std::string>* problems) {
     std::vector<TreeItem> items;
     for (int n = 1; n <= kMaxLines; ++n) {
         const int lineIndex = n - 1;
         LineRecord line;
         if (!readLineRecord(lineIndex, line)) {
-            clearError();
+            noteUnreadable(lineConfigPath(n), problems);
             continue;
         }
         if (!line.exists()) continue;
@@ -47,7 +59,7 @@ std::vector<TreeItem> buildTreeItems(bool activeOnly) {
         for (int k = 1; k <= kMaxModulesShown; ++k) {
             ModuleRecord module;
             if (!readModuleRecord(lineIndex, k, module)) {
-                clearError();
+                if (noteUnreadable(moduleFilePath(n), problems)) break;
                 continue;
             }
             if (!module.used()) continue;

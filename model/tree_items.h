@@ -28,7 +28,9 @@ int moduleImage(std::uint8_t flags);
 int recordImage(const RecordImage& record);
 
 // With `activeOnly`, a line with any flag is left out with all its modules, and a module shows
-// only while its flags are below 2 (a not-responding module stays).
-std::vector<TreeItem> buildTreeItems(bool activeOnly);
+// only while its flags are below 2 (a not-responding module stays). A missing "line.cfg" is no
+// line and a missing "terminal.dat" no modules; a file that is there but cannot be read is left
+// out too, and `problems` (when given) gets the message that names it.
+std::vector<TreeItem> buildTreeItems(bool activeOnly, std::vector<std::string>* problems = nullptr);
 
 }  // namespace lumo
