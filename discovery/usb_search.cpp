@@ -115,7 +115,11 @@ int comNumberForSaving(const UsbRow& row) {
     if (com != 0 || row.device.empty()) return com;
     // A bridge without a COM number gets the next free one, kept in comports.cfg.
     ComportsFile ports;
-    if (!loadComports(appState().workingDirectory, ports)) {
+    std::string problem;
+    if (!loadComports(appState().workingDirectory, ports, &problem)) {
+        const std::uint32_t cause = platform::lastSystemError();
+        uiMessage("CHYBA !", problem, MessageIcon::Error);
+        platform::setLastSystemError(cause);
         setError(err::kOpenForRead | err::kLineDialogSave);
         return -1;
     }
@@ -131,7 +135,13 @@ int comNumberForSaving(const UsbRow& row) {
 ErrorCode cleanUsbDrivers(std::vector<std::string>& removed, const std::string& sysfsRoot) {
     removed.clear();
     ComportsFile ports;
-    if (!loadComports(appState().workingDirectory, ports)) return 0x30070000 | (platform::lastSystemError() & 0xFFFF);
+    std::string problem;
+    if (!loadComports(appState().workingDirectory, ports, &problem)) {
+        // Nothing is written back: the entries it could not read stay as they are.
+        const ErrorCode code = 0x30070000 | (platform::lastSystemError() & 0xFFFF);
+        uiMessage("CHYBA !", problem, MessageIcon::Error);
+        return code;
+    }
     std::vector<std::string> present;
     for (const auto& b : platform::findUsbBridges(kBridgeVendor, kBridgeProduct, sysfsRoot)) present.push_back(b.device);
     // An entry a line uses stays: its bridge may be only unplugged, and without the entry the
@@ -148,7 +158,10 @@ ErrorCode cleanUsbDrivers(std::vector<std::string>& removed, const std::string& 
         }
     }
     if (removed.empty()) return 0;
-    return saveComports(appState().workingDirectory, ports) ? 0 : 0x30080000 | (platform::lastSystemError() & 0xFFFF);
+    if (saveComports(appState().workingDirectory, ports)) return 0;
+    // The file is as it was: nothing was removed.
+    removed.clear();
+    return 0x30080000 | (platform::lastSystemError() & 0xFFFF);
 }
 
 }  // namespace lumo

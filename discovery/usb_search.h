@@ -52,8 +52,10 @@ std::string usbVidPidText(const UsbRow& row); // "10C4/EA60"
 // cannot be read or written (the code pending).
 int comNumberForSaving(const UsbRow& row);
 
-// "Vymazání USB driverů": 0, or the code of the failed write (0x30080000 and the system's
-// error). `removed` gets the entries taken out.
+// "Vymazání USB driverů": 0, or the code of the failed step: 0x30070000 comports.cfg cannot be
+// read (after a message that names it; nothing is written), 0x30080000 it cannot be written
+// (it stays as it was); with the system's error. `removed` gets the entries taken out, none
+// when the file could not be written.
 ErrorCode cleanUsbDrivers(std::vector<std::string>& removed, const std::string& sysfsRoot = usbDevicesRoot());
 
 }  // namespace lumo

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "base/ui_port.h"
+#include "model/record_file.h"
 #include "platform/file_io.h"
 #include "platform/serial_port.h"
 
@@ -51,12 +53,23 @@ std::string formatComports(const ComportsFile& file) {
     return text;
 }
 
-bool loadComports(const std::string& folder, ComportsFile& file) {
-    const std::string path = folder + "/comports.cfg";
+std::string comportsFilePath(const std::string& folder) { return folder + "/comports.cfg"; }
+
+bool loadComports(const std::string& folder, ComportsFile& file, std::string* problem) {
+    file = {};
+    const std::string path = comportsFilePath(folder);
     std::string text;
-    if (!platform::readSmallFile(path, platform::kMaxComportsFile, text)) {
-        file = {};
-        return !platform::fileExists(path);
+    // One byte past the limit tells a file that is longer.
+    if (!platform::readSmallFile(path, platform::kMaxComportsFile + 1, text)) {
+        if (readFailureOf(path) == ReadFailure::Missing) return true;
+        if (problem != nullptr) *problem = unreadableFileText(path);
+        return false;
+    }
+    if (text.size() > platform::kMaxComportsFile) {
+        if (problem != nullptr)
+            *problem = "Soubor " + path + " nelze přečíst: je delší než " + std::to_string(platform::kMaxComportsFile) +
+                       " bajtů. ";
+        return false;
     }
     file = parseComports(text);
     return true;
@@ -64,12 +77,16 @@ bool loadComports(const std::string& folder, ComportsFile& file) {
 
 bool saveComports(const std::string& folder, const ComportsFile& file) {
     const std::string text = formatComports(file);
-    return platform::replaceFile(folder + "/comports.cfg", text.data(), text.size());
+    return platform::replaceFile(comportsFilePath(folder), text.data(), text.size());
 }
 
 std::string comportsDevicePath(int comNumber, const std::string& folder) {
     ComportsFile file;
-    loadComports(folder, file);
+    std::string problem;
+    if (!loadComports(folder, file, &problem)) {
+        uiMessage("CHYBA !", problem, MessageIcon::Error);
+        return {};
+    }
     const auto it = file.ports.find(comNumber);
     return it != file.ports.end() ? it->second : platform::defaultSerialDevicePath(comNumber);
 }

@@ -9,7 +9,7 @@
 namespace lumo::platform {
 
 // The system's own device for "COM<n>" (here /dev/ttyS<n-1>), where comports.cfg names none.
-// Only the first 64 KB of comports.cfg are read.
+// A comports.cfg longer than 64 KB is refused whole.
 inline constexpr std::size_t kMaxComportsFile = 64 * 1024;
 std::string defaultSerialDevicePath(int comNumber);
 

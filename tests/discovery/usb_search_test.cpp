@@ -11,6 +11,7 @@
 #include "base/app_state.h"
 #include "model/comports_file.h"
 #include "model/installation.h"
+#include "support/full_disk.h"
 #include "support/installation_fixture.h"
 
 namespace lumo {
@@ -115,6 +116,22 @@ TEST_F(UsbSearch, CleanupRemovesTheEntriesOfBridgesThatAreGone) {
     EXPECT_EQ(cleanUsbDrivers(removed, root()), 0u);
     EXPECT_EQ(removed, std::vector<std::string>{"COM2=/dev/ttyUSB7"});
     EXPECT_EQ(ports(), (std::map<int, std::string>{{1, "/dev/ttyUSB0"}, {3, "/dev/pts/2"}}));
+}
+
+// A cleanup whose write fails (a full disk) removed nothing and does not say it did: the file
+// stays as it was.
+TEST_F(UsbSearch, CleanupThatCannotWriteRemovesNothing) {
+    std::ofstream(dir.str() + "/comports.cfg") << "COM1=/dev/pts/2\nCOM5=/dev/ttyUSB7\n";
+    const auto before = test::readFileBytes(dir.path() / "comports.cfg");
+    std::vector<std::string> removed;
+    ErrorCode code = 0;
+    {
+        test::FullDisk full(10);
+        code = cleanUsbDrivers(removed, root());
+    }
+    EXPECT_EQ(code >> 16, 0x3008u);
+    EXPECT_TRUE(removed.empty());
+    EXPECT_EQ(test::readFileBytes(dir.path() / "comports.cfg"), before);
 }
 
 // A serial line without an entry opens the port of its number: a new bridge never gets that

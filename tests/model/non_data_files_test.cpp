@@ -55,7 +55,7 @@ TEST_F(SpecialFiles, ReadersNeverBlockOrRunEndlessly) {
         RecordImage found;
         FindKey key;
         ok = ok && findRecord(moduleFilePath(1), found, isUsedSlot, key) == -1;
-        ok = ok && comportsDevicePath(3, dir.str()) == "/dev/ttyS2";
+        ok = ok && comportsDevicePath(3, dir.str()).empty();  // no device: not the system's own
         ok = ok && RegisterLastSequence(4) == -1 && RegisterLastSequence(48) == -1;
         ok = ok && registerIssue(4, "441560100001", "", 0) == IssueResult::Failed;
         ok = ok && !writeLineRecord(0, line);  // nor written

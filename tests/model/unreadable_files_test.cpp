@@ -1,5 +1,5 @@
-// Files that are there but cannot be read: line.cfg and terminal.dat. None is taken as missing
-// or as a free slot, and each is named.
+// Files that are there but cannot be read whole: comports.cfg, line.cfg and terminal.dat. None
+// is taken as missing or as a free slot, none is read cut short, and each is named.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -47,6 +47,55 @@ protected:
     std::string comports() const { return dir.str() + "/comports.cfg"; }
     test::TempDir outside;
 };
+
+// A file longer than the reader's limit is refused whole: an entry straddling the limit would
+// be kept cut ("COM7=/dev/ttyS10" as "/dev/ttyS1"), and the cleanup would write that back.
+TEST_F(UnreadableFiles, ComportsOverItsLimitIsRefusedNotCut) {
+    const std::string entry = "COM7=/dev/ttyS10\n";
+    std::string text = "COM2=/dev/ttyUSB7\n";
+    const std::size_t cutAt = platform::kMaxComportsFile - (entry.size() - 2);  // the limit falls before "0\n"
+    while (text.size() < cutAt) text += "#" + std::string(std::min<std::size_t>(78, cutAt - text.size() - 1), 'x') + "\n";
+    text.resize(cutAt, 'x');
+    text.back() = '\n';
+    text += entry;
+    ASSERT_EQ(text.size(), platform::kMaxComportsFile + 2);
+    std::ofstream(comports(), std::ios::binary | std::ios::trunc) << text;
+
+    EXPECT_EQ(comportsDevicePath(7, dir.str()), "");  // no device rather than another one
+    ASSERT_EQ(ui.callsOf("message").size(), 1u);
+    EXPECT_EQ(ui.callsOf("message")[0], "CHYBA !|Soubor " + comports() + " nelze přečíst: je delší než 65536 bajtů. ");
+    ComportsFile file;
+    EXPECT_FALSE(loadComports(dir.str(), file));
+    EXPECT_TRUE(file.ports.empty());
+
+    std::vector<std::string> removed;
+    EXPECT_EQ(cleanUsbDrivers(removed, dir.str() + "/no bridges") >> 16, 0x3007u);
+    EXPECT_TRUE(removed.empty());
+    std::ifstream in(comports(), std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), text);  // not written back
+
+    // A file of exactly the limit is read whole.
+    text.resize(platform::kMaxComportsFile - entry.size());
+    text.back() = '\n';
+    text += entry;
+    std::ofstream(comports(), std::ios::binary | std::ios::trunc) << text;
+    EXPECT_EQ(comportsDevicePath(7, dir.str()), "/dev/ttyS10");
+}
+
+// A comports.cfg that is there but cannot be read is not a missing one: no COM number falls
+// back to the system's own device, and the message names the file. A missing one still does.
+TEST_F(UnreadableFiles, ComportsThatCannotBeReadIsNamedNotTakenAsMissing) {
+    fs::remove(comports());
+    EXPECT_EQ(comportsDevicePath(3, dir.str()), platform::defaultSerialDevicePath(3));
+    forEachKind(comports(), [&] {
+        EXPECT_EQ(comportsDevicePath(3, dir.str()), "");
+        ASSERT_EQ(ui.callsOf("message").size(), 1u);
+        EXPECT_EQ(ui.callsOf("message")[0].rfind("CHYBA !|Soubor " + comports() + " nelze přečíst: ", 0), 0u)
+            << ui.callsOf("message")[0];
+        ComportsFile file;
+        EXPECT_FALSE(loadComports(dir.str(), file));
+    });
+}
 
 // line.cfg and terminal.dat that are there but cannot be read: not a free slot, not a line
 // without modules; the tree names them, and adding a line names the slot that stops it.
