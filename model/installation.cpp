@@ -76,6 +76,8 @@ int claimLineSlot(const LineRecord& tmpl) {
             return -1;
         }
     }
+    // The records of the slots as found, to be put back when the add fails after all.
+    std::vector<LineRecord> found(kMaxLines);
     for (int n = 1; n <= kMaxLines; ++n) {
         const std::string path = lineConfigPath(n);
         if (!platform::fileExists(path)) {
@@ -88,7 +90,7 @@ int claimLineSlot(const LineRecord& tmpl) {
         if (!slots[static_cast<std::size_t>(n - 1)]->locked() || probe.size() < static_cast<long long>(kRecordSize)) {
             continue;
         }
-        LineRecord existing;
+        LineRecord& existing = found[static_cast<std::size_t>(n - 1)];
         if (!readLineRecord(n - 1, existing)) return unreadableSlot(slots, path);
         if (!existing.exists()) {
             if (firstFree == 0) firstFree = n;
@@ -104,17 +106,37 @@ int claimLineSlot(const LineRecord& tmpl) {
         uiMessage("Varování", "Maximální počet komunikačních linek je obsazen ! ", MessageIcon::Information);
         return 0;
     }
+    const std::string folder = lineFolderPath(target);
+    bool claimed = false, folderMade = false;
     if (!slots[static_cast<std::size_t>(target - 1)]->locked()) {
         // Not locked by us: a missing slot is claimed by creating its file; if it exists by now,
         // another program was first.
-        platform::createDirectory(lineFolderPath(target));
+        folderMade = platform::fileKind(folder) == platform::FileKind::Missing && platform::createDirectory(folder);
         platform::File claim(lineConfigPath(target), platform::File::Mode::CreateNew);
         if (!claim.isOpen()) {
-            if (platform::isAlreadyExisting(platform::lastSystemError())) return -3;
+            const std::uint32_t cause = platform::lastSystemError();
+            if (folderMade) platform::removeDirectory(folder);
+            platform::setLastSystemError(cause);
+            if (platform::isAlreadyExisting(cause)) return -3;
             setError(err::kOpenForWrite);
             return -1;
         }
+        claimed = true;
     }
+    // A failed add leaves nothing behind: a claimed slot is given up (an empty "line.cfg" would
+    // read as another program's claim, and the slot would be passed over for good), a slot that
+    // was there gets its record back. The failure stays pending.
+    const auto undo = [&] {
+        const ErrorRecord cause = currentError();
+        if (claimed) {
+            platform::removeFile(lineConfigPath(target));
+            if (folderMade) platform::removeDirectory(folder);
+        } else {
+            writeLineRecord(target - 1, found[static_cast<std::size_t>(target - 1)]);
+        }
+        setError(cause.code);
+        platform::setLastSystemError(cause.systemError);
+    };
 
     LineRecord line;
     line.setLineNumber(static_cast<std::uint8_t>(target));
@@ -127,8 +149,15 @@ int claimLineSlot(const LineRecord& tmpl) {
     line.setTcpPort(13000);
     line.setDescription("linka " + std::to_string(target));
     if (tmpl.headType() == head::kTcpConverter) line.setIpAddress(tmpl.ipAddress());
-    if (!writeLineRecord(target - 1, line)) return -1;
-    if (!writeRecord(moduleFilePath(target), 0, nullptr, 0)) return -2;
+    if (!writeLineRecord(target - 1, line)) {
+        // A record write cut short is taken back by the write itself; a claimed file goes.
+        if (claimed) undo();
+        return -1;
+    }
+    if (!writeRecord(moduleFilePath(target), 0, nullptr, 0)) {
+        undo();
+        return -2;
+    }
     return target;
 }
 

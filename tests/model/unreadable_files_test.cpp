@@ -132,5 +132,38 @@ TEST_F(UnreadableFiles, RecordFilesThatCannotBeReadAreNamedNotFreeSlots) {
     EXPECT_TRUE(ui.callsOf("message").empty());
 }
 
+// A failed add leaves nothing behind: no empty line.cfg that would be passed over for good, no
+// line without its module file, and a free slot that was there keeps its record.
+TEST_F(UnreadableFiles, FailedLineAddLeavesNothingBehind) {
+    {
+        test::FullDisk full(100);  // less than a record
+        EXPECT_EQ(newLine(0), -1);
+    }
+    clearError();
+    EXPECT_FALSE(fs::exists(linePath(1, "line.cfg")));
+    EXPECT_FALSE(fs::exists(dir.path() / "line1"));
+
+    fs::create_directories(linePath(1, "terminal.dat"));  // the module file cannot be made
+    EXPECT_EQ(newLine(0), -2);
+    clearError();
+    EXPECT_FALSE(fs::exists(linePath(1, "line.cfg")));
+
+    fs::remove(linePath(1, "terminal.dat"));
+    ASSERT_EQ(newLine(0), 1);
+    LineRecord freed;
+    ASSERT_TRUE(readLineRecord(0, freed));
+    freed.setLineNumber(0);
+    ASSERT_TRUE(writeLineRecord(0, freed));
+    const auto before = test::readFileBytes(linePath(1, "line.cfg"));
+    fs::remove(linePath(1, "terminal.dat"));
+    fs::create_directories(linePath(1, "terminal.dat"));
+    EXPECT_EQ(newLine(0), -2);
+    clearError();
+    EXPECT_EQ(test::readFileBytes(linePath(1, "line.cfg")), before);
+
+    fs::remove(linePath(1, "terminal.dat"));
+    EXPECT_EQ(newLine(0), 1);  // the slot is taken again
+}
+
 }  // namespace
 }  // namespace lumo
