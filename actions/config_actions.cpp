@@ -60,6 +60,11 @@ std::string dataDirectoryFromInput(const std::string& path) {
 int saveProgramSettings(const ProgramSettings& settings) {
     // A running job builds its paths from the data directory and uses the adapter.
     if (refusedDuringJob()) return kActionRefused;
+    // A "config.dat" that could not be loaded: one that cannot be read at all is not written
+    // over; what a short one holds is kept, and the values it lacks are said.
+    const ConfigRecovery recovery = recoverConfig();
+    if (!recovery.writable)
+        return refuse(recovery.problem + "Nastavení nebylo uloženo: soubor se nepřepisuje, dokud jej nelze přečíst. ");
     std::string dataDir;
     if (settings.dataDirectory) {
         dataDir = dataDirectoryFromInput(*settings.dataDirectory);
@@ -107,6 +112,19 @@ int saveProgramSettings(const ProgramSettings& settings) {
         reportError();
         return kActionFailed;
     }
+    std::string defaulted;
+    for (const std::string& name : recovery.defaulted) {
+        const bool given = (name == config_value::kDataDirectory && settings.dataDirectory) ||
+                           (name == config_value::kHexEditor && settings.hexEditorPath) ||
+                           (name == config_value::kAdapter && settings.adapter);
+        if (!given) defaulted += (defaulted.empty() ? "" : ", ") + name;
+    }
+    if (!recovery.problem.empty())
+        uiMessage("Nastavení",
+                  recovery.problem + (defaulted.empty() ? "Všechny hodnoty v něm byly celé a zůstaly. "
+                                                        : "Tyto hodnoty v něm chyběly a mají výchozí nastavení: " +
+                                                              defaulted + ". "),
+                  MessageIcon::Warning);
     return kActionDone;
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/byte_image.h"
 #include "model/device_catalog.h"
@@ -100,6 +101,30 @@ int loadConfig();
 int saveConfig();
 // Stores the main window's rectangle and writes the file; failure combines 0x8101.
 int saveWindowRect(const WindowRect& rect);
+// The names of the values a user sets, as the messages about "config.dat" give them.
+namespace config_value {
+inline constexpr const char* kDataDirectory = "adresář dat";
+inline constexpr const char* kHexEditor = "cesta k HEX editoru";
+inline constexpr const char* kAdapter = "síťový adaptér";
+}  // namespace config_value
+
+// What is left of a "config.dat" that could not be loaded, for a save that must lose nothing
+// of it.
+struct ConfigRecovery {
+    // False when the file is there but cannot be read at all (a folder, a FIFO or a device, a
+    // symbolic link, no permission): it must not be written over; `problem` names it.
+    bool writable = true;
+    std::string problem;
+    // A file shorter than its record: the names of the values it does not hold whole, which
+    // keep their defaults ("adresář dat", "cesta k HEX editoru", ...). Empty otherwise.
+    std::vector<std::string> defaulted;
+};
+// Nothing to do when the configuration in memory came from the file (or the file is missing):
+// writable, nothing defaulted; a file that can be read whole by now becomes the configuration.
+// A file shorter than its record: the defaults, with every value the file holds whole taken
+// from it, become the configuration and are applied.
+ConfigRecovery recoverConfig();
+
 // 0 on success; 1 with 0x8103 combined and the image zero-filled.
 int loadCommandFile();
 // 0 on success; 1 with 0x8104 combined.

@@ -77,5 +77,37 @@ TEST_F(LumoCtlFiles, RecordFilesThatCannotBeReadAreNamed) {
     EXPECT_EQ(ctl("list").status, 0);
 }
 
+// `config set` over a config.dat it cannot read: one that is no readable file is refused and
+// left as it is; a short one keeps every value it holds whole and says which it lacked.
+TEST_F(LumoCtlFiles, ConfigSetKeepsWhatItCannotRead) {
+    const fs::path config = work.path() / "config.dat";
+    forEachKind(config, [&](const auto&) {
+        const auto kind = fs::symlink_status(config).type();
+        const test::CtlResult r = ctl("config set --hex-editor /usr/bin/ghex");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("Nastavení: Soubor " + config.string() + " nelze přečíst: "), std::string::npos) << r.err;
+        EXPECT_EQ(fs::symlink_status(config).type(), kind);
+    });
+
+    test::TempDir data;
+    ASSERT_EQ(ctl("config set --data-dir " + data.str() + " --hex-editor /usr/bin/ghex").status, 0);
+    std::string whole = slurp(config);
+    ASSERT_EQ(whole.size(), 1668u);
+    std::ofstream(config, std::ios::binary | std::ios::trunc) << whole.substr(0, 1667);  // one byte short
+    test::CtlResult r = ctl("config set --hex-editor /usr/bin/xxd");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ctl("config show").out, "data-dir\t" + data.dir() + "\nhex-editor\t/usr/bin/xxd\nadapter\t0\t\n");
+    EXPECT_NE(r.err.find("Nastavení: Soubor " + config.string() + " je neúplný (1667 z 1668 bajtů). Všechny hodnoty"),
+              std::string::npos)
+        << r.err;
+
+    whole = slurp(config);
+    std::ofstream(config, std::ios::binary | std::ios::trunc) << whole.substr(0, 1100);  // the editor's path cut
+    r = ctl("-y config set --adapter none");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ctl("config show").out, "data-dir\t" + data.dir() + "\nhex-editor\t\nadapter\t0\t\n");
+    EXPECT_NE(r.err.find("mají výchozí nastavení: cesta k HEX editoru. "), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace lumo
