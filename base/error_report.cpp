@@ -42,6 +42,7 @@ const char* contextSuffix(unsigned context) {
         case 0x07: return ": COM nebo TCP";
         case 0x0c: return ": TERMINAL.DAT";
         case 0x0d: return ": LINE.CFG";
+        case 0x10: return ": SEZNAM VÝROBNÍCH ČÍSEL";
         default: return "";
     }
 }

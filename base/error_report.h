@@ -70,6 +70,8 @@ inline constexpr ErrorCode kDownloadModuleRead = 0x0c0b;
 inline constexpr ErrorCode kDownloadLineRead = 0x0c0c;
 inline constexpr ErrorCode kUploadRead = 0x0c0d;
 inline constexpr ErrorCode kDumpRead = 0x0c0e;
+// The register of issued serial numbers (its lock file around check and append).
+inline constexpr ErrorCode kRegisterLock = 0x1001;
 }  // namespace err
 
 // The message a report shows for a code and a system last-error value.

@@ -4,6 +4,7 @@
 
 #include "base/app_state.h"
 #include "base/error_report.h"
+#include "base/ui_port.h"
 #include "model/record_file.h"
 #include "platform/file_io.h"
 #include "platform/system_error.h"
@@ -191,7 +192,7 @@ int saveWindowRect(const WindowRect& rect) {
 }
 
 int loadCommandFile() {
-    if (!readRecord(commandFilePath(), commandFile(), 0)) {
+    if (!readWholeFile(commandFilePath(), commandFile())) {
         combineError(err::kCommandFileRead);
         commandFile().clear();
         return 1;
@@ -200,7 +201,27 @@ int loadCommandFile() {
 }
 
 int saveCommandFile() {
-    if (!writeWholeFile(commandFilePath(), commandFile())) {
+    const std::string path = commandFilePath();
+    {
+        // What is there is looked at first: a file that cannot be read whole keeps its bytes.
+        const ErrorRecord before = currentError();
+        CommandFile onDisk;
+        long long got = -1;
+        const bool whole = readWholeFile(path, onDisk, &got);
+        if (!whole && readFailureOf(path) != ReadFailure::Missing) {
+            const std::string why = got >= 0 ? "Soubor " + path + " je neúplný (" + std::to_string(got) + " z " +
+                                                   std::to_string(CommandFile::kSize) + " bajtů). "
+                                             : unreadableFileText(path);
+            restoreError(before);
+            uiMessage("Upozornění",
+                      why + "Zapamatované příkazy a poznámky se do něj neukládají, aby se neztratilo, co v něm je. "
+                            "Opravte jej nebo jej smažte. ",
+                      MessageIcon::Warning);
+            return 1;
+        }
+        restoreError(before);
+    }
+    if (!writeWholeFile(path, commandFile())) {
         combineError(err::kCommandFileWrite);
         return 1;
     }

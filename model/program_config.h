@@ -125,9 +125,13 @@ struct ConfigRecovery {
 // from it, become the configuration and are applied.
 ConfigRecovery recoverConfig();
 
-// 0 on success; 1 with 0x8103 combined and the image zero-filled.
+// 0 on success; 1 with 0x8103 combined and the image zero-filled. A file shorter than its
+// record fails too (it is no whole record).
 int loadCommandFile();
-// 0 on success; 1 with 0x8104 combined.
+// 0 on success; 1 with 0x8104 combined. A "cmd.dat" that is there but cannot be read whole
+// (shorter than its record, not a regular file, no permission) is not written over: what it
+// remembers would be gone. That is said, naming the file, and 1 is returned with no code
+// pending.
 int saveCommandFile();
 
 }  // namespace lumo

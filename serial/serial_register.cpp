@@ -199,7 +199,7 @@ RegisterIssueLock::RegisterIssueLock(int typeCode) {
     if (!RegisterOpen(typeCode, registerFile)) return;
     file_ = platform::File(path + ".init-lock", platform::File::Mode::ReadWrite);
     held_ = file_.isOpen() && file_.lock(platform::File::LockKind::Exclusive, 120000);
-    if (!held_) setError(err::kOpenForWrite | 0x0c0f);
+    if (!held_) setError(err::kOpenForWrite | err::kRegisterLock);
 }
 
 IssueResult registerIssue(int typeCode, const std::string& serial, const std::string& note, int medium) {

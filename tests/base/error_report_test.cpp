@@ -25,6 +25,8 @@ TEST_F(ErrorReport, MessagesCaptionsAndFatalPath) {
         {0xffff0002, 2, "CHYBA !|Systémová chyba \n Err.code: ffff0002:00000002", false},
         {0x04ff0015, 0, "CHYBA !|Alokace paměti \n Err.code: 04ff0015:00000000", false},
         {0x20050000, 0, "CHYBA !|Error NET adapter \n Err.code: 20050000:00000000", false},
+        // The register of serial numbers has a context of its own.
+        {0x01011001, 11, "CHYBA !|Otevření souboru: SEZNAM VÝROBNÍCH ČÍSEL \n Err.code: 01011001:0000000b", false},
         // Contexts the system never sets carry no suffix.
         {0x02010300, 0, "CHYBA !|Zápis do souboru \n Err.code: 02010300:00000000", false},
         {0x12340000, 0, "CHYBA !|Neznámá chyba... \n Err.code: 12340000:00000000", false},

@@ -138,10 +138,13 @@ TEST_F(Config, CommandFileRoundTripAndDamage) {
     EXPECT_EQ(commandFile().consoleLine(2), "");
     clearError();
 
-    // Short or overlong files read without overflow; a short one reads as empty.
+    // Short or overlong files read without overflow; a short one is no whole record: the load
+    // fails and leaves the image empty.
     writeFileBytes(dir.path() / "cmd.dat", std::vector<unsigned char>(100, 'A'));
-    EXPECT_EQ(loadCommandFile(), 0);
+    EXPECT_EQ(loadCommandFile(), 1);
+    EXPECT_EQ(pendingError(), 0x02028103u);
     EXPECT_EQ(commandFile().consoleLine(0), "");
+    clearError();
     writeFileBytes(dir.path() / "cmd.dat", std::vector<unsigned char>(9000, 'A'));
     EXPECT_EQ(loadCommandFile(), 0);
     EXPECT_EQ(commandFile().consoleLine(0), std::string(90, 'A'));

@@ -1,5 +1,6 @@
-// Files that are there but cannot be read whole: comports.cfg, line.cfg and terminal.dat. None
-// is taken as missing or as a free slot, none is read cut short, and each is named.
+// Files that are there but cannot be read whole: comports.cfg, line.cfg, terminal.dat and
+// cmd.dat. None is taken as missing or as a free slot, none is read cut short, each is named,
+// and none is written over.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -163,6 +164,51 @@ TEST_F(UnreadableFiles, FailedLineAddLeavesNothingBehind) {
 
     fs::remove(linePath(1, "terminal.dat"));
     EXPECT_EQ(newLine(0), 1);  // the slot is taken again
+}
+
+// cmd.dat that cannot be read whole: the load fails as before (all zero, ": CONFIG.DAT",
+// fatal), and the file is not written over: its console lines and notes stay.
+TEST_F(UnreadableFiles, CommandFileThatCannotBeReadIsNeverWrittenOver) {
+    const fs::path path = dir.path() / "cmd.dat";
+    const auto check = [&] {
+        EXPECT_EQ(loadCommandFile(), 1);
+        EXPECT_EQ(pendingError() & 0xffff, 0x8103u);
+        EXPECT_EQ(commandFile(), CommandFile{});
+        clearError();
+        commandFile().setConsoleLine(0, "CAL");
+        EXPECT_EQ(saveCommandFile(), 1);
+        EXPECT_EQ(pendingError(), 0u);
+        ASSERT_EQ(ui.callsOf("message").size(), 1u);
+        EXPECT_NE(ui.callsOf("message")[0].find("Soubor " + path.string()), std::string::npos) << ui.callsOf("message")[0];
+    };
+    const std::vector<unsigned char> shortFile(4247, 'A');  // one byte short of the record
+    test::writeFileBytes(path, shortFile);
+    ui.calls.clear();
+    check();
+    EXPECT_EQ(test::readFileBytes(path), shortFile);
+    fs::remove(path);
+    forEachKind(path, [&] {
+        const auto kind = fs::symlink_status(path).type();
+        check();
+        EXPECT_EQ(fs::symlink_status(path).type(), kind);  // still what it was, not replaced
+    });
+    // Missing: the load fails and the save makes it.
+    EXPECT_EQ(loadCommandFile(), 1);
+    clearError();
+    EXPECT_EQ(saveCommandFile(), 0);
+    EXPECT_EQ(fs::file_size(path), 4248u);
+}
+
+// The register's lock file is not a module file: its failure carries its own context.
+TEST_F(UnreadableFiles, RegisterLockFailureHasItsOwnContext) {
+    fs::create_directories(dir.path() / "reg");
+    std::ofstream(dir.path() / "sn.dat") << (dir.path() / "reg").string();
+    std::ofstream(dir.path() / "reg" / "sernum.txt");
+    fs::create_directories(dir.path() / "reg" / "sernum.txt.init-lock");
+    const RegisterIssueLock issuing(4);
+    EXPECT_FALSE(issuing.held());
+    EXPECT_EQ(pendingError(), 0x01011001u);  // a context of its own, not TERMINAL.DAT
+    EXPECT_EQ(errorMessageText(pendingError(), 0).rfind("Otevření souboru: SEZNAM VÝROBNÍCH ČÍSEL \n", 0), 0u);
 }
 
 }  // namespace
