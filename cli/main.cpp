@@ -96,6 +96,24 @@ const Command kCommands[] = {
     {"telnet", lumo::cli::cmdTelnet},
 };
 
+// Why the trace file cannot be written, after startWireTrace failed.
+std::string traceFileProblem(const std::string& path) {
+    using lumo::platform::FileKind;
+    const std::uint32_t error = lumo::platform::lastSystemError();
+    switch (lumo::platform::fileKind(path)) {
+        case FileKind::Directory: return "it is a folder";
+        case FileKind::SymbolicLink: return "it is a symbolic link, which is not followed";
+        case FileKind::Other: return "it is no regular file (a FIFO or a device)";
+        case FileKind::Missing:
+            if (!lumo::platform::isPermissionDenied(error)) return "its folder does not exist";
+            break;
+        case FileKind::Regular:
+        case FileKind::Unknown: break;
+    }
+    if (lumo::platform::isPermissionDenied(error)) return "no permission";
+    return "system error " + std::to_string(error);
+}
+
 int usageError(const std::string& message) {
     std::cerr << "lumo-ctl: " << message << "\n(lumo-ctl --help shows the commands)\n";
     return lumo::cli::kUsage;
@@ -134,7 +152,8 @@ int main(int argc, char** argv) {
         } else if (w == "--trace") {
             if (++i == words.size()) return usageError("--trace needs a file");
             if (!lumo::startWireTrace(words[i])) {
-                std::cerr << "lumo-ctl: the trace file " << words[i] << " cannot be written\n";
+                std::cerr << "lumo-ctl: the trace file " << words[i] << " cannot be written: " << traceFileProblem(words[i])
+                          << '\n';
                 return kFailed;
             }
         } else if (!w.empty() && w[0] == '-') {

@@ -15,7 +15,11 @@
 
 namespace lumo {
 
-// Starts writing the trace to `path` (appended to it). False when the file cannot be opened.
+// Starts writing the trace to `path` (appended to it; created when missing). The file is opened
+// as every data file is: a regular file only, never through a symbolic link, never waiting (a
+// FIFO or a device is refused). False when it cannot be opened or its first line cannot be
+// written (the system's error value tells why). A write that fails later (a full disk) is said
+// once, and the trace ends there.
 bool startWireTrace(const std::string& path);
 void stopWireTrace();
 bool wireTraceOn();
