@@ -141,7 +141,8 @@ int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::strin
     }
     if (!storeMac(lineIndex, moduleNumber)) reportError();
     if (loadCommandFile() != 0) clearError();
-    commandFile().setNote(target.type, c.note.substr(0, 49));
+    // The field holds 49 code page 1250 characters: it cuts the text on a character.
+    commandFile().setNote(target.type, c.note);
     commandFile().setIdMedium(target.type, c.medium);
     if (saveCommandFile() != 0) reportError();
     if (appends) {

@@ -102,6 +102,24 @@ TEST_F(Initialisation, EachMethodWritesTheNumberAndTheRegisterKeepsIt) {
     EXPECT_TRUE(noted("module 8 reset"));  // the ASCII method's reset at the end
 }
 
+// The remembered note holds 49 code page 1250 characters: a longer one is cut on a character,
+// whatever its UTF-8 length.
+TEST_F(Initialisation, TheRememberedNoteIsCutOnACharacter) {
+    startSim({"serial 5 3"});
+    installSerialLine();
+    addSerialModule(1, 5, 3);
+    InitChoice c = choice(3);
+    c.note.clear();
+    for (int i = 0; i < 60; ++i) c.note += "č";
+    std::string serial;
+    ASSERT_EQ(initialiseModuleAction(kSerialLine, 1, c, serial), 1);
+    commandFile().clear();
+    ASSERT_EQ(loadCommandFile(), 0);
+    std::string expected;
+    for (int i = 0; i < 49; ++i) expected += "č";
+    EXPECT_EQ(commandFile().note(3), expected);
+}
+
 TEST_F(Initialisation, IssuedNumbersRefusedUnlessPickedAndFailuresWriteNothing) {
     startSim({"serial 5 3", "serial 7 10 silent service"});
     installSerialLine();
