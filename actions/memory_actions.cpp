@@ -66,6 +66,15 @@ bool sizeGiven(std::uint32_t size) {
     return false;
 }
 
+// A wider start or size would go out with more digits than its field has: another range, or
+// one of gigabytes.
+bool rangeFits(std::uint32_t start, std::uint32_t size) {
+    if (start <= kMemoryFieldMax && size <= kMemoryFieldMax) return true;
+    uiMessage("Upload", "Start a počet bytů (Bytes) mohou mít nejvýše čtyři šestnáctkové číslice (0 až FFFF). ",
+              MessageIcon::Information);
+    return false;
+}
+
 }  // namespace
 
 int uploadApplies(int lineIndex, int moduleNumber) {
@@ -79,7 +88,7 @@ int uploadApplies(int lineIndex, int moduleNumber) {
 int startUpload(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
                 const std::string& fileName, std::function<void(bool)> ended) {
     if (!actionDone(uploadApplies(lineIndex, moduleNumber))) return kActionRefused;
-    if (!sizeGiven(size) || !jobSlotFree()) return kActionRefused;
+    if (!sizeGiven(size) || !rangeFits(start, size) || !jobSlotFree()) return kActionRefused;
     DeviceTypeCode type = 0;
     if (!moduleType(lineIndex, moduleNumber, type, err::kUploadRead)) return reported();
     if (!unaddressedMessagesAllowed(lineIndex, moduleNumber, "Upload")) return kActionRefused;
@@ -114,18 +123,22 @@ namespace {
 
 // The dump's read and write-back once the question of the line's other modules is answered.
 int dumpRead(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size, std::string& dumpPath) {
+    const std::uint32_t dumped = size > kDumpMaxSize ? kDumpMaxSize : size;
+    if (!sizeGiven(size) || !rangeFits(start, dumped)) return kActionRefused;
     DeviceTypeCode type = 0;
     if (!moduleType(lineIndex, moduleNumber, type, err::kDumpRead)) return reported();
     dumpPath = appState().dataDirectory + "dump.$$$";
-    const MemoryRequest r = request(lineIndex, type, segment, start, size > kDumpMaxSize ? kDumpMaxSize : size, dumpPath);
+    const MemoryRequest r = request(lineIndex, type, segment, start, dumped, dumpPath);
     return runDirectly([&r] { return UploadWorker(r, false); });
 }
 
 int dumpWrite(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
               const std::string& fileName) {
+    const std::uint32_t written = size > kDumpMaxSize ? kDumpMaxSize : size;
+    if (!rangeFits(start, written)) return kActionRefused;
     DeviceTypeCode type = 0;
     if (!moduleType(lineIndex, moduleNumber, type, err::kDumpRead)) return reported();
-    const MemoryRequest r = request(lineIndex, type, segment, start, size > kDumpMaxSize ? kDumpMaxSize : size, fileName);
+    const MemoryRequest r = request(lineIndex, type, segment, start, written, fileName);
     return runDirectly([&r] { return MemoryWrite(r); });
 }
 
@@ -133,7 +146,7 @@ int dumpWrite(int lineIndex, int moduleNumber, int segment, std::uint32_t start,
 
 int memoryDumpRead(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
                    std::string& dumpPath) {
-    if (!sizeGiven(size)) return kActionRefused;
+    if (!sizeGiven(size) || !rangeFits(start, size > kDumpMaxSize ? kDumpMaxSize : size)) return kActionRefused;
     if (!unaddressedMessagesAllowed(lineIndex, moduleNumber, "Memory Dump")) return kActionRefused;
     return dumpRead(lineIndex, moduleNumber, segment, start, size, dumpPath);
 }

@@ -10,6 +10,9 @@
 
 namespace lumo {
 
+// A start or a size beyond four hexadecimal digits (FFFF), which the messages carry, is refused
+// before the line is opened ("Upload"); the dump's size is first cut to its 128 bytes.
+
 // "Upload", before its dialogs: refused on a line and for the LOQ3, LOQ4 and PX700/ZB40E.
 int uploadApplies(int lineIndex, int moduleNumber);
 // The upload of `size` bytes from `start` of segment row `segment` into the file, as the

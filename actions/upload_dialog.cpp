@@ -22,6 +22,15 @@ struct SegmentChoice {
     std::uint32_t start = 0, size = 0;
 };
 
+// A field as a hexadecimal number; what is not one reads as 0. Nine digits may exceed 32 bits:
+// such a number stays out of range (the largest), never wraps to a small one.
+std::uint32_t fieldNumber(const QLineEdit* field) {
+    bool ok = false;
+    const qulonglong value = field->text().toULongLong(&ok, 16);
+    if (!ok) return 0;
+    return value > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<std::uint32_t>(value);
+}
+
 // The dialog; false when closed with "Zavřít".
 bool chooseSegment(QWidget* owner, SegmentChoice& choice) {
     QDialog dialog(owner);
@@ -62,13 +71,9 @@ bool chooseSegment(QWidget* owner, SegmentChoice& choice) {
         bytes->setText(QString::number(s.size, 16).toUpper());
     });
     QObject::connect(run, &QPushButton::clicked, &dialog, [&] {
-        // The fields as hexadecimal numbers; what is not one reads as 0.
-        bool ok = false;
         choice.segment = list->currentItem() ? list->indexOfTopLevelItem(list->currentItem()) : -1;
-        choice.start = start->text().toUInt(&ok, 16);
-        if (!ok) choice.start = 0;
-        choice.size = bytes->text().toUInt(&ok, 16);
-        if (!ok) choice.size = 0;
+        choice.start = fieldNumber(start);
+        choice.size = fieldNumber(bytes);
         dialog.accept();
     });
     QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::reject);

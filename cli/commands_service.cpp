@@ -115,7 +115,9 @@ std::uint32_t hexArgument(const std::string& word, const char* what) {
         throw UsageError(std::string(what) + " is a hexadecimal number, not '" + word + "'");
     // Nine digits overflow an unsigned long of 32 bits (Windows): read as 64 bits everywhere.
     const unsigned long long value = std::stoull(word, nullptr, 16);
-    if (value > 0xFFFFFFFFull) throw UsageError(std::string(what) + " '" + word + "' is too large");
+    // The messages carry four digits; a wider number would go out as another range.
+    if (value > kMemoryFieldMax)
+        throw UsageError(std::string(what) + " '" + word + "' does not fit the message's four hexadecimal digits (at most ffff)");
     return static_cast<std::uint32_t>(value);
 }
 

@@ -28,6 +28,8 @@ int memorySegmentIndex(const std::string& name);
 
 // At most this many data bytes come in one upload answer.
 inline constexpr std::uint32_t kUploadChunk = 117;
+// The start and the size go in the messages as four hexadecimal digits ("%04x|"): at most this.
+inline constexpr std::uint32_t kMemoryFieldMax = 0xFFFF;
 // A memory dump reads and writes back at most this many bytes.
 inline constexpr std::uint32_t kDumpMaxSize = 128;
 

@@ -54,11 +54,18 @@ TEST_F(LumoCtlMemory, UploadAndDumpReadTheRangeAndTheDumpWritesBack) {
     ASSERT_EQ(ctl("dump 1/1 410 4 --segment sram --write " + work.str() + "/back.bin").status, 0);
     EXPECT_EQ(ctl("dump 1/1 410 4 --segment sram").out, "0410  01 02 03 04\n");
 
-    // Refused before the line opens: a dump over 128 bytes, an upload of nothing.
+    // Refused before the line opens: a dump over 128 bytes, a start or size wider than the
+    // messages' four hexadecimal digits, an upload of nothing.
     const auto before = read("wire.log").size();
     r = ctl("dump 1/1 400 81 --segment sram");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("at most 80"), std::string::npos) << r.err;
+    for (const char* args : {"upload 1/1 sram 10000 10 wide.bin", "upload 1/1 sram 400 10000 wide.bin", "dump 1/1 10000 4"}) {
+        r = ctl(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(r.err.find("' does not fit the message's four hexadecimal digits (at most ffff)"), std::string::npos) << args << ": " << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(work.path() / "wide.bin"));
     r = ctl("upload 1/1 sram 400 0 " + work.str() + "/none.bin");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Upload: Zadejte počet bytů (Bytes) větší než 0. \n");

@@ -95,40 +95,62 @@ TEST_F(DownloadWindow, ChosenImageWarnedAndLoaded) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), image);
 }
 
+// "Upload segment": a row's start and size taken into the fields and read into the file; a start
+// the messages' four digits cannot carry (nine digits, beyond 32 bits too) refused with a message.
 TEST_F(DownloadWindow, UploadSegmentChosenAndReadIntoTheFile) {
     startSim({"serial 7 4"});
     installSerialLine();
     addSerialModule(1, 7, 4);
     window->refreshTree(0, 1);
     select(0, 1);
-    const std::string path = dir.str() + "/sram.bin";
-    QString firstStart;
-    std::string outcome;
-    onNextModal([&](QWidget* w) {
-        auto* run = test::button(w, "Spustit");
-        firstStart = w->findChild<QLineEdit*>("start")->text();  // the first row, chosen as it opens
-        auto* list = w->findChild<QTreeWidget*>("segments");
-        list->setCurrentItem(list->topLevelItem(2));  // sram: its start and size in the fields
-        w->findChild<QLineEdit*>("bytes")->setText("40");
-        onNextModal([&](QWidget* chooser) {
-            onNextMessageBox([&](QMessageBox* box) {
-                outcome = (box->windowTitle() + "|" + box->text()).toStdString();
-                box->done(0);
+    const struct {
+        const char* start;  // nullptr: the row's
+        const char* outcome;
+        const char* request;  // nullptr: nothing sent
+    } cases[] = {
+        {nullptr, "Upload|Upload complete...", "UPL|yyyyyyyy|0400|0040|"},
+        {"100000000", "Upload|Start a počet bytů (Bytes) mohou mít nejvýše čtyři šestnáctkové číslice (0 až FFFF). ", nullptr},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.str() + "/sram.bin";
+        std::filesystem::remove(path);
+        std::filesystem::resize_file(logPath(), 0);
+        QString firstStart;
+        std::string outcome;
+        onNextModal([&](QWidget* w) {
+            auto* run = test::button(w, "Spustit");
+            firstStart = w->findChild<QLineEdit*>("start")->text();  // the first row, chosen as it opens
+            auto* list = w->findChild<QTreeWidget*>("segments");
+            list->setCurrentItem(list->topLevelItem(2));  // sram: its start and size in the fields
+            w->findChild<QLineEdit*>("bytes")->setText("40");
+            if (c.start) w->findChild<QLineEdit*>("start")->setText(c.start);
+            onNextModal([&](QWidget* chooser) {
+                onNextMessageBox([&](QMessageBox* box) {
+                    outcome = (box->windowTitle() + "|" + box->text()).toStdString();
+                    box->done(0);
+                });
+                auto* name = chooser->findChild<QLineEdit*>("fileNameEdit");
+                ASSERT_NE(name, nullptr);
+                name->setText(QString::fromStdString(path));
+                QTest::keyClick(name, Qt::Key_Return);
             });
-            auto* name = chooser->findChild<QLineEdit*>("fileNameEdit");
-            ASSERT_NE(name, nullptr);
-            name->setText(QString::fromStdString(path));
-            QTest::keyClick(name, Qt::Key_Return);
+            run->click();
         });
-        run->click();
-    });
-    window->runCommand(cmd::kUpload);
-    for (int i = 0; i < 200 && (jobActive() || outcome.empty()); ++i) QTest::qWait(50);
-    JobWait();
-    EXPECT_EQ(firstStart.toStdString(), "C00");
-    EXPECT_EQ(outcome, "Upload|Upload complete...");
-    EXPECT_EQ(std::filesystem::file_size(path), 0x40u);
-    EXPECT_NE(wire().received().find("UPL|yyyyyyyy|0400|0040|"), std::string::npos);
+        window->runCommand(cmd::kUpload);
+        for (int i = 0; i < 200 && (jobActive() || outcome.empty()); ++i) QTest::qWait(50);
+        JobWait();
+        if (!c.start) {
+            EXPECT_EQ(firstStart.toStdString(), "C00");
+        }
+        EXPECT_EQ(outcome, c.outcome);
+        if (c.request) {
+            EXPECT_EQ(std::filesystem::file_size(path), 0x40u);
+            EXPECT_NE(wire().received().find(c.request), std::string::npos);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(path));
+            EXPECT_EQ(wire().received().find("UPL"), std::string::npos);
+        }
+    }
 }
 
 TEST_F(DownloadWindow, InitialisationProposesTheNextNumberAndWritesIt) {

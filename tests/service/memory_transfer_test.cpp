@@ -278,6 +278,39 @@ TEST_F(MemoryTransfer, UnaddressedMessagesAskFirstWhereOtherModulesAreRecorded) 
     }
 }
 
+// The messages carry the start and the size in four hexadecimal digits: a wider one ("Upload
+// segment" takes nine) is refused with a message before the line is opened, for the upload, the
+// dump and its write-back alike (the dump's size is cut to 128 bytes first).
+TEST_F(MemoryTransfer, RangesBeyondFourDigitsAreRefusedBeforeTheLineOpens) {
+    startSim({"serial 5 4"});
+    installSerialLine();
+    addSerialModule(1, 5, 4);
+    const std::string back = file("back.bin", std::string(0x80, 'x'));
+    const struct {
+        const char* what;
+        std::function<int()> run;
+    } cases[] = {
+        {"upload start", [&] { return startUpload(kSerialLine, 1, 2, 0x10000, 0x10, dir.str() + "/u.bin", {}); }},
+        {"upload size", [&] { return startUpload(kSerialLine, 1, 2, 0x400, 0xFFFFFFFF, dir.str() + "/u.bin", {}); }},
+        {"dump start", [&] {
+             std::string path;
+             return memoryDumpRead(kSerialLine, 1, 2, 0x10000, 0x10, path);
+         }},
+        {"write-back start", [&] { return memoryDumpWrite(kSerialLine, 1, 2, 0x1FFFF, 0x10, back); }},
+    };
+    for (const auto& c : cases) {
+        ui.calls.clear();
+        EXPECT_EQ(c.run(), 0) << c.what;
+        jobCancel();  // were one started, it would not end for gigabytes
+        JobWait();
+        EXPECT_EQ(ui.callsOf("message"),
+                  std::vector<std::string>{"Upload|Start a počet bytů (Bytes) mohou mít nejvýše čtyři šestnáctkové číslice (0 až FFFF). "})
+            << c.what;
+        EXPECT_EQ(wire().received(), "") << c.what;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.str() + "/u.bin"));
+}
+
 TEST_F(MemoryTransfer, RefusalsAndTheEditorStartedWithoutAShell) {
     startSim({"serial 5 4", "serial 6 3"});
     installSerialLine();
