@@ -28,6 +28,20 @@ constexpr std::size_t kIcmpHeader = 8;
 constexpr std::size_t kTunnelPayloadHeader = 18;  // 12 reserved bytes, "INEX", two channel digits
 constexpr std::size_t kMaxIcmpData = 262;
 
+// A serial read of the protocol waits up to 500 ms for a byte; the port itself waits one slice
+// at a time, so that a stopped job is seen within a slice on every kind of line.
+constexpr int kSerialReadMs = 500;
+constexpr int kWaitSliceMs = 100;
+
+std::function<bool()>& waitCheck() {
+    thread_local std::function<bool()> check;
+    return check;
+}
+
+bool waitGoesOn() { return !waitCheck() || waitCheck()(); }
+
+int waitSlice(std::int64_t left) { return static_cast<int>(std::min<std::int64_t>(left, kWaitSliceMs)); }
+
 int lineIndexOf(int line) { return line & 0x7F; }
 bool hasServiceBit(int line) { return (line & kServiceBit) != 0; }
 
@@ -86,7 +100,7 @@ ErrorCode openSerial(LinePort& port, int line) {
     // A service open always runs without parity.
     const int parity = hasServiceBit(line) ? 0 : port.parity;
     using E = platform::SerialPort::SetupError;
-    switch (port.serial->setup(port.speedIndex == 0 ? 9600 : 19200, parity, 500)) {
+    switch (port.serial->setup(port.speedIndex == 0 ? 9600 : 19200, parity, kWaitSliceMs)) {
         case E::None: break;
         case E::ReadState: return 0x10020702;
         case E::WriteState: return 0x10020703;
@@ -126,6 +140,18 @@ ErrorCode openTcp(LinePort& port, int line, DeviceTypeCode typeKey) {
     return 0x20030005;
 }
 
+// One read of the protocol, slice by slice. A `stoppable` read ends early as a time-out when the
+// thread's wait check says so; the echo of a send is read whole regardless (it is already on
+// its way, and the send would otherwise count as failed).
+platform::SerialPort::ReadResult readSerialByte(LinePort& port, std::uint8_t& byte, bool stoppable) {
+    for (int waited = 0; waited < kSerialReadMs; waited += kWaitSliceMs) {
+        if (stoppable && !waitGoesOn()) break;
+        const auto result = port.serial->readByte(byte);
+        if (result != platform::SerialPort::ReadResult::Timeout) return result;
+    }
+    return platform::SerialPort::ReadResult::Timeout;
+}
+
 bool sendSerial(LinePort& port, int lineIndex, const std::uint8_t* data, std::uint32_t length, bool paced,
                 std::uint32_t sendFlags) {
     const bool switches = port.directionControl != 0;
@@ -161,7 +187,7 @@ bool sendSerial(LinePort& port, int lineIndex, const std::uint8_t* data, std::ui
         if (port.directionControl != 0) {
             std::uint8_t echo;
             for (std::uint32_t i = 0; ok && i < echoed; ++i) {
-                ok = port.serial->readByte(echo) == platform::SerialPort::ReadResult::Byte;
+                ok = readSerialByte(port, echo, false) == platform::SerialPort::ReadResult::Byte;
             }
         }
     }
@@ -190,8 +216,12 @@ bool receiveSerial(LinePort& port, std::uint32_t recvFlags, int& length, std::ui
     TunnelCollector tunnelAnswer{length};
     bool complete = !tunnel && capacity == 0;
     while (budget > 0 && !complete) {
+        if (!waitGoesOn()) {
+            length = 0;  // stopped: nothing counts as an answer
+            return true;
+        }
         std::uint8_t byte;
-        switch (port.serial->readByte(byte)) {
+        switch (readSerialByte(port, byte, true)) {
             case platform::SerialPort::ReadResult::Error:
                 length = tunnel ? 0 : answer.count();  // what came before the port failed
                 return false;
@@ -213,23 +243,30 @@ bool receiveTcp(LinePort& port, int& length, std::uint8_t* buffer, std::size_t c
         length = 0;
         return true;
     }
+    bool closed = false;
     for (;;) {
         const std::int64_t left = deadline - platform::monotonicMs();
         length = answer.count();  // on a failure: what came before it
         if (left <= 0) return false;
+        if (!waitGoesOn()) {
+            length = 0;  // stopped: nothing counts as an answer
+            return true;
+        }
+        if (closed) {
+            // A closed connection sends nothing more: only the deadline ends the wait.
+            platform::pause(waitSlice(left));
+            continue;
+        }
         std::uint8_t byte;
-        switch (port.socket->recvByte(byte, static_cast<int>(left))) {
+        switch (port.socket->recvByte(byte, waitSlice(left))) {
             case platform::TcpSocket::RecvResult::Byte:
                 if (answer.add(byte)) {
                     length = answer.count();
                     return true;
                 }
                 break;
-            case platform::TcpSocket::RecvResult::Closed:
-                // A closed connection sends nothing more: only the deadline ends the wait.
-                platform::pause(static_cast<int>(left));
-                return false;
-            case platform::TcpSocket::RecvResult::Timeout:
+            case platform::TcpSocket::RecvResult::Closed: closed = true; break;
+            case platform::TcpSocket::RecvResult::Timeout: break;  // a quiet slice: the deadline decides
             case platform::TcpSocket::RecvResult::Error: return false;
         }
     }
@@ -240,7 +277,12 @@ bool receiveIcmpTunnel(LinePort& port, int& length, std::uint8_t* buffer, std::s
     std::array<std::uint8_t, 256> message{};
     for (;;) {
         const std::int64_t left = deadline - platform::monotonicMs();
-        const int n = left > 0 ? port.icmp->receive(message.data(), message.size(), static_cast<int>(left)) : 0;
+        if (left > 0 && !waitGoesOn()) {
+            length = 0;  // stopped: nothing counts as an answer
+            return true;
+        }
+        const int n = left > 0 ? port.icmp->receive(message.data(), message.size(), waitSlice(left)) : 0;
+        if (n == 0 && left > kWaitSliceMs) continue;  // a quiet slice: the deadline decides
         if (n <= 0) {
             port.icmpFailure = n == 0 ? IcmpFailure::NoReply : IcmpFailure::SocketError;
             length = 0;  // nothing came
@@ -362,5 +404,11 @@ bool LineReceive(std::uint32_t recvFlags, int& length, int line, std::uint8_t* b
     traceFrame(lineIndexOf(line), WireDirection::Received, buffer, traced, !received || length < 0);
     return received;
 }
+
+LineWaitCheck::LineWaitCheck(std::function<bool()> goOn) : replaced_(std::move(waitCheck())) {
+    waitCheck() = std::move(goOn);
+}
+
+LineWaitCheck::~LineWaitCheck() { waitCheck() = std::move(replaced_); }
 
 }  // namespace lumo

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -84,5 +85,20 @@ bool LineSend(int line, const std::uint8_t* data, std::uint32_t length, std::uin
 // without its success mark. True on success; on a failure `length` is the count of the bytes
 // that came before it (they are no answer).
 bool LineReceive(std::uint32_t recvFlags, int& length, int line, std::uint8_t* buffer, std::size_t capacity);
+
+// While one lives, every wait of LineReceive on its thread asks `goOn` at least every 100 ms
+// and, once it says no, ends as a silent device would (success, nothing stored): a job the user
+// stopped does not wait out a module that no longer answers. The check it replaced comes back
+// when it ends.
+class LineWaitCheck {
+public:
+    explicit LineWaitCheck(std::function<bool()> goOn);
+    ~LineWaitCheck();
+    LineWaitCheck(const LineWaitCheck&) = delete;
+    LineWaitCheck& operator=(const LineWaitCheck&) = delete;
+
+private:
+    std::function<bool()> replaced_;
+};
 
 }  // namespace lumo
