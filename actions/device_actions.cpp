@@ -45,10 +45,13 @@ int sendConsoleCommandWaiting(int lineIndex, int moduleNumber, const std::string
         uiMessage("Upozornění", "Pro toto zařízení nelze nastavovat !  ", MessageIcon::Error);
         return kActionRefused;
     }
-    // The console field holds 89 characters; the wire carries them in code page 1250, one
-    // byte each, so the cut is made there and no character is split.
-    std::vector<std::uint8_t> encoded = utf8ToCp1250(text);
-    if (encoded.size() > 89) encoded.resize(89);
+    // The console line holds 89 characters, one code page 1250 byte each on the wire. A longer
+    // one is not cut: what went would be another command (a file's records half sent).
+    const std::vector<std::uint8_t> encoded = utf8ToCp1250(text);
+    if (encoded.size() > kConsoleLineLength) {
+        uiMessage("Upozornění", "Příkaz je delší než 89 znaků, nebyl odeslán. ", MessageIcon::Warning);
+        return kActionRefused;
+    }
     const std::string line = ConsoleLineClean(std::string(encoded.begin(), encoded.end()));
     // An empty row would go out as an instruction of three blanks.
     if (line.find_first_not_of(' ') == std::string::npos) {
@@ -238,7 +241,7 @@ void loadConsoleLines() {
 }
 
 std::string rememberConsoleLine(int k, const std::string& text) {
-    const std::string cleaned = ConsoleLineClean(utf8Prefix(text, 89));
+    const std::string cleaned = ConsoleLineClean(utf8Prefix(text, kConsoleLineLength));
     commandFile().setConsoleLine(k, cleaned);
     if (saveCommandFile() != 0) reportError();
     return cleaned;

@@ -3,6 +3,7 @@
 // reset, and the service commands whose operations are still to come. Results as
 // base/action_result.h says.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -24,10 +25,13 @@ inline constexpr const char* kCannotRunOnLine = "Nelze provádět pro komunikač
 // MAC address), then the device check; on success the item's status report is shown.
 int checkItem(int lineIndex, int moduleNumber);
 
-// "Odeslat příkaz" and `lumo-ctl send`: the console text (a typed or pasted frame) cut to the
-// console's 89 characters of code page 1250, cleaned and sent to the module. The answer comes
-// back in `answer` (raw bytes; empty when data was sent). A line is refused with "Upozornění";
-// a failed transaction puts "chyba při komunikaci !" into the status bar and is reported.
+// The characters of a console line (code page 1250, one byte each).
+inline constexpr std::size_t kConsoleLineLength = 89;
+
+// "Odeslat příkaz" and `lumo-ctl send`: the console text (a typed or pasted frame) cleaned and
+// sent to the module. The answer comes back in `answer` (raw bytes; empty when data was sent).
+// A line and a text over the console's 89 characters are refused with "Upozornění"; a failed
+// transaction puts "chyba při komunikaci !" into the status bar and is reported.
 int sendConsoleCommand(int lineIndex, int moduleNumber, const std::string& text, std::string& answer);
 
 // "Datum a čas", opening: refused on a line ("Upozornění"); the module is asked INF 8 (a failure

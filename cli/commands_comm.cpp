@@ -17,6 +17,9 @@ int cmdSend(Args& args) {
     const ItemRef item = parseItem(args.next("the module L/K"));
     const std::string text = args.next("the command 'INSTR [SUB [DATA]]'");
     args.expectEnd();
+    if (utf8Length(text) > kConsoleLineLength)
+        throw UsageError("the command has " + std::to_string(utf8Length(text)) + " characters; the console sends at most " +
+                         std::to_string(kConsoleLineLength) + " (nothing was sent)");
     if (item.moduleNumber != 0 && !itemExists(item)) return kFailed;
     std::string answer;
     // The console's failure text is its status-bar text; here it goes before the report.

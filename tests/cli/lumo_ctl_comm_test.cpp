@@ -66,11 +66,16 @@ TEST_F(LumoCtlComm, SendLineSetAndScan) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out.rfind("(!100000040009V1.23*", 0), 0u) << r.out;
     EXPECT_EQ(r.err, "chyba při komunikaci !\nCHYBA !: Datová chyba při komunikaci \n Err.code: 05ff0001:00000000\n");
-    // The console is cut at 89 characters of code page 1250, never inside a character:
-    // "CFG 8 " and 83 of 100 letters 'č' go out, with the checksum over what went.
+    // The console takes 89 characters of code page 1250 (one byte each on the wire): a longer
+    // command is refused whole, as a bad argument; 89 go out, with the checksum over them.
     std::string letters;
-    for (int i = 0; i < 100; ++i) letters += "č";
+    for (int i = 0; i < 84; ++i) letters += "č";
     std::filesystem::resize_file(work.path() / "wire.log", 0);
+    r = ctl("send 1/1 'CFG 8 " + letters + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("lumo-ctl: the command has 90 characters; the console sends at most 89 (nothing was sent)\n", 0), 0u) << r.err;
+    EXPECT_EQ(test::readWire(work.str() + "/wire.log").received(), "");
+    letters.resize(letters.size() - std::string("č").size());
     r = ctl("send 1/1 'CFG 8 " + letters + "'");
     EXPECT_EQ(r.out, "žádná odpověď...\n");
     const std::string data(83, '\xE8');
