@@ -15,6 +15,7 @@
 #include "model/installation.h"
 #include "model/program_config.h"
 #include "platform/clock.h"
+#include "platform/file_io.h"
 #include "service/file_transfer.h"
 #include "service/initialisation.h"
 #include "service/jobs.h"
@@ -205,6 +206,25 @@ int writeModuleCounters(int lineIndex, int moduleNumber, const Counters& counter
     return uiRunWaiting([&] { return writeModuleCountersWaiting(lineIndex, moduleNumber, counters); });
 }
 
+namespace {
+
+// A read replaces an existing file only when the user says so, as a save dialog asks.
+bool replacementAllowed(const std::string& fileName) {
+    if (!platform::fileExists(fileName)) return true;
+    return uiAsk("Přenos dat", "Soubor " + fileName + " již existuje.\nChcete jej nahradit?");
+}
+
+// The dialog's instruction and file as "cmd.dat" keeps them for the next time. A name its field
+// cannot hold whole is not kept: a cut name would be another file.
+void rememberTransfer(const std::string& instruction, const std::string& fileName) {
+    if (loadCommandFile() != 0) clearError();
+    commandFile().setDllInstruction(instruction);
+    if (CommandFile::transferFileNameFits(fileName)) commandFile().setTransferFileName(fileName);
+    if (saveCommandFile() != 0) reportError();
+}
+
+}  // namespace
+
 int startFileTransfer(int lineIndex, int moduleNumber, bool send, const std::string& dllInstruction,
                       const std::string& fileName, std::function<void(bool)> ended) {
     if (!actionDone(refuseLine(moduleNumber))) return kActionRefused;
@@ -214,15 +234,18 @@ int startFileTransfer(int lineIndex, int moduleNumber, bool send, const std::str
         combineError(err::kTransferRecordRead);
         return reported();
     }
-    const std::string instruction = utf8Prefix(dllInstruction, 9);
-    if (loadCommandFile() != 0) clearError();
-    commandFile().setDllInstruction(instruction);
-    commandFile().setTransferFileName(utf8Prefix(fileName, 59));
-    if (saveCommandFile() != 0) reportError();
+    // "$%1d+" carries one digit: another number would go out as another sub-instruction.
+    const std::optional<int> subInstruction = dllSubInstruction(dllInstruction);
+    if (!subInstruction) {
+        uiMessage("Přenos dat", "Podinstrukce DLL musí být jedna číslice 0 až 9. ", MessageIcon::Warning);
+        return kActionRefused;
+    }
+    if (!send && !replacementAllowed(fileName)) return kActionRefused;
+    rememberTransfer(dllInstruction, fileName);
     TransferRequest request;
     request.lineIndex = lineIndex;
     request.moduleNumber = moduleNumber;
-    request.subInstruction = static_cast<int>(std::strtol(instruction.c_str(), nullptr, 16));
+    request.subInstruction = *subInstruction;
     request.fileName = fileName;
     request.direction = send ? TransferDirection::Send : TransferDirection::Read;
     backgroundJob().lineIndex = lineIndex;

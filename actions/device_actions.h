@@ -57,10 +57,12 @@ int setModuleClock(int lineIndex, int moduleNumber, const ClockChoice& choice);
 int readModuleCounters(int lineIndex, int moduleNumber, Counters& counters);
 int writeModuleCounters(int lineIndex, int moduleNumber, const Counters& counters);
 
-// "Přenos souboru" (`send`) and "Načtení do souboru": the "Instrukce DLL" text (hexadecimal, at
-// most 9 characters) and the file name (at most 59) are remembered in "cmd.dat", then the
-// transfer starts as the background job and this returns at once. Refused on a line. `ended`
-// gets whether every record went, on the job's thread.
+// "Přenos souboru" (`send`) and "Načtení do souboru": the "Instrukce DLL" text, read as a
+// hexadecimal number, must be a sub-instruction of one digit (0-9); a read into an existing file
+// asks before it replaces it. The text and the file name are remembered in "cmd.dat" (the name
+// only when its field holds it whole), then the transfer starts as the background job with the
+// whole name and this returns at once. Refused on a line. `ended` gets whether every record went
+// (or came), on the job's thread.
 int startFileTransfer(int lineIndex, int moduleNumber, bool send, const std::string& dllInstruction,
                       const std::string& fileName, std::function<void(bool)> ended);
 

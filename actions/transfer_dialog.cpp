@@ -24,8 +24,8 @@ int runTransferDialog(QWidget* owner, int lineIndex, int moduleNumber, bool send
     instruction->setMaxLength(9);
     if (instruction->text().isEmpty()) instruction->setText("0");
     auto* fileName = new QLineEdit(QString::fromStdString(commandFile().transferFileName()), &dialog);
+    // The whole path, however long: the job uses it as chosen (only "cmd.dat" keeps it shorter).
     fileName->setObjectName("file");
-    fileName->setMaxLength(59);
     if (fileName->text().isEmpty()) fileName->setText("data.txt");
     auto* browse = new QPushButton("..", &dialog);
     browse->setAutoDefault(false);

@@ -10,6 +10,7 @@
 #include "device/counters.h"
 #include "device/parameter_sheet.h"
 #include "model/installation.h"
+#include "service/file_transfer.h"
 #include "service/jobs.h"
 
 namespace lumo::cli {
@@ -132,8 +133,8 @@ int cmdTransfer(Args& args) {
     const std::string sub = args.next("the DLL sub-instruction");
     const std::string file = args.next("the file");
     args.expectEnd();
-    if (sub.empty() || sub.size() > 9 || sub.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-        throw UsageError("the DLL sub-instruction is a hexadecimal number, not '" + sub + "'");
+    // Read as the dialog's field is read (hexadecimal); the wire carries one digit.
+    if (!dllSubInstruction(sub)) throw UsageError("the DLL sub-instruction is one digit 0-9, not '" + sub + "'");
     if (item.moduleNumber != 0 && !itemExists(item)) return kFailed;
     bool done = false;
     if (!actionDone(startFileTransfer(item.lineIndex, item.moduleNumber, direction == "send", sub, file,

@@ -65,10 +65,15 @@ struct CommandFile : ByteImage<4248> {
     void setConsoleLine(int k, const std::string& s) { setText(consoleOffset(k), kConsoleLineWidth, s); }
     std::string dllInstruction() const { return text(450, 10); }
     void setDllInstruction(const std::string& s) { setText(450, 10, s); }
-    std::string transferFileName() const { return text(510, 60); }
+    static constexpr std::size_t kTransferFileNameWidth = 60;  // with its NUL
+    std::string transferFileName() const { return text(510, kTransferFileNameWidth); }
     // The name's field reaches two bytes into the first medium slot; only the name and its NUL
     // are written so that a short name leaves that slot alone.
-    void setTransferFileName(const std::string& s) { setTextTerminated(510, 60, s); }
+    void setTransferFileName(const std::string& s) { setTextTerminated(510, kTransferFileNameWidth, s); }
+    // Whether the field holds the name whole: code page 1250, room for its NUL.
+    static bool transferFileNameFits(std::string_view name) {
+        return fitsCp1250(name) && utf8Length(name) < kTransferFileNameWidth && name.find('\0') == std::string_view::npos;
+    }
     // Remembered initialisation choices per type code (0-17, or a group of 48-95).
     std::int32_t idMedium(DeviceTypeCode code) const { return i32(mediumOffset(code)); }
     void setIdMedium(DeviceTypeCode code, std::int32_t v) { setI32(mediumOffset(code), v); }

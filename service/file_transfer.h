@@ -4,9 +4,14 @@
 // souboru").
 //
 // A transfer file holds records all as long as the first one, each ended by '+' or '*' (one
-// character) or CR LF (two); the first 200 bytes must show the first record's end. Sent, the
-// records go as "data+" ... "data*" and the CRC-8 of all that went before the '*'; the module
-// acknowledges each record with one byte, 'K'.
+// character) or CR LF (two); the first 200 bytes must show the first record's end. A file whose
+// records do not all end there, or that holds a NUL byte, is refused whole before the line is
+// opened. Sent, the records go as "data+" ... "data*" and the CRC-8 of all that went before the
+// '*'; the module acknowledges each record with one byte, 'K' when it took it. The transfer goes
+// on after any acknowledgement; those that were not 'K' are listed at its end.
+//
+// Read records go to "NAME.part" beside the target, which takes the target's place only when
+// every record came: a failed read leaves the target as it was and keeps what came in the part.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +26,17 @@ struct TransferLayout {
 };
 // The layout from the file's first bytes (at most 200 are looked at); none without a terminator.
 std::optional<TransferLayout> transferLayout(const std::uint8_t* head, std::size_t count);
+
+// What is wrong with record `number` (from 1) of a send file, given its `count` bytes (fewer
+// than the layout's length when the file ends inside it); empty when it may go.
+std::string recordFault(const std::uint8_t* record, std::size_t count, const TransferLayout& layout, long number);
+
+// The DLL sub-instruction as the dialog's field holds it, read as a hexadecimal number; none
+// unless it is what one digit on the wire carries (0-9).
+std::optional<int> dllSubInstruction(const std::string& text);
+
+// The temporary file a read goes to, beside its target.
+inline std::string partFileName(const std::string& target) { return target + ".part"; }
 
 // The counter a DLL sub-instruction's data fills, zeroed before sending: 0 -> C4, 1 -> C2,
 // 3 -> C3, 5 -> C1; 0 for the others (nothing is zeroed).
@@ -42,9 +58,10 @@ struct TransferRequest {
     TransferDirection direction = TransferDirection::Send;
 };
 
-// The job's work, on its thread: every failure is shown ("Přenos dat") or reported, a cancel
-// ends it quietly before the next record, the release "&ML_END" goes out once the line was
-// opened. True when every record went (or came).
+// The job's work, on its thread: every failure is shown ("Přenos dat") or reported; a cancel
+// ends it quietly (every wait on the line asks for it), the release "&ML_END" goes out once the
+// line was opened. True when every record went and was acknowledged with 'K' (or every record
+// came and the target holds them).
 bool runFileTransfer(const TransferRequest& request);
 
 }  // namespace lumo

@@ -14,6 +14,12 @@ constexpr std::uint8_t kTunnelPrefix[] = {'W', 'R', 'f', 0x00, 0x01};
 
 bool answersAtOnce(const std::string& name) { return name == "CAL" || name == "INF" || name == "RDI"; }
 
+// The byte a DLL record is acknowledged with: 'K', or 'E' for the record the module is made to
+// refuse and for a whole whose checksum is wrong.
+std::uint8_t dllAcknowledgement(const SimModule& m, int record, bool good) {
+    return good && record != m.faults.refusedRecord ? 'K' : 'E';
+}
+
 // One of the 31-byte records RDI sends: "R0001-ABCD..." (never a '*').
 std::vector<std::uint8_t> historyRecord(long n) {
     char head[8];
@@ -245,7 +251,7 @@ void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {
                     ++dllRecords_;
                     if (SimModule* m = selected(); m != nullptr && !m->faults.silent &&
                                                    (m->faults.dropAfter < 0 || dllRecords_ <= m->faults.dropAfter))
-                        schedule({'K'}, nowMs + (m != nullptr ? m->faults.slowMs : 0));
+                        schedule({dllAcknowledgement(*m, dllRecords_, true)}, nowMs + m->faults.slowMs);
                 }
             }
             return;
@@ -258,7 +264,7 @@ void Bus::feed(std::uint8_t byte, std::int64_t nowMs, bool headerAllowed) {
                 state_ = State::Idle;
                 SimModule* m = selected();
                 if (m != nullptr && !m->faults.silent && (m->faults.dropAfter < 0 || dllRecords_ <= m->faults.dropAfter))
-                    schedule({static_cast<std::uint8_t>(good ? 'K' : 'E')}, nowMs + m->faults.slowMs);
+                    schedule({dllAcknowledgement(*m, dllRecords_, good)}, nowMs + m->faults.slowMs);
                 return;
             }
             const auto expected = crc8(reinterpret_cast<const std::uint8_t*>(data_.data()), data_.size());

@@ -89,6 +89,7 @@ bool parseInstallationLine(const std::string& raw, Installation& out, std::strin
         } else if (key == "memfile" && takeMemoryFile(value, m)) {
         } else if (key == "memseed" && toInt(value, 0, 1000000, m.memory.seed)) {
         } else if (key == "cut" && toInt(value, 1, 1000000, m.faults.cutFrom)) {
+        } else if (key == "nak" && toInt(value, 1, 1000000, m.faults.refusedRecord)) {
         } else if (key == "slow" && toInt(value, 0, 600000, m.faults.slowMs)) {
         } else if (key == "history" && toLong(value, 0, 99999999, m.counters[4])) {
         } else if (key.size() == 2 && key[0] == 'c' && key[1] >= '1' && key[1] <= '5' &&

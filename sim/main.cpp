@@ -65,7 +65,7 @@ const char kHelp[] =
     "                     [history=N] [c1=N ... c5=N] [p1=N ... p6=N] [d1=N ... d4=N]\n"
     "                     [switches=OFOF] [flags=N] [FAULT ...]\n"
     "  FAULT: silent | garbage | badcrc | trailing | endless | drop=N | slow=MS | cut=N | calonly\n"
-    "         lrefuse=N | lsilent=N | lslow=MS   (the loader refuses its N-th message, falls\n"
+    "         nak=N | lrefuse=N | lsilent=N | lslow=MS   (the loader refuses its N-th message, falls\n"
     "         silent after N messages, answers MS late)\n"
     "  service: the module takes the bus's memory service messages (UPL, WRM; else the bus's\n"
     "  first module does); memseed=N: another pattern for its memory; memfile=SEL:START:PATH:\n"
@@ -91,7 +91,8 @@ const char kHelp[] =
     "  the serial's 7th and 8th digit), CFG/SET/CMD without data with OK, CMD $9 with data with\n"
     "  one byte. DLL data is taken\n"
     "  record by record, each '+' acknowledged with K, the whole checked against its CRC-8 (K or\n"
-    "  E after the '*'); RDI answers the C1 history records of 31 bytes each.\n";
+    "  E after the '*'; nak=N: the N-th record is acknowledged with E); RDI answers the C1\n"
+    "  history records of 31 bytes each.\n";
 
 struct Options {
     std::string install, log, comportsDir;

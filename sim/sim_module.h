@@ -19,6 +19,7 @@ struct Faults {
     int slowMs = 0;           // waits this long before answering
     bool trailing = false;    // sends "JUNK" after the answer's checksum
     int cutFrom = -1;         // from this instruction on, answers are cut off before their end
+    int refusedRecord = -1;   // this DLL record (from 1) is acknowledged with 'E', not 'K'
 };
 
 // The settings a module of a family with parameters keeps: what INF 6 and INF 8 report and

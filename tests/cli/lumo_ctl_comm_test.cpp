@@ -84,6 +84,17 @@ TEST_F(LumoCtlComm, SendLineSetAndScan) {
                   "#CFG$8+" + data + "*" + std::string(1, static_cast<char>(crc8(bytes, data.size())))),
               std::string::npos);
 
+    // The DLL sub-instruction goes on the wire as one digit: "a" (read as hexadecimal, 10), nine
+    // digits and "10" are refused as bad arguments, before anything is sent.
+    std::ofstream(work.str() + "/records.txt") << "AB+CD*";
+    std::filesystem::resize_file(work.path() / "wire.log", 0);
+    for (const char* sub : {"a", "fffffffff", "10"}) {
+        r = ctl(std::string("transfer send 1/1 ") + sub + " records.txt");
+        EXPECT_EQ(r.status, 2) << sub;
+        EXPECT_EQ(r.err.rfind(std::string("lumo-ctl: the DLL sub-instruction is one digit 0-9, not '") + sub + "'\n", 0), 0u) << r.err;
+    }
+    EXPECT_EQ(test::readWire(work.str() + "/wire.log").received(), "");
+
     // A TCP line to the converter, and one to a port where nothing listens.
     ASSERT_EQ(ctl("line add tcp").out, "2\n");
     EXPECT_EQ(ctl("line set 2 --ip 127.0.0.1 --tcp-port " + std::to_string(sim->tcpPort())).status, 0);

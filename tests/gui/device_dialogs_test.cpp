@@ -221,23 +221,35 @@ TEST_F(DeviceDialogs, InitialisationDialogProposesTodayInUtc) {
                                                SerialEncode(1, 4, packDate(utc.tm_mday, utc.tm_mon + 1, utc.tm_year % 100))}));
 }
 
+// "Odeslaní dat": a sub-instruction the wire's one digit cannot carry is refused with the dialog
+// left open; the chosen file goes to the job whole, however long, and "cmd.dat" keeps no cut copy.
 TEST_F(DeviceDialogs, TransferDialogStartsTheJob) {
     installModules({"serial 5 4"});
-    const std::string path = dir.str() + "/abc.txt";
+    const std::string path = dir.str() + "/" + std::string(60, 'x') + ".txt";
     std::ofstream(path, std::ios::binary) << "AB+CD+EF*";
+    std::string refusal;
+    bool stayedOpen = false;
     onNextModal([&](QWidget* w) {
-        w->findChild<QLineEdit*>("instruction")->setText("2");
+        auto* instruction = w->findChild<QLineEdit*>("instruction");
         w->findChild<QLineEdit*>("file")->setText(QString::fromStdString(path));
+        instruction->setText("a");  // hexadecimal 10
+        closeNextMessage(refusal);
+        test::button(w, "Odeslat")->click();
+        stayedOpen = w->isVisible();
+        instruction->setText("2");
         onNextModal([](QWidget* info) { static_cast<QDialog*>(info)->done(0); });  // the record count
         test::button(w, "Odeslat")->click();
     });
     window->runCommand(cmd::kFileTransfer);
     while (jobActive()) QApplication::processEvents(QEventLoop::AllEvents, 20);
     JobWait();
+    EXPECT_EQ(refusal, "Přenos dat|Podinstrukce DLL musí být jedna číslice 0 až 9. ");
+    EXPECT_TRUE(stayedOpen);
     EXPECT_NE(wire().received().find("&ML_05#DLL$2+AB+CD+EF*"), std::string::npos) << wire().received();
     commandFile().clear();
     ASSERT_EQ(loadCommandFile(), 0);
     EXPECT_EQ(commandFile().dllInstruction(), "2");
+    EXPECT_EQ(commandFile().transferFileName(), "");
 }
 
 }  // namespace
