@@ -121,24 +121,23 @@ int memoryDumpApplies(int lineIndex, int moduleNumber, bool needsEditor) {
 
 namespace {
 
+// The dump's size: at most 128 bytes.
+std::uint32_t dumpSize(std::uint32_t size) { return size > kDumpMaxSize ? kDumpMaxSize : size; }
+
 // The dump's read and write-back once the question of the line's other modules is answered.
 int dumpRead(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size, std::string& dumpPath) {
-    const std::uint32_t dumped = size > kDumpMaxSize ? kDumpMaxSize : size;
-    if (!sizeGiven(size) || !rangeFits(start, dumped)) return kActionRefused;
     DeviceTypeCode type = 0;
     if (!moduleType(lineIndex, moduleNumber, type, err::kDumpRead)) return reported();
     dumpPath = appState().dataDirectory + "dump.$$$";
-    const MemoryRequest r = request(lineIndex, type, segment, start, dumped, dumpPath);
+    const MemoryRequest r = request(lineIndex, type, segment, start, dumpSize(size), dumpPath);
     return runDirectly([&r] { return UploadWorker(r, false); });
 }
 
 int dumpWrite(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
               const std::string& fileName) {
-    const std::uint32_t written = size > kDumpMaxSize ? kDumpMaxSize : size;
-    if (!rangeFits(start, written)) return kActionRefused;
     DeviceTypeCode type = 0;
     if (!moduleType(lineIndex, moduleNumber, type, err::kDumpRead)) return reported();
-    const MemoryRequest r = request(lineIndex, type, segment, start, written, fileName);
+    const MemoryRequest r = request(lineIndex, type, segment, start, dumpSize(size), fileName);
     return runDirectly([&r] { return MemoryWrite(r); });
 }
 
@@ -146,19 +145,20 @@ int dumpWrite(int lineIndex, int moduleNumber, int segment, std::uint32_t start,
 
 int memoryDumpRead(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
                    std::string& dumpPath) {
-    if (!sizeGiven(size) || !rangeFits(start, size > kDumpMaxSize ? kDumpMaxSize : size)) return kActionRefused;
+    if (!sizeGiven(size) || !rangeFits(start, dumpSize(size))) return kActionRefused;
     if (!unaddressedMessagesAllowed(lineIndex, moduleNumber, "Memory Dump")) return kActionRefused;
     return dumpRead(lineIndex, moduleNumber, segment, start, size, dumpPath);
 }
 
 int memoryDumpWrite(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
                     const std::string& fileName) {
+    if (!rangeFits(start, dumpSize(size))) return kActionRefused;
     if (!unaddressedMessagesAllowed(lineIndex, moduleNumber, "Memory Dump")) return kActionRefused;
     return dumpWrite(lineIndex, moduleNumber, segment, start, size, fileName);
 }
 
 int memoryDump(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size) {
-    if (!sizeGiven(size)) return kActionRefused;
+    if (!sizeGiven(size) || !rangeFits(start, dumpSize(size))) return kActionRefused;
     // Asked once for the read and the write-back.
     if (!unaddressedMessagesAllowed(lineIndex, moduleNumber, "Memory Dump")) return kActionRefused;
     std::string path;
