@@ -28,6 +28,23 @@ std::string digits(int value, int width) {
     return text;
 }
 
+// A number the register may record: 12 digits that decode to a day of the calendar, and a
+// sequence from 1.
+void checkIssuable(const std::string& number) {
+    switch (serialNumberFault(number)) {
+        case SerialFault::None: return;
+        case SerialFault::NotTwelveDigits: throw UsageError("a serial number is 12 digits");
+        case SerialFault::NoRealDate: {
+            const PackedDate date = SerialDecode(number).date;
+            throw UsageError("the serial number " + number + " is no device's: its date " + digits(dateDay(date), 2) +
+                             "." + digits(dateMonth(date), 2) + ".20" + digits(dateYear(date), 2) +
+                             " is no day of the calendar");
+        }
+        case SerialFault::SequenceZero:
+            throw UsageError("the serial number " + number + " is no device's: the sequence 0000 is never issued");
+    }
+}
+
 }  // namespace
 
 int cmdSerial(Args& args) {
@@ -35,13 +52,16 @@ int cmdSerial(Args& args) {
     if (sub == "encode") {
         const std::string date = args.next("the date DD.MM.YYYY");
         const int type = static_cast<int>(parseNumber(args.next("the type"), 0, 99, "the type code"));
-        const int sequence = static_cast<int>(parseNumber(args.next("the sequence"), 0, 9999, "the sequence"));
+        // The sequence 0000 is never issued: the register's sequences start at 1.
+        const int sequence = static_cast<int>(parseNumber(args.next("the sequence"), 1, 9999, "the sequence"));
         args.expectEnd();
         if (date.size() != 10 || date[2] != '.' || date[5] != '.') throw UsageError("the date must be DD.MM.YYYY");
         const int day = static_cast<int>(parseNumber(date.substr(0, 2), 1, 31, "the day"));
         const int month = static_cast<int>(parseNumber(date.substr(3, 2), 1, 12, "the month"));
         const int year = static_cast<int>(parseNumber(date.substr(6, 4), 2000, 2099, "the year"));
-        std::cout << SerialEncode(sequence, type, packDate(day, month, year)) << '\n';
+        const PackedDate packed = packDate(day, month, year);
+        if (!isRealDate(packed)) throw UsageError("the date " + date + " is no day of the calendar");
+        std::cout << SerialEncode(sequence, type, packed) << '\n';
         return kDone;
     }
     if (sub == "decode") {
@@ -49,9 +69,10 @@ int cmdSerial(Args& args) {
         args.expectEnd();
         if (number.size() != 12 || number.find_first_not_of("0123456789") != std::string::npos)
             throw UsageError("a serial number is 12 digits");
+        // A number read from a device is taken apart whatever it holds; a date no calendar has
+        // is shown as its digits and said to be no date.
         const SerialParts p = SerialDecode(number);
-        std::cout << digits(dateDay(p.date), 2) << '.' << digits(dateMonth(p.date), 2) << ".20"
-                  << digits(dateYear(p.date), 2) << '\t' << digits(p.typeCode, 2) << '\t' << digits(p.sequence, 4)
+        std::cout << productionDateText(p.date) << '\t' << digits(p.typeCode, 2) << '\t' << digits(p.sequence, 4)
                   << '\t' << modelName(static_cast<DeviceTypeCode>(p.typeCode)) << '\n';
         return kDone;
     }
@@ -82,8 +103,7 @@ int cmdRegister(Args& args) {
             if (args.option("--medium", medium)) continue;
             throw UsageError("unknown option '" + args.peek() + "'");
         }
-        if (number.size() != 12 || number.find_first_not_of("0123456789") != std::string::npos)
-            throw UsageError("a serial number is 12 digits");
+        checkIssuable(number);
         const int mediumIndex = static_cast<int>(parseNumber(medium, 0, 3, "the ID medium"));
         switch (registerIssue(SerialDecode(number).typeCode, number, note, mediumIndex)) {
             case IssueResult::Issued: return kDone;

@@ -384,11 +384,9 @@ GeneralFacts generalPageFacts(const ModuleRecord& r) {
         return f;
     }
     f.serialNumber = serial;
-    const SerialParts parts = SerialDecode(std::string(r.rawText(18, 13)));
+    // What the device reports is shown as it decodes; a date no calendar has is said to be none.
+    f.productionDate = productionDateText(SerialDecode(std::string(r.rawText(18, 13))).date);
     char text[64];
-    std::snprintf(text, sizeof text, "%02d.%02d.20%02d", dateDay(parts.date), dateMonth(parts.date),
-                  dateYear(parts.date) % 100);
-    f.productionDate = text;
     std::snprintf(text, sizeof text, "%.2f", r.firmwareVersion() / 100.0);
     f.version = text;
     static const char* const media[] = {"dallas", "bezkontakt", "externí (wiegand)", "externí (ABA)"};

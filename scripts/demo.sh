@@ -17,7 +17,7 @@ cleanup() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; rm -rf "$demo"; }
 trap cleanup EXIT
 mkdir -p "$demo/data"
 cat > "$demo/demo.sim" <<'SIM'
-serial 5 4 serial=150316040001
+serial 5 4 serial=449205040001
 serial 7 3 silent
 serial 9 5
 tcp    2 1 version=1.30

@@ -66,7 +66,8 @@ int runSerialDecodeDialog(QWidget* owner) {
 
     QObject::connect(decode, &QPushButton::clicked, &dialog, [&] {
         const SerialParts p = SerialDecode(number->text().left(12).toStdString());
-        date->setText(QString::asprintf("%02d.%02d.20%02d", dateDay(p.date) % 100, dateMonth(p.date) % 100, dateYear(p.date) % 100));
+        // A number that decodes to no day of the calendar: its date digits, said to be no date.
+        date->setText(QString::fromStdString(productionDateText(p.date)));
         type->setText(QString::asprintf("%02d", p.typeCode));
         const auto code = static_cast<DeviceTypeCode>(p.typeCode);
         model->setText(QString::fromStdString(modelName(code)));

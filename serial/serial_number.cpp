@@ -63,6 +63,33 @@ SerialParts SerialDecode(const std::string& text) {
     return parts;
 }
 
+bool isRealDate(PackedDate date) {
+    const int day = dateDay(date), month = dateMonth(date), year = dateYear(date);
+    if (year > 99 || month < 1 || month > 12 || day < 1) return false;
+    static const int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return day <= lengths[month - 1] + (month == 2 && year % 4 == 0 ? 1 : 0);
+}
+
+std::string productionDateText(PackedDate date) {
+    char text[48];
+    if (isRealDate(date)) {
+        std::snprintf(text, sizeof text, "%02d.%02d.20%02d", dateDay(date), dateMonth(date), dateYear(date));
+    } else {
+        std::snprintf(text, sizeof text, "%02d%02d%02d: neplatné datum", dateDay(date) % 100, dateMonth(date) % 100,
+                      dateYear(date) % 100);
+    }
+    return text;
+}
+
+SerialFault serialNumberFault(const std::string& text) {
+    if (text.size() != 12 || text.find_first_not_of("0123456789") != std::string::npos)
+        return SerialFault::NotTwelveDigits;
+    const SerialParts parts = SerialDecode(text);
+    if (!isRealDate(parts.date)) return SerialFault::NoRealDate;
+    if (parts.sequence == 0) return SerialFault::SequenceZero;
+    return SerialFault::None;
+}
+
 std::string macPartOfSequence(int sequence) {
     char text[16];
     std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(sequence) & 0xFFFFu);

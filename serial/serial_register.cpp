@@ -134,17 +134,29 @@ std::string registerLine(const std::string& serial, const std::string& note, int
     return serial + ";" + std::string(encoded.begin(), encoded.end()) + ";" + std::to_string(medium);
 }
 
-// A note that would split the line, plant another one or cut it at the wrong ';' is refused
-// before anything is written; so is a line longer than a register line may be.
-bool refuseBadLine(const std::string& serial, const std::string& note, int medium) {
-    const char* problem = nullptr;
+// Why a line cannot go into the register (empty when it can). A number no device can have is
+// never recorded: neither one whose date is no day of the calendar nor the sequence 0000. A
+// note that would split the line, plant another one or cut it at the wrong ';' is refused;
+// so is a line longer than a register line may be.
+std::string lineProblem(const std::string& serial, const std::string& note, int medium) {
+    switch (serialNumberFault(serial)) {
+        case SerialFault::None: break;
+        case SerialFault::NotTwelveDigits: return "Výrobní číslo musí mít 12 číslic ! ";
+        case SerialFault::NoRealDate: return "Výrobní číslo " + serial + " nemá platné datum výroby ! ";
+        case SerialFault::SequenceZero: return "Výrobní číslo " + serial + " má neplatné pořadí 0000 ! ";
+    }
     if (note.find_first_of(std::string("\r\n;\0", 4)) != std::string::npos)
-        problem = "Poznámka nesmí obsahovat znak ';' ani konec řádku. ";
-    else if (!fitsCp1250(note))
-        problem = "Poznámka obsahuje znaky, které nelze uložit v kódové stránce 1250. ";
-    else if (registerLine(serial, note, medium).size() > kMaxRegisterLine)
-        problem = "Záznam v seznamu čísel by byl delší než 295 znaků: zkraťte poznámku. ";
-    if (problem == nullptr) return false;
+        return "Poznámka nesmí obsahovat znak ';' ani konec řádku. ";
+    if (!fitsCp1250(note)) return "Poznámka obsahuje znaky, které nelze uložit v kódové stránce 1250. ";
+    if (registerLine(serial, note, medium).size() > kMaxRegisterLine)
+        return "Záznam v seznamu čísel by byl delší než 295 znaků: zkraťte poznámku. ";
+    return {};
+}
+
+// Refused before anything is written, with its message.
+bool refuseBadLine(const std::string& serial, const std::string& note, int medium) {
+    const std::string problem = lineProblem(serial, note, medium);
+    if (problem.empty()) return false;
     uiMessage("Upozornění", problem, MessageIcon::Warning);
     return true;
 }
@@ -226,11 +238,8 @@ bool registerRows(int typeCode, std::vector<RegisterRow>& rows) {
     return forEachRegisterLine(file, [&](const std::string& line) {
         const SerialParts parts = SerialDecode(line.substr(0, 12));
         if (parts.typeCode != typeCode) return true;
-        char date[16];
-        std::snprintf(date, sizeof date, "%02d.%02d.20%02d", dateDay(parts.date) % 100, dateMonth(parts.date) % 100,
-                      dateYear(parts.date) % 100);
         const auto semicolon = line.find(';');
-        rows.push_back({line.substr(0, 12), date, modelName(static_cast<DeviceTypeCode>(typeCode)),
+        rows.push_back({line.substr(0, 12), productionDateText(parts.date), modelName(static_cast<DeviceTypeCode>(typeCode)),
                         semicolon == std::string::npos ? "" : cp1250ToUtf8(line.substr(semicolon + 1))});
         return true;
     });

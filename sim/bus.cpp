@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "comm/crc8.h"
+#include "serial/serial_number.h"
 #include "sim/device_parameters.h"
 #include "sim/memory.h"
 
@@ -31,9 +32,9 @@ std::vector<std::uint8_t> historyRecord(long n) {
 }  // namespace
 
 std::string defaultSerial(int type, int id) {
-    char text[16];
-    std::snprintf(text, sizeof text, "100000%02d%04d", type % 100, id % 10000);
-    return text;
+    // Made on 15 March 2016, its ID as its sequence (the converter, ID 0, has the sequence 1:
+    // 0000 is never issued).
+    return SerialEncode(id > 0 ? id % 10000 : 1, type % 100, packDate(15, 3, 2016));
 }
 
 Bus::Bus(std::vector<SimModule>& modules, WireLog& log, const char* transport, int dataWindowMs, std::string imageDir)

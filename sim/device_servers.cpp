@@ -24,7 +24,7 @@ bool parseDeviceServer(const std::string& text, DeviceServer& out, std::string& 
     platform::Ipv4 ip;
     if (parts.size() != 4 || !platform::parseIpv4(parts[0], ip) || parts[1].empty() || parts[1].size() > 3 ||
         parts[1].find_first_not_of("0123456789") != std::string::npos || parts[2].size() > 13 || parts[3].size() != 17) {
-        error = "a device server is IP/TYPE/SERIAL/MAC (10.77.0.5/11/441560110001/00-4F-49-0D-00-05), not '" + text + "'";
+        error = "a device server is IP/TYPE/SERIAL/MAC (10.77.0.5/11/359635110001/00-4F-49-0D-00-05), not '" + text + "'";
         return false;
     }
     out.ip = parts[0];

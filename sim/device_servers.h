@@ -19,7 +19,7 @@ struct DeviceServer {
     unsigned char mac[6] = {0x00, 0x4F, 0x49, 0x0D, 0xFF, 0xFF};
 };
 
-// "IP/TYPE/SERIAL/MAC" ("10.77.0.5/11/441560110001/00-4F-49-0D-00-05"); false with `error`.
+// "IP/TYPE/SERIAL/MAC" ("10.77.0.5/11/359635110001/00-4F-49-0D-00-05"); false with `error`.
 bool parseDeviceServer(const std::string& text, DeviceServer& out, std::string& error);
 
 // The 30-byte answer of a server.

@@ -89,7 +89,8 @@ struct SimModule {
 inline constexpr int kConverterId = 0;
 inline constexpr int kConverterType = 11;
 
-// The serial number a module gets when the installation file names none.
+// The serial number a module gets when the installation file names none: one issued on
+// 15.03.2016 with its ID as the sequence.
 std::string defaultSerial(int type, int id);
 
 }  // namespace lumo::sim

@@ -155,7 +155,7 @@ TEST_F(PropertySheetFlow, ClosingAsksOnlyAfterAChangeAndSendsNothing) {
     EXPECT_EQ(moduleFile(), before);
     ui.replies = {Reply::Yes};
     EXPECT_EQ(sheet.close(), PropertySheet::Closing::Stored);
-    EXPECT_EQ(stored(kSerialLine, 1).identText(), "100000040005");
+    EXPECT_EQ(stored(kSerialLine, 1).identText(), "447157040005");
     EXPECT_EQ(stored(kSerialLine, 1).featureLevel(), 4);
     EXPECT_EQ(wire().received(), "");  // "Zavřít" never writes the device
 }

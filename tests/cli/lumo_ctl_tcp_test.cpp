@@ -34,7 +34,7 @@ TEST_F(LumoCtlTcp, LineModulesQuestionsAndSettingsOverTheConverter) {
     ASSERT_EQ(ctl({"module", "add", "1", "--type", "4", "--id", "6"}).out, "2\n");
 
     // The answer of module 2 as it came; the silent one fails the read on a TCP line.
-    EXPECT_EQ(ctl({"send", "1/1", "CAL"}).out.rfind("!100000040002V1.23*", 0), 0u);
+    EXPECT_EQ(ctl({"send", "1/1", "CAL"}).out.rfind("!449717040002V1.23*", 0), 0u);
     const test::CtlResult silent = ctl({"send", "1/2", "CAL"});
     EXPECT_EQ(silent.status, 1);
     EXPECT_NE(silent.err.find("Err.code: 03020702"), std::string::npos) << silent.err;

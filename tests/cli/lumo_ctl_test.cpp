@@ -171,6 +171,9 @@ TEST_F(LumoCtl, SerialNumbersAndTheRegister) {
     EXPECT_EQ(ctl("serial encode 24.06.2015 48 1234").out, "184259481234\n");
     EXPECT_EQ(ctl("serial decode 184259481234").out, "24.06.2015\t48\t1234\tQH-J01\n");
     EXPECT_EQ(ctl("serial decode 12345").status, 2);
+    // A number read from a device whose date is no day of the calendar: its parts, and its date
+    // digits said to be no date.
+    EXPECT_EQ(ctl("serial decode 150316040001").out, "273764: neplatné datum\t04\t0001\tTQ300\n");
     EXPECT_EQ(ctl("serial encode 32.01.2015 4 1").status, 2);
 
     // No sn.dat yet: the register cannot be found.

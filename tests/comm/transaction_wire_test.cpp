@@ -51,8 +51,8 @@ TEST_F(WireTest, CalCheckOfModule5) {
     EXPECT_EQ(transact(sub::kNone, "CAL", kSerialLine, 5, "", kModeSelectRelease, answer), 20u);
     const auto w = wire();
     EXPECT_EQ(w.received(), "&ML_05#CAL+&MLEND");
-    EXPECT_EQ(visible(w.sent()), visible(calAnswer("100000040005")));
-    EXPECT_EQ(std::string(answer.begin(), answer.begin() + 20), calAnswer("100000040005"));
+    EXPECT_EQ(visible(w.sent()), visible(calAnswer("447157040005")));
+    EXPECT_EQ(std::string(answer.begin(), answer.begin() + 20), calAnswer("447157040005"));
     const double afterSelection = w.receivedAt(6) - w.receivedAt(5);
     EXPECT_GE(afterSelection, 50.0);
     EXPECT_LT(afterSelection, 150.0);
@@ -229,7 +229,7 @@ TEST_F(WireTest, AnswersAreCutOneByteAfterTheFirstStarOnBothTransports) {
     for (int line : {kSerialLine, kTcpLine}) {
         std::array<std::uint8_t, 100> answer{};
         EXPECT_EQ(transact(sub::kNone, "CAL", line, 5, "", kModeSelectRelease, answer), 20u) << line;
-        EXPECT_EQ(std::string(answer.begin(), answer.begin() + 20), calAnswer("100000040005"));
+        EXPECT_EQ(std::string(answer.begin(), answer.begin() + 20), calAnswer("447157040005"));
         EXPECT_EQ(answer[20], 0);
     }
     // Hostile answers never reach past the caller's buffer.
@@ -242,7 +242,7 @@ TEST_F(WireTest, AnswersAreCutOneByteAfterTheFirstStarOnBothTransports) {
     EXPECT_EQ(DeviceTransaction(sub::kNone, "CAL", kSerialLine, 5, "", kModeSelectRelease, std::span(small.data(), 4),
                                 &withError),
               kAnswerChecksum);
-    EXPECT_EQ(withError, "!100");
+    EXPECT_EQ(withError, "!447");
     EXPECT_EQ(std::string(small.begin(), small.begin() + 5), std::string(5, '\0'));
     // A module that never stops sending fills the buffer and no more; binary junk without '*'
     // ends with the silence after it. Neither is an answer.
@@ -266,7 +266,7 @@ TEST_F(WireTest, TunnelAnswersOnASerialLine) {
         LineClose(kSerialLine);
         EXPECT_EQ(length, id == 5 ? 22 : -1) << id;
         EXPECT_EQ(std::string(answer.begin() + 2, answer.begin() + 22),
-                  calAnswer(std::string("1000007200") + (id == 5 ? "05" : "06")));
+                  calAnswer(id == 5 ? "094034720005" : "094036720006"));
     }
 }
 

@@ -45,7 +45,7 @@ TEST_F(WireTraceTest, ATransactionIsTracedFrameByFrame) {
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 10u);
     EXPECT_TRUE(std::regex_match(lines[0], std::regex("# \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d trace begins .*")));
-    const char* expected[] = {"L1 -> .*\\|&ML_05\\|", "L1 -> .*\\|#CAL\\+\\|", "L1 <- 21 31 .*\\|!100000040005V1\\.23\\*.\\|",
+    const char* expected[] = {"L1 -> .*\\|&ML_05\\|", "L1 -> .*\\|#CAL\\+\\|", "L1 <- 21 34 .*\\|!447157040005V1\\.23\\*.\\|",
                               "L1 -> .*\\|&MLEND\\|", "L2 -> .*\\|&ML_02\\|", "L2 -> .*\\|#CFG\\|", "L2 -> .*\\|\\$8\\+\\|",
                               "L2 -> .*\\|P203\\*.\\|", "L2 -> .*\\|&MLEND\\|"};
     double last = -1;

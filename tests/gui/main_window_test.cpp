@@ -429,9 +429,16 @@ TEST_F(GuiTest, SerialDecodeDialogBothWays) {
         w->findChild<QLineEdit*>("mac")->setText("0FA0");
         w->findChild<QPushButton*>("fromMac")->click();
         EXPECT_EQ(text("sequence"), "4000");
+        // A number whose date is no day of the calendar: its date digits, said to be no date.
+        w->findChild<QLineEdit*>("number")->setText("150316040001");
+        w->findChild<QPushButton*>("decode")->click();
+        EXPECT_EQ(text("date"), "273764: neplatné datum");
+        EXPECT_EQ(text("model"), "TQ300");
+        EXPECT_EQ(text("sequence"), "0001");
         // A type below 48 has no MAC part.
         w->findChild<QLineEdit*>("number")->setText("441560100001");
         w->findChild<QPushButton*>("decode")->click();
+        EXPECT_EQ(text("date"), "15.03.2016");
         EXPECT_EQ(text("mac"), "");
         onNextModal([&error, this](QWidget* box) {
             error = (box->windowTitle() + "|" + qobject_cast<QMessageBox*>(box)->text()).toStdString();

@@ -81,7 +81,7 @@ TEST_F(SerialPortTwoPrograms, SecondProgramIsRefusedNotInterleaved) {
     a.join();
     b.join();
     EXPECT_EQ(results[0].status, 0) << results[0].err;
-    EXPECT_EQ(results[0].out, "!100000040005V1.23*\\xca\n");
+    EXPECT_EQ(results[0].out, "!447157040005V1.23*\\xd4\n");
     EXPECT_EQ(results[1].status, 1);
     EXPECT_EQ(results[1].err, "chyba při komunikaci !\nCHYBA !: Otevření portu: COM nebo TCP \n Err.code: 10010701:00000010\n");
     EXPECT_EQ(wire().received(), "&ML_05#CAL+&MLEND");

@@ -79,5 +79,36 @@ TEST(SerialNumber, LooseInput) {
     EXPECT_GT(SerialEncode(10000, 100, packDate(1, 1, 2000)).size(), 12u);  // beyond the format
 }
 
+// A number is one a device can have only when its date is a day of the calendar and its
+// sequence is not 0000; a date that is none is shown as its digits, said to be no date.
+TEST(SerialNumber, ImpossibleDatesAreNamedNotShownAsDates) {
+    const struct {
+        int day, month, year;
+        bool real;
+    } dates[] = {
+        {29, 2, 2024, true}, {29, 2, 2025, false}, {29, 2, 2000, true}, {31, 4, 2026, false}, {31, 12, 2099, true},
+        {0, 1, 2026, false}, {1, 0, 2026, false}, {1, 13, 2026, false}, {32, 1, 2026, false}, {1, 1, 2000, true},
+    };
+    for (const auto& d : dates) EXPECT_EQ(isRealDate(packDate(d.day, d.month, d.year)), d.real) << d.day << '.' << d.month;
+    EXPECT_EQ(productionDateText(packDate(15, 3, 2016)), "15.03.2016");
+    EXPECT_EQ(productionDateText(SerialDecode("150316040001").date), "273764: neplatné datum");
+    EXPECT_EQ(productionDateText(SerialDecode("999910100077").date), "366723: neplatné datum");
+
+    const struct {
+        std::string serial;
+        SerialFault fault;
+    } numbers[] = {
+        {SerialEncode(1, 4, packDate(15, 3, 2016)), SerialFault::None},
+        {"999910100077", SerialFault::NoRealDate},  // month 67
+        {"000000000000", SerialFault::NoRealDate},
+        {"150316040001", SerialFault::NoRealDate},
+        {SerialEncode(0, 4, packDate(15, 3, 2016)), SerialFault::SequenceZero},
+        {"12345", SerialFault::NotTwelveDigits},
+        {"4492050400011", SerialFault::NotTwelveDigits},
+        {"44920504000x", SerialFault::NotTwelveDigits},
+    };
+    for (const auto& n : numbers) EXPECT_EQ(serialNumberFault(n.serial), n.fault) << n.serial;
+}
+
 }  // namespace
 }  // namespace lumo

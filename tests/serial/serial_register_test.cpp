@@ -115,6 +115,38 @@ TEST_F(Register, HostileNotesAreRefusedAndLettersKept) {
     EXPECT_EQ(registerChoiceOf(rows.back()).note, "oprava čtečky");
 }
 
+// A number no device can have is never recorded, whoever asks; one an older register holds is
+// listed with its date digits and said to be no date.
+TEST_F(Register, NumbersNoDeviceCanHaveAreNeverRecorded) {
+    write("sernum.txt", "150316040001;star\xfd;0\r\n");
+    const std::string before = read("sernum.txt");
+    const std::string zero = SerialEncode(0, 4, packDate(15, 3, 2016));
+    const struct {
+        std::string serial;
+        std::string message;
+    } refused[] = {
+        {"999910100077", "Upozornění|Výrobní číslo 999910100077 nemá platné datum výroby ! "},
+        {"000000000000", "Upozornění|Výrobní číslo 000000000000 nemá platné datum výroby ! "},
+        {SerialEncode(2, 4, packDate(31, 2, 2026)), "Upozornění|Výrobní číslo " + SerialEncode(2, 4, packDate(31, 2, 2026)) +
+                                                         " nemá platné datum výroby ! "},
+        {zero, "Upozornění|Výrobní číslo " + zero + " má neplatné pořadí 0000 ! "},
+        {"12345", "Upozornění|Výrobní číslo musí mít 12 číslic ! "},
+    };
+    for (const auto& r : refused) {
+        const int type = SerialDecode(r.serial).typeCode;
+        ASSERT_EQ(registerIssue(type, r.serial, "", 0), IssueResult::Refused) << r.serial;
+        EXPECT_EQ(ui.callsOf("message").back(), r.message);
+        EXPECT_FALSE(RegisterAppend(type, r.serial, "", 0));
+        EXPECT_FALSE(registerLineAcceptable(r.serial, "", 0));
+        EXPECT_EQ(read("sernum.txt"), before) << r.serial;
+    }
+    std::vector<RegisterRow> rows;
+    ASSERT_TRUE(registerRows(4, rows));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].date, "273764: neplatné datum");
+    EXPECT_EQ(rows[0].rest, "starý;0");
+}
+
 // An unterminated last line (a torn write, another program) is ended before the next append:
 // glued onto it, the new number would be hidden and issued again.
 TEST_F(Register, UnterminatedLastLineIsEndedBeforeAppending) {

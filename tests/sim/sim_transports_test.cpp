@@ -15,6 +15,7 @@
 
 #include "comm/transaction.h"
 #include "platform/clock.h"
+#include "serial/serial_number.h"
 #include "support/ctl_runner.h"
 #include "support/sim_fixture.h"
 
@@ -45,6 +46,25 @@ TEST_F(SimTransports, EveryFaultOnBothTransports) {
         // next request is answered as usual.
         EXPECT_NE(DeviceTransaction(sub::kInfVersion, "INF", line, 5, "", kModeSelectRelease, answer), kReceiveFailed) << where;
         EXPECT_EQ(DeviceTransaction(sub::kNone, "CAL", line, 5, "", kModeSelectRelease, answer), 20u) << where;
+    }
+}
+
+// A module the installation file gives no serial number answers CAL with one a device can
+// have: made on 15.03.2016, its type, its ID as the sequence.
+TEST_F(SimTransports, DefaultSerialNumbersDecodeToRealDates) {
+    startSim({"serial 5 4", "serial 31 72", "tcp 1 10", "tcp 9 17"});
+    const struct {
+        int line, id, type;
+    } modules[] = {{kSerialLine, 5, 4}, {kSerialLine, 31, 72}, {kTcpLine, 1, 10}, {kTcpLine, 9, 17}};
+    for (const auto& m : modules) {
+        std::array<std::uint8_t, 100> answer{};
+        ASSERT_EQ(DeviceTransaction(sub::kNone, "CAL", m.line, m.id, "", kModeSelectRelease, answer), 20u) << m.id;
+        const std::string serial(answer.begin() + 1, answer.begin() + 13);
+        EXPECT_EQ(serialNumberFault(serial), SerialFault::None) << serial;
+        const SerialParts parts = SerialDecode(serial);
+        EXPECT_EQ(parts.date, packDate(15, 3, 2016)) << serial;
+        EXPECT_EQ(parts.typeCode, m.type);
+        EXPECT_EQ(parts.sequence, m.id);
     }
 }
 
@@ -79,7 +99,7 @@ TEST_F(SimTransports, LateAnswerNeverReachesTheNextConnection) {
     const ssize_t n = ::recv(second, heard, sizeof heard - 1, 0);
     ::close(second);
     ASSERT_GT(n, 0);
-    EXPECT_EQ(std::string(heard, 14), "!100000040015V") << heard;  // module 15's, only
+    EXPECT_EQ(std::string(heard, 14), "!444085040015V") << heard;  // module 15's, only
     EXPECT_EQ(std::string(heard, static_cast<std::size_t>(n)).find("040005"), std::string::npos);
 }
 

@@ -181,7 +181,7 @@ TEST_F(RealPanel, PropertySheetClosedDuringARead) {
     EXPECT_TRUE(panel.running());
     ModuleRecord stored;
     ASSERT_TRUE(readModuleRecord(0, 1, stored));
-    EXPECT_EQ(stored.identText(), "100000040005");
+    EXPECT_EQ(stored.identText(), "447157040005");
     EXPECT_EQ(stored.featureLevel(), 4);
 }
 
