@@ -45,5 +45,15 @@ ItemRef parseItem(const std::string& text);
 int parseLine(const std::string& text);  // line index of "L"
 // A whole decimal number in [min, max], else a usage error naming `what`.
 long parseNumber(const std::string& text, long min, long max, const char* what);
+// A text for a field of code page 1250 characters, else a usage error naming `what`: one
+// the code page cannot hold, longer than `maxChars` characters, or with a control character
+// (a line end, a tab) or one of `forbidden`. Empty texts pass; the caller says whether one may.
+void checkFieldText(const std::string& text, std::size_t maxChars, const char* what, const char* forbidden = "");
+// A note for the register line "SERIAL;NOTE;MEDIUM" (at most 295 characters): no ';', no
+// control character, code page 1250, at most 280 characters.
+void checkRegisterNote(const std::string& note);
+// An IPv4 address written as four decimal numbers 0-255 ("192.168.1.50"), else a usage
+// error naming `what`.
+void checkIpv4Address(const std::string& text, const char* what);
 
 }  // namespace lumo::cli

@@ -59,12 +59,14 @@ int lineSet(Args& args) {
             else if (value == "even") s.parity = 2;
             else throw UsageError("the parity must be none, odd or even");
         } else if (args.option("--ip", value)) {
-            if (value.size() > 17) throw UsageError("the IP address has more than 17 characters");
+            checkIpv4Address(value, "the IP address");
             s.ipAddress = value;
         } else if (args.option("--tcp-port", value)) {
-            s.tcpPort = static_cast<std::int32_t>(parseNumber(value, 0, 65535, "the TCP port"));
+            // Port 0 is no port a converter listens on: the line could never connect.
+            s.tcpPort = static_cast<std::int32_t>(parseNumber(value, 1, 65535, "the TCP port"));
         } else if (args.option("--name", value)) {
-            if (utf8Length(value) > 15) throw UsageError("the name has more than 15 characters");
+            if (value.empty()) throw UsageError("the name is empty");
+            checkFieldText(value, 15, "the name");
             s.description = value;
         } else {
             throw UsageError("unknown option '" + args.peek() + "'");

@@ -153,13 +153,21 @@ int cmdLine(Args& args) {
     return kDone;
 }
 
+// An ID address 1-31 (0 is the PC's own, never a module's).
+int parseModuleId(const std::string& text) {
+    const int id = static_cast<int>(parseNumber(text, 0, 31, "the ID address"));
+    if (id == 0) throw UsageError("the ID address 0 is reserved for the PC; a module has 1-31");
+    return id;
+}
+
 int moduleChange(Args& args, ChangeMode mode) {
     const ItemRef item = parseItem(args.next("the module L/K"));
     const std::string value = args.next(mode == ChangeMode::Type ? "the type CODE" : "the ID");
     args.expectEnd();
-    const int chosen = mode == ChangeMode::Type ? parseModuleType(value)
-                                                : static_cast<int>(parseNumber(value, 0, 31, "the ID address"));
-    if (item.moduleNumber != 0 && !itemExists(item)) return kFailed;
+    const char* verb = mode == ChangeMode::Type ? "module type" : "module id";
+    if (item.moduleNumber == 0) throw UsageError(std::string(verb) + " takes a module L/K, not a line");
+    const int chosen = mode == ChangeMode::Type ? parseModuleType(value) : parseModuleId(value);
+    if (!itemExists(item)) return kFailed;
     return exitStatus(changeModuleSetting(item.lineIndex, item.moduleNumber, mode, chosen));
 }
 
@@ -178,7 +186,8 @@ int cmdModule(Args& args) {
     }
     if (!haveType || !haveId) throw UsageError("module add needs --type CODE and --id ID");
     const DeviceTypeCode type = parseModuleType(typeText);
-    const int record = addModule(lineIndex, type, idText);
+    const int id = parseModuleId(idText);
+    const int record = addModule(lineIndex, type, std::to_string(id));
     if (record <= 0) return kFailed;
     std::cout << record << '\n';
     return kDone;

@@ -105,6 +105,7 @@ int cmdRegister(Args& args) {
         }
         checkIssuable(number);
         const int mediumIndex = static_cast<int>(parseNumber(medium, 0, 3, "the ID medium"));
+        checkRegisterNote(note);
         switch (registerIssue(SerialDecode(number).typeCode, number, note, mediumIndex)) {
             case IssueResult::Issued: return kDone;
             case IssueResult::AlreadyIssued:

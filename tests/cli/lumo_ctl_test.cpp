@@ -67,7 +67,7 @@ TEST_F(LumoCtl, QuestionsRefusalsAndFailures) {
         {"remove 1/1", 1, "Odebrání: Opravdu odstarnit toto zařízení ?  [ne: no terminal"},
         {"-y remove 1", 1, "Odebrání: Opravdu odstarnit toto zařízení ?  [ano]\nNelze vymazat: Na lince jsou připojena další zařízení ! \nNejdříve odstraňte všechny připojené moduly.\n"},
         {"module add 1 --type 4 --id 7", 1, "Varování: Zadanou ID již adresu používá některé zařízení ! \nZvolte jinou hodnotu. \n"},
-        {"module add 1 --type 4 --id 40", 1, "Varování: ID adresa musí být v rozsahu 0-31 !  \n"},
+        {"module add 1 --type 4 --id 40", 2, "lumo-ctl: the ID address must be a number from 0 to 31, not '40'"},
         {"module add 2 --type 4 --id 4", 1, "Varování: Nejprve musí být vytvořena komunikační linka !  \n"},
         {"report 3", 1, "lumo-ctl: the installation has no item 3\n"},
         {"toggle 1/9", 1, "lumo-ctl: the installation has no item 1/9\n"},
@@ -190,9 +190,9 @@ TEST_F(LumoCtl, SerialNumbersAndTheRegister) {
     r = ctl("register add 441560100001");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "lumo-ctl: the sequence of 441560100001 is already issued\n");
-    r = ctl("register add 441560100002 --note 'a;b'");  // refused by the register itself
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Upozornění: Poznámka nesmí obsahovat znak ';' ani konec řádku. \n");
+    r = ctl("register add 441560100002 --note 'a;b'");  // the command line alone tells
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "lumo-ctl: the note may not hold ';'\n(lumo-ctl --help shows the commands)\n");
     EXPECT_EQ(ctl("register last 10").out, "1\n");
     EXPECT_EQ(ctl("register list 10").out, "441560100001\t15.03.2016\tMN600/MN700\tpilot unit;1\n");
     EXPECT_EQ(ctl("register list 4").out, "");
