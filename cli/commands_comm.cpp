@@ -81,6 +81,7 @@ int lineSet(Args& args) {
 int cmdProbe(Args& args) {
     const std::string host = args.next("the host");
     args.expectEnd();
+    if (host.empty()) throw UsageError("the host is empty");
     if (platform::Ipv4 address; !platform::resolveIpv4(host, address)) {
         std::cerr << "lumo-ctl: the host " << host << " is not known (no IPv4 address for it)\n";
         return kFailed;

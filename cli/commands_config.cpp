@@ -39,6 +39,8 @@ int configSet(Args& args) {
         else if (args.option("--adapter", value)) settings.adapter = std::optional<AdapterChoice>(AdapterChoice{0, value});
         else throw UsageError("unknown option '" + args.peek() + "'");
     }
+    // An empty text names no folder (the working directory is ".").
+    if (settings.dataDirectory && settings.dataDirectory->empty()) throw UsageError("the data directory is empty");
     if (settings.dataDirectory) {
         const std::string dir = dataDirectoryFromInput(*settings.dataDirectory);
         if (!dir.empty()) checkStorable(dir.substr(0, dir.size() - 1), ProgramConfig::kDirWidth - 1, "the data directory");
@@ -49,6 +51,7 @@ int configSet(Args& args) {
         if (address == "none") {
             *settings.adapter = std::nullopt;
         } else {
+            checkIpv4Address(address, "the adapter (its address, or none)");
             std::vector<platform::NetworkAdapter> adapters;
             if (!platform::listNetworkAdapters(adapters)) {
                 setError(err::kNetAdapter);

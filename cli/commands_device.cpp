@@ -33,7 +33,8 @@ int cmdClock(Args& args) {
         args.flag("--system");
     }
     args.expectEnd();
-    if (item.moduleNumber != 0 && !itemExists(item)) return kFailed;
+    if (item.moduleNumber == 0) throw UsageError("clock takes a module L/K, not a line");
+    if (!itemExists(item)) return kFailed;
     if (!actionDone(clockSettingApplies(item.lineIndex, item.moduleNumber))) return kFailed;
     return exitStatus(setModuleClock(item.lineIndex, item.moduleNumber, choice));
 }
@@ -147,7 +148,8 @@ int cmdTransfer(Args& args) {
 int cmdTest(Args& args) {
     const ItemRef item = parseItem(args.next("the module L/K"));
     args.expectEnd();
-    if (item.moduleNumber != 0 && !itemExists(item)) return kFailed;
+    if (item.moduleNumber == 0) throw UsageError("test takes a module L/K, not a line");
+    if (!itemExists(item)) return kFailed;
     // One line a cycle, until Ctrl-C or a request that cannot be sent.
     ErrorRecord failure;
     auto print = [](const std::string& text) {

@@ -66,6 +66,7 @@ int cmdDownload(Args& args) {
     const std::string file = args.next("the image file");
     const bool oldHardware = args.flag("--old-hardware");
     args.expectEnd();
+    if (file.empty()) throw UsageError("the image file is empty");
     if (!itemExists(item)) return kFailed;
     DeviceTypeCode type = 0;
     if (!actionDone(downloadApplies(item.lineIndex, item.moduleNumber, type))) return kFailed;
@@ -89,6 +90,7 @@ int cmdRestart(Args& args) {
 int cmdReset(Args& args) {
     const ItemRef item = parseItem(args.next("the module L/K"));
     args.expectEnd();
+    if (item.moduleNumber == 0) throw UsageError("reset takes a module L/K, not a line");
     if (!itemExists(item)) return kFailed;
     if (item.moduleNumber != 0 && !servisCommandAvailable(item, true)) return kFailed;
     return exitStatus(resetApplication(item.lineIndex, item.moduleNumber));
@@ -219,12 +221,15 @@ int cmdInit(Args& args) {
             std::uint32_t date = 0;
             std::string field = value;
             if (!DateFieldRead(field, date) || field.empty()) throw UsageError("the date '" + value + "' is no date (DD.MM.YYYY)");
+            // A serial number carries the year within 2000-2099.
+            if ((date >> 16) < 2000 || (date >> 16) > 2099) throw UsageError("the date '" + value + "' is not in 2000-2099");
             choice.day = static_cast<int>(date & 0xFF);
             choice.month = static_cast<int>((date >> 8) & 0xFF);
             choice.year = static_cast<int>(date >> 16);
         } else if (args.option("--medium", value)) {
             choice.medium = static_cast<int>(parseNumber(value, 0, 3, "the ID medium"));
         } else if (args.option("--note", value)) {
+            checkRegisterNote(value);
             choice.note = value;
         } else if (args.flag("--clear-memory")) {
             choice.clearMemory = true;
@@ -250,10 +255,13 @@ int cmdInit(Args& args) {
 
 int cmdSearch(Args& args) {
     std::string mask = "255.255.255.0", quiet;
-    bool save = false;
+    bool save = false, quietGiven = false;
     while (!args.empty()) {
         if (args.option("--mask", mask)) continue;
-        if (args.option("--quiet-ms", quiet)) continue;
+        if (args.option("--quiet-ms", quiet)) {
+            quietGiven = true;
+            continue;
+        }
         if (args.flag("--save")) {
             save = true;
             continue;
@@ -261,7 +269,7 @@ int cmdSearch(Args& args) {
         throw UsageError("search [--mask 255.255.255.0|255.255.0.0] [--save] [--quiet-ms MS], not '" + args.peek() + "'");
     }
     if (mask != "255.255.255.0" && mask != "255.255.0.0") throw UsageError("the mask is 255.255.255.0 or 255.255.0.0");
-    const int quietMs = quiet.empty() ? 10000 : static_cast<int>(parseNumber(quiet, 100, 600000, "the quiet time"));
+    const int quietMs = quietGiven ? static_cast<int>(parseNumber(quiet, 100, 600000, "the quiet time")) : 10000;
     std::vector<SearchRow> rows;
     if (!actionDone(searchTcpDevices(mask == "255.255.0.0", rows, quietMs))) return kFailed;
     // The list's columns, tab-separated, newest first, and what is doubled.
@@ -280,6 +288,7 @@ int cmdIp(Args& args) {
     const std::string address = args.next("the new address");
     args.expectEnd();
     if (item.moduleNumber != 0) throw UsageError("ip takes a TCP converter line L, not a module");
+    checkIpv4Address(address, "the new address");
     if (!itemExists(item)) return kFailed;
     return exitStatus(setDeviceAddress(item.lineIndex, address));
 }
@@ -375,6 +384,7 @@ int cmdImage(Args& args) {
     for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     const bool segment = args.flag("--segment") || ending == ".bin";
     args.expectEnd();
+    if (file.empty()) throw UsageError("the image file is empty");
     std::string summary, fault;
     if (!imageSummary(file, segment, summary, fault)) {
         std::cerr << "lumo-ctl: " << file << ": " << fault << '\n';

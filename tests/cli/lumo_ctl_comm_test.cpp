@@ -229,9 +229,9 @@ TEST_F(LumoCtlComm, ImageCheckResetAndDownload) {
     std::filesystem::resize_file(work.path() / "wire.log", 0);
     EXPECT_EQ(ctl("reset 1/1").status, 0);
     EXPECT_NE(test::readWire(work.str() + "/wire.log").received().find("&ML_05#CMD$0+RST0*"), std::string::npos);
-    r = ctl("reset 1");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Varování: Nelze měnit komunikační linku !  \n");
+    r = ctl("reset 1");  // a line: the command line alone tells
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("lumo-ctl: reset takes a module L/K, not a line\n", 0), 0u) << r.err;
     // A memory image to the TQ300: restarted into its loader, loaded, started.
     r = ctl("download 1/1 " + bin);
     EXPECT_EQ(r.status, 0) << r.err;
