@@ -17,6 +17,7 @@ int cmdSend(Args& args) {
     const ItemRef item = parseItem(args.next("the module L/K"));
     const std::string text = args.next("the command 'INSTR [SUB [DATA]]'");
     args.expectEnd();
+    if (text.find_first_not_of(" \t") == std::string::npos) throw UsageError("the command is empty: nothing to send");
     if (utf8Length(text) > kConsoleLineLength)
         throw UsageError("the command has " + std::to_string(utf8Length(text)) + " characters; the console sends at most " +
                          std::to_string(kConsoleLineLength) + " (nothing was sent)");

@@ -5,6 +5,7 @@
 #include "actions/device_actions.h"
 #include "actions/property_sheet.h"
 #include "base/error_report.h"
+#include "cli/cli_ui_port.h"
 #include "cli/commands.h"
 #include "device/clock_setting.h"
 #include "device/counters.h"
@@ -142,6 +143,8 @@ int cmdTransfer(Args& args) {
                                       [&done](bool ok) { done = ok; })))
         return kFailed;
     JobWait();  // Ctrl-C stops it before the next record; the release still goes out
+    // Some ends are status-bar texts only ("chybný formát souboru !"): said here as well.
+    if (!done && !lastStatusText().empty()) std::cerr << "Přenos dat: " << lastStatusText() << '\n';
     return done ? kDone : kFailed;
 }
 

@@ -134,6 +134,7 @@ int cmdUpload(Args& args) {
     const MemorySegment& row = memorySegments()[static_cast<std::size_t>(segment)];
     const std::uint32_t start = rest.size() == 3 ? hexArgument(rest[0], "START") : row.start;
     const std::uint32_t size = rest.size() == 3 ? hexArgument(rest[1], "SIZE") : row.size;
+    if (size == 0) throw UsageError("SIZE 0: there is nothing to upload");
     if (!itemExists(item)) return kFailed;
     if (item.moduleNumber != 0 && !servisCommandAvailable(item, true)) return kFailed;
     bool done = false;
@@ -153,6 +154,7 @@ int cmdDump(Args& args) {
     args.option("--write", writeFile);
     args.expectEnd();
     const int segment = segmentArgument(segmentName);
+    if (size == 0) throw UsageError("SIZE 0: there is nothing to dump");
     if (size > kDumpMaxSize) throw UsageError("the dump reads or writes at most 80 (hexadecimal) bytes; use upload for more");
     if (!itemExists(item)) return kFailed;
     if (item.moduleNumber != 0 && !servisCommandAvailable(item, true)) return kFailed;

@@ -296,7 +296,12 @@ void fileFamily(Family& family, const std::string& pty, bool all) {
                 if (why.empty() && !writes && fingerprint(target) != before) why = "the file was changed";
                 // Settings over a file that could not be read: refused, or the values it could
                 // not keep are named.
-                if (why.empty() && command[0] == "config" && command[1] == "set" && o.status == 0 && o.err.empty())
+                // (A file of the whole record's length or more loads: its values are taken.)
+                std::error_code sizeError;
+                const bool loadsWhole = fs::is_regular_file(fs::symlink_status(target)) &&
+                                        fs::file_size(target, sizeError) >= 1668;
+                if (why.empty() && command[0] == "config" && command[1] == "set" && o.status == 0 && o.err.empty() &&
+                    !loadsWhole)
                     why = "written over a file it could not read, without a word";
                 // Nothing else may go: a failure or a refusal leaves the installation as it was.
                 if (why.empty() && o.status != 0) {
