@@ -57,7 +57,10 @@ TEST_F(LumoCtlComm, SendLineSetAndScan) {
     r = ctl("send 1 CAL");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Upozornění: Pro toto zařízení nelze nastavovat !  \n");
-    r = ctl("send 1/1 '   '");  // an empty row is no instruction
+    r = ctl("send 1/1 '   '");  // an empty row is no instruction: the command line tells
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "lumo-ctl: the command is empty: nothing to send\n(lumo-ctl --help shows the commands)\n");
+    r = ctl("send 1/1 '#$*'");  // one that cleans up to nothing: the console's own refusal
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Upozornění: Řádek neobsahuje žádný příkaz. \n");
     // A garbled answer: the data error, and the bytes that came with it for the technician.

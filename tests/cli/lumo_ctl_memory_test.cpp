@@ -67,8 +67,8 @@ TEST_F(LumoCtlMemory, UploadAndDumpReadTheRangeAndTheDumpWritesBack) {
     }
     EXPECT_FALSE(std::filesystem::exists(work.path() / "wide.bin"));
     r = ctl("upload 1/1 sram 400 0 " + work.str() + "/none.bin");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Upload: Zadejte počet bytů (Bytes) větší než 0. \n");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "lumo-ctl: SIZE 0: there is nothing to upload\n(lumo-ctl --help shows the commands)\n");
     EXPECT_EQ(read("wire.log").size(), before);
 }
 
