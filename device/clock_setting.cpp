@@ -8,10 +8,8 @@
 #include <vector>
 
 namespace lumo {
-namespace {
 
-// The numbers of a field split at any of `separators`; false when anything else stands in it.
-bool numbersOf(const std::string& text, const char* separators, std::vector<long>& out) {
+bool fieldNumbers(const std::string& text, const char* separators, std::vector<long>& out) {
     out.clear();
     std::string digits;
     auto take = [&] {
@@ -32,8 +30,6 @@ bool numbersOf(const std::string& text, const char* separators, std::vector<long
     return take();
 }
 
-}  // namespace
-
 std::string weekdayName(int index) {
     static const std::array<const char*, 7> names = {"Neděle", "Pondělí", "Úterý", "Středa", "Čtvrtek", "Pátek", "Sobota"};
     return index >= 0 && index < 7 ? names[static_cast<std::size_t>(index)] : "";
@@ -51,7 +47,7 @@ bool DateIsValid(std::uint32_t date) {
 bool DateFieldRead(std::string& field, std::uint32_t& date) {
     if (field.find_first_not_of(' ') == std::string::npos) return true;
     std::vector<long> n;
-    if (!numbersOf(field, ".,", n) || n.size() != 3) return false;
+    if (!fieldNumbers(field, ".,", n) || n.size() != 3) return false;
     long year = n[2];
     if (year >= 0 && year <= 49) year += 2000;
     else if (year >= 51 && year <= 99) year += 1900;
@@ -69,7 +65,7 @@ bool TimeFieldRead(std::string& field, std::uint32_t& time) {
         return true;
     }
     std::vector<long> n;
-    if (!numbersOf(field, ",.:", n) || n.size() != 3) return false;
+    if (!fieldNumbers(field, ",.:", n) || n.size() != 3) return false;
     if (n[0] > 23 || n[1] > 59 || n[2] > 59) return false;
     time = packClockTime(static_cast<int>(n[0]), static_cast<int>(n[1]), static_cast<int>(n[2]));
     field = TimeFieldShow(time);

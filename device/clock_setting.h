@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lumo {
 
@@ -23,6 +24,10 @@ std::string weekdayName(int index);
 
 // True when the packed date exists in the calendar (no 30 February).
 bool DateIsValid(std::uint32_t date);
+
+// The numbers of a field split at any of `separators` (blanks passed over); false when anything
+// else stands in it, or a group is empty or longer than nine digits.
+bool fieldNumbers(const std::string& text, const char* separators, std::vector<long>& out);
 
 // Day, month and year separated by '.' or ','; years 0-49 are 2000-2049, 51-99 are 1951-1999,
 // others as they stand within 1900-3000 (50 and 100-1899 are no year). Empty text is accepted

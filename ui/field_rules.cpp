@@ -11,28 +11,6 @@ namespace {
 
 std::string quoted(std::string_view text) { return "„" + std::string(text) + "“"; }
 
-// The numbers of a field split at any of `separators` (blanks are passed over); false when
-// anything else stands in it or a group is empty or longer than nine digits.
-bool groupsOf(const std::string& text, std::string_view separators, std::vector<long>& out) {
-    out.clear();
-    std::string digits;
-    auto take = [&] {
-        if (digits.empty() || digits.size() > 9) return false;
-        out.push_back(std::stol(digits));
-        digits.clear();
-        return true;
-    };
-    for (char c : text) {
-        if (c >= '0' && c <= '9') digits += c;
-        else if (separators.find(c) != std::string_view::npos) {
-            if (!take()) return false;
-        } else if (c != ' ') {
-            return false;
-        }
-    }
-    return take();
-}
-
 std::string clockRefusal(const char* field, const std::string& text, const std::string& rule) {
     return std::string("Pole „") + field + "“: " + rule + " (zadáno " + quoted(text) + ").";
 }
@@ -76,7 +54,7 @@ std::string dateFieldRefusal(const std::string& text) {
     std::uint32_t date = kNoDate;
     if (DateFieldRead(field, date) && date != kNoDate) return {};
     std::vector<long> n;
-    if (!groupsOf(text, ".,", n) || n.size() != 3)
+    if (!fieldNumbers(text, ".,", n) || n.size() != 3)
         return clockRefusal("datum", text, "zadejte den, měsíc a rok oddělené tečkou, např. 06.12.2026");
     if (n[0] < 1 || n[0] > 31) return clockRefusal("datum", text, "den musí být od 1 do 31");
     if (n[1] < 1 || n[1] > 12) return clockRefusal("datum", text, "měsíc musí být od 1 do 12");
@@ -98,7 +76,7 @@ std::string timeFieldRefusal(const std::string& text) {
     std::uint32_t time = kNoTime;
     if (TimeFieldRead(field, time) && time != kNoTime) return {};
     std::vector<long> n;
-    if (!groupsOf(text, ":.,", n) || n.size() != 3)
+    if (!fieldNumbers(text, ":.,", n) || n.size() != 3)
         return clockRefusal("čas", text, "zadejte hodiny, minuty a sekundy oddělené dvojtečkou, např. 14:30:00");
     if (n[0] > 23) return clockRefusal("čas", text, "hodiny musí být od 0 do 23");
     if (n[1] > 59) return clockRefusal("čas", text, "minuty musí být od 0 do 59");
