@@ -4,6 +4,7 @@
 #include "base/app_state.h"
 #include "base/ui_port.h"
 #include "comm/icmp_echo.h"
+#include "comm/network_privilege.h"
 #include "discovery/service_channel.h"
 #include "actions/install_actions.h"
 #include "model/installation.h"
@@ -93,8 +94,7 @@ int setDeviceAddress(int lineIndex, const std::string& newAddress, MacAddress* d
             // Neither the check before nor the one after could be made: nothing is sent.
             uiStatus("");
             uiMessage("Varování",
-                      "Adresu " + newAddress +
-                          " nelze ověřit: systém programu nedovoluje posílat ICMP echo (potřebuje cap_net_raw nebo root). "
+                      "Adresu " + newAddress + " nelze ověřit: " + icmpPrivilegeAdvice() +
                           "Do zařízení nebylo nic odesláno. ",
                       MessageIcon::Error);
             return kActionRefused;

@@ -10,8 +10,28 @@
 #include "device/console.h"
 #include "model/cp1250.h"
 #include "platform/net.h"
+#include "platform/net_helper.h"
 
 namespace lumo::cli {
+namespace {
+
+// What to do where neither a ping socket nor the network helper gives this program ICMP.
+std::string helperAdviceInEnglish() {
+    const auto outcome = platform::lastHelperOutcome();
+    switch (outcome.result) {
+        case platform::HelperResult::Missing:
+            return "the network helper " + platform::netHelperPath() + " is missing (install the package lumo-panel)";
+        case platform::HelperResult::NotAdmitted:
+            return "only members of the group lumo may use the network helper (an administrator adds you with "
+                   "'sudo adduser USER lumo'; it takes effect at your next login)";
+        case platform::HelperResult::Failed:
+            return "the network helper failed (system error " + std::to_string(outcome.systemError) +
+                   "; where it lacks its capabilities, 'sudo dpkg-reconfigure lumo-panel' restores them)";
+        default: return "the network helper did not open a socket";
+    }
+}
+
+}  // namespace
 
 int cmdSend(Args& args) {
     const ItemRef item = parseItem(args.next("the module L/K"));
@@ -97,8 +117,9 @@ int cmdProbe(Args& args) {
     case ProbeResult::NotPermitted:
         break;
     }
-    std::cerr << "lumo-ctl: this program may not send ICMP echo requests (it needs the capability "
-                 "cap_net_raw, or a group in net.ipv4.ping_group_range)\n";
+    std::cerr << "lumo-ctl: this program may not send ICMP echo requests: your group is not in "
+                 "net.ipv4.ping_group_range, and "
+              << helperAdviceInEnglish() << "\n";
     return kFailed;
 }
 

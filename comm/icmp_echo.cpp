@@ -32,11 +32,9 @@ void buildEchoRequest(std::uint8_t* message, std::size_t length, std::uint16_t i
     message[3] = static_cast<std::uint8_t>(sum);
 }
 
-std::uint16_t echoIdentifier() { return static_cast<std::uint16_t>(platform::processId() & 0xFFFF); }
-
 ProbeResult probeHost(const std::string& host) {
     platform::IcmpSocket sock;
-    const auto opened = sock.open(echoIdentifier());
+    const auto opened = sock.open();
     if (opened == platform::IcmpSocket::OpenResult::NotPermitted) return ProbeResult::NotPermitted;
     if (opened != platform::IcmpSocket::OpenResult::Opened) return ProbeResult::Silent;
     platform::Ipv4 address;
@@ -45,17 +43,23 @@ ProbeResult probeHost(const std::string& host) {
     static constexpr char kPayload[] = "abcdefghijkl";
     std::uint8_t request[20] = {};
     std::memcpy(request + 8, kPayload, 12);
-    buildEchoRequest(request, sizeof request, echoIdentifier(), 1);
+    buildEchoRequest(request, sizeof request, sock.identifier(), 1);
     if (!sock.sendTo(address, request, sizeof request)) return ProbeResult::Silent;
 
     const std::int64_t deadline = platform::monotonicMs() + 500;
-    std::uint8_t reply[256];
+    std::uint8_t reply[256] = {};
     for (;;) {
         const std::int64_t left = deadline - platform::monotonicMs();
         if (left <= 0) return ProbeResult::Silent;
-        const int n = sock.receive(reply, sizeof reply, static_cast<int>(left));
+        platform::Ipv4 from;
+        const int n = sock.receive(reply, sizeof reply, static_cast<int>(left), &from);
         if (n <= 0) return ProbeResult::Silent;
-        if (n >= 20 && reply[0] == 0 && std::memcmp(reply + 8, kPayload, 12) == 0) return ProbeResult::Answered;
+        // Only the asked host's reply to this socket's request: another probe of this program
+        // (another line) sends the same payload.
+        const auto identifier = static_cast<std::uint16_t>(reply[4] | reply[5] << 8);
+        if (n >= 20 && reply[0] == 0 && from == address && identifier == sock.identifier() &&
+            std::memcmp(reply + 8, kPayload, 12) == 0)
+            return ProbeResult::Answered;
     }
 }
 

@@ -14,9 +14,6 @@ std::uint16_t InternetChecksum(std::size_t length, const std::uint8_t* bytes);
 // sequence low byte first, then the checksum over `length` bytes (payload already in place).
 void buildEchoRequest(std::uint8_t* message, std::size_t length, std::uint16_t identifier, std::uint16_t sequence);
 
-// The identifier this process puts into its echo requests.
-std::uint16_t echoIdentifier();
-
 enum class ProbeResult { Answered, Silent, NotPermitted };
 
 // Sends one echo request to the host and waits 500 ms for its reply.

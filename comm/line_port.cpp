@@ -12,6 +12,7 @@
 #include "base/ui_port.h"
 #include "comm/answer_parsing.h"
 #include "comm/icmp_echo.h"
+#include "comm/network_privilege.h"
 #include "comm/wire_trace.h"
 #include "platform/clock.h"
 
@@ -122,7 +123,10 @@ ErrorCode openTcp(LinePort& port, int line, DeviceTypeCode typeKey) {
     if (!platform::resolveIpv4(port.hostText, port.host)) return err::kBadIpAddress;
     if (hasServiceBit(line) && typeKey != 0 && isInList(IcmpServiceTypes, typeKey)) {
         port.icmp = std::make_unique<platform::IcmpSocket>();
-        if (port.icmp->open(echoIdentifier()) != platform::IcmpSocket::OpenResult::Opened) return 0x20020001;
+        const auto opened = port.icmp->open();
+        if (opened == platform::IcmpSocket::OpenResult::NotPermitted)
+            uiMessage("Upozornění", "Tunel ICMP nelze otevřít: " + icmpPrivilegeAdvice(), MessageIcon::Warning);
+        if (opened != platform::IcmpSocket::OpenResult::Opened) return 0x20020001;
         port.modeFlags |= kModeIcmpTunnel;
         return 0;
     }
@@ -205,7 +209,7 @@ bool sendIcmpTunnel(LinePort& port, const std::uint8_t* data, std::uint32_t leng
     setChannel(payload + 16, sendFlags);
     std::memcpy(payload + kTunnelPayloadHeader, data, length);
     const std::size_t total = kIcmpHeader + kTunnelPayloadHeader + length;
-    buildEchoRequest(message.data(), total, echoIdentifier(), 1);
+    buildEchoRequest(message.data(), total, port.icmp->identifier(), 1);
     return port.icmp->sendTo(port.host, message.data(), total);
 }
 
@@ -281,15 +285,17 @@ bool receiveIcmpTunnel(LinePort& port, int& length, std::uint8_t* buffer, std::s
             length = 0;  // stopped: nothing counts as an answer
             return true;
         }
-        const int n = left > 0 ? port.icmp->receive(message.data(), message.size(), waitSlice(left)) : 0;
+        platform::Ipv4 from;
+        const int n = left > 0 ? port.icmp->receive(message.data(), message.size(), waitSlice(left), &from) : 0;
         if (n == 0 && left > kWaitSliceMs) continue;  // a quiet slice: the deadline decides
         if (n <= 0) {
             port.icmpFailure = n == 0 ? IcmpFailure::NoReply : IcmpFailure::SocketError;
             length = 0;  // nothing came
             return false;
         }
+        if (!(from == port.host)) continue;  // another host's message: not this line's answer
         bool isEchoReply = false;
-        if (!takeIcmpTunnelReply(message.data(), static_cast<std::size_t>(n), echoIdentifier(), length, buffer,
+        if (!takeIcmpTunnelReply(message.data(), static_cast<std::size_t>(n), port.icmp->identifier(), length, buffer,
                                  capacity, length, isEchoReply))
             continue;
         if (!isEchoReply) {

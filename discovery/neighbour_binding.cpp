@@ -6,9 +6,9 @@
 #include "base/error_report.h"
 #include "base/ui_port.h"
 #include "comm/icmp_echo.h"
+#include "comm/network_privilege.h"
 #include "platform/clock.h"
 #include "platform/neighbour_table.h"
-#include "platform/system_error.h"
 
 namespace lumo {
 
@@ -49,12 +49,7 @@ bool SetArpEntry(int existingType, const std::string& address, const MacAddress&
     const std::uint32_t adapter = appState().adapterIndex;
     if (existingType == 1 || existingType == 3 || existingType == 4) platform::deleteNeighbour(adapter, ip);
     const bool created = platform::createStaticNeighbour(adapter, mac, ip);
-    if (!created && platform::isPermissionDenied(platform::lastSystemError())) {
-        uiMessage("Upozornění",
-                  "Tabulku sousedů (ARP) smí měnit jen program s oprávněním správce sítě (CAP_NET_ADMIN) "
-                  "nebo spuštěný jako root. ",
-                  MessageIcon::Warning);
-    }
+    if (!created && neighbourWriteRefused()) uiMessage("Upozornění", neighbourPrivilegeAdvice(), MessageIcon::Warning);
     platform::pause(500);
     return created;
 }

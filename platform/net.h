@@ -64,9 +64,17 @@ public:
     IcmpSocket(const IcmpSocket&) = delete;
     IcmpSocket& operator=(const IcmpSocket&) = delete;
 
-    // A raw ICMP socket; where that needs a privilege the process lacks, an unprivileged ping
-    // socket whose echo identifier (bytes 4-5, low byte first) is `identifier`.
-    OpenResult open(std::uint16_t identifier);
+    // An ICMP echo socket for this open alone, with an echo identifier of its own: an
+    // unprivileged ping socket where the system admits the user's group to them
+    // (net.ipv4.ping_group_range), else a raw socket, the program's own where it has the
+    // privilege, else one the privileged network helper hands over. NotPermitted when none of
+    // them may be had (lastHelperOutcome() says why the helper did not give one).
+    OpenResult open();
+    // A raw ICMP socket that sees every ICMP message to this host (the simulator's side).
+    OpenResult openRaw();
+    // The identifier (bytes 4-5 of an echo message, low byte first) this socket's requests
+    // carry and its replies come back with. On a ping socket the system writes it.
+    std::uint16_t identifier() const { return identifier_; }
     bool isOpen() const { return fd_ >= 0; }
     // Takes only the messages to `address` and sends from it (a raw socket's local address).
     bool bindTo(const Ipv4& address);
@@ -82,6 +90,7 @@ public:
 private:
     int fd_ = -1;
     bool raw_ = false;
+    std::uint16_t identifier_ = 0;
     // Where the system sends an echo and takes its reply in one call (Windows' ICMP helper), the
     // request waits here for receive().
     std::vector<std::uint8_t> pending_;

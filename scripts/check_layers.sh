@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the layer order over the #include lines of the program's sources:
 #   platform < base < model < comm < discovery, serial < device < service < actions, app < ui
-#   < front ends (ui/qt, cli, sim and every *_dialog.cpp).
+#   < front ends (ui/qt, cli, sim, nethelper and every *_dialog.cpp).
 # A core file includes only its own folder and the folders below it (folders of one rank do
 # not include each other), standard headers and the platform's interface headers; never a Qt
 # or OS header, never an OS #ifdef. The platform's implementations (posix/, win32/) include
@@ -13,7 +13,7 @@ root=${1:-$(dirname "$0")/..}
 cd "$root"
 
 folders=()
-for f in platform base model comm discovery serial device service actions app ui cli sim; do
+for f in platform base model comm discovery serial device service actions app ui cli sim nethelper; do
   [ -d "$f" ] && folders+=("$f")
 done
 find "${folders[@]}" -type f \( -name '*.h' -o -name '*.cpp' \) | sort |
@@ -41,7 +41,7 @@ BEGIN {
     rank["platform"] = 0; rank["base"] = 1; rank["model"] = 2; rank["comm"] = 3
     rank["discovery"] = 4; rank["serial"] = 4; rank["device"] = 5; rank["service"] = 6
     rank["actions"] = 7; rank["app"] = 7; rank["ui"] = 8
-    front["ui/qt"] = 1; front["cli"] = 1; front["sim"] = 1; front["dialogs"] = 1
+    front["ui/qt"] = 1; front["cli"] = 1; front["sim"] = 1; front["nethelper"] = 1; front["dialogs"] = 1
 }
 {
     file = $0

@@ -216,7 +216,7 @@ bool runDeviceServers(std::vector<DeviceServer>& servers, WireLog& log, const st
                 if (ip != addressOf(i)) {
                     ip = addressOf(i);
                     platform::Ipv4 address;
-                    if (!platform::parseIpv4(ip, address) || sock.open(0) != platform::IcmpSocket::OpenResult::Opened ||
+                    if (!platform::parseIpv4(ip, address) || sock.openRaw() != platform::IcmpSocket::OpenResult::Opened ||
                         !sock.isRaw() || !sock.bindTo(address)) {
                         sock.close();
                         log.note("icmp", "device server " + ip + " cannot answer ping");

@@ -423,7 +423,7 @@ int main(int argc, char** argv) {
         std::cout << "device servers " << servers.size() << "\n";
     }
     if (o.icmp) {
-        if (icmp.open(0) != platform::IcmpSocket::OpenResult::Opened) {
+        if (icmp.openRaw() != platform::IcmpSocket::OpenResult::Opened) {
             std::cerr << "lumo-sim: cannot open an ICMP socket\n";
             return 1;
         }

@@ -9,9 +9,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "platform/clock.h"
+#include "platform/posix/net_helper_client.h"
 #include "platform/posix/posix_error.h"
 
 namespace lumo::platform {
@@ -179,37 +181,72 @@ void TcpSocket::close() {
 
 IcmpSocket::~IcmpSocket() { close(); }
 
-IcmpSocket::OpenResult IcmpSocket::open(std::uint16_t identifier) {
+namespace {
+
+bool refusedForPrivilege(int error) { return error == EPERM || error == EACCES; }
+
+// A raw socket's echo identifier: one of its own for every open in this process, so that two
+// sockets (two lines) never take each other's replies.
+std::uint16_t nextRawIdentifier() {
+    static std::atomic<std::uint16_t> next{static_cast<std::uint16_t>(::getpid() * 40503u)};
+    return next.fetch_add(1);
+}
+
+}  // namespace
+
+IcmpSocket::OpenResult IcmpSocket::open() {
     close();
-    fd_ = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-    if (fd_ >= 0) {
-        raw_ = true;
-        return OpenResult::Opened;
-    }
-    const int rawError = errno;
+    clearHelperOutcome();
+    // A ping socket first: it needs no privilege where the system admits the user's group.
     fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
     if (fd_ >= 0) {
         raw_ = false;
-        // A ping socket's echo identifier is its local port.
+        // Bound to port 0, the system picks a free echo identifier (a ping socket's identifier
+        // is its local port, whose bytes go into bytes 4-5 of the message as they lie in memory).
         sockaddr_in sin{};
         sin.sin_family = AF_INET;
-        // Bytes 4-5 of the message carry the identifier low byte first; the kernel writes the
-        // port's bytes there as they lie in memory.
-        auto* port = reinterpret_cast<std::uint8_t*>(&sin.sin_port);
-        port[0] = static_cast<std::uint8_t>(identifier);
-        port[1] = static_cast<std::uint8_t>(identifier >> 8);
-        if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sin), sizeof sin) == 0) return OpenResult::Opened;
+        socklen_t length = sizeof sin;
+        if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sin), sizeof sin) == 0 &&
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&sin), &length) == 0) {
+            const auto* port = reinterpret_cast<const std::uint8_t*>(&sin.sin_port);
+            identifier_ = static_cast<std::uint16_t>(port[0] | port[1] << 8);
+            return OpenResult::Opened;
+        }
         recordErrno();
         close();
         return OpenResult::Failed;
     }
     const int pingError = errno;
-    if ((rawError == EPERM || rawError == EACCES) && (pingError == EPERM || pingError == EACCES)) {
+    // A raw socket: this program's own where it has the privilege (root), else the helper's.
+    fd_ = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    if (fd_ < 0 && refusedForPrivilege(errno)) {
+        int handed = -1;
+        if (askNetHelper({"icmp"}, &handed) == HelperResult::Done) fd_ = handed;
+    }
+    if (fd_ >= 0) {
+        raw_ = true;
+        identifier_ = nextRawIdentifier();
+        return OpenResult::Opened;
+    }
+    if (refusedForPrivilege(pingError) && lastHelperOutcome().result != HelperResult::NotAsked) {
         recordErrno(EPERM);
         return OpenResult::NotPermitted;
     }
     recordErrno(pingError);
     return OpenResult::Failed;
+}
+
+IcmpSocket::OpenResult IcmpSocket::openRaw() {
+    close();
+    fd_ = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    if (fd_ < 0) {
+        const int error = errno;
+        recordErrno();
+        return refusedForPrivilege(error) ? OpenResult::NotPermitted : OpenResult::Failed;
+    }
+    raw_ = true;
+    identifier_ = nextRawIdentifier();
+    return OpenResult::Opened;
 }
 
 bool IcmpSocket::bindTo(const Ipv4& address) {

@@ -1,6 +1,7 @@
 #include "platform/net.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -208,8 +209,12 @@ void TcpSocket::close() {
 // that call and hands back the reply as the message a socket would have received.
 IcmpSocket::~IcmpSocket() { close(); }
 
-IcmpSocket::OpenResult IcmpSocket::open(std::uint16_t) {
+IcmpSocket::OpenResult IcmpSocket::open() {
     close();
+    // The helper echoes the request's identifier in the reply it makes; one per open keeps
+    // two sockets' replies apart as on other systems.
+    static std::atomic<std::uint16_t> next{static_cast<std::uint16_t>(::GetCurrentProcessId() * 40503u)};
+    identifier_ = next.fetch_add(1);
     const HANDLE h = ::IcmpCreateFile();
     if (h == INVALID_HANDLE_VALUE) {
         recordWin32();
@@ -218,6 +223,12 @@ IcmpSocket::OpenResult IcmpSocket::open(std::uint16_t) {
     fd_ = handleToInt(h);
     raw_ = false;
     return OpenResult::Opened;
+}
+
+IcmpSocket::OpenResult IcmpSocket::openRaw() {
+    close();
+    recordWin32(ERROR_NOT_SUPPORTED);  // the ICMP helper sees only the replies to its own requests
+    return OpenResult::Failed;
 }
 
 bool IcmpSocket::bindTo(const Ipv4&) {
