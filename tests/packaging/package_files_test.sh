@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The files the package installs beside the programs: the desktop entry validates, every manual
-# page renders, the udev rule matches the CP210x bridge and tags it for the user at the seat, and
-# the bash completion offers the commands and their options.
+# page renders, the udev rule matches the CP210x bridge and tags it for the user at the seat, the
+# bash completion offers the commands and their options, and the maintainer scripts are plain sh.
 # usage: package_files_test.sh SOURCE_DIR
 set -euo pipefail
 pkg=$1/packaging
@@ -13,12 +13,17 @@ grep -v 'hint:' <<<"$out" | grep -q . && fail "desktop entry: $out"
 grep -qx 'Name\[cs\]=.*' "$pkg/lumo-panel.desktop" || fail "no Czech name"
 grep -qx 'Categories=Utility;System;' "$pkg/lumo-panel.desktop" || fail "categories"
 
-for page in lumo-ctl lumo-hw lumo-sim; do
-  out=$(MANWIDTH=80 man -l "$pkg/man/$page.1" 2>&1 >/dev/null) || fail "man $page: $out"
+for page in lumo-ctl.1 lumo-hw.1 lumo-sim.1 lumo-net-helper.8; do
+  out=$(MANWIDTH=80 man -l "$pkg/man/$page" 2>&1 >/dev/null) || fail "man $page: $out"
   [ -z "$out" ] || fail "man $page warns: $out"
 done
-for page in lumo-ctl lumo-hw; do
-  MANWIDTH=80 man -l "$pkg/man/$page.1" | grep -q -- '--version' || fail "man $page names no --version"
+for page in lumo-ctl.1 lumo-hw.1 lumo-net-helper.8; do
+  MANWIDTH=80 man -l "$pkg/man/$page" | grep -q -- '--version' || fail "man $page names no --version"
+done
+
+for script in postinst postrm; do
+  head -n 1 "$pkg/$script" | grep -qx '#!/bin/sh' || fail "$script is not a sh script"
+  out=$(sh -n "$pkg/$script" 2>&1) || fail "$script: $out"
 done
 
 rules=$pkg/60-lumo-cp210x.rules
