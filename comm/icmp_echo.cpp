@@ -33,12 +33,12 @@ void buildEchoRequest(std::uint8_t* message, std::size_t length, std::uint16_t i
 }
 
 ProbeResult probeHost(const std::string& host) {
-    platform::IcmpSocket sock;
-    const auto opened = sock.open();
-    if (opened == platform::IcmpSocket::OpenResult::NotPermitted) return ProbeResult::NotPermitted;
-    if (opened != platform::IcmpSocket::OpenResult::Opened) return ProbeResult::Silent;
     platform::Ipv4 address;
     if (!platform::resolveIpv4(host, address)) return ProbeResult::Silent;
+    platform::IcmpSocket sock;
+    const auto opened = sock.open(address);
+    if (opened == platform::IcmpSocket::OpenResult::NotPermitted) return ProbeResult::NotPermitted;
+    if (opened != platform::IcmpSocket::OpenResult::Opened) return ProbeResult::Silent;
 
     static constexpr char kPayload[] = "abcdefghijkl";
     std::uint8_t request[20] = {};

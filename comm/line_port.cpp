@@ -123,7 +123,7 @@ ErrorCode openTcp(LinePort& port, int line, DeviceTypeCode typeKey) {
     if (!platform::resolveIpv4(port.hostText, port.host)) return err::kBadIpAddress;
     if (hasServiceBit(line) && typeKey != 0 && isInList(IcmpServiceTypes, typeKey)) {
         port.icmp = std::make_unique<platform::IcmpSocket>();
-        const auto opened = port.icmp->open();
+        const auto opened = port.icmp->open(port.host);
         if (opened == platform::IcmpSocket::OpenResult::NotPermitted)
             uiMessage("Upozornění", "Tunel ICMP nelze otevřít: " + icmpPrivilegeAdvice(), MessageIcon::Warning);
         if (opened != platform::IcmpSocket::OpenResult::Opened) return 0x20020001;

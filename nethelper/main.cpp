@@ -3,10 +3,12 @@
 // checked before it acts and each logged with the caller's user:
 //   neigh-add ADAPTER ADDRESS MAC   a static neighbour-table row, marked as this system's
 //   neigh-del ADAPTER ADDRESS       removes such a row, and only a marked one
-//   icmp                            hands a raw ICMP socket over the Unix socket that is its
-//                                   standard output
+//   icmp ADDRESS                    hands a raw ICMP socket over the Unix socket that is its
+//                                   standard output; a locked filter lets only echo replies and
+//                                   ICMP errors from ADDRESS reach it
 // It answers one line on its standard output: "ok", "refused WORD" or "failed ERRNO". It reads no
 // configuration file and takes nothing from its environment.
+#include <linux/filter.h>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -149,6 +151,14 @@ Outcome addRow(const std::string& adapter, const std::string& addressText, const
         return refused(Refusal::ForeignRow);  // the administrator's row stays
     if (error != 0) return failed(error);
     if (!netlink::replaceWithStaticRow(index, mac, address, netlink::kRowMark)) return failed(systemError());
+    // The facts again: had the adapter's addresses or routes changed while this request was
+    // held up between its checks and its act, the row goes again.
+    const AdapterFacts after = readAdapter(index, error);
+    const Refusal late = error != 0 ? Refusal::Request : checkRowAddress(after, address);
+    if (late != Refusal::None) {
+        netlink::deleteRow(index, address);
+        return refused(late);
+    }
     return {kDone, "ok"};
 }
 
@@ -166,6 +176,44 @@ Outcome deleteRow(const std::string& adapter, const std::string& addressText) {
     return {kDone, "ok"};
 }
 
+// A raw ICMP socket whose locked filter lets through only echo replies (type 0), unreachables
+// (3) and time-exceeded messages (11) from `peer`: the caller cannot read other traffic with it,
+// nor take the filter off.
+int filteredIcmpSocket(const platform::Ipv4& peer, int& error) {
+    const int fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    const std::uint32_t source = static_cast<std::uint32_t>(peer.bytes[0]) << 24 |
+                                 static_cast<std::uint32_t>(peer.bytes[1]) << 16 |
+                                 static_cast<std::uint32_t>(peer.bytes[2]) << 8 | peer.bytes[3];
+    sock_filter code[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, 12),          // the IP header's source address
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, source, 0, 5),  // another host: refused
+        BPF_STMT(BPF_LDX | BPF_B | BPF_MSH, 0),          // X: the IP header's length
+        BPF_STMT(BPF_LD | BPF_B | BPF_IND, 0),           // the ICMP type
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, 0, 3, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, 3, 2, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, 11, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, 0),       // refused
+        BPF_STMT(BPF_RET | BPF_K, 0xFFFF),  // taken whole
+    };
+    sock_fprog program{static_cast<unsigned short>(sizeof code / sizeof code[0]), code};
+    const int on = 1;
+    if (::setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program) != 0 ||
+        ::setsockopt(fd, SOL_SOCKET, SO_LOCK_FILTER, &on, sizeof on) != 0) {
+        error = errno;
+        ::close(fd);
+        return -1;
+    }
+    // Whatever came before the filter stood is not for the caller.
+    char drain[64];
+    while (::recv(fd, drain, sizeof drain, MSG_DONTWAIT) > 0) {
+    }
+    return fd;
+}
+
 int run(int argc, char** argv) {
     const std::string verb = argc > 1 ? argv[1] : "";
     if (argc == 2 && verb == "--version") {
@@ -175,6 +223,8 @@ int run(int argc, char** argv) {
     ::openlog("lumo-net-helper", LOG_PID | LOG_PERROR, LOG_AUTHPRIV);
     const unsigned user = ::getuid();
     const std::string request = loggedRequest(argc, argv);
+    // Logged before anything is done: the caller may end this process at any moment after.
+    ::syslog(LOG_INFO, "user %u: %s: asked", user, request.c_str());
 
     Outcome outcome;
     int handed = -1;
@@ -184,12 +234,16 @@ int run(int argc, char** argv) {
         outcome = addRow(argv[2], argv[3], argv[4]);
     } else if (verb == "neigh-del" && argc == 4) {
         outcome = deleteRow(argv[2], argv[3]);
-    } else if (verb == "icmp" && argc == 2) {
-        if (!outputIsUnixSocket()) {
+    } else if (verb == "icmp" && argc == 3) {
+        platform::Ipv4 peer;
+        int error = 0;
+        if (!platform::parseIpv4(argv[2], peer)) {
+            outcome = refused(Refusal::Request);
+        } else if (!outputIsUnixSocket()) {
             outcome = refused(Refusal::Socket);
         } else {
-            handed = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-            outcome = handed >= 0 ? Outcome{kDone, "ok"} : failed(errno);
+            handed = filteredIcmpSocket(peer, error);
+            outcome = handed >= 0 ? Outcome{kDone, "ok"} : failed(error);
         }
     } else {
         outcome = refused(Refusal::Request);

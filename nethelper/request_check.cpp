@@ -47,7 +47,8 @@ const char* refusalWord(Refusal refusal) {
 bool isAdapterName(const std::string& name) {
     if (name.empty() || name.size() > 15 || name == "." || name == "..") return false;
     return std::all_of(name.begin(), name.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '-' || c == '@' || c == ':';
+        // Not ':': the system would take "eth0:x" for eth0, and the log would name another.
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '-' || c == '@';
     });
 }
 

@@ -31,7 +31,7 @@ enum class Refusal {
 // The word the helper answers and logs for a refusal ("refused WORD").
 const char* refusalWord(Refusal refusal);
 
-// An adapter name as the system names adapters: 1 to 15 characters of letters, digits and . _ - @ :
+// An adapter name as the system names adapters: 1 to 15 characters of letters, digits and . _ - @
 bool isAdapterName(const std::string& name);
 // "02:00:5e:10:00:01" (or with '-'): six two-digit hexadecimal groups.
 bool parseMac(const std::string& text, Mac& mac);

@@ -64,12 +64,13 @@ public:
     IcmpSocket(const IcmpSocket&) = delete;
     IcmpSocket& operator=(const IcmpSocket&) = delete;
 
-    // An ICMP echo socket for this open alone, with an echo identifier of its own: an
-    // unprivileged ping socket where the system admits the user's group to them
+    // An ICMP echo socket for this open alone, to talk to `peer`, with an echo identifier of its
+    // own: an unprivileged ping socket where the system admits the user's group to them
     // (net.ipv4.ping_group_range), else a raw socket, the program's own where it has the
-    // privilege, else one the privileged network helper hands over. NotPermitted when none of
-    // them may be had (lastHelperOutcome() says why the helper did not give one).
-    OpenResult open();
+    // privilege, else one the privileged network helper hands over (which lets through only
+    // echo replies and errors from `peer`). NotPermitted when none of them may be had
+    // (lastHelperOutcome() says why the helper did not give one).
+    OpenResult open(const Ipv4& peer);
     // A raw ICMP socket that sees every ICMP message to this host (the simulator's side).
     OpenResult openRaw();
     // The identifier (bytes 4-5 of an echo message, low byte first) this socket's requests

@@ -53,14 +53,17 @@ bool deleteNeighbour(std::uint32_t interfaceIndex, const Ipv4& address) {
     clearHelperOutcome();
     if (netlink::deleteRow(interfaceIndex, address)) return true;
     if (!refusedForPrivilege()) return false;
-    // Only a row that is there is worth asking the helper for (a line's row is deleted at
-    // every start-up and check, and is mostly not there).
+    // Only a row of this system's is worth asking the helper for: it removes no other, and a
+    // line's row is deleted at every start-up and check, where it is mostly not there (or is
+    // the dynamic row the system keeps).
     std::vector<netlink::Neighbour> rows;
-    bool present = false;
+    bool ours = false;
     if (netlink::readNeighbours(rows)) {
-        for (const auto& row : rows) present = present || (row.interfaceIndex == interfaceIndex && row.address == address);
+        for (const auto& row : rows)
+            ours = ours || (row.interfaceIndex == interfaceIndex && row.address == address &&
+                            row.protocol == netlink::kRowMark);
     }
-    if (!present) {
+    if (!ours) {
         recordErrno(ENOENT);
         return false;
     }

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <random>
 #include <cstring>
 
 #include "platform/clock.h"
@@ -186,15 +187,16 @@ namespace {
 bool refusedForPrivilege(int error) { return error == EPERM || error == EACCES; }
 
 // A raw socket's echo identifier: one of its own for every open in this process, so that two
-// sockets (two lines) never take each other's replies.
+// sockets (two lines) never take each other's replies; from a random start, so that other
+// processes' identifiers are unlikely to meet it.
 std::uint16_t nextRawIdentifier() {
-    static std::atomic<std::uint16_t> next{static_cast<std::uint16_t>(::getpid() * 40503u)};
+    static std::atomic<std::uint16_t> next{static_cast<std::uint16_t>(std::random_device{}())};
     return next.fetch_add(1);
 }
 
 }  // namespace
 
-IcmpSocket::OpenResult IcmpSocket::open() {
+IcmpSocket::OpenResult IcmpSocket::open(const Ipv4& peer) {
     close();
     clearHelperOutcome();
     // A ping socket first: it needs no privilege where the system admits the user's group.
@@ -221,7 +223,7 @@ IcmpSocket::OpenResult IcmpSocket::open() {
     fd_ = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
     if (fd_ < 0 && refusedForPrivilege(errno)) {
         int handed = -1;
-        if (askNetHelper({"icmp"}, &handed) == HelperResult::Done) fd_ = handed;
+        if (askNetHelper({"icmp", formatIpv4(peer)}, &handed) == HelperResult::Done) fd_ = handed;
     }
     if (fd_ >= 0) {
         raw_ = true;

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/clock.h"
 #include "platform/posix/posix_error.h"
 
 #ifndef LUMO_NET_HELPER_PATH
@@ -52,12 +53,20 @@ private:
 // Reads the answer line (at most `capacity` - 1 characters) and a descriptor sent with it.
 bool readAnswer(int fd, char* line, std::size_t capacity, int* received) {
     std::size_t used = 0;
-    const auto waitUntil = [fd](int ms) {
-        pollfd p{fd, POLLIN, 0};
-        return ::poll(&p, 1, ms) > 0;
+    const std::int64_t deadline = monotonicMs() + kAnswerWaitMs;
+    // A signal for another of the program's children ends a wait early: the wait goes on.
+    const auto answerWaits = [fd, deadline] {
+        for (;;) {
+            const std::int64_t left = deadline - monotonicMs();
+            if (left <= 0) return false;
+            pollfd p{fd, POLLIN, 0};
+            const int ready = ::poll(&p, 1, static_cast<int>(left));
+            if (ready > 0) return true;
+            if (ready < 0 && errno != EINTR) return false;
+        }
     };
     while (used + 1 < capacity) {
-        if (!waitUntil(kAnswerWaitMs)) {
+        if (!answerWaits()) {
             errno = ETIMEDOUT;
             return false;
         }
@@ -137,7 +146,13 @@ HelperResult askNetHelper(const std::vector<std::string>& arguments, int* receiv
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!answered) return record(HelperResult::Failed, readError);
+    if (!answered) {
+        if (received != nullptr && *received >= 0) {
+            ::close(*received);
+            *received = -1;
+        }
+        return record(HelperResult::Failed, readError);
+    }
 
     const std::string answer = line;
     if (answer == "ok") {

@@ -6,6 +6,7 @@
 
 #include <linux/if_addr.h>
 #include <linux/neighbour.h>
+#include <linux/nexthop.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <netinet/in.h>
@@ -16,6 +17,7 @@
 #include <functional>
 
 #include "platform/posix/posix_error.h"
+#include "platform/system_error.h"
 
 namespace lumo::platform::netlink {
 namespace {
@@ -80,6 +82,7 @@ bool transact(Request& r) {
     unsigned left = static_cast<unsigned>(n);
     for (auto* h = reinterpret_cast<nlmsghdr*>(reply); NLMSG_OK(h, left); h = NLMSG_NEXT(h, left)) {
         if (h->nlmsg_type == NLMSG_ERROR) {
+            if (h->nlmsg_len < NLMSG_LENGTH(sizeof(nlmsgerr))) break;
             const auto* e = static_cast<const nlmsgerr*>(NLMSG_DATA(h));
             if (e->error == 0) return true;
             recordErrno(-e->error);
@@ -111,9 +114,13 @@ bool dump(unsigned short type, const Body& body, const std::function<void(const 
     }
     static thread_local char buffer[32768];
     for (;;) {
-        const ssize_t n = ::recv(sock.fd(), buffer, sizeof buffer, 0);
+        const ssize_t n = ::recv(sock.fd(), buffer, sizeof buffer, MSG_TRUNC);
         if (n < 0) {
             recordErrno();
+            return false;
+        }
+        if (static_cast<std::size_t>(n) > sizeof buffer) {
+            recordErrno(EMSGSIZE);  // cut: rows would be missing
             return false;
         }
         if (n == 0) {
@@ -122,10 +129,16 @@ bool dump(unsigned short type, const Body& body, const std::function<void(const 
         }
         unsigned left = static_cast<unsigned>(n);
         for (auto* h = reinterpret_cast<nlmsghdr*>(buffer); NLMSG_OK(h, left); h = NLMSG_NEXT(h, left)) {
+            // A dump the kernel interrupted (the table changed meanwhile) may lack rows: the
+            // checks made on it would not hold.
+            if ((h->nlmsg_flags & NLM_F_DUMP_INTR) != 0) {
+                recordErrno(EAGAIN);
+                return false;
+            }
             if (h->nlmsg_type == NLMSG_DONE) return true;
             if (h->nlmsg_type == NLMSG_ERROR) {
-                const auto* e = static_cast<const nlmsgerr*>(NLMSG_DATA(h));
-                recordErrno(-e->error);
+                const bool whole = h->nlmsg_len >= NLMSG_LENGTH(sizeof(nlmsgerr));
+                recordErrno(whole ? -static_cast<const nlmsgerr*>(NLMSG_DATA(h))->error : EPROTO);
                 return false;
             }
             take(h);
@@ -204,36 +217,66 @@ bool readAddresses(std::vector<InterfaceAddress>& addresses) {
         InterfaceAddress entry;
         entry.interfaceIndex = ifa->ifa_index;
         entry.prefixLength = ifa->ifa_prefixlen;
-        bool haveLocal = false;
+        bool haveLocal = false, haveAddress = false;
+        Ipv4 local, address;
         forEachAttribute(h, sizeof(ifaddrmsg), [&](const rtattr* a) {
-            // IFA_LOCAL is the interface's own address; IFA_ADDRESS is the peer's on a
-            // point-to-point link and the same as IFA_LOCAL elsewhere.
             if (RTA_PAYLOAD(a) != 4) return;
-            if (a->rta_type == IFA_LOCAL || (a->rta_type == IFA_ADDRESS && !haveLocal)) {
-                std::memcpy(entry.address.bytes.data(), RTA_DATA(a), 4);
-                haveLocal = haveLocal || a->rta_type == IFA_LOCAL;
+            if (a->rta_type == IFA_LOCAL) {
+                std::memcpy(local.bytes.data(), RTA_DATA(a), 4);
+                haveLocal = true;
+            } else if (a->rta_type == IFA_ADDRESS) {
+                std::memcpy(address.bytes.data(), RTA_DATA(a), 4);
+                haveAddress = true;
             }
         });
+        // IFA_LOCAL is the interface's own address; IFA_ADDRESS is the same elsewhere, and the
+        // far end's on a point-to-point link, which has no subnet of its own to take a row on.
+        if (haveLocal && haveAddress && !(local == address)) return;
+        if (!haveLocal && !haveAddress) return;
+        entry.address = haveLocal ? local : address;
         addresses.push_back(entry);
     });
 }
 
 bool readGateways(std::vector<Ipv4>& gateways) {
     gateways.clear();
+    const auto take = [&gateways](const void* data) {
+        Ipv4 gateway;
+        std::memcpy(gateway.bytes.data(), data, 4);
+        gateways.push_back(gateway);
+    };
     rtmsg body{};
     body.rtm_family = AF_INET;
-    return dump(RTM_GETROUTE, body, [&gateways](const nlmsghdr* h) {
+    const bool routes = dump(RTM_GETROUTE, body, [&take](const nlmsghdr* h) {
         if (h->nlmsg_type != RTM_NEWROUTE || h->nlmsg_len < NLMSG_LENGTH(sizeof(rtmsg))) return;
         const auto* rt = static_cast<const rtmsg*>(NLMSG_DATA(h));
         if (rt->rtm_family != AF_INET) return;
         forEachAttribute(h, sizeof(rtmsg), [&](const rtattr* a) {
-            if (a->rta_type == RTA_GATEWAY && RTA_PAYLOAD(a) == 4) {
-                Ipv4 gateway;
-                std::memcpy(gateway.bytes.data(), RTA_DATA(a), 4);
-                gateways.push_back(gateway);
+            if (a->rta_type == RTA_GATEWAY && RTA_PAYLOAD(a) == 4) take(RTA_DATA(a));
+            // A route through several next hops: each has its own gateway attribute.
+            if (a->rta_type == RTA_MULTIPATH) {
+                int left = static_cast<int>(RTA_PAYLOAD(a));
+                for (auto* hop = static_cast<rtnexthop*>(RTA_DATA(a)); RTNH_OK(hop, left);
+                     left -= static_cast<int>(NLMSG_ALIGN(hop->rtnh_len)), hop = RTNH_NEXT(hop)) {
+                    int attributes = hop->rtnh_len - static_cast<int>(sizeof(rtnexthop));
+                    for (auto* b = RTNH_DATA(hop); RTA_OK(b, attributes); b = RTA_NEXT(b, attributes))
+                        if (b->rta_type == RTA_GATEWAY && RTA_PAYLOAD(b) == 4) take(RTA_DATA(b));
+                }
             }
         });
     });
+    if (!routes) return false;
+    // Routes may name shared next-hop objects instead (`ip nexthop`): their gateways too. A
+    // kernel without them refuses the dump.
+    nhmsg nexthops{};
+    nexthops.nh_family = AF_INET;
+    const bool objects = dump(RTM_GETNEXTHOP, nexthops, [&take](const nlmsghdr* h) {
+        if (h->nlmsg_type != RTM_NEWNEXTHOP || h->nlmsg_len < NLMSG_LENGTH(sizeof(nhmsg))) return;
+        forEachAttribute(h, sizeof(nhmsg), [&](const rtattr* a) {
+            if (a->rta_type == NHA_GATEWAY && RTA_PAYLOAD(a) == 4) take(RTA_DATA(a));
+        });
+    });
+    return objects || lastSystemError() == EOPNOTSUPP || lastSystemError() == EINVAL;
 }
 
 }  // namespace lumo::platform::netlink

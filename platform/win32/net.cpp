@@ -209,7 +209,7 @@ void TcpSocket::close() {
 // that call and hands back the reply as the message a socket would have received.
 IcmpSocket::~IcmpSocket() { close(); }
 
-IcmpSocket::OpenResult IcmpSocket::open() {
+IcmpSocket::OpenResult IcmpSocket::open(const Ipv4&) {
     close();
     // The helper echoes the request's identifier in the reply it makes; one per open keeps
     // two sockets' replies apart as on other systems.

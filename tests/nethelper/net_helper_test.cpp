@@ -27,6 +27,7 @@ using test::shellOutput;
 using test::shellSucceeds;
 
 constexpr unsigned kTechnicians = 4242;  // the test's stand-in for the group lumo
+const platform::Ipv4 kLoopback{{127, 0, 0, 1}};
 
 class NetHelperTest : public ::testing::Test {
 protected:
@@ -39,13 +40,16 @@ protected:
         if (!test::installNetHelper(helper, kTechnicians, 0750)) GTEST_SKIP() << "this file system takes no capabilities";
     }
 
-    // d0 10.9.0.1/24 (a veth pair's end) with the default route through 10.9.0.254, d1 10.8.0.1/24, and a static
-    // row the administrator made for 10.9.0.7.
+    // d0 10.9.0.1/24 (a veth pair's end) with the default route through 10.9.0.254, a route
+    // through two next hops (.253, .252) and one through a next-hop object (.251); d1
+    // 10.8.0.1/24; and a static row the administrator made for 10.9.0.7.
     static bool buildAdapters() {
         for (const char* step : {"ip link add d0 type veth peer name d0p", "ip addr add 10.9.0.1/24 dev d0",
                                  "ip link set d0p up", "ip link set d0 up", "ip link add d1 type veth peer name d1p",
                                  "ip addr add 10.8.0.1/24 dev d1", "ip link set d1p up", "ip link set d1 up",
                                  "ip route add default via 10.9.0.254",
+                                 "ip route add 10.50.0.0/16 nexthop via 10.9.0.253 nexthop via 10.9.0.252",
+                                 "ip nexthop add id 7 via 10.9.0.251 dev d0", "ip route add 10.60.0.0/16 nhid 7",
                                  "ip neigh add 10.9.0.7 lladdr 02:00:00:00:00:07 dev d0 nud permanent"})
             if (!shellSucceeds(step)) return false;
         return true;
@@ -80,6 +84,8 @@ TEST_F(NetHelperTest, RefusesEveryRequestOutsideItsRulesAndLogsWhoAsked) {
         };
         const Case cases[] = {
             {"neigh-add d0 10.9.0.254 02:00:00:00:00:05", "refused gateway"},
+            {"neigh-add d0 10.9.0.252 02:00:00:00:00:05", "refused gateway"},  // one of several next hops
+            {"neigh-add d0 10.9.0.251 02:00:00:00:00:05", "refused gateway"},  // a next-hop object's
             {"neigh-add d0 10.8.0.5 02:00:00:00:00:05", "refused subnet"},  // d1's subnet, not d0's
             {"neigh-add d0 10.9.0.1 02:00:00:00:00:05", "refused own-address"},
             {"neigh-add d0 10.9.0.255 02:00:00:00:00:05", "refused broadcast"},
@@ -89,12 +95,14 @@ TEST_F(NetHelperTest, RefusesEveryRequestOutsideItsRulesAndLogsWhoAsked) {
             {"neigh-add d0 10.9.0.5 00:00:00:00:00:00", "refused mac"},
             {"neigh-add d9 10.9.0.5 02:00:00:00:00:05", "refused adapter"},
             {"neigh-add 'd0;id' 10.9.0.5 02:00:00:00:00:05", "refused adapter"},
+            {"neigh-add d0:x 10.9.0.5 02:00:00:00:00:05", "refused adapter"},  // the system would take d0
             {"neigh-add d0 10.9.0.7 02:00:00:00:00:05", "refused foreign-row"},  // the administrator's row
             {"neigh-del d0 10.9.0.7", "refused foreign-row"},
             {"neigh-add d0 10.9.0.5", "refused request"},
             {"neigh-add d0 10.9.0.x 02:00:00:00:00:05", "refused request"},
             {"route-add 0.0.0.0 10.9.0.5", "refused request"},
-            {"icmp", "refused socket"},  // its output a pipe: nowhere to hand a socket
+            {"icmp", "refused request"},  // no address to let replies from
+            {"icmp 10.9.0.5", "refused socket"},  // its output a pipe: nowhere to hand a socket
         };
         for (const Case& c : cases) EXPECT_EQ(ask(c.request), c.answer) << c.request;
         // Nothing was changed: the administrator's row is the only one.
@@ -175,7 +183,7 @@ TEST_F(NetHelperTest, IcmpComesFromAPingSocketElseFromTheHelper) {
                 if (*c.helperPath != '\0') ::setenv("LUMO_NET_HELPER", c.helperPath, 1);
                 if (!test::becomeNobody(c.group)) ::_exit(2);
                 platform::IcmpSocket a, b;
-                const auto opened = a.open();
+                const auto opened = a.open(kLoopback);
                 const auto helperResult = platform::lastHelperOutcome().result;
                 bool ok = opened == c.opened && a.isRaw() == c.raw && helperResult == c.helperResult;
                 if (!ok)
@@ -186,8 +194,16 @@ TEST_F(NetHelperTest, IcmpComesFromAPingSocketElseFromTheHelper) {
                     ok = ok && advice.find(c.advice) != std::string::npos && HostProbe("127.0.0.1") == kProbeUnknown;
                     if (!ok) std::fprintf(stderr, "advice: %s\n", advice.c_str());
                 } else {
-                    ok = ok && b.open() == c.opened && a.identifier() != b.identifier() &&
-                         probeHost("127.0.0.1") == ProbeResult::Answered;
+                    ok = ok && b.open(kLoopback) == c.opened && a.identifier() != b.identifier() &&
+                         probeHost("127.0.0.1") == ProbeResult::Answered && probeHost("10.9.0.1") == ProbeResult::Answered;
+                    // The helper's socket for 127.0.0.1 saw none of those replies: its filter
+                    // lets through only its own host's, and the program's check the identifier.
+                    std::uint8_t message[128];
+                    platform::Ipv4 from;
+                    int seen = 0;
+                    for (int n; (n = a.receive(message, sizeof message, 100, &from)) > 0;)
+                        seen += c.raw && !(from == kLoopback) ? 1 : 0;
+                    ok = ok && seen == 0;
                 }
                 ::_exit(ok ? 0 : 1);
             }
@@ -198,13 +214,13 @@ TEST_F(NetHelperTest, IcmpComesFromAPingSocketElseFromTheHelper) {
     });
 }
 
-// Two probes at once, on raw sockets (root) and on ping sockets (nobody): a probe of a silent
-// host takes neither the other probe's reply nor a reply to another identifier.
+// Two probes at once, on raw sockets (root, no ping group) and on ping sockets (nobody): a probe
+// of a silent host takes neither the other probe's reply nor a reply to another identifier.
 TEST_F(NetHelperTest, ProbeTakesOnlyItsOwnHostsReplyToItsOwnIdentifier) {
     inNamespace([&] {
-        ASSERT_TRUE(test::setPingGroups("0 2147483647"));
         for (const bool asNobody : {false, true}) {
             SCOPED_TRACE(asNobody ? "ping sockets" : "raw sockets");
+            ASSERT_TRUE(test::setPingGroups(asNobody ? "0 2147483647" : "1 0"));
             const pid_t child = ::fork();
             ASSERT_GE(child, 0);
             if (child == 0) {
