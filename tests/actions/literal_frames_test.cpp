@@ -247,7 +247,7 @@ TEST_F(LiteralFrames, EveryOperationSendsTheBytesTheProtocolGives) {
         ui.answers.assign(4, true);
         std::filesystem::resize_file(logPath(), 0);
         row.run(*this);
-        EXPECT_EQ(visible(wire().received()), visible(row.wire));
+        EXPECT_EQ(visible(wire(row.wire.size()).received()), visible(row.wire));
     }
 }
 
@@ -270,7 +270,7 @@ TEST_F(LiteralFrames, TunnelDownloadOnASerialLine) {
                              std::string("WRf\0\x01\0\0\x02\0\0\0\0INEX02\x06\x05", 20) +
                              std::string("WRf\0\x01\0\0\x04\0\0\0\0INEX03\0\0\0\x10", 22) +
                              std::string("WRf\0\x01\0\0\x01\0\0\0\0INEX06A", 19);
-    EXPECT_EQ(visible(this->wire().received()), visible(wire));
+    EXPECT_EQ(visible(this->wire(wire.size()).received()), visible(wire));
 }
 
 // A file whose records do not follow one another as even runs (here an odd count) goes as one
@@ -294,10 +294,10 @@ TEST_F(LiteralFrames, TwoWireLine) {
     addSerialModule(1, 5, 4);
     std::filesystem::resize_file(logPath(), 0);
     EXPECT_EQ(checkItem(kSerialLine, 1), 1);
-    EXPECT_EQ(visible(this->wire().received()), "&ML_05#CAL+&MLEND");
+    EXPECT_EQ(visible(this->wire(17).received()), "&ML_05#CAL+&MLEND");
     std::filesystem::resize_file(logPath(), 0);
     resetApplication(kSerialLine, 1);
-    EXPECT_EQ(visible(this->wire().received()), visible("&ML_05#CMD$0+RST0*\xB2&MLEND"));
+    EXPECT_EQ(visible(this->wire(25).received()), visible("&ML_05#CMD$0+RST0*\xB2&MLEND"));
 }
 
 }  // namespace

@@ -7,8 +7,19 @@
 #include "comm/line_port.h"
 #include "device/console.h"
 #include "model/installation.h"
+#include "platform/clock.h"
 
 namespace lumo::test {
+
+Wire SimTest::wire(std::size_t receivedAtLeast) const {
+    const std::int64_t deadline = platform::monotonicMs() + 2000;
+    Wire w = wire();
+    while (w.received().size() < receivedAtLeast && platform::monotonicMs() < deadline) {
+        platform::pause(20);
+        w = wire();
+    }
+    return w;
+}
 
 void SimTest::startSim(const std::vector<std::string>& modules, const std::vector<std::string>& options,
                        std::uint8_t directionControl) {

@@ -22,6 +22,9 @@ protected:
     void installSerialLine();
     void addSerialModule(int k, int id, int type);
     Wire wire() const { return readWire(logPath()); }
+    // The log once the simulator has written at least this many received bytes (a loaded
+    // machine lets it lag behind the operation that sent them), or after 2 s as it is.
+    Wire wire(std::size_t receivedAtLeast) const;
     std::string logPath() const { return dir.str() + "/wire.log"; }
 
     static constexpr int kSerialLine = 0;
