@@ -1,4 +1,6 @@
 #include "actions/device_actions.h"
+
+#include "actions/line_operation.h"
 #include "actions/init_actions.h"
 
 #include "base/error_report.h"
@@ -26,7 +28,7 @@
 namespace lumo {
 namespace {
 
-// The actions' bodies; each runs through uiRunWaiting, off the user-interface thread.
+// The actions' bodies; each runs through runOnLinesSimply: under the line lease, off the user-interface thread.
 
 int checkItemWaiting(int lineIndex, int moduleNumber) {
     LineRecord line;
@@ -191,19 +193,19 @@ int writeModuleCountersWaiting(int lineIndex, int moduleNumber, const Counters& 
 }  // namespace
 
 int clockSettingApplies(int lineIndex, int moduleNumber) {
-    return uiRunWaiting([&] { return clockSettingAppliesWaiting(lineIndex, moduleNumber); });
+    return runOnLinesSimply([&] { return clockSettingAppliesWaiting(lineIndex, moduleNumber); });
 }
 
 int setModuleClock(int lineIndex, int moduleNumber, const ClockChoice& choice) {
-    return uiRunWaiting([&] { return setModuleClockWaiting(lineIndex, moduleNumber, choice); });
+    return runOnLinesSimply([&] { return setModuleClockWaiting(lineIndex, moduleNumber, choice); });
 }
 
 int readModuleCounters(int lineIndex, int moduleNumber, Counters& counters) {
-    return uiRunWaiting([&] { return readModuleCountersWaiting(lineIndex, moduleNumber, counters); });
+    return runOnLinesSimply([&] { return readModuleCountersWaiting(lineIndex, moduleNumber, counters); });
 }
 
 int writeModuleCounters(int lineIndex, int moduleNumber, const Counters& counters) {
-    return uiRunWaiting([&] { return writeModuleCountersWaiting(lineIndex, moduleNumber, counters); });
+    return runOnLinesSimply([&] { return writeModuleCountersWaiting(lineIndex, moduleNumber, counters); });
 }
 
 namespace {
@@ -277,20 +279,20 @@ bool requireModule(int moduleNumber, const char* refusal) {
 }
 
 int checkItem(int lineIndex, int moduleNumber) {
-    return uiRunWaiting([&] { return checkItemWaiting(lineIndex, moduleNumber); });
+    return runOnLinesSimply([&] { return checkItemWaiting(lineIndex, moduleNumber); });
 }
 
 int sendConsoleCommand(int lineIndex, int moduleNumber, const std::string& text, std::string& answer) {
-    return uiRunWaiting([&] { return sendConsoleCommandWaiting(lineIndex, moduleNumber, text, answer); });
+    return runOnLinesSimply([&] { return sendConsoleCommandWaiting(lineIndex, moduleNumber, text, answer); });
 }
 
 int resetApplication(int lineIndex, int moduleNumber) {
-    return uiRunWaiting([&] { return resetApplicationWaiting(lineIndex, moduleNumber); });
+    return runOnLinesSimply([&] { return resetApplicationWaiting(lineIndex, moduleNumber); });
 }
 
 int resetMaster(int lineIndex, int moduleNumber) {
     if (!requireModule(moduleNumber, kCannotChangeLine)) return kActionRefused;
-    return uiRunWaiting([&] {
+    return runOnLinesSimply([&] {
         ModuleRecord module;
         if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
         const InitTarget target{lineIndex, moduleNumber, module.id(), module.type()};

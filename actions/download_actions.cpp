@@ -1,5 +1,7 @@
 #include "actions/download_actions.h"
 
+#include "actions/line_operation.h"
+
 #include <cstdio>
 #include <map>
 
@@ -67,14 +69,14 @@ int downloadTypeCheck(int lineIndex, int moduleNumber, LineRecord& line, DeviceT
 // Waits, stopped early when the user stops the operation (Ctrl-C, "Přerušit aktivní příkaz").
 bool waitUnlessStopped(int ms) {
     for (int waited = 0; waited < ms; waited += 50) {
-        if (appState().jobRunning == 0) return false;
+        if (!operationContinues()) return false;
         platform::pause(50);
     }
-    return appState().jobRunning != 0;
+    return operationContinues();
 }
 
 int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fileName, bool oldHardware,
-                         std::function<void(bool)>& ended) {
+                         std::function<void(bool)>& ended, LineLease& lease) {
     if (LineEnabledCheck(lineIndex) == 0) return kActionRefused;
     LineRecord line;
     DeviceTypeCode type = 0;
@@ -114,10 +116,8 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
         }
     } rowRemoval{line, network};
     uiStatus("Příprava pro download");
-    // The preparation may be stopped as the job itself may.
-    appState().jobRunning = 1;
+    // The preparation may be stopped as the job itself may: it holds the lease the job takes on.
     const auto stopped = [] {
-        appState().jobRunning = 0;
         uiStatus("");
         return kActionRefused;
     };
@@ -125,26 +125,24 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
         // A device that did not get its restart is not in its loader: nothing more is sent.
         const std::uint32_t restarted = DeviceTransaction(sub::kCmdRestart, "CMD", lineIndex, id, "RST0", kModeSelectRelease | kNoAnswer, {});
         if (isErrorResult(restarted)) {
-            appState().jobRunning = 0;
             setError(restarted);
             return reported();
         }
         if (network) {
             if (!waitUnlessStopped(1000)) return stopped();
-            for (int i = 0; i < 10 && appState().jobRunning != 0 && HostProbe(line.ipAddress()) == 0; ++i) {
+            for (int i = 0; i < 10 && operationContinues() && HostProbe(line.ipAddress()) == 0; ++i) {
             }
         } else if (!waitUnlessStopped(2000)) {
             return stopped();
         }
     } else if (line.headType() == head::kTcpConverter) {
         if (const ErrorCode sent = SendRestartDatagram(line.ipAddress(), appState().macAddress); sent != 0) {
-            appState().jobRunning = 0;
             setError(sent);
             return reported();
         }
         if (!waitUnlessStopped(3000)) return stopped();
     }
-    if (appState().jobRunning == 0) return stopped();
+    if (!operationContinues()) return stopped();
     DownloadRequest request;
     request.lineIndex = lineIndex;
     request.type = type;
@@ -155,13 +153,14 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
     backgroundJob().bindsNeighbourRow = network;
     const bool tunnel = isInList(FlashDownloadTypes, type);
     rowRemoval.owned = false;  // the job removes it when it ends (also when it cannot start)
-    const bool started = JobStart([request, tunnel, ended = std::move(ended)] {
-        const bool done = tunnel ? TunnelDownloadWorker(request) : SegmentDownloadWorker(request);
-        JobFinish();
-        if (ended) ended(done);
-    });
+    const bool started = JobStart(
+        [request, tunnel, ended = std::move(ended)] {
+            const bool done = tunnel ? TunnelDownloadWorker(request) : SegmentDownloadWorker(request);
+            JobFinish();
+            if (ended) ended(done);
+        },
+        std::move(lease));
     if (!started) {
-        appState().jobRunning = 0;
         if (network) {
             RemoveArpEntry(line);
             clearError();
@@ -249,12 +248,12 @@ int downloadApplies(int lineIndex, int moduleNumber, DeviceTypeCode& type) {
 
 int startDownload(int lineIndex, int moduleNumber, const std::string& fileName, bool oldHardware,
                   std::function<void(bool)> ended) {
-    if (!jobSlotFree()) return kActionRefused;
-    return uiRunWaiting([&] { return startDownloadWaiting(lineIndex, moduleNumber, fileName, oldHardware, ended); });
+    return runOnLines(
+        [&](LineLease& lease) { return startDownloadWaiting(lineIndex, moduleNumber, fileName, oldHardware, ended, lease); });
 }
 
 int remoteRestart(int lineIndex, int moduleNumber) {
-    return uiRunWaiting([&] { return remoteRestartWaiting(lineIndex, moduleNumber); });
+    return runOnLinesSimply([&] { return remoteRestartWaiting(lineIndex, moduleNumber); });
 }
 
 bool imageSummary(const std::string& fileName, bool segment, std::string& summary, std::string& fault) {

@@ -1,5 +1,7 @@
 #include "actions/init_actions.h"
 
+#include "actions/line_operation.h"
+
 #include <cstdio>
 
 #include "base/app_state.h"
@@ -185,7 +187,7 @@ std::array<const char*, 4> initMediumLabels(DeviceTypeCode code) {
 }
 
 int initialiseModuleAction(int lineIndex, int moduleNumber, InitChoice& choice, std::string& serial) {
-    return uiRunWaiting([&] { return initialiseWaiting(lineIndex, moduleNumber, choice, serial); });
+    return runOnLinesSimply([&] { return initialiseWaiting(lineIndex, moduleNumber, choice, serial); });
 }
 
 }  // namespace lumo

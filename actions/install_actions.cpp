@@ -1,5 +1,7 @@
 #include "actions/install_actions.h"
 
+#include "actions/line_operation.h"
+
 #include <charconv>
 #include <memory>
 
@@ -108,7 +110,7 @@ int applyLineSettings(int lineIndex, const LineSettings& settings) {
     return kActionDone;
 }
 
-// The actions' bodies; each runs through uiRunWaiting, off the user-interface thread.
+// The actions' bodies; each runs through runOnLinesSimply: under the line lease, off the user-interface thread.
 
 int addLineWaiting(DeviceTypeCode headType) {
     LineRecord tmpl;
@@ -282,11 +284,11 @@ int toggleItemWaiting(int lineIndex, int moduleNumber) {
 }  // namespace
 
 int addLine(DeviceTypeCode headType) {
-    return uiRunWaiting([&] { return addLineWaiting(headType); });
+    return runOnLinesSimply([&] { return addLineWaiting(headType); });
 }
 
 int saveLineSettings(int lineIndex, const LineSettings& settings) {
-    return uiRunWaiting([&] { return saveLineSettingsWaiting(lineIndex, settings); });
+    return runOnLinesSimply([&] { return saveLineSettingsWaiting(lineIndex, settings); });
 }
 
 ReaderOperations defaultReaderOperations(DeviceTypeCode type) {
@@ -298,18 +300,19 @@ ReaderOperations defaultReaderOperations(DeviceTypeCode type) {
 }
 
 int addModule(int lineIndex, DeviceTypeCode type, const std::string& idText) {
-    return uiRunWaiting([&] { return addModuleWaiting(lineIndex, type, idText); });
+    return runOnLinesSimply([&] { return addModuleWaiting(lineIndex, type, idText); });
 }
 
 bool changeSettingApplies(int moduleNumber) { return requireModule(moduleNumber, kCannotChangeLine); }
 
 int changeModuleSetting(int lineIndex, int moduleNumber, ChangeMode mode, int chosen) {
-    return uiRunWaiting([&] { return changeModuleSettingWaiting(lineIndex, moduleNumber, mode, chosen); });
+    return runOnLinesSimply([&] { return changeModuleSettingWaiting(lineIndex, moduleNumber, mode, chosen); });
 }
 
 int removeItem(int lineIndex, int moduleNumber) {
-    // The job's line is the job's: it is neither closed nor removed under it.
-    if (refusedDuringJob()) return kActionRefused;
+    // A line in use is neither closed nor removed under its operation.
+    const LineLease lease = takeLineLease();
+    if (!lease) return kActionRefused;
     if (!uiAsk("Odebrání", "Opravdu odstarnit toto zařízení ? ")) return kActionRefused;
     clearError();  // what is reported below is this removal's own failure
     // A line's port is freed before its record goes.
@@ -324,7 +327,7 @@ int removeItem(int lineIndex, int moduleNumber) {
 }
 
 int toggleItem(int lineIndex, int moduleNumber) {
-    return uiRunWaiting([&] { return toggleItemWaiting(lineIndex, moduleNumber); });
+    return runOnLinesSimply([&] { return toggleItemWaiting(lineIndex, moduleNumber); });
 }
 
 int refreshLine(int lineIndex) {

@@ -1,5 +1,7 @@
 #include "actions/memory_actions.h"
 
+#include "actions/line_operation.h"
+
 #include "actions/device_actions.h"
 #include "actions/init_actions.h"
 #include "base/app_state.h"
@@ -47,16 +49,10 @@ MemoryRequest request(int lineIndex, DeviceTypeCode type, int segment, std::uint
     return r;
 }
 
-// Runs one memory operation directly (the dump): as a job would, it may be stopped meanwhile,
-// and no job may hold the line.
+// Runs one memory operation directly (the dump): under the line lease, whose own stop ends it
+// as a job's stop ends a job.
 int runDirectly(const std::function<bool()>& operation) {
-    if (!jobSlotFree()) return kActionRefused;
-    return uiRunWaiting([&] {
-        appState().jobRunning = 1;
-        const bool done = operation();
-        appState().jobRunning = 0;
-        return done ? kActionDone : kActionFailed;
-    });
+    return runOnLinesSimply([&] { return operation() ? kActionDone : kActionFailed; });
 }
 
 // A range of no bytes reads nothing and would still report "Upload complete...".

@@ -1,5 +1,7 @@
 #include "actions/network_actions.h"
 
+#include "actions/line_operation.h"
+
 #include "base/error_report.h"
 #include "base/app_state.h"
 #include "base/ui_port.h"
@@ -19,7 +21,7 @@ int searchTcpDevices(bool wideMask, std::vector<SearchRow>& rows, int quietMs,
         uiMessage("Vyhledání TCP zařízení", fault, MessageIcon::Warning);
         return kActionRefused;
     }
-    return uiRunWaiting([&] {
+    return runOnLinesSimply([&] {
         std::vector<SearchRow> answers;
         const ErrorCode code = runTcpSearch(
             address,
@@ -42,7 +44,7 @@ int searchTcpDevices(bool wideMask, std::vector<SearchRow>& rows, int quietMs,
 
 int saveSearchRows(const std::vector<SearchRow>& rows) {
     // Each new line is checked on the wire: off the window's thread.
-    return uiRunWaiting([&] {
+    return runOnLinesSimply([&] {
         int made = 0;
         for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
             // Every device that answers is reached over the network: its line is a TCP line to
@@ -87,7 +89,7 @@ int setDeviceAddress(int lineIndex, const std::string& newAddress, MacAddress* d
     if (!uiPort().enterMacAddress || !uiPort().enterMacAddress(mac)) return kActionRefused;
     appState().macAddress = mac;
     if (deviceMac != nullptr) *deviceMac = mac;  // the next try starts from what was entered
-    return uiRunWaiting([&] {
+    return runOnLinesSimply([&] {
         uiStatus("Testování nové adresy...");
         const int inUse = HostProbe(newAddress);
         if (inUse == kProbeUnknown) {

@@ -16,15 +16,18 @@ bool confirmQuit() {
     AppState& s = appState();
     if (s.jobRunning != 0 && !uiAsk("Proces na pozadí", "Opravdu chcete přerušit aktivní proces ? ")) return false;
     s.jobRunning = 0;
+    stopLineOperation();
     return true;
 }
 
-void stopJob() { appState().jobRunning = 0; }
+void stopJob() {
+    if (jobActive()) jobCancel();
+    stopLineOperation();
+}
 
 bool refusedDuringJob() {
-    if (!jobActive()) return false;
-    uiMessage("Upozornění", "Na pozadí běží proces: nejdříve jej ukončete (Přerušit aktivní příkaz). ",
-              MessageIcon::Information);
+    if (!lineLeaseHeld()) return false;
+    uiMessage("Upozornění", kLinesBusyText, MessageIcon::Warning);
     return true;
 }
 

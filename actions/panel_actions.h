@@ -12,13 +12,13 @@ namespace lumo {
 // přerušit aktivní proces ? " first. True when the program may end (the job is told to stop).
 bool confirmQuit();
 
-// "Přerušit aktivní příkaz": tells the background job to stop.
+// "Přerušit aktivní příkaz": tells the operation on the lines to stop (the background job, or
+// a dump, a memory clear, a download's preparation: each through its own lease).
 void stopJob();
 
-// The background job owns its line and builds its paths from the data directory: while it
-// runs, every other command on the lines, the removal of an item and the program's settings are
-// refused with "Na pozadí běží proces: nejdříve jej ukončete (Přerušit aktivní příkaz). ". True
-// (after that message) when the command is refused.
+// An operation on the lines holds them and the background job builds its paths from the data
+// directory: while one runs, the program's settings are refused with the lease's one text
+// ("Na pozadí již běží jiný proces. "). True (after that message) when refused.
 bool refusedDuringJob();
 
 // "Co je nového?": the release notes "novinky_verze_2.txt" from the program's folder (installed,

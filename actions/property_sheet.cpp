@@ -1,5 +1,7 @@
 #include "actions/property_sheet.h"
 
+#include "actions/line_operation.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -96,7 +98,7 @@ bool PropertySheet::open(int lineIndex, int moduleNumber) {
 }
 
 void PropertySheet::refresh() {
-    const int ran = uiRunWaiting([this] {
+    const int ran = runOnLinesSimply([this] {
         ReadModuleParameters(true, lineIndex_, moduleNumber_, working_);
         return kActionDone;
     });
@@ -130,7 +132,7 @@ bool PropertySheet::apply() {
     if (!fieldsHold()) return false;
     GatherSheetPages(*layout_, states, working_);
     bool stored = false;
-    const int result = uiRunWaiting([this, &stored] { return applyWaiting(lineIndex_, moduleNumber_, working_, stored); });
+    const int result = runOnLinesSimply([this, &stored] { return applyWaiting(lineIndex_, moduleNumber_, working_, stored); });
     // What reached the file is the stored copy now, whatever the device did.
     if (stored) setStored(working_);
     return actionDone(result);
@@ -180,11 +182,11 @@ int applyModuleParameters(int lineIndex, int moduleNumber, ModuleRecord& record)
     }
     GatherAsTheSheetDoes(record);  // the same bytes as the sheet's "Použít" would send
     bool stored = false;
-    return uiRunWaiting([&] { return applyWaiting(lineIndex, moduleNumber, record, stored); });
+    return runOnLinesSimply([&] { return applyWaiting(lineIndex, moduleNumber, record, stored); });
 }
 
 int readModuleParametersIntoRecord(int lineIndex, int moduleNumber, ModuleRecord& record) {
-    return uiRunWaiting([&] {
+    return runOnLinesSimply([&] {
         if (!readModuleRecord(lineIndex, moduleNumber, record)) {
             reportError();
             return kActionFailed;

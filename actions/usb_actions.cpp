@@ -1,5 +1,7 @@
 #include "actions/usb_actions.h"
 
+#include "actions/line_operation.h"
+
 #include <cstdio>
 
 #include "base/error_report.h"
@@ -11,7 +13,7 @@ namespace lumo {
 
 int saveUsbRows(const std::vector<UsbRow>& rows) {
     // Each new line is checked on the wire: off the window's thread.
-    return uiRunWaiting([&] {
+    return runOnLinesSimply([&] {
         int made = 0;
         std::vector<std::string> leftOut;
         for (auto it = rows.rbegin(); it != rows.rend(); ++it) {

@@ -4,6 +4,7 @@
 #include "base/error_report.h"
 #include "model/program_config.h"
 #include "base/ui_port.h"
+#include "comm/line_lease.h"
 #include "comm/line_port.h"
 #include "discovery/neighbour_binding.h"
 #include "model/cp1250.h"
@@ -67,6 +68,10 @@ bool verifyLine(int lineIndex, const LineRecord& record) {
 }
 
 int checkLinesAtStartup(const LineVerifier& verify) {
+    // The scan works on every line: no other operation meanwhile.
+    const LineLease lease = takeLineLease();
+    if (!lease) return 1;
+    const LeaseOnThisThread bound(lease);
     for (int n = 1; n <= kMaxLines; ++n) {
         // The program may be closing: the scan ends at the next line.
         if (!uiPumpMessages()) return 1;

@@ -46,7 +46,8 @@ bool verifyLine(int lineIndex, const LineRecord& record);
 // The start-up walk over lines 1-16: a folder without a readable "line.cfg" is created; a TCP
 // line's neighbour-table row is removed; a defined, switched-on line is verified and its
 // unreachable flag stored when it changed. Ends with a tree rebuild. Stops before the next
-// line when the user interface says the program is closing. Always returns 1.
+// line when the user interface says the program is closing. Holds the line lease meanwhile
+// (refused with its text while another operation holds it). Always returns 1.
 int checkLinesAtStartup(const LineVerifier& verify = verifyLine);
 
 // `lumo-ctl scan`: the start-up scan with its status text, on its own.

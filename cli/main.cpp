@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "cli/cli_args.h"
 #include "cli/cli_ui_port.h"
+#include "comm/line_lease.h"
 #include "cli/commands.h"
 #include "comm/line_port.h"
 #include "comm/wire_trace.h"
@@ -182,7 +183,10 @@ int main(int argc, char** argv) {
     installCliUiPort(answer, verbose);
     // Ctrl-C stops a background job at its next waiting point; the job still ends cleanly (its
     // release frames go out, its line is closed).
-    lumo::platform::onInterrupt([] { lumo::jobCancel(); });
+    lumo::platform::onInterrupt([] {
+        lumo::jobCancel();
+        lumo::interruptLineOperations();
+    });
     // Without config.dat the defaults serve (the data directory is the working directory);
     // only `config set` writes the file, and only it runs while the configuration is damaged or
     // the working directory cannot be the data directory.

@@ -6,6 +6,7 @@
 #include "base/app_state.h"
 #include "base/error_report.h"
 #include "base/ui_port.h"
+#include "comm/line_lease.h"
 #include "comm/line_port.h"
 #include "comm/transaction.h"
 #include "discovery/neighbour_binding.h"
@@ -27,7 +28,6 @@ int success(int lineIndex) {
     status("Zápis dat proběhl úspěšně.");
     LineClose(lineIndex);
     platform::pause(100);
-    appState().jobRunning = 0;
     return 0;
 }
 
@@ -36,7 +36,6 @@ int failure(int lineIndex, const std::string& message = {}) {
     status("Zápis nebyl úspěšný !");
     LineClose(lineIndex);
     platform::pause(100);
-    appState().jobRunning = 0;
     return 1;
 }
 
@@ -50,7 +49,7 @@ int sendAndAwait(int line, const std::string& message, std::string& fault) {
     }
     std::array<std::uint8_t, 64> answer{};
     for (int i = 0; i < 9; ++i) {
-        if (appState().jobRunning == 0) return 1;
+        if (!operationContinues()) return 1;
         int length = 9;
         if (!LineReceive(0, length, line, answer.data(), answer.size())) {
             fault = "Chyba čtení portu ! ";
@@ -124,7 +123,6 @@ int tunnelMethod(const InitTarget& t, int mode, const std::string& serial) {
 
 int asciiMethod(const InitTarget& t, int mode, const std::string& serial) {
     if (!openServiceLine(t.lineIndex, t.type)) return failure(t.lineIndex);
-    appState().jobRunning = 1;
     status("Probíhá zápis dat");
     std::string fault;
     switch (sendAndAwait(t.lineIndex | kServiceBit, asciiInitMessage(mode, serial), fault)) {
@@ -252,7 +250,6 @@ int InitialiseModule(const InitTarget& t, int mode, const std::string& serial) {
 
 int MemoryClear(const InitTarget& t) {
     if (!openServiceLine(t.lineIndex, t.type)) return failure(t.lineIndex);
-    appState().jobRunning = 1;
     status("Probíhá mazání paměti");
     for (int i = 0; i < 16; ++i) {
         char head[40];

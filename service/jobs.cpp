@@ -20,6 +20,7 @@ struct Slot {
     std::atomic<bool> active{false};
     std::atomic<bool> finished{true};  // JobFinish ran for the current job
     std::atomic<bool> barShown{false};
+    LineLease lease;  // the job's, from its start to JobFinish
 };
 
 Slot& slot() {
@@ -34,19 +35,20 @@ BackgroundJob& backgroundJob() {
     return job;
 }
 
-bool JobStart(std::function<void()> worker) {
+bool JobStart(std::function<void()> worker, LineLease lease) {
     Slot& s = slot();
     std::lock_guard lock(s.mutex);
-    // One slot: the menu offers the service commands during a job, the slot refuses them.
-    if (s.active) {
-        uiMessage("Upozornění", "Na pozadí již běží jiný proces. ", MessageIcon::Warning);
-        return false;
-    }
+    // One operation on the lines at a time: the menu offers the service commands during a job,
+    // the lease refuses them.
+    if (!lease) lease = takeLineLease();
+    if (!lease) return false;
     if (s.thread.joinable()) s.thread.join();  // the previous worker has ended
+    s.lease = std::move(lease);
     s.active = true;
     s.finished = false;
     appState().jobRunning = 1;
     s.thread = std::thread([worker = std::move(worker)] {
+        const LeaseOnThisThread bound(slot().lease, &appState().jobRunning);
         platform::lowerThreadPriority();
         worker();
         if (!slot().finished) JobFinish();
@@ -69,18 +71,19 @@ void JobFinish() {
     job.bindsNeighbourRow = false;  // the next job (an upload, a test) made no row
     ProgressHide();
     s.finished = true;
+    s.lease.release();
     s.active = false;
 }
 
 bool jobActive() { return slot().active; }
 
 bool jobSlotFree() {
-    if (!slot().active) return true;
-    uiMessage("Upozornění", "Na pozadí již běží jiný proces. ", MessageIcon::Warning);
+    if (!lineLeaseHeld()) return true;
+    uiMessage("Upozornění", kLinesBusyText, MessageIcon::Warning);
     return false;
 }
 
-bool jobContinues() { return appState().jobRunning != 0; }
+bool jobContinues() { return appState().jobRunning != 0 && operationContinues(); }
 
 void jobCancel() { appState().jobRunning = 0; }
 

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "comm/line_lease.h"
+
 namespace lumo {
 
 struct BackgroundJob {
@@ -25,22 +27,25 @@ struct BackgroundJob {
 BackgroundJob& backgroundJob();
 
 // Starts `worker` as the job (one step below normal priority) and returns at once; the worker
-// reports its own outcome and ends with JobFinish (called for it if it did not). A second job
-// while one is active is refused with "Na pozadí již běží jiný proces. " (false).
-bool JobStart(std::function<void()> worker);
+// reports its own outcome and ends with JobFinish (called for it if it did not). The job holds
+// the line lease from here to its end: the one its preparation held (`lease`), or a new one.
+// Refused with the lease's text ("Na pozadí již běží jiný proces. ", false) while another
+// operation holds it.
+bool JobStart(std::function<void()> worker, LineLease lease = {});
 
 // The common end of every worker: `jobRunning` cleared, the job's line closed (and a download's
-// neighbour row removed), the progress bar hidden, the slot free.
+// neighbour row removed), the progress bar hidden, the lease given back, the slot free.
 void JobFinish();
 
 // True from JobStart until the worker has finished.
 bool jobActive();
-// False, after JobStart's refusal message, while a job runs: an operation's start function asks
-// this before it touches the slot's parameters.
+// False, after the lease's refusal message, while an operation holds the lines: an operation's
+// start function asks this before it touches the slot's parameters.
 bool jobSlotFree();
-// True while the job is meant to go on: the worker asks at each waiting point.
+// True while the job is meant to go on (`jobRunning`, and its lease not stopped): the worker
+// asks at each waiting point.
 bool jobContinues();
-// Asks the job to stop (`jobRunning` = 0); nothing else.
+// Asks the job to stop (`jobRunning` = 0); nothing else. Safe in a signal handler.
 void jobCancel();
 // Waits until the worker has ended (lumo-ctl after starting a job; shutdown).
 void JobWait();

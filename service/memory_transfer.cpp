@@ -4,6 +4,7 @@
 
 #include "base/error_report.h"
 #include "base/ui_port.h"
+#include "comm/line_lease.h"
 #include "comm/line_port.h"
 #include "platform/file_io.h"
 #include "service/jobs.h"
@@ -34,7 +35,7 @@ int hexDigit(char c) {
 // -1 the user stopped the job; -2 a failed read.
 int awaitAnswer(int line, std::uint8_t* buffer, std::size_t capacity, int expected) {
     for (int i = 0; i < 9; ++i) {
-        if (!jobContinues()) return -1;
+        if (!operationContinues()) return -1;
         int length = expected;
         if (!LineReceive(0, length, line, buffer, capacity)) return -2;
         if (length > 0) return length;

@@ -69,7 +69,7 @@ TEST_F(PanelActions, RemovalAndSettingsAreRefusedWhileAJobRuns) {
         while (!release) platform::pause(5);
         JobFinish();
     }));
-    const std::string refusal = "Upozornění|Na pozadí běží proces: nejdříve jej ukončete (Přerušit aktivní příkaz). ";
+    const std::string refusal = "Upozornění|Na pozadí již běží jiný proces. ";
     ProgramSettings settings;
     settings.dataDirectory = dir.str() + "/other";
     const struct {

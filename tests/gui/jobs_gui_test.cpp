@@ -53,7 +53,7 @@ TEST_F(JobsInTheWindow, ResponsiveWithProgressAndClosingAsksFirst) {
     std::string refusal;
     closeNextMessage(refusal);
     window->runCommand(cmd::kCheck);
-    EXPECT_EQ(refusal, "Upozornění|Na pozadí běží proces: nejdříve jej ukončete (Přerušit aktivní příkaz). ");
+    EXPECT_EQ(refusal, "Upozornění|Na pozadí již běží jiný proces. ");
 
     // Closing: "Ne" keeps the window and the job, "Ano" stops the job.
     std::string question;

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "base/ui_port.h"
+#include "comm/line_lease.h"
 #include "discovery/usb_search.h"
 #include "gui/gui_fixture.h"
 #include "platform/clock.h"
@@ -220,7 +221,7 @@ TEST_F(PanelFaults, SettingsAndRemovalWaitForTheJob) {
         while (!release) platform::pause(5);
         JobFinish();
     }));
-    const std::string refusal = "Upozornění|Na pozadí běží proces: nejdříve jej ukončete (Přerušit aktivní příkaz). ";
+    const std::string refusal = "Upozornění|Na pozadí již běží jiný proces. ";
     select(2, 0);
     for (int command : {cmd::kSettings, cmd::kRemove, cmd::kToolRemove}) {
         std::string seen;
@@ -338,8 +339,12 @@ TEST_F(PanelFaults, MessagesOwnedAndBusyWindowHoldsItsCommands) {
             EXPECT_EQ(a->isEnabled(), id == cmd::kAbout || id == cmd::kToolStopJob) << a->toolTip().toStdString();
         }
     }
-    appState().jobRunning = 1;  // what a download's preparation or a memory clear watches
+    // A download's preparation or a memory clear holds the line lease and watches its stop;
+    // the job's flag is not theirs.
+    const LineLease lease = tryLineLease();
+    ASSERT_TRUE(lease.held());
     window->runCommand(cmd::kToolStopJob);
+    EXPECT_TRUE(lease.stopRequested());
     EXPECT_EQ(appState().jobRunning, 0);
     window->setOperationRunning(false);
 }

@@ -207,13 +207,8 @@ void installQtUiPort(MainWindow* window) {
     port.runWaiting = [w](const std::function<int()>& operation) -> int {
         // Already off the user-interface thread (a job, the scan): the caller waits there.
         if (!onGuiThread()) return operation();
-        // One operation on the lines at a time: a second one started from a dialog that is
-        // still open meanwhile is not run.
-        static bool running = false;
-        if (running) return 0;
-        // The background job owns its line: no other operation on the lines meanwhile.
-        if (refusedDuringJob()) return 0;
-        running = true;
+        // One operation on the lines at a time is the core's rule (the line lease): the caller
+        // holds it already.
         cancelFlag = false;
         if (w) w->setOperationRunning(true);
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -228,7 +223,6 @@ void installQtUiPort(MainWindow* window) {
         worker.join();
         QApplication::restoreOverrideCursor();
         if (w) w->setOperationRunning(false);
-        running = false;
         return result;
     };
     installUiPort(std::move(port));

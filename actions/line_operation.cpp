@@ -1,0 +1,21 @@
+#include "actions/line_operation.h"
+
+#include "base/action_result.h"
+#include "base/ui_port.h"
+
+namespace lumo {
+
+int runOnLines(const std::function<int(LineLease&)>& operation) {
+    LineLease lease = takeLineLease();
+    if (!lease) return kActionRefused;
+    return uiRunWaiting([&] {
+        const LeaseOnThisThread bound(lease);
+        return operation(lease);
+    });
+}
+
+int runOnLinesSimply(const std::function<int()>& operation) {
+    return runOnLines([&](LineLease&) { return operation(); });
+}
+
+}  // namespace lumo

@@ -1,0 +1,19 @@
+#pragma once
+// How a command works on the lines: under the line lease, off the user-interface thread.
+
+#include <functional>
+
+#include "comm/line_lease.h"
+
+namespace lumo {
+
+// Takes the line lease (refused with its one text, kActionRefused, while another operation
+// holds it) and runs `operation` through uiRunWaiting with the lease bound to the thread that
+// runs it: its line waits end once the user stops it, and operationContinues() says so. An
+// operation that starts the background job hands the lease on to JobStart.
+int runOnLines(const std::function<int(LineLease&)>& operation);
+
+// The same for an operation that does not hand its lease on.
+int runOnLinesSimply(const std::function<int()>& operation);
+
+}  // namespace lumo
