@@ -87,12 +87,13 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
         uiMessage(kCaption, "Soubor " + fileName + " nelze zavést: \n" + fault, MessageIcon::Error);
         return kActionRefused;
     }
-    appState().downloadOldHardware = oldHardware;
     const bool network = line.isTcp() && isInList(NetworkDeviceTypes, type);
+    // The device's MAC address, this download's own: the record's, or the factory's, offered
+    // for confirmation and then bound to the address and named in a converter's restart.
+    MacAddress deviceMac = line.mac()[0] != 0 ? line.mac() : kFactoryMac;
     if (network) {
-        if (line.mac()[0] != 0) appState().macAddress = line.mac();
         clearError();
-        const ErrorCode bound = BindAddressToMac(line.ipAddress(), MacSource::AskUser);
+        const ErrorCode bound = BindAddressToMac(line.ipAddress(), MacSource::AskUser, deviceMac);
         if (bound == 0) {
             if (pendingError() == 0) return kActionRefused;  // the MAC entry was cancelled
             // Without the table the device's address cannot be tied to its MAC address, and the
@@ -136,7 +137,7 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
             return stopped();
         }
     } else if (line.headType() == head::kTcpConverter) {
-        if (const ErrorCode sent = SendRestartDatagram(line.ipAddress(), appState().macAddress); sent != 0) {
+        if (const ErrorCode sent = SendRestartDatagram(line.ipAddress(), deviceMac); sent != 0) {
             setError(sent);
             return reported();
         }
@@ -175,7 +176,7 @@ bool restartable(int moduleNumber, DeviceTypeCode type) {
 }
 
 int remoteRestartWaiting(int lineIndex, int moduleNumber) {
-    appState().macAddress = {};
+    const MacAddress anyDevice{};  // the restart names no MAC address
     if (LineEnabledCheck(lineIndex) == 0) return kActionRefused;
     const auto failed = [] {
         uiStatus("Zařízení se nepodařilo restartovat !");
@@ -197,7 +198,7 @@ int remoteRestartWaiting(int lineIndex, int moduleNumber) {
     }
     uiStatus("Probíhá komunikace...");
     uiWaitCursor(true);
-    if (const ErrorCode sent = SendRestartDatagram(line.ipAddress(), appState().macAddress); sent != 0) {
+    if (const ErrorCode sent = SendRestartDatagram(line.ipAddress(), anyDevice); sent != 0) {
         setError(sent);
         return failed();
     }

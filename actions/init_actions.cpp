@@ -23,19 +23,19 @@ int reported() {
     return kActionFailed;
 }
 
-// Stores the device's MAC address (AppState's) in the selected record, under the file's lock.
-bool storeMac(int lineIndex, int moduleNumber) {
+// Stores the device's MAC address in the selected record, under the file's lock.
+bool storeMac(int lineIndex, int moduleNumber, const MacAddress& mac) {
     if (moduleNumber != 0) {
         const RecordFileLock lock(moduleFilePath(lineIndex + 1));
         ModuleRecord m;
         if (!lock.held() || !readModuleRecord(lineIndex, moduleNumber, m)) return false;
-        m.setMac(appState().macAddress);
+        m.setMac(mac);
         return writeModuleRecord(lineIndex, moduleNumber, m);
     }
     const RecordFileLock lock(lineConfigPath(lineIndex + 1));
     LineRecord l;
     if (!lock.held() || !readLineRecord(lineIndex, l)) return false;
-    l.setMac(appState().macAddress);
+    l.setMac(mac);
     return writeLineRecord(lineIndex, l);
 }
 
@@ -137,11 +137,14 @@ int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::strin
     const bool appends = c.sequence != c.reissueSequence;
     if (appends && !registerLineAcceptable(serial, c.note, c.medium)) return kActionRefused;
     if (c.clearMemory && MemoryClear(target) != 0) return kActionFailed;
-    if (InitialiseModule(target, kInitWrite, serial) != 0) {
+    // The device's address as the initialisation leaves it: a network device's new one, the
+    // factory's for the others.
+    MacAddress deviceMac = kFactoryMac;
+    if (InitialiseModule(target, kInitWrite, serial, &deviceMac) != 0) {
         if (currentError().code != 0) reportError();
         return kActionFailed;
     }
-    if (!storeMac(lineIndex, moduleNumber)) reportError();
+    if (!storeMac(lineIndex, moduleNumber, deviceMac)) reportError();
     if (loadCommandFile() != 0) clearError();
     // The field holds 49 code page 1250 characters: it cuts the text on a character.
     commandFile().setNote(target.type, c.note);

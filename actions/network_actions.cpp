@@ -85,9 +85,7 @@ int setDeviceAddress(int lineIndex, const std::string& newAddress, MacAddress* d
         return kActionRefused;
     }
     MacAddress mac = deviceMac != nullptr ? *deviceMac : line.mac();
-    appState().macAddress = mac;
     if (!uiPort().enterMacAddress || !uiPort().enterMacAddress(mac)) return kActionRefused;
-    appState().macAddress = mac;
     if (deviceMac != nullptr) *deviceMac = mac;  // the next try starts from what was entered
     return runOnLinesSimply([&] {
         uiStatus("Testování nové adresy...");

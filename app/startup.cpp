@@ -19,7 +19,6 @@ StartupState appStartup(const std::string& workingDirectory) {
     AppState& s = appState();
     s.workingDirectory = workingDirectory.empty() ? platform::currentDirectory() : workingDirectory;
     s.toolbarVisible = 1;
-    s.macAddress = kFactoryMac;
     // Without a name for the working directory every path would be built from "/".
     if (s.workingDirectory.empty()) return StartupState::NoWorkingDirectory;
     if (loadConfig() == 0) return StartupState::Configured;

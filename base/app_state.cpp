@@ -13,10 +13,8 @@ void resetAppState() {
     s.secondDirectory.clear();
     s.workingDirectory.clear();
     s.jobRunning = 0;
-    s.downloadOldHardware = false;
     s.activeOnlyFilter = 0;
     s.toolbarVisible = 0;
-    s.macAddress = {};
     s.adapterIndex = 0;
     s.adapterAddress.clear();
     clearError();

@@ -13,17 +13,22 @@
 
 namespace lumo {
 
+// The program's settings and the background job's flag; nothing an operation hands to another
+// (an operation's values travel in its request and its results). The settings are written by
+// the front end's thread (start-up, the settings dialog, the toolbar and filter commands) only
+// while no operation holds the lines (the line lease refuses the settings meanwhile), and read
+// by the operations.
 struct AppState {
     std::string dataDirectory;     // always ends with the path separator
     std::string secondDirectory;   // carried along and saved back
     std::string workingDirectory;  // config.dat, cmd.dat and comports.cfg live here
-    std::atomic<int> jobRunning{0};  // clearing it asks the background job to stop
-    bool downloadOldHardware = false;  // the download dialog's "Verze" choice
-    std::uint8_t activeOnlyFilter = 0;  // tree shows only active items
-    std::uint8_t toolbarVisible = 0;
-    MacAddress macAddress{};         // the current device MAC of the IP-setting operations
-    std::uint32_t adapterIndex = 0;
-    std::string adapterAddress;      // IP text of the chosen network adapter; empty = none
+    // Set by JobStart (the starting thread), cleared by the job's end, a stop or Ctrl-C (any
+    // thread, a signal handler included); the job's worker reads it.
+    std::atomic<int> jobRunning{0};
+    std::uint8_t activeOnlyFilter = 0;  // tree shows only active items (front end's thread)
+    std::uint8_t toolbarVisible = 0;    // front end's thread
+    std::uint32_t adapterIndex = 0;     // the chosen network adapter
+    std::string adapterAddress;         // IP text of the chosen network adapter; empty = none
 };
 
 AppState& appState();

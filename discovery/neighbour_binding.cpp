@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "base/app_state.h"
 #include "base/error_report.h"
 #include "base/ui_port.h"
 #include "comm/icmp_echo.h"
@@ -13,11 +14,15 @@
 namespace lumo {
 
 ErrorCode BindAddressToMac(const std::string& address, MacSource source) {
+    MacAddress mac = kFactoryMac;
+    return BindAddressToMac(address, source, mac);
+}
+
+ErrorCode BindAddressToMac(const std::string& address, MacSource source, MacAddress& mac) {
     platform::Ipv4 ip;
     if (!platform::parseIpv4(address, ip)) return err::kArpTable;
     HostProbe(address);  // an answer refreshes the table
 
-    AppState& s = appState();
     std::vector<platform::NeighbourRow> rows;
     if (!platform::readNeighbourTable(rows)) {
         setError(err::kArpTable);  // the caller tells this from a cancelled MAC entry
@@ -25,22 +30,23 @@ ErrorCode BindAddressToMac(const std::string& address, MacSource source) {
     }
     int foundType = 0;
     for (const auto& row : rows) {
-        if (row.interfaceIndex != s.adapterIndex || !(row.address == ip) || row.type == platform::NeighbourType::Invalid)
+        if (row.interfaceIndex != appState().adapterIndex || !(row.address == ip) ||
+            row.type == platform::NeighbourType::Invalid)
             continue;
         foundType = static_cast<int>(row.type);
-        for (std::size_t i = 0; i < s.macAddress.size() && i < row.physical.size(); ++i) s.macAddress[i] = row.physical[i];
+        for (std::size_t i = 0; i < mac.size() && i < row.physical.size(); ++i) mac[i] = row.physical[i];
     }
     switch (source) {
         case MacSource::AskUser: {
-            MacAddress entered = s.macAddress;
+            MacAddress entered = mac;
             if (!uiPort().enterMacAddress || !uiPort().enterMacAddress(entered)) return 0;
-            s.macAddress = entered;
+            mac = entered;
             break;
         }
-        case MacSource::Factory: s.macAddress = kFactoryMac; break;
+        case MacSource::Factory: mac = kFactoryMac; break;
         case MacSource::FromTable: break;
     }
-    return SetArpEntry(foundType, address, s.macAddress) ? 2 : err::kArpTable;
+    return SetArpEntry(foundType, address, mac) ? 2 : err::kArpTable;
 }
 
 bool SetArpEntry(int existingType, const std::string& address, const MacAddress& mac) {

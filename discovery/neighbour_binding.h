@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "base/app_state.h"
+#include "base/shared_types.h"
 #include "model/records.h"
 
 namespace lumo {
@@ -13,9 +13,12 @@ namespace lumo {
 enum class MacSource { Factory = 0, FromTable = 1, AskUser = 2 };
 
 // Binds the address to a MAC address: the factory MAC, the one the table holds for the address,
-// or one the user enters. 2 on success; 0 when the user cancelled (nothing pending) or the table
-// could not be read (0x20040000 pending, with the system's error); 0x20040000 when the row could
-// not be created.
+// or one the user enters (offered `mac` first). `mac` ends as the MAC bound: the operation's own
+// device MAC, which it hands on (a converter's restart datagram names it). 2 on success; 0
+// when the user cancelled (nothing pending) or the table could not be read (0x20040000
+// pending, with the system's error); 0x20040000 when the row could not be created.
+ErrorCode BindAddressToMac(const std::string& address, MacSource source, MacAddress& mac);
+// The same where the MAC bound is not needed afterwards (the factory MAC offered first).
 ErrorCode BindAddressToMac(const std::string& address, MacSource source);
 
 // Creates the static row (deleting an existing row of type 1, 3 or 4 first) and waits 500 ms.

@@ -163,7 +163,7 @@ bool SegmentDownloadWorker(const DownloadRequest& request) {
         switch (awaitAnswer(9)) {
             case 1: break;
             case -2: return false;
-            case -3: failure(withNumber("Chyba čtení portu (4):%d ", appState().downloadOldHardware ? 1 : 0)); return false;
+            case -3: failure(withNumber("Chyba čtení portu (4):%d ", request.high ? 1 : 0)); return false;
             default: failure("Time Out response !"); return false;
         }
         if (high) platform::pause(18);

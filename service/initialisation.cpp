@@ -82,7 +82,7 @@ int transactionMethod(const InitTarget& t, int mode, const std::string& serial, 
     return 0;
 }
 
-int tunnelMethod(const InitTarget& t, int mode, const std::string& serial) {
+int tunnelMethod(const InitTarget& t, int mode, const std::string& serial, MacAddress* newMac) {
     LineRecord line;
     readLineRecord(t.lineIndex, line);
     const bool network = line.isTcp() && isInList(NetworkDeviceTypes, t.type);
@@ -117,7 +117,8 @@ int tunnelMethod(const InitTarget& t, int mode, const std::string& serial) {
         return failure(t.lineIndex, "Chyba při zápisu do flash ! ");
     }
     const int sequence = std::atoi(serial.substr(8, 4).c_str());
-    appState().macAddress = {0x00, 0x4F, 0x49, 0x0D, static_cast<std::uint8_t>(sequence >> 8), static_cast<std::uint8_t>(sequence)};
+    if (newMac != nullptr)
+        *newMac = {0x00, 0x4F, 0x49, 0x0D, static_cast<std::uint8_t>(sequence >> 8), static_cast<std::uint8_t>(sequence)};
     return success(t.lineIndex);
 }
 
@@ -237,11 +238,11 @@ std::string asciiInitMessage(int mode, const std::string& serial) {
     return closedMessage(text);
 }
 
-int InitialiseModule(const InitTarget& t, int mode, const std::string& serial) {
+int InitialiseModule(const InitTarget& t, int mode, const std::string& serial, MacAddress* newMac) {
     switch (initMethodOf(t.type)) {
         case InitMethod::Loq3: return transactionMethod(t, mode, serial, false);
         case InitMethod::SerialNumber: return transactionMethod(t, mode, serial, true);
-        case InitMethod::Tunnel: return tunnelMethod(t, mode, serial);
+        case InitMethod::Tunnel: return tunnelMethod(t, mode, serial, newMac);
         case InitMethod::UsbBridge: return mode == kInitWrite ? usbBridgeMethod(t, serial) : 0;
         case InitMethod::Ascii: return asciiMethod(t, mode, serial);
     }

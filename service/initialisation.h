@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/shared_types.h"
+
 #include "model/device_catalog.h"
 
 namespace lumo {
@@ -24,12 +26,12 @@ struct InitTarget {
 inline constexpr int kInitWrite = 0, kInitReset = 2;
 
 // Writes the serial number (mode 0) or resets the device (mode 2). 0 on success, 1 on failure
-// (told to the user). The tunnel method leaves the device's new MAC address (00-4F-49-0D and the
-// sequence) in AppState. The USB-bridge method writes the bridge behind the line's port, resets
+// (told to the user). The tunnel method gives the device's new MAC address (00-4F-49-0D and the
+// sequence) in `newMac`, when given; the other methods leave it. The USB-bridge method writes the bridge behind the line's port, resets
 // it, finds it again at its USB port (its name may have changed with its serial number) and
 // compares what it reads back through a new handle. The tunnel write counts only the whole
 // 12-byte acknowledgement starting with 'K'.
-int InitialiseModule(const InitTarget& target, int mode, const std::string& serial);
+int InitialiseModule(const InitTarget& target, int mode, const std::string& serial, MacAddress* newMac = nullptr);
 
 // Clears the device memory 0x0C00-0x0FFF (16 writes of 64 zero bytes). 0 on success, 1 on
 // failure.

@@ -157,16 +157,16 @@ TEST_F(NetnsTest, NeighbourRowsAreBoundKeptAndRemovedOnTheChosenAdapterOnly) {
         const auto rowOn = [](const char* dev) { return shellOutput(std::string("ip neigh show 10.77.0.2 dev ") + dev); };
 
         // Mode 0: the factory MAC, even though the table learns the peer's own address.
-        appState().macAddress = {1, 2, 3, 4, 5, 6};
-        EXPECT_EQ(BindAddressToMac("10.77.0.2", MacSource::Factory), 2u);
+        MacAddress mac = {1, 2, 3, 4, 5, 6};
+        EXPECT_EQ(BindAddressToMac("10.77.0.2", MacSource::Factory, mac), 2u);
         EXPECT_NE(rowOn("v0").find("lladdr 00:4f:49:0d:ff:ff PERMANENT"), std::string::npos) << rowOn("v0");
-        EXPECT_EQ(appState().macAddress, kFactoryMac);
+        EXPECT_EQ(mac, kFactoryMac);
 
         // Mode 1: the MAC the table holds is kept.
         ASSERT_TRUE(shellSucceeds("ip neigh replace 10.77.0.2 lladdr 02:11:22:33:44:55 dev v0 nud permanent"));
-        EXPECT_EQ(BindAddressToMac("10.77.0.2", MacSource::FromTable), 2u);
+        EXPECT_EQ(BindAddressToMac("10.77.0.2", MacSource::FromTable, mac), 2u);
         EXPECT_NE(rowOn("v0").find("lladdr 02:11:22:33:44:55 PERMANENT"), std::string::npos) << rowOn("v0");
-        EXPECT_EQ(appState().macAddress, (MacAddress{0x02, 0x11, 0x22, 0x33, 0x44, 0x55}));
+        EXPECT_EQ(mac, (MacAddress{0x02, 0x11, 0x22, 0x33, 0x44, 0x55}));
 
         // Removal: the TCP line's row goes; the other adapter's row with the same address stays.
         LineRecord tcp;

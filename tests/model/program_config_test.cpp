@@ -100,7 +100,6 @@ TEST_F(Config, MissingConfigAtStartupGivesDefaultsAndNoError) {
     EXPECT_EQ(appStartup(dir.str()), StartupState::FirstStart);
     EXPECT_EQ(pendingError(), 0u);
     EXPECT_EQ(appState().dataDirectory, dir.dir());
-    EXPECT_EQ(appState().macAddress, kFactoryMac);
     EXPECT_EQ(appState().toolbarVisible, 1);
     EXPECT_FALSE(fs::exists(dir.path() / "config.dat"));
 }

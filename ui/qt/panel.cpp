@@ -58,7 +58,6 @@ int runPanel(const std::string& workingDirectory, const LineVerifier& verify) {
     MainWindow window;
     installQtUiPort(&window);
     window.show();
-    appState().macAddress = kFactoryMac;
 
     window.setStatusText(QString::fromUtf8("probíhá kontrola portů..."));
     SocketsStart();
