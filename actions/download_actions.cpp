@@ -22,6 +22,7 @@
 #include "service/firmware_download.h"
 #include "service/firmware_image.h"
 #include "service/jobs.h"
+#include "model/device_catalog.h"
 
 namespace lumo {
 namespace {
@@ -172,7 +173,7 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
 
 bool restartable(int moduleNumber, DeviceTypeCode type) {
     if (moduleNumber == 0) return type == head::kTcpConverter;
-    return type == 10 || type == 14 || type == 72;
+    return isInList(RemoteRestartTypes, type);
 }
 
 int remoteRestartWaiting(int lineIndex, int moduleNumber) {

@@ -14,6 +14,7 @@
 #include "serial/serial_number.h"
 #include "serial/serial_register.h"
 #include "service/initialisation.h"
+#include "model/device_catalog.h"
 
 namespace lumo {
 namespace {
@@ -182,9 +183,9 @@ int initListIndex(DeviceTypeCode code) {
 
 std::array<const char*, 4> initMediumLabels(DeviceTypeCode code) {
     switch (code) {
-        case 14: return {"Bio EM (JC500F)", "EMmarin (JC500B)", "Bio MF (JC500FM)", "MIFARE (JC500M)"};
-        case 48: return {"-", "-", "-", "-"};
-        case 72: return {"PX700", "ZB40E", "ZB40F", "-"};
+        case models::kJc500: return {"Bio EM (JC500F)", "EMmarin (JC500B)", "Bio MF (JC500FM)", "MIFARE (JC500M)"};
+        case models::kQhJ01: return {"-", "-", "-", "-"};
+        case models::kPx700: return {"PX700", "ZB40E", "ZB40F", "-"};
         default: return {"DALLAS", "EMmarin", "Wiegand", "MIFARE"};
     }
 }

@@ -19,6 +19,7 @@
 #include "model/record_file.h"
 #include "model/record_lock.h"
 #include "model/tree_items.h"
+#include "model/device_catalog.h"
 
 namespace lumo {
 namespace {
@@ -293,8 +294,8 @@ int saveLineSettings(int lineIndex, const LineSettings& settings) {
 
 ReaderOperations defaultReaderOperations(DeviceTypeCode type) {
     switch (type) {
-        case 1: case 4: case 5: case 6: return {'b', '8'};
-        case 3: case 17: return {'7', '`'};
+        case models::kTq300Tcp: case models::kTq300: case models::kSy128: case models::kOx8: return {'b', '8'};
+        case models::kLoq3: case models::kLoq4: return {'7', '`'};
         default: return {};
     }
 }

@@ -12,6 +12,7 @@
 #include "platform/process.h"
 #include "service/jobs.h"
 #include "service/memory_transfer.h"
+#include "model/device_catalog.h"
 
 namespace lumo {
 namespace {
@@ -77,7 +78,7 @@ int uploadApplies(int lineIndex, int moduleNumber) {
     if (!requireModule(moduleNumber, kCannotChangeLine)) return kActionRefused;
     DeviceTypeCode type = 0;
     if (!moduleType(lineIndex, moduleNumber, type, err::kUploadRead)) return reported();
-    if (type == 3 || type == 17 || type == 72) return refuseType(type);
+    if (isInList(NoMemoryUploadTypes, type)) return refuseType(type);
     return kActionDone;
 }
 
@@ -111,7 +112,7 @@ int memoryDumpApplies(int lineIndex, int moduleNumber, bool needsEditor) {
     }
     DeviceTypeCode type = 0;
     if (!moduleType(lineIndex, moduleNumber, type, err::kDumpRead)) return reported();
-    if (type == 3 || type == 17) return refuseType(type);
+    if (isInList(NoMemoryWriteTypes, type)) return refuseType(type);
     return kActionDone;
 }
 

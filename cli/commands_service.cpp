@@ -26,6 +26,7 @@
 #include "cli/commands.h"
 #include "service/jobs.h"
 #include "ui/servis_menu.h"
+#include "model/device_catalog.h"
 
 namespace lumo::cli {
 namespace {
@@ -71,7 +72,7 @@ int cmdDownload(Args& args) {
     DeviceTypeCode type = 0;
     if (!actionDone(downloadApplies(item.lineIndex, item.moduleNumber, type))) return kFailed;
     // Only the TQ300 and TQ310 come with the older hardware that loads 0x8000 higher.
-    if (oldHardware && type != 4 && type != 7)
+    if (oldHardware && !isInList(HardwareVersionTypes, type))
         throw UsageError("--old-hardware is for the TQ300 and TQ310 only, not the " + modelName(type));
     bool done = false;
     if (!actionDone(startDownload(item.lineIndex, item.moduleNumber, file, oldHardware, [&done](bool ok) { done = ok; })))

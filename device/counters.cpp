@@ -1,4 +1,5 @@
 #include "device/counters.h"
+#include "model/device_catalog.h"
 
 #include <cctype>
 #include <cstdio>
@@ -33,7 +34,7 @@ std::string counterDataText(const Counters& counters, DeviceTypeCode type) {
         const auto& value = counters[static_cast<std::size_t>(c)];
         if (!value) continue;
         char piece[32];
-        std::snprintf(piece, sizeof piece, type == 72 ? "C%1d%05ld" : "C%1d%04ld", c + 1, *value);
+        std::snprintf(piece, sizeof piece, type == models::kPx700 ? "C%1d%05ld" : "C%1d%04ld", c + 1, *value);
         if (!text.empty()) text += '+';
         text += piece;
     }

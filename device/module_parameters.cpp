@@ -10,11 +10,12 @@
 #include "comm/transaction.h"
 #include "device/device_check.h"
 #include "device/item_state.h"
+#include "model/device_catalog.h"
 
 namespace lumo {
 namespace {
 
-constexpr DeviceTypeCode kTq300Tcp = 1, kLoq3 = 3, kTq300 = 4, kZb40 = 8, kZb20 = 9, kMn600 = 10, kLoq4 = 17;
+using models::kLoq3, models::kLoq4, models::kMn600, models::kTq300, models::kTq300Tcp, models::kZb20, models::kZb40;
 
 // The checksummed text of an answer: up to its first '*'.
 std::string_view answerText(std::string_view answer) { return answer.substr(0, answer.find('*')); }

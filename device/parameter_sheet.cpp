@@ -4,6 +4,7 @@
 
 #include "device/module_parameters.h"
 #include "serial/serial_number.h"
+#include "model/device_catalog.h"
 
 namespace lumo {
 namespace {
@@ -211,7 +212,7 @@ const SheetLayout* sheetLayout(DeviceTypeCode type) {
     static const SheetLayout tq300 = tq300Layout("TQ300 - ID %d"), mn600 = tq300Layout("MN600 - ID %d"),
                              loq3 = loq3Layout(), zb40 = zb40Layout(), zb20 = zb20Layout();
     switch (parameterFamily(type)) {
-        case ParameterFamily::Tq300: return type == 10 ? &mn600 : &tq300;
+        case ParameterFamily::Tq300: return type == models::kMn600 ? &mn600 : &tq300;
         case ParameterFamily::Loq3: return &loq3;
         case ParameterFamily::Zb40: return &zb40;
         case ParameterFamily::Zb20: return &zb20;
@@ -372,7 +373,7 @@ GeneralFacts generalPageFacts(const ModuleRecord& r) {
     f.typeName = modelName(r.type());
     f.moduleName = r.description();
     switch (parameterFamily(r.type())) {
-        case ParameterFamily::Tq300: f.picture = r.type() == 10 ? "mn600" : "tq300"; break;
+        case ParameterFamily::Tq300: f.picture = r.type() == models::kMn600 ? "mn600" : "tq300"; break;
         case ParameterFamily::Loq3: f.picture = "loq3"; break;
         case ParameterFamily::Zb40: f.picture = "zb40"; break;
         case ParameterFamily::Zb20: f.picture = "zb20"; break;

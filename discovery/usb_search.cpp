@@ -37,7 +37,7 @@ bool bridgeOfLine(int lineIndex, platform::UsbBridge& bridge, std::string& why) 
 DeviceTypeCode typeFromSerial(const std::string& serial) {
     if (serial.size() < 8 || serial[6] < '0' || serial[6] > '9' || serial[7] < '0' || serial[7] > '9') return head::kUsbConverter;
     const int type = (serial[6] - '0') * 10 + (serial[7] - '0');
-    return type == 0 ? head::kUsbConverter : static_cast<DeviceTypeCode>(type);
+    return type == head::kGeneral ? head::kUsbConverter : static_cast<DeviceTypeCode>(type);
 }
 
 namespace {

@@ -62,6 +62,10 @@ const CodeList DownloadTypes = makeList({1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 14, 48}
 const CodeList HighSegmentTypes = makeList({6, 8});
 const CodeList FlashDownloadTypes = makeList({10, 11, 14, 48, 72});
 const CodeList UsbBridgeTypes = makeList({12, 13, 16});
+const CodeList HardwareVersionTypes = makeList({4, 7});
+const CodeList RemoteRestartTypes = makeList({10, 14, 72});
+const CodeList NoMemoryUploadTypes = makeList({3, 17, 72});
+const CodeList NoMemoryWriteTypes = makeList({3, 17});
 
 const std::string& modelName(DeviceTypeCode code) {
     const std::size_t i = modelIndex(code);

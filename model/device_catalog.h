@@ -12,12 +12,40 @@ namespace lumo {
 using DeviceTypeCode = std::uint8_t;
 
 // The head types: what sits at the PC end of a line (the entries of LineHeadTypes).
+// Every model by its code: the one place where device type numbers are written.
+namespace models {
+inline constexpr DeviceTypeCode kTq300Tcp = 1;
+inline constexpr DeviceTypeCode kHz128 = 2;
+inline constexpr DeviceTypeCode kLoq3 = 3;
+inline constexpr DeviceTypeCode kTq300 = 4;
+inline constexpr DeviceTypeCode kSy128 = 5;
+inline constexpr DeviceTypeCode kOx8 = 6;
+inline constexpr DeviceTypeCode kTq310 = 7;
+inline constexpr DeviceTypeCode kZb40 = 8;
+inline constexpr DeviceTypeCode kZb20 = 9;
+inline constexpr DeviceTypeCode kMn600 = 10;  // MN600/MN700
+inline constexpr DeviceTypeCode kWi485 = 11;
+inline constexpr DeviceTypeCode kWo485 = 12;
+inline constexpr DeviceTypeCode kDv3x = 13;
+inline constexpr DeviceTypeCode kJc500 = 14;
+inline constexpr DeviceTypeCode kVen12 = 15;
+inline constexpr DeviceTypeCode kYdv3x = 16;
+inline constexpr DeviceTypeCode kLoq4 = 17;
+// From 48 on, a group of eight codes per model; the first of each group.
+inline constexpr DeviceTypeCode kQhJ01 = 48;
+inline constexpr DeviceTypeCode kQvNw20 = 56;
+inline constexpr DeviceTypeCode kQvMtr4 = 64;
+inline constexpr DeviceTypeCode kPx700 = 72;  // PX700/ZB40E
+inline constexpr DeviceTypeCode kQvMtr3 = 80;
+inline constexpr DeviceTypeCode kFirstBusModel = kQhJ01;  // the bus models' numbers and register
+}  // namespace models
+
 namespace head {
 inline constexpr DeviceTypeCode kGeneral = 0;        // "obecná linka": a COM port, RS485 or RS232
-inline constexpr DeviceTypeCode kTcpConverter = 11;  // WI485: TCP <-> RS485/RS232
-inline constexpr DeviceTypeCode kUsbConverter = 12;  // WO485: USB <-> RS485/RS232
-inline constexpr DeviceTypeCode kDeskReader = 13;    // DV3x: a reader that sends what it reads
-inline constexpr DeviceTypeCode kUsbReader = 16;     // YDV3x
+inline constexpr DeviceTypeCode kTcpConverter = models::kWi485;  // WI485: TCP <-> RS485/RS232
+inline constexpr DeviceTypeCode kUsbConverter = models::kWo485;  // WO485: USB <-> RS485/RS232
+inline constexpr DeviceTypeCode kDeskReader = models::kDv3x;    // DV3x: a reader that sends what it reads
+inline constexpr DeviceTypeCode kUsbReader = models::kYdv3x;     // YDV3x
 }  // namespace head
 
 // A list of at most 24 codes, ended by its first 0 (except LineHeadTypes, which starts with 0).
@@ -30,6 +58,10 @@ extern const CodeList DownloadTypes;       // accept a firmware download
 extern const CodeList HighSegmentTypes;    // .bin segments go 0x8000 higher
 extern const CodeList FlashDownloadTypes;  // S-record flash download; lines go to tunnel-header mode
 extern const CodeList UsbBridgeTypes;      // behind a USB-to-serial bridge
+extern const CodeList HardwareVersionTypes;  // the download asks for the hardware version ("Verze")
+extern const CodeList RemoteRestartTypes;    // modules restarted through their network interface
+extern const CodeList NoMemoryUploadTypes;   // no memory upload or dump
+extern const CodeList NoMemoryWriteTypes;    // no memory write
 
 const std::string& modelName(DeviceTypeCode code);
 const std::string& kindName(DeviceTypeCode code);

@@ -33,7 +33,7 @@ std::string registerFolder() {
 
 }  // namespace
 
-const char* registerFileName(int typeCode) { return typeCode >= 48 ? "sernum_tesk.txt" : "sernum.txt"; }
+const char* registerFileName(int typeCode) { return typeCode >= models::kFirstBusModel ? "sernum_tesk.txt" : "sernum.txt"; }
 
 std::string registerFilePath(int typeCode) {
     const std::string folder = registerFolder();

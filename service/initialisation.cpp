@@ -16,6 +16,7 @@
 #include "platform/clock.h"
 #include "service/service_line.h"
 #include "service/service_text.h"
+#include "model/device_catalog.h"
 
 namespace lumo {
 namespace {
@@ -218,8 +219,8 @@ int usbBridgeMethod(const InitTarget& t, const std::string& serial) {
 }  // namespace
 
 InitMethod initMethodOf(DeviceTypeCode type) {
-    if (type == 3) return InitMethod::Loq3;
-    if (type == 17 || type == 72) return InitMethod::SerialNumber;
+    if (type == models::kLoq3) return InitMethod::Loq3;
+    if (type == models::kLoq4 || type == models::kPx700) return InitMethod::SerialNumber;
     if (isInList(FlashDownloadTypes, type)) return InitMethod::Tunnel;
     if (isInList(UsbBridgeTypes, type)) return InitMethod::UsbBridge;
     return InitMethod::Ascii;

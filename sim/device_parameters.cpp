@@ -1,4 +1,5 @@
 #include "sim/device_parameters.h"
+#include "model/device_catalog.h"
 
 #include <cstdio>
 #include <vector>
@@ -12,9 +13,9 @@ struct Codes {
 
 Codes codesOf(int type) {
     switch (type) {
-        case 3: return {{2, 3}, {3, 4, 5}, {1}};
-        case 8: return {{2, 3, 5, 6}, {1, 2, 3, 4}, {1, 2, 3, 4}};
-        case 9: return {{2, 3, 4}, {1, 2, 3, 4}, {1, 2}};
+        case models::kLoq3: return {{2, 3}, {3, 4, 5}, {1}};
+        case models::kZb40: return {{2, 3, 5, 6}, {1, 2, 3, 4}, {1, 2, 3, 4}};
+        case models::kZb20: return {{2, 3, 4}, {1, 2, 3, 4}, {1, 2}};
         default: return {{1, 2, 3, 4}, {1, 2, 3, 4}, {1, 2}};
     }
 }
@@ -80,7 +81,12 @@ void takeInterval(SimParameters& s, const std::string& data) {
 
 }  // namespace
 
-bool hasParameters(int type) { return type == 1 || type == 3 || type == 4 || type == 8 || type == 9 || type == 10; }
+bool hasParameters(int type) {
+    using namespace models;
+    for (const DeviceTypeCode t : {kTq300Tcp, kLoq3, kTq300, kZb40, kZb20, kMn600})
+        if (type == t) return true;
+    return false;
+}
 
 std::string versionAnswer(const SimModule& m) {
     char flags[16];

@@ -1,4 +1,5 @@
 #include "sim/loader.h"
+#include "model/device_catalog.h"
 
 #include <cstdio>
 #include <fstream>
@@ -29,8 +30,11 @@ std::string hex(std::uint32_t value) {
 
 SimLoader::Kind loaderKindOf(int type) {
     switch (type) {
-        case 10: case 11: case 14: case 48: case 72: return SimLoader::Kind::Tunnel;
-        case 1: case 2: case 4: case 5: case 6: case 7: case 8: case 9: return SimLoader::Kind::Segment;
+        case models::kMn600: case models::kWi485: case models::kJc500: case models::kQhJ01: case models::kPx700:
+            return SimLoader::Kind::Tunnel;
+        case models::kTq300Tcp: case models::kHz128: case models::kTq300: case models::kSy128: case models::kOx8:
+        case models::kTq310: case models::kZb40: case models::kZb20:
+            return SimLoader::Kind::Segment;
         default: return SimLoader::Kind::None;
     }
 }

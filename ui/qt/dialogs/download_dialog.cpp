@@ -9,6 +9,7 @@
 #include "actions/download_actions.h"
 #include "platform/system_error.h"
 #include "ui/qt/dialogs.h"
+#include "model/device_catalog.h"
 
 namespace lumo::gui {
 
@@ -28,7 +29,7 @@ int runDownloadDialog(QWidget* owner, int lineIndex, int moduleNumber) {
           QString::fromUtf8("Připravte zařízení %1 pro downoad a stikněte pokračovat.").arg(QString::fromStdString(modelName(type)))})
         layout->addWidget(new QLabel(text, &warning));
     // Only the TQ300 and TQ310 come with older hardware that loads 0x8000 higher.
-    const bool versionChoice = type == 4 || type == 7;
+    const bool versionChoice = isInList(HardwareVersionTypes, type);
     auto* version = new QCheckBox(versionChoice ? QString::fromUtf8("verze HW starší než 8 ") : QString("Verze"), &warning);
     version->setObjectName("version");
     version->setEnabled(versionChoice);

@@ -73,7 +73,7 @@ int runSerialDecodeDialog(QWidget* owner) {
         model->setText(QString::fromStdString(modelName(code)));
         kind->setText(QString::fromStdString(kindName(code)));
         sequence->setText(QString::asprintf("%04d", p.sequence));
-        mac->setText(p.typeCode >= 48 ? QString::fromStdString(macPartOfSequence(p.sequence)) : QString());
+        mac->setText(p.typeCode >= models::kFirstBusModel ? QString::fromStdString(macPartOfSequence(p.sequence)) : QString());
     });
     QObject::connect(fromMac, &QPushButton::clicked, &dialog, [&] {
         if (type->text().toInt() < 48) {
