@@ -9,6 +9,7 @@
 #include <vector>
 
 class QBoxLayout;
+class QComboBox;
 class QDialog;
 class QLineEdit;
 class QPushButton;
@@ -17,6 +18,8 @@ class QWidget;
 namespace lumo {
 struct RegisterChoice;
 enum class ChangeMode;
+struct FormField;
+struct FormChoice;
 }
 
 namespace lumo::gui {
@@ -93,6 +96,16 @@ void CenterOverMainWindow(QWidget* dialog);
 void finishDialog(QDialog* dialog);
 // A field that shows a value: read-only, looking so, and never given the first focus.
 void markReadOnly(QLineEdit* field);
+// A widget showing its form's value (ui/form_field.h): a field's text (set only when it differs,
+// so that the cursor stays where the user types), enabled and read-only look (a field once
+// read-only stays so); a button's caption and enabled; a list's items (rebuilt only when they
+// differ), the chosen one and enabled.
+void showField(QLineEdit* widget, const FormField& field);
+void showButton(QPushButton* widget, const FormField& field);
+void showChoice(QComboBox* widget, const FormChoice& choice);
+// dialog.exec(); then the signals of its widgets no longer reach what was connected with the
+// dialog as context, so that a field losing its focus as the dialog goes away changes no form.
+int execDialog(QDialog& dialog);
 // The dialog's buttons in a row at the right, under what `layout` holds so far; in that order.
 std::vector<QPushButton*> addButtonRow(QDialog& dialog, QBoxLayout* layout, std::initializer_list<const char*> captions);
 
