@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -106,6 +107,8 @@ void showChoice(QComboBox* widget, const FormChoice& choice);
 // dialog.exec(); then the signals of its widgets no longer reach what was connected with the
 // dialog as context, so that a field losing its focus as the dialog goes away changes no form.
 int execDialog(QDialog& dialog);
+// Typing into `widget` is refused where `takes` refuses the text it would make.
+void limitTyping(QLineEdit* widget, std::function<bool(const std::string&)> takes);
 // The dialog's buttons in a row at the right, under what `layout` holds so far; in that order.
 std::vector<QPushButton*> addButtonRow(QDialog& dialog, QBoxLayout* layout, std::initializer_list<const char*> captions);
 

@@ -4,11 +4,27 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QValidator>
+
+#include <utility>
 
 #include "ui/form_field.h"
 #include "ui/qt/dialogs.h"
 
 namespace lumo::gui {
+namespace {
+
+class TypingLimit : public QValidator {
+public:
+    TypingLimit(std::function<bool(const std::string&)> takes, QObject* parent)
+        : QValidator(parent), takes_(std::move(takes)) {}
+    State validate(QString& input, int&) const override { return takes_(input.toStdString()) ? Acceptable : Invalid; }
+
+private:
+    std::function<bool(const std::string&)> takes_;
+};
+
+}  // namespace
 
 void showField(QLineEdit* widget, const FormField& field) {
     const QString text = QString::fromStdString(field.text);
@@ -41,6 +57,10 @@ int execDialog(QDialog& dialog) {
     const int result = dialog.exec();
     for (QObject* child : dialog.findChildren<QObject*>()) QObject::disconnect(child, nullptr, &dialog, nullptr);
     return result;
+}
+
+void limitTyping(QLineEdit* widget, std::function<bool(const std::string&)> takes) {
+    widget->setValidator(new TypingLimit(std::move(takes), widget));
 }
 
 }  // namespace lumo::gui
