@@ -1,4 +1,4 @@
-// "Konfigurace parametrů programu": the data directory, the hex editor and the network adapter.
+// "Konfigurace parametrů programu": the widgets of ConfigForm (ui/config_form.h).
 #include <QComboBox>
 #include <QDialog>
 #include <QGridLayout>
@@ -6,29 +6,23 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <vector>
 
-#include "base/app_state.h"
-#include "actions/config_actions.h"
-#include "base/error_report.h"
-#include "model/program_config.h"
-#include "platform/network_adapters.h"
-#include "platform/system_error.h"
+#include "ui/config_form.h"
 #include "ui/qt/dialogs.h"
 
 namespace lumo::gui {
 
 int runConfigDialog(QWidget* owner) {
-    platform::setLastSystemError(0);
-    ProgramConfig scratch = programConfig();
+    ConfigForm form;
+    form.open();
     QDialog dialog(owner);
     dialog.setWindowTitle(QString::fromUtf8("Konfigurace parametrů programu"));
     auto* grid = new QGridLayout(&dialog);
 
     // A caption, then a path field with its ".." button.
-    auto pathRow = [&](int row, const char* caption, const std::string& value, const char* name) {
+    auto pathRow = [&](int row, const char* caption, const char* name) {
         grid->addWidget(new QLabel(QString::fromUtf8(caption), &dialog), row, 0, 1, 2);
-        auto* field = new QLineEdit(QString::fromStdString(value), &dialog);
+        auto* field = new QLineEdit(&dialog);
         field->setObjectName(name);
         auto* browse = new QPushButton("..", &dialog);
         browse->setObjectName(std::string(name).append("Browse").c_str());
@@ -38,28 +32,11 @@ int runConfigDialog(QWidget* owner) {
         grid->addWidget(browse, row + 1, 1);
         return std::pair{field, browse};
     };
-    auto [dataDir, dataBrowse] = pathRow(0, "Adresář ve kterém jsou umístěny datové soubory:", scratch.dataDirectory(), "dataDir");
-    auto [hexEditor, hexBrowse] = pathRow(2, "Cesta k externímu HEX editoru:", scratch.hexEditorPath(), "hexEditor");
-
+    auto [dataDir, dataBrowse] = pathRow(0, "Adresář ve kterém jsou umístěny datové soubory:", "dataDir");
+    auto [hexEditor, hexBrowse] = pathRow(2, "Cesta k externímu HEX editoru:", "hexEditor");
     grid->addWidget(new QLabel(QString::fromUtf8("Používat síťový adaptér:"), &dialog), 4, 0, 1, 2);
     auto* adapters = new QComboBox(&dialog);
     adapters->setObjectName("adapter");
-    adapters->addItem(QString::fromUtf8("Vyberte adaptér"), QVariant::fromValue<uint>(0));
-    std::vector<std::string> addresses{""};  // one slot per list entry
-    std::vector<platform::NetworkAdapter> list;
-    if (!platform::listNetworkAdapters(list)) {
-        setError(err::kNetAdapter);
-    } else {
-        for (const auto& a : list) {
-            // An adapter without an IPv4 address cannot carry a TCP line: it is not offered.
-            if (a.ipv4.empty()) continue;
-            const std::string address = a.ipv4.front().substr(0, 17);
-            addresses.push_back(address);
-            adapters->addItem(QString::fromStdString(a.description + " (" + address + ")"), QVariant::fromValue<uint>(a.index));
-            // A later adapter with the same address wins.
-            if (!address.empty() && address == scratch.adapterAddress()) adapters->setCurrentIndex(adapters->count() - 1);
-        }
-    }
     grid->addWidget(adapters, 5, 0, 1, 2);
 
     auto* buttons = new QHBoxLayout;
@@ -72,29 +49,32 @@ int runConfigDialog(QWidget* owner) {
     buttons->addWidget(closeButton);
     grid->addLayout(buttons, 6, 0, 1, 2);
 
-    // A chosen path is taken whole: saving refuses one that the configuration cannot hold.
+    auto show = [&] {
+        showField(dataDir, form.dataDir);
+        showField(hexEditor, form.hexEditor);
+        showChoice(adapters, form.adapter);
+    };
+    show();
+    form.chooseFolder = [&](const std::string& root, std::string& chosen) { return gui::chooseFolder(&dialog, root, chosen); };
+    form.chooseFile = [&](std::string& chosen, int mode) { return gui::chooseFile(&dialog, chosen, mode); };
+    QObject::connect(dataDir, &QLineEdit::textChanged, &dialog, [&](const QString& t) { form.dataDir.text = t.toStdString(); });
+    QObject::connect(hexEditor, &QLineEdit::textChanged, &dialog, [&](const QString& t) { form.hexEditor.text = t.toStdString(); });
+    QObject::connect(adapters, &QComboBox::currentIndexChanged, &dialog, [&](int i) { form.adapter.chosen = i; });
     QObject::connect(dataBrowse, &QPushButton::clicked, &dialog, [&] {
-        std::string chosen;
-        if (chooseFolder(&dialog, "/", chosen) == 1) dataDir->setText(QString::fromStdString(chosen));
+        form.pressDataDirBrowse();
+        show();
     });
     QObject::connect(hexBrowse, &QPushButton::clicked, &dialog, [&] {
-        std::string chosen;
-        if (chooseFile(&dialog, chosen, 2) == 1) hexEditor->setText(QString::fromStdString(chosen));
+        form.pressHexEditorBrowse();
+        show();
     });
     QObject::connect(save, &QPushButton::clicked, &dialog, [&] {
-        ProgramSettings settings;
-        settings.dataDirectory = dataDir->text().toStdString();
-        settings.hexEditorPath = hexEditor->text().toStdString();
-        const int i = adapters->currentIndex();
-        settings.adapter = std::optional<AdapterChoice>();
-        if (i > 0)
-            settings.adapter = AdapterChoice{adapters->itemData(i).toUInt(), addresses[static_cast<std::size_t>(i)]};
-        if (actionDone(saveProgramSettings(settings))) dialog.done(1);
+        if (const int result = form.pressSave(); result != kFormStaysOpen) dialog.done(result);
     });
-    QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
+    QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(form.pressClose()); });
     dialog.setMinimumWidth(460);
     finishDialog(&dialog);
-    return dialog.exec() == 1 ? 1 : 0;
+    return execDialog(dialog) == 1 ? 1 : 0;
 }
 
 }  // namespace lumo::gui
