@@ -1,34 +1,31 @@
-// "Testování komunikace": the communication test started and stopped, its output shown.
+// "Testování komunikace": the widgets of CommunicationTestForm (ui/communication_test_form.h).
 #include <QApplication>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <atomic>
-#include <memory>
+#include <utility>
 
-#include "actions/device_actions.h"
-#include "base/error_report.h"
-#include "service/jobs.h"
+#include "ui/communication_test_form.h"
 #include "ui/qt/dialogs.h"
 
 namespace lumo::gui {
 
 int runCommunicationTestDialog(QWidget* owner, int lineIndex, int moduleNumber) {
-    if (!requireModule(moduleNumber, kCannotRunOnLine)) return 0;
+    CommunicationTestForm form;
+    if (!form.open(lineIndex, moduleNumber)) return 0;
     QDialog dialog(owner);
     dialog.setWindowTitle(QString::fromUtf8("Testování komunikace"));
     auto* layout = new QVBoxLayout(&dialog);
-    auto* out = new QPlainTextEdit(&dialog);
-    out->setObjectName("output");
-    out->setReadOnly(true);
-    out->setMinimumSize(360, 120);
-    layout->addWidget(out);
+    auto* output = new QPlainTextEdit(&dialog);
+    output->setObjectName("output");
+    output->setReadOnly(form.output.readOnly);
+    output->setMinimumSize(360, 120);
+    layout->addWidget(output);
     auto* buttons = new QHBoxLayout;
-    auto* start = new QPushButton("Start", &dialog);
+    auto* start = new QPushButton(&dialog);
     start->setObjectName("start");
     auto* closeButton = new QPushButton(QString::fromUtf8("Zavřít"), &dialog);
     buttons->addStretch();
@@ -36,38 +33,22 @@ int runCommunicationTestDialog(QWidget* owner, int lineIndex, int moduleNumber) 
     buttons->addWidget(closeButton);
     layout->addLayout(buttons);
 
-    // The test's thread writes through these: carried over to the window's thread, and dropped
-    // once the dialog is gone.
-    const QPointer<QPlainTextEdit> output(out);
-    const QPointer<QPushButton> button(start);
-    auto show = [output](const std::string& text) {
-        QMetaObject::invokeMethod(qApp, [output, t = QString::fromStdString(text)] {
-            if (output) output->setPlainText(t);
-        });
+    auto show = [&] {
+        const QString text = QString::fromStdString(form.output.text);
+        if (output->toPlainText() != text) output->setPlainText(text);
+        showButton(start, form.start);
     };
-    // Only this dialog's own test is stopped by it, never another job that runs.
-    auto mine = std::make_shared<std::atomic<bool>>(false);
-    auto ended = [button, mine](const ErrorRecord& error) {
-        *mine = false;
-        QMetaObject::invokeMethod(qApp, [button, error] {
-            if (button) button->setText("Start");
-            reportError(error);
-        });
-    };
-    QObject::connect(start, &QPushButton::clicked, &dialog, [=] {
-        if (*mine) {  // "Stop": the test ends after its cycle
-            jobCancel();
-            start->setText("Start");
-            return;
-        }
-        *mine = true;
-        if (actionDone(startCommunicationTest(lineIndex, moduleNumber, show, ended))) start->setText("Stop");
-        else *mine = false;
+    show();
+    form.showNow = show;
+    form.toWindow = [](std::function<void()> call) { QMetaObject::invokeMethod(qApp, std::move(call)); };
+    QObject::connect(start, &QPushButton::clicked, &dialog, [&] {
+        form.pressStart();
+        show();
     });
-    QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(1); });
+    QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(form.pressClose()); });
     finishDialog(&dialog);
-    const int result = dialog.exec();
-    if (*mine) jobCancel();
+    const int result = execDialog(dialog);
+    form.ended();
     return result;
 }
 
