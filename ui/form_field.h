@@ -8,11 +8,13 @@
 
 namespace lumo {
 
-// A text field, or a button (its caption in `text`). A read-only field only shows a value.
+// A text field, or a button (its caption in `text`). A read-only field only shows a value; a
+// field with a `maxLength` takes at most that many characters (0: no limit of its own).
 struct FormField {
     std::string text;
     bool enabled = true;
     bool readOnly = false;
+    int maxLength = 0;
 };
 
 // A list to choose from; `chosen` is an index into `items`, -1 when nothing is chosen.

@@ -97,10 +97,10 @@ void CenterOverMainWindow(QWidget* dialog);
 void finishDialog(QDialog* dialog);
 // A field that shows a value: read-only, looking so, and never given the first focus.
 void markReadOnly(QLineEdit* field);
-// A widget showing its form's value (ui/form_field.h): a field's text (set only when it differs,
-// so that the cursor stays where the user types), enabled and read-only look (a field once
-// read-only stays so); a button's caption and enabled; a list's items (rebuilt only when they
-// differ), the chosen one and enabled.
+// A widget showing its form's value (ui/form_field.h): a field's length limit, its text (set only
+// when it differs, so that the cursor stays where the user types), enabled and read-only look (a
+// field once read-only stays so); a button's caption and enabled; a list's items (rebuilt only
+// when they differ), the chosen one and enabled.
 void showField(QLineEdit* widget, const FormField& field);
 void showButton(QPushButton* widget, const FormField& field);
 void showChoice(QComboBox* widget, const FormChoice& choice);

@@ -27,6 +27,7 @@ private:
 }  // namespace
 
 void showField(QLineEdit* widget, const FormField& field) {
+    if (field.maxLength > 0 && widget->maxLength() != field.maxLength) widget->setMaxLength(field.maxLength);
     const QString text = QString::fromStdString(field.text);
     if (widget->text() != text) widget->setText(text);
     widget->setEnabled(field.enabled);

@@ -1,4 +1,4 @@
-// "Odeslaní dat": the DLL sub-instruction and the file of a transfer, before either direction.
+// "Odeslaní dat": the widgets of TransferForm (ui/transfer_form.h).
 #include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -6,27 +6,21 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "actions/device_actions.h"
-#include "model/program_config.h"
-#include "platform/system_error.h"
 #include "ui/qt/dialogs.h"
+#include "ui/transfer_form.h"
 
 namespace lumo::gui {
 
 int runTransferDialog(QWidget* owner, int lineIndex, int moduleNumber, bool send) {
-    platform::setLastSystemError(0);
-    loadConsoleLines();  // "cmd.dat" with the remembered instruction and file
+    TransferForm form;
+    form.open(lineIndex, moduleNumber, send);
     QDialog dialog(owner);
     dialog.setWindowTitle(QString::fromUtf8("Odeslaní dat"));
     auto* grid = new QGridLayout(&dialog);
-    auto* instruction = new QLineEdit(QString::fromStdString(commandFile().dllInstruction()), &dialog);
+    auto* instruction = new QLineEdit(&dialog);
     instruction->setObjectName("instruction");
-    instruction->setMaxLength(9);
-    if (instruction->text().isEmpty()) instruction->setText("0");
-    auto* fileName = new QLineEdit(QString::fromStdString(commandFile().transferFileName()), &dialog);
-    // The whole path, however long: the job uses it as chosen (only "cmd.dat" keeps it shorter).
+    auto* fileName = new QLineEdit(&dialog);
     fileName->setObjectName("file");
-    if (fileName->text().isEmpty()) fileName->setText("data.txt");
     auto* browse = new QPushButton("..", &dialog);
     browse->setAutoDefault(false);
     browse->setFixedWidth(32);
@@ -51,19 +45,25 @@ int runTransferDialog(QWidget* owner, int lineIndex, int moduleNumber, bool send
     buttons->addWidget(go);
     buttons->addWidget(cancel);
     grid->addLayout(buttons, 3, 0, 1, 4);
+
+    auto show = [&] {
+        showField(instruction, form.instruction);
+        showField(fileName, form.file);
+    };
+    show();
+    form.chooseFile = [&](std::string& chosen, int mode) { return chooseFile(&dialog, chosen, mode); };
+    QObject::connect(instruction, &QLineEdit::textChanged, &dialog, [&](const QString& t) { form.instruction.text = t.toStdString(); });
+    QObject::connect(fileName, &QLineEdit::textChanged, &dialog, [&](const QString& t) { form.file.text = t.toStdString(); });
     QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
-        std::string chosen;
-        if (chooseFile(&dialog, chosen, 3) == 1) fileName->setText(QString::fromStdString(chosen));
+        form.pressBrowse();
+        show();
     });
-    // The job reports its own outcome; the dialog is done once it has started.
     QObject::connect(go, &QPushButton::clicked, &dialog, [&] {
-        if (actionDone(startFileTransfer(lineIndex, moduleNumber, send, instruction->text().toStdString(),
-                                         fileName->text().toStdString(), {})))
-            dialog.done(1);
+        if (const int result = form.pressSend(); result != kFormStaysOpen) dialog.done(result);
     });
-    QObject::connect(cancel, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, [&] { dialog.done(form.pressCancel()); });
     finishDialog(&dialog);
-    return dialog.exec();
+    return execDialog(dialog);
 }
 
 }  // namespace lumo::gui
