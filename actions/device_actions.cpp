@@ -21,6 +21,7 @@
 #include "service/file_transfer.h"
 #include "service/initialisation.h"
 #include "service/jobs.h"
+#include "actions/action_errors.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -23,6 +23,7 @@
 #include "service/firmware_image.h"
 #include "service/jobs.h"
 #include "model/device_catalog.h"
+#include "actions/action_errors.h"
 
 namespace lumo {
 namespace {

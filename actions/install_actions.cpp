@@ -20,6 +20,8 @@
 #include "model/record_lock.h"
 #include "model/tree_items.h"
 #include "model/device_catalog.h"
+#include "model/model_errors.h"
+#include "actions/action_errors.h"
 
 namespace lumo {
 namespace {

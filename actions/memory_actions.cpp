@@ -13,6 +13,7 @@
 #include "service/jobs.h"
 #include "service/memory_transfer.h"
 #include "model/device_catalog.h"
+#include "actions/action_errors.h"
 
 namespace lumo {
 namespace {

@@ -44,34 +44,8 @@ inline constexpr ErrorCode kDetailMask = 0x00ff;
 inline constexpr ErrorCode operationOf(ErrorCode code) { return code & kOperationMask; }
 inline constexpr unsigned contextOf(ErrorCode code) { return (code & kContextMask) >> 8; }
 
-// Caller contexts with detail.
-inline constexpr ErrorCode kConfigRead = 0x8101;
-inline constexpr ErrorCode kConfigWrite = 0x8102;
-inline constexpr ErrorCode kCommandFileRead = 0x8103;
-inline constexpr ErrorCode kCommandFileWrite = 0x8104;
-inline constexpr ErrorCode kLineDialogRead = 0x8d02;
-inline constexpr ErrorCode kTcpLineDialogRead = 0x8d03;
-inline constexpr ErrorCode kSheetWrite = 0x0c01;
-inline constexpr ErrorCode kAddModuleWrite = 0x0c02;
-inline constexpr ErrorCode kAddLineTerminal = 0x0c03;
-inline constexpr ErrorCode kChangeSettingWrite = 0x0c04;
-inline constexpr ErrorCode kCheckModuleRead = 0x0c05;
-inline constexpr ErrorCode kCheckLineRead = 0x0c06;
-inline constexpr ErrorCode kCheckWrite = 0x0c07;
-inline constexpr ErrorCode kRemoveRead = 0x0c08;
-inline constexpr ErrorCode kRemoveWrite = 0x0c09;
-inline constexpr ErrorCode kLineDialogSave = 0x0d01;
-inline constexpr ErrorCode kAddLineWrite = 0x0d02;
-inline constexpr ErrorCode kTcpLineDialogSave = 0x0d04;
-inline constexpr ErrorCode kReportLineRead = 0x0d06;
-inline constexpr ErrorCode kReportModuleRead = 0x0d07;
-inline constexpr ErrorCode kTransferRecordRead = 0x0c0a;
-inline constexpr ErrorCode kDownloadModuleRead = 0x0c0b;
-inline constexpr ErrorCode kDownloadLineRead = 0x0c0c;
-inline constexpr ErrorCode kUploadRead = 0x0c0d;
-inline constexpr ErrorCode kDumpRead = 0x0c0e;
-// The register of issued serial numbers (its lock file around check and append).
-inline constexpr ErrorCode kRegisterLock = 0x1001;
+// Caller contexts with detail: each layer declares its own (model/model_errors.h,
+// serial/serial_errors.h, device/device_errors.h, actions/action_errors.h).
 }  // namespace err
 
 // The message a report shows for a code and a system last-error value.

@@ -15,6 +15,7 @@
 #include "model/installation.h"
 #include "model/record_lock.h"
 #include "model/tree_items.h"
+#include "device/device_errors.h"
 
 namespace lumo {
 namespace {

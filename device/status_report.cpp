@@ -7,6 +7,7 @@
 #include "base/ui_port.h"
 #include "model/device_catalog.h"
 #include "model/installation.h"
+#include "device/device_errors.h"
 
 namespace lumo {
 namespace {

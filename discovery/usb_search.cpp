@@ -9,6 +9,7 @@
 #include "model/comports_file.h"
 #include "model/installation.h"
 #include "platform/system_error.h"
+#include "model/model_errors.h"
 
 namespace lumo {
 

@@ -12,6 +12,7 @@
 #include <vector>
 #include "platform/file_io.h"
 #include "platform/system_error.h"
+#include "model/model_errors.h"
 
 namespace lumo {
 

@@ -8,6 +8,7 @@
 #include "model/record_file.h"
 #include "platform/file_io.h"
 #include "platform/system_error.h"
+#include "model/model_errors.h"
 
 namespace lumo {
 namespace {

@@ -10,6 +10,7 @@
 #include "model/cp1250.h"
 #include "model/device_catalog.h"
 #include "serial/serial_number.h"
+#include "serial/serial_errors.h"
 
 namespace lumo {
 namespace {

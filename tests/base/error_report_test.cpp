@@ -3,6 +3,7 @@
 #include "base/error_report.h"
 #include "platform/system_error.h"
 #include "support/installation_fixture.h"
+#include "actions/action_errors.h"
 
 namespace lumo {
 namespace {

@@ -12,6 +12,7 @@
 #include "model/installation.h"
 #include "platform/system_error.h"
 #include "support/installation_fixture.h"
+#include "device/device_errors.h"
 
 namespace lumo {
 namespace {

@@ -10,6 +10,7 @@
 #include "support/full_disk.h"
 #include "support/image_builder.h"
 #include "support/installation_fixture.h"
+#include "model/model_errors.h"
 
 namespace lumo {
 namespace {

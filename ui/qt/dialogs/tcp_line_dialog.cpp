@@ -29,6 +29,7 @@
 #include "platform/system_error.h"
 #include "ui/field_rules.h"
 #include "ui/qt/dialogs.h"
+#include "actions/action_errors.h"
 
 namespace lumo::gui {
 namespace {
