@@ -231,7 +231,7 @@ MainWindow::MainWindow() {
     statusBar_->addPermanentWidget(clock_);
     auto tick = [this] {
         const QTime now = QTime::currentTime();
-        clock_->setText(QString::asprintf("%2d:%02d:%02d", now.hour(), now.minute(), now.second()));
+        clock_->setText(QString::fromStdString(MainWindowForm::clockText(now.hour(), now.minute(), now.second())));
     };
     tick();
     connect(&clockTimer_, &QTimer::timeout, this, tick);
@@ -242,10 +242,10 @@ MainWindow::MainWindow() {
 
     connect(tree_, &QTreeWidget::itemSelectionChanged, this, &MainWindow::selectionChanged);
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem*, int) {
-        if (busy_) return;
+        if (form_.busy()) return;
         // The double click that opens a line's dialog does not also fold the line: a fold
         // while it is handled is refused once. Any later fold is the user's own.
-        noExpand_ = selectedModule_ == 0;
+        noExpand_ = form_.module() == 0;
         runCommand(cmd::kProperties);
         noExpand_ = false;
     });
@@ -399,35 +399,28 @@ bool MainWindow::confirmClose() { return confirmQuit(); }
 void MainWindow::runCommand(int id) {
     // While the window is busy only what stays enabled runs: closing, the about box, and during
     // an operation on the lines the stop command.
-    const bool stop = operationRunning_ && id == cmd::kToolStopJob;
-    if (busy_ && id != cmd::kExit && id != cmd::kAbout && !stop) return;
+    if (!form_.commandRuns(id)) return;
     dispatchMessage(kCommandMessage, this, 0, static_cast<std::uintptr_t>(id), messageMap());
 }
 
 void MainWindow::setBusy(bool busy, bool stoppable) {
-    if (busy == busy_) return;
-    busy_ = busy;
+    if (busy == form_.busy()) return;
+    form_.setBusy(busy, stoppable);
     tree_->setEnabled(!busy);
     setCursor(busy ? Qt::BusyCursor : Qt::ArrowCursor);
-    // Everything but "Konec programu" and "O aplikaci..." is grayed meanwhile, and comes back
-    // as it was; during an operation also "Přerušit aktivní příkaz" stays, which stops a
-    // download's preparation, a memory clear or a dump as it stops a job.
+    if (!busy) form_.reread();
+    showCommandStates();
+}
+
+// Every menu item and toolbar button as the form says.
+void MainWindow::showCommandStates() {
     QList<QAction*> all = actions_.values();
     if (toolbar_ != nullptr) all += toolbar_->actions();
-    if (busy) {
-        heldActions_.clear();
-        for (QAction* a : all) {
-            const int id = a->data().toInt();
-            const bool kept = id == cmd::kExit || id == cmd::kAbout || (stoppable && id == cmd::kToolStopJob);
-            if (a->isSeparator() || kept || !a->isEnabled()) continue;
-            a->setEnabled(false);
-            heldActions_.push_back(a);
-        }
-    } else {
-        for (QAction* a : heldActions_) a->setEnabled(true);
-        heldActions_.clear();
-        updateServisMenu();
+    for (QAction* a : all) {
+        if (!a->isSeparator()) a->setEnabled(form_.commandEnabled(a->data().toInt()));
     }
+    servis_->setEnabled(form_.servisEnabled());
+    servis_->menuAction()->setEnabled(form_.servisEnabled());
 }
 
 void MainWindow::setOperationRunning(bool running) {
@@ -473,11 +466,11 @@ void MainWindow::refreshTree(int lineIndex, int moduleNumber) {
     if (QTreeWidgetItem* selected = findShown(itemKey(lineIndex, moduleNumber))) {
         tree_->setCurrentItem(selected);
         selectionChanged();
-    } else if (QTreeWidgetItem* previous = findShown(itemKey(selectedLine_, selectedModule_))) {
+    } else if (QTreeWidgetItem* previous = findShown(itemKey(form_.line(), form_.module()))) {
         QSignalBlocker keep(tree_);
         tree_->setCurrentItem(previous);
     } else {
-        hasSelection_ = false;
+        form_.clearSelection();
         pane_->clear();
     }
     status_->setText(status);
@@ -534,60 +527,41 @@ void MainWindow::selectionChanged() {
     QTreeWidgetItem* item = tree_->currentItem();
     if (item == nullptr) return;
     const unsigned key = item->data(0, Qt::UserRole).toUInt();
-    selectedLine_ = static_cast<int>(key >> 8);
-    selectedModule_ = static_cast<int>(key & 0xFF);
-    hasSelection_ = true;
-    StatusReportShow(selectedLine_, selectedModule_);
-    updateServisMenu();
+    form_.select(static_cast<int>(key >> 8), static_cast<int>(key & 0xFF));
+    StatusReportShow(form_.line(), form_.module());
+    showCommandStates();
 }
 
 void MainWindow::updateServisMenu() {
-    RecordImage current;
-    bool have = false;
-    if (selectedModule_ == 0) {
-        LineRecord line;
-        have = readLineRecord(selectedLine_, line);
-        current.bytes = line.bytes;
-    } else {
-        ModuleRecord module;
-        have = readModuleRecord(selectedLine_, selectedModule_, module);
-        current.bytes = module.bytes;
-    }
-    clearError();
-    if (busy_) return;  // set again when the window is free
-    const ServisMenuState state = servisMenuState(selectedModule_ != 0, have ? current.u8(132) : 0);
-    servis_->setEnabled(state.submenu);
-    servis_->menuAction()->setEnabled(state.submenu);
-    // Only the items whose operations are built follow the rule; the others stay grayed.
-    for (int id : {cmd::kResetApplication, cmd::kResetMaster, cmd::kTest, cmd::kUpload, cmd::kMemoryDump})
-        action(id)->setEnabled(state.memoryItems);
+    form_.reread();
+    showCommandStates();
 }
 
 void MainWindow::cmdProperties() {
     if (!hasSelection()) return;
-    if (selectedModule_ != 0) {
+    if (form_.module() != 0) {
         // The sheet puts what it stores into the module's tree item itself.
-        runPropertySheet(this, selectedLine_, selectedModule_);
+        runPropertySheet(this, form_.line(), form_.module());
         return;
     }
     LineRecord line;
-    if (!readLineRecord(selectedLine_, line)) {
+    if (!readLineRecord(form_.line(), line)) {
         clearError();
         return;
     }
     if (line.headType() == head::kTcpConverter) {
-        runTcpLineDialog(this, selectedLine_);
+        runTcpLineDialog(this, form_.line());
         return;
     }
     // "Použít" saves through saveLineSettings, which also flags conflicts and rebuilds the tree.
-    runLineDialog(this, selectedLine_);
-    StatusReportShow(selectedLine_, selectedModule_);
+    runLineDialog(this, form_.line());
+    StatusReportShow(form_.line(), form_.module());
 }
 
-void MainWindow::cmdRefresh() { refreshLine(selectedLine_); }
+void MainWindow::cmdRefresh() { refreshLine(form_.line()); }
 
 void MainWindow::cmdFilter(bool activeOnly) {
-    setActiveOnlyFilter(activeOnly, selectedLine_);
+    setActiveOnlyFilter(activeOnly, form_.line());
     action(cmd::kShowAll)->setChecked(!activeOnly);
     action(cmd::kShowActive)->setChecked(activeOnly);
 }

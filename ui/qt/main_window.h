@@ -4,6 +4,8 @@
 
 #include <QLabel>
 #include <QMainWindow>
+
+#include "ui/main_window_form.h"
 #include <QMap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -53,16 +55,16 @@ public:
     // Grays the commands while the scan or an operation runs; `stoppable`: an operation that the
     // stop command can end keeps that command.
     void setBusy(bool busy, bool stoppable = false);
-    bool busy() const { return busy_; }
+    bool busy() const { return form_.busy(); }
     // An operation on a line runs (off this thread): the window is busy, and closing it waits
     // for the operation's end.
     void setOperationRunning(bool running);
 
     // The tree's selection: line index 0-15 and module record number, 0 = the line itself.
-    int selectedLine() const { return selectedLine_; }
-    int selectedModule() const { return selectedModule_; }
+    int selectedLine() const { return form_.line(); }
+    int selectedModule() const { return form_.module(); }
     // False once the selected item has gone from the tree (removed) and nothing else is chosen.
-    bool hasSelection() const { return hasSelection_; }
+    bool hasSelection() const { return form_.hasSelection(); }
 
     // Handlers of the command table that need the window; the others call their action directly.
     void cmdProperties();
@@ -83,6 +85,7 @@ private:
     void buildToolbar();
     void selectionChanged();
     void updateServisMenu();
+    void showCommandStates();
     QTreeWidgetItem* findShown(unsigned key) const;
     QAction* addCommand(QMenu* menu, const QString& text, int id, bool enabled = true);
 
@@ -97,14 +100,10 @@ private:
     QTimer clockTimer_;
     QMenu* servis_ = nullptr;
     QMap<int, QAction*> actions_;
-    int selectedLine_ = 0;
-    int selectedModule_ = 0;
-    bool hasSelection_ = true;
+    MainWindowForm form_;  // the selection and the commands' states
     bool noExpand_ = false;
-    bool busy_ = false;
     bool operationRunning_ = false;
     bool closePending_ = false;
-    QList<QAction*> heldActions_;  // grayed while busy, enabled again after
 };
 
 }  // namespace lumo::gui
