@@ -1,4 +1,4 @@
-// "Identifikace zařízení": the technician types a device's MAC address.
+// "Identifikace zařízení": the widgets of MacEntryForm (ui/mac_entry_form.h).
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -6,41 +6,37 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "base/ui_port.h"
-#include "discovery/neighbour_binding.h"
-#include "platform/system_error.h"
+#include "ui/mac_entry_form.h"
 #include "ui/qt/dialogs.h"
 
 namespace lumo::gui {
 
 int runMacEntryDialog(QWidget* owner, std::array<std::uint8_t, 6>& mac) {
-    platform::setLastSystemError(0);
+    MacEntryForm form;
+    form.open(mac);
     QDialog dialog(owner);
     dialog.setWindowTitle(QString::fromUtf8("Identifikace zařízení"));
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(new QLabel(QString::fromUtf8("MAC adresa zařízení:"), &dialog));
-    auto* edit = new QLineEdit(QString::fromStdString(formatMacText(mac)), &dialog);
+    auto* edit = new QLineEdit(&dialog);
     edit->setObjectName("mac");
-    edit->setMaxLength(17);
     layout->addWidget(edit);
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton("OK", QDialogButtonBox::AcceptRole);
     buttons->addButton(QString::fromUtf8("Zrušit"), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
+    showField(edit, form.mac);
+    QObject::connect(edit, &QLineEdit::textChanged, &dialog, [&](const QString& t) { form.mac.text = t.toStdString(); });
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-        const auto parsed = parseMacText(edit->text().left(17).toStdString());
-        if (!parsed) {
-            uiMessage("Chyba", "Neplatná MAC adresa!  ", MessageIcon::Error);
-            return;
-        }
-        mac = *parsed;
-        dialog.done(1);
+        if (const int result = form.pressOk(); result != kFormStaysOpen) dialog.done(result);
     });
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, [&] { dialog.done(0); });
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, [&] { dialog.done(form.pressCancel()); });
     // Wide enough for its title beside the frame's buttons.
     edit->setMinimumWidth(dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + 120);
     finishDialog(&dialog);
-    return dialog.exec() == 1 ? 1 : 0;
+    if (execDialog(dialog) != 1) return 0;
+    mac = form.address;
+    return 1;
 }
 
 }  // namespace lumo::gui
