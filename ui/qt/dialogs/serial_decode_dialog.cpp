@@ -1,31 +1,29 @@
-// "Dekodóvání výrobního čísla": a serial number taken apart, and a MAC part turned back into
-// the sequence it carries.
+// "Dekodóvání výrobního čísla": the widgets of SerialDecodeForm (ui/serial_decode_form.h).
 #include <QDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "base/ui_port.h"
-#include "model/device_catalog.h"
-#include "serial/serial_number.h"
+#include <utility>
+
 #include "ui/qt/dialogs.h"
+#include "ui/serial_decode_form.h"
 
 namespace lumo::gui {
 
 int runSerialDecodeDialog(QWidget* owner) {
+    SerialDecodeForm form;
     QDialog dialog(owner);
     dialog.setWindowTitle(QString::fromUtf8("Dekodóvání výrobního čísla"));
     auto* grid = new QGridLayout(&dialog);
-    auto field = [&dialog](const char* name, bool readOnly = true) {
+    auto field = [&dialog](const char* name) {
         auto* e = new QLineEdit(&dialog);
         e->setObjectName(name);
-        if (readOnly) markReadOnly(e);
         return e;
     };
     grid->addWidget(new QLabel(QString::fromUtf8("Zadej 12 znaků výrobního čísla a stiskni tlačítko >>"), &dialog), 0, 0, 1, 4);
-    QLineEdit* number = field("number", false);
-    number->setMaxLength(12);
+    QLineEdit* number = field("number");
     // Each ">>" answers the Enter of its own field, and neither is the dialog's default.
     auto arrow = [&dialog](const char* name) {
         auto* b = new QPushButton(">>", &dialog);
@@ -38,12 +36,11 @@ int runSerialDecodeDialog(QWidget* owner) {
     grid->addWidget(number, 1, 0, 1, 3);
     grid->addWidget(decode, 1, 3, Qt::AlignLeft);
     QLineEdit* date = field("date");
-    QLineEdit* type = field("type", false);
+    QLineEdit* type = field("type");
     QLineEdit* model = field("model");
     QLineEdit* kind = field("kind");
     QLineEdit* sequence = field("sequence");
-    QLineEdit* mac = field("mac", false);
-    mac->setMaxLength(4);
+    QLineEdit* mac = field("mac");
     grid->addWidget(new QLabel(QString::fromUtf8("Datum výroby:"), &dialog), 2, 0);
     grid->addWidget(date, 2, 1);
     grid->addWidget(new QLabel("#", &dialog), 2, 2);
@@ -61,32 +58,30 @@ int runSerialDecodeDialog(QWidget* owner) {
     auto* closeButton = new QPushButton(QString::fromUtf8("Zavřít"), &dialog);
     closeButton->setAutoDefault(false);
     grid->addWidget(closeButton, 8, 3);
+
+    const std::pair<QLineEdit*, FormField*> fields[] = {{number, &form.number}, {date, &form.date},   {type, &form.type},
+                                                        {model, &form.model},   {kind, &form.kind},   {sequence, &form.sequence},
+                                                        {mac, &form.mac}};
+    auto show = [&] {
+        for (const auto& [widget, value] : fields) showField(widget, *value);
+    };
+    show();
+    for (const auto& [widget, value] : fields)
+        QObject::connect(widget, &QLineEdit::textChanged, &dialog, [f = value](const QString& t) { f->text = t.toStdString(); });
     QObject::connect(number, &QLineEdit::returnPressed, decode, &QPushButton::click);
     QObject::connect(mac, &QLineEdit::returnPressed, fromMac, &QPushButton::click);
-
     QObject::connect(decode, &QPushButton::clicked, &dialog, [&] {
-        const SerialParts p = SerialDecode(number->text().left(12).toStdString());
-        // A number that decodes to no day of the calendar: its date digits, said to be no date.
-        date->setText(QString::fromStdString(productionDateText(p.date)));
-        type->setText(QString::asprintf("%02d", p.typeCode));
-        const auto code = static_cast<DeviceTypeCode>(p.typeCode);
-        model->setText(QString::fromStdString(modelName(code)));
-        kind->setText(QString::fromStdString(kindName(code)));
-        sequence->setText(QString::asprintf("%04d", p.sequence));
-        mac->setText(p.typeCode >= models::kFirstBusModel ? QString::fromStdString(macPartOfSequence(p.sequence)) : QString());
+        form.pressDecode();
+        show();
     });
     QObject::connect(fromMac, &QPushButton::clicked, &dialog, [&] {
-        if (type->text().toInt() < 48) {
-            uiMessage("Chyba zadání", "Neplatný typ zařízení", MessageIcon::Error);
-            return;
-        }
-        // The sequence the four MAC characters carry.
-        if (const auto s = sequenceFromMacPart(mac->text().toStdString())) sequence->setText(QString::asprintf("%04d", *s));
+        form.pressFromMac();
+        show();
     });
-    QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
+    QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(form.pressClose()); });
     dialog.setMinimumWidth(420);
     finishDialog(&dialog);
-    dialog.exec();
+    execDialog(dialog);
     return 0;
 }
 
