@@ -38,6 +38,10 @@ void handleListNotify(QTreeWidget* list) {
         });
         for (auto* r : rows) list->addTopLevelItem(r);
     });
+    flipCheckOnRowClick(list);
+}
+
+void flipCheckOnRowClick(QTreeWidget* list) {
     // A click on the check box itself is toggled by the list; a click elsewhere on the row is
     // toggled here. The state at the press tells which happened.
     auto pressed = std::make_shared<Qt::CheckState>(Qt::Unchecked);

@@ -1,46 +1,54 @@
-// "Vydaná výrobní čísla": the issued numbers of one type code, one to pick.
+// "Vydaná výrobní čísla": the widgets of RegisterForm (ui/register_form.h).
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "base/error_report.h"
-#include "serial/serial_register.h"
 #include "ui/qt/dialogs.h"
 #include "ui/qt/list_view.h"
+#include "ui/register_form.h"
 
 namespace lumo::gui {
 
 int runRegisterDialog(QWidget* owner, int typeCode, RegisterChoice& chosen) {
-    std::vector<RegisterRow> rows;
-    if (!registerRows(typeCode, rows)) {
-        reportRegisterFailure();
-        return 0;
-    }
+    RegisterForm form;
+    if (!form.open(typeCode)) return 0;
     QDialog dialog(owner);
     dialog.setWindowTitle(QString::fromUtf8("Vydaná výrobní čísla"));
     auto* layout = new QVBoxLayout(&dialog);
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(new QLabel("Soubor:", &dialog));
-    auto* file = new QLineEdit(registerFileName(typeCode), &dialog);
+    auto* file = new QLineEdit(&dialog);
     file->setObjectName("file");
-    markReadOnly(file);
+    showField(file, form.file);
     fileRow->addWidget(file);
     layout->addLayout(fileRow);
     auto* list = new QTreeWidget(&dialog);
     list->setObjectName("list");
-    addListColumns(list, {QString::fromUtf8("výrobní číslo     "), QString::fromUtf8("datum výroby "),
-                          QString::fromUtf8("typ zařízení         "), QString::fromUtf8("poznámka ")});
-    handleListNotify(list);
-    // Each row goes on top; its value is the sequence number, for sorting.
-    for (const auto& r : rows) {
-        addListRow(list, {QString::fromStdString(r.serial), QString::fromStdString(r.date), QString::fromStdString(r.model),
-                          QString::fromStdString(r.rest)},
-                   registerLineSequence(r.serial));
-    }
+    QStringList titles;
+    for (const auto& c : form.columns) titles << QString::fromStdString(c);
+    addListColumns(list, titles);
+    flipCheckOnRowClick(list);
+
+    // The rows as the form orders them, with their check boxes and the current one.
+    auto showRows = [&] {
+        const QSignalBlocker quiet(list);  // rebuilding is no change of the user's
+        list->clear();
+        for (const auto& row : form.rows) {
+            QStringList texts;
+            for (const auto& t : row.texts) texts << QString::fromStdString(t);
+            auto* item = new QTreeWidgetItem(texts);
+            item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
+            list->addTopLevelItem(item);
+        }
+        if (form.current >= 0) list->setCurrentItem(list->topLevelItem(form.current));
+    };
+    showRows();
     // The columns are as wide as their longest text (a whole serial number, a whole note).
     for (int c = 0; c < list->columnCount(); ++c) list->resizeColumnToContents(c);
     layout->addWidget(list);
@@ -51,17 +59,26 @@ int runRegisterDialog(QWidget* owner, int typeCode, RegisterChoice& chosen) {
     buttons->addWidget(ok);
     buttons->addWidget(closeButton);
     layout->addLayout(buttons);
-    QObject::connect(ok, &QPushButton::clicked, &dialog, [&] {
-        QTreeWidgetItem* row = list->currentItem();
-        if (row == nullptr) return;
-        chosen = registerChoiceOf({getListText(list, 0), getListText(list, 1), getListText(list, 2), getListText(list, 3)});
-        dialog.done(1);
+    QObject::connect(list, &QTreeWidget::currentItemChanged, &dialog,
+                     [&](QTreeWidgetItem* item) { form.current = item == nullptr ? -1 : list->indexOfTopLevelItem(item); });
+    QObject::connect(list, &QTreeWidget::itemChanged, &dialog, [&](QTreeWidgetItem* item, int column) {
+        const int i = list->indexOfTopLevelItem(item);
+        if (column == 0 && i >= 0) form.rows[static_cast<std::size_t>(i)].checked = item->checkState(0) == Qt::Checked;
     });
-    QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(0); });
+    QObject::connect(list->header(), &QHeaderView::sectionClicked, &dialog, [&](int column) {
+        form.pressColumn(column);
+        showRows();
+    });
+    QObject::connect(ok, &QPushButton::clicked, &dialog, [&] {
+        if (const int result = form.pressOk(); result != kFormStaysOpen) dialog.done(result);
+    });
+    QObject::connect(closeButton, &QPushButton::clicked, &dialog, [&] { dialog.done(form.pressClose()); });
     list->setMinimumSize(560, 300);
     finishDialog(&dialog);
     dialog.move(150, 150);
-    return dialog.exec() == 1 ? 1 : 0;
+    if (execDialog(dialog) != 1) return 0;
+    chosen = form.chosen;
+    return 1;
 }
 
 }  // namespace lumo::gui
