@@ -10,6 +10,7 @@
 #include "model/installation.h"
 #include "platform/system_error.h"
 #include "ui/field_rules.h"
+#include "actions/action_errors.h"
 
 namespace lumo {
 namespace {

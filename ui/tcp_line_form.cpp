@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/system_error.h"
 #include "ui/field_rules.h"
+#include "actions/action_errors.h"
 
 namespace lumo {
 namespace {
