@@ -49,6 +49,33 @@ std::optional<long long> readNumberField(std::string_view label, std::string_vie
     return value;
 }
 
+std::optional<std::uint32_t> hexFieldValue(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return std::nullopt;
+    const std::size_t last = text.find_last_not_of(" \t");
+    std::string_view number = text.substr(first, last - first + 1);
+    if (number.front() == '+') number.remove_prefix(1);
+    if (number.size() > 2 && number[0] == '0' && (number[1] == 'x' || number[1] == 'X')) number.remove_prefix(2);
+    if (number.empty() || number.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) return std::nullopt;
+    unsigned long long value = 0;
+    for (char c : number) {
+        const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+        value = value * 16 + static_cast<unsigned>(digit);
+        if (value > 0xFFFFFFFFull) return 0xFFFFFFFFu;
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+std::string hexFieldRefusal(std::string_view label, std::string_view text) {
+    return "Pole " + quoted(label) + ": zadejte šestnáctkové číslo, číslice 0-9 a A-F (zadáno " + quoted(text) + ").";
+}
+
+std::optional<std::uint32_t> readHexField(std::string_view label, std::string_view text) {
+    const auto value = hexFieldValue(text);
+    if (!value) uiMessage("Upozornění", hexFieldRefusal(label, text), MessageIcon::Error);
+    return value;
+}
+
 std::string dateFieldRefusal(const std::string& text) {
     std::string field = text;
     std::uint32_t date = kNoDate;
