@@ -1,5 +1,4 @@
-// "Vyhledání TCP zařízení": the device servers that answer the search, newest first, saved as
-// lines in the order they answered.
+// "Vyhledání TCP zařízení": the widgets of TcpSearchForm (ui/tcp_search_form.h).
 #include <QApplication>
 #include <QBrush>
 #include <QDialog>
@@ -12,17 +11,26 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <atomic>
-#include <memory>
-
-#include "actions/network_actions.h"
-#include "platform/system_error.h"
 #include "ui/qt/dialogs.h"
+#include "ui/tcp_search_form.h"
 
 namespace lumo::gui {
+namespace {
+
+QTreeWidgetItem* rowItem(const TcpSearchForm::Row& r) {
+    auto* item = new QTreeWidgetItem({QString::fromStdString(r.texts[0]), QString::fromStdString(r.texts[1]),
+                                      QString::fromStdString(r.texts[2]), QString::fromStdString(r.texts[3])});
+    if (r.sameMac) item->setForeground(2, QBrush(Qt::red));
+    if (r.sameIp) item->setForeground(3, QBrush(Qt::red));
+    if (!r.tip.empty()) item->setToolTip(0, QString::fromStdString(r.tip));
+    return item;
+}
+
+}  // namespace
 
 int runTcpSearchDialog(QWidget* owner) {
-    platform::setLastSystemError(0);
+    TcpSearchForm form;
+    form.open();
     QDialog dialog(owner);
     dialog.setWindowTitle(QString::fromUtf8("Vyhledání TCP zařízení"));
     auto* layout = new QVBoxLayout(&dialog);
@@ -35,7 +43,7 @@ int runTcpSearchDialog(QWidget* owner) {
     auto* wide = new QRadioButton("255.255.0.0", maskBox);
     narrow->setObjectName("narrow");
     wide->setObjectName("wide");
-    narrow->setChecked(true);
+    (form.wideMask ? wide : narrow)->setChecked(true);
     masks->addWidget(narrow);
     masks->addWidget(wide);
     top->addWidget(search);
@@ -54,49 +62,33 @@ int runTcpSearchDialog(QWidget* owner) {
     const auto buttons = addButtonRow(dialog, layout, {"Uložit", "Zavřít"});
     QPushButton* save = buttons[0];
     QPushButton* close = buttons[1];
-    std::vector<SearchRow> rows;
-    const auto rowItem = [](const SearchRow& r) {
-        auto* item = new QTreeWidgetItem({QString::fromStdString(searchTypeText(r)), QString::fromStdString(r.serial),
-                                          QString::fromStdString(searchMacText(r)), QString::fromStdString(r.ip)});
-        // Two devices with one address: a fault on site, marked.
-        if (r.sameMac) item->setForeground(2, QBrush(Qt::red));
-        if (r.sameIp) item->setForeground(3, QBrush(Qt::red));
-        if (r.sameIp || r.sameMac) item->setToolTip(0, QString::fromUtf8("Stejnou adresu má i jiné zařízení v seznamu"));
-        return item;
+
+    auto show = [&] {
+        list->clear();
+        for (const auto& r : form.list) list->addTopLevelItem(rowItem(r));
+        showButton(search, form.search);
+        showButton(save, form.save);
     };
-    // Closing the dialog ends a search that runs.
-    auto searching = std::make_shared<std::atomic<bool>>(false);
-    QObject::connect(&dialog, &QDialog::finished, &dialog, [searching] { *searching = false; });
+    form.showNow = show;
+    // Each answer shows at the top as it comes; the window stays alive meanwhile.
+    form.arrived = [shown = QPointer<QTreeWidget>(list)](const TcpSearchForm::Row& r) {
+        QMetaObject::invokeMethod(qApp, [shown, r] {
+            if (shown) shown->insertTopLevelItem(0, rowItem(r));
+        });
+    };
+    QObject::connect(&dialog, &QDialog::finished, &dialog, [&] { form.stop(); });
+    QObject::connect(wide, &QRadioButton::toggled, &dialog, [&](bool checked) { form.wideMask = checked; });
     QObject::connect(search, &QPushButton::clicked, &dialog, [&] {
-        list->clear();
-        search->setEnabled(false);
-        save->setEnabled(false);
-        *searching = true;
-        QPointer<QTreeWidget> shown(list);
-        // Each answer shows at the top as it comes; the window stays alive meanwhile.
-        searchTcpDevices(
-            wide->isChecked(), rows, 10000,
-            [shown, rowItem](const SearchRow& r) {
-                QMetaObject::invokeMethod(qApp, [shown, rowItem, r] {
-                    if (shown) shown->insertTopLevelItem(0, rowItem(r));
-                });
-            },
-            [searching] { return searching->load(); });
-        *searching = false;
-        // The rows still on their way are shown first, then the whole list again, with the
-        // doubled addresses marked.
+        form.pressSearch();
+        // The rows still on their way are shown first, then the whole list again.
         QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
-        list->clear();
-        for (const SearchRow& r : rows) list->addTopLevelItem(rowItem(r));
-        search->setEnabled(true);
-        save->setEnabled(true);
+        show();
     });
-    int saved = 0;
-    QObject::connect(save, &QPushButton::clicked, &dialog, [&] { saved += std::max(0, saveSearchRows(rows)); });
-    QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::reject);
+    QObject::connect(save, &QPushButton::clicked, &dialog, [&] { form.pressSave(); });
+    QObject::connect(close, &QPushButton::clicked, &dialog, [&] { dialog.done(form.pressClose()); });
     finishDialog(&dialog);
-    dialog.exec();
-    return saved > 0 ? 1 : 0;
+    execDialog(dialog);
+    return form.pressClose();
 }
 
 }  // namespace lumo::gui
