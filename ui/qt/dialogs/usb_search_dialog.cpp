@@ -1,4 +1,4 @@
-// "Vyhledání USB zařízení": the bridges present listed, the list saved as lines.
+// "Vyhledání USB zařízení": the widgets of UsbSearchForm (ui/usb_search_form.h).
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -6,14 +6,14 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "actions/usb_actions.h"
-#include "platform/system_error.h"
 #include "ui/qt/dialogs.h"
+#include "ui/usb_search_form.h"
 
 namespace lumo::gui {
 
 int runUsbSearchDialog(QWidget* owner) {
-    platform::setLastSystemError(0);
+    UsbSearchForm form;
+    form.open();
     QDialog dialog(owner);
     dialog.setWindowTitle(QString::fromUtf8("Vyhledání USB zařízení"));
     auto* layout = new QVBoxLayout(&dialog);
@@ -30,25 +30,26 @@ int runUsbSearchDialog(QWidget* owner) {
     const auto buttons = addButtonRow(dialog, layout, {"Uložit", "Zavřít"});
     QPushButton* save = buttons[0];
     QPushButton* close = buttons[1];
-    std::vector<UsbRow> rows;
-    QObject::connect(search, &QPushButton::clicked, &dialog, [&] {
+    auto showList = [&] {
         list->clear();
-        rows = searchUsbDevices();
-        for (const UsbRow& r : rows) {
-            list->addTopLevelItem(new QTreeWidgetItem({QString::fromStdString(usbTypeText(r)), QString::fromStdString(r.serial),
-                                                       QString::fromStdString(usbVidPidText(r)), QString::fromStdString(r.com)}));
+        for (const auto& row : form.list) {
+            list->addTopLevelItem(new QTreeWidgetItem({QString::fromStdString(row[0]), QString::fromStdString(row[1]),
+                                                       QString::fromStdString(row[2]), QString::fromStdString(row[3])}));
         }
+    };
+    form.showNow = showList;
+    QObject::connect(search, &QPushButton::clicked, &dialog, [&] {
+        form.pressSearch();
+        showList();
     });
-    int saved = 0;
     QObject::connect(save, &QPushButton::clicked, &dialog, [&] {
-        saved += std::max(0, saveUsbRows(rows));
-        rows.clear();
-        list->clear();
+        form.pressSave();
+        showList();
     });
-    QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::reject);
+    QObject::connect(close, &QPushButton::clicked, &dialog, [&] { dialog.done(form.pressClose()); });
     finishDialog(&dialog);
-    dialog.exec();
-    return saved > 0 ? 1 : 0;
+    execDialog(dialog);
+    return form.pressClose();
 }
 
 }  // namespace lumo::gui
