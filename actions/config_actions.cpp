@@ -7,6 +7,7 @@
 #include "model/cp1250.h"
 #include "model/program_config.h"
 #include "platform/file_io.h"
+#include "comm/line_lease.h"
 
 namespace lumo {
 namespace {
@@ -58,8 +59,10 @@ std::string dataDirectoryFromInput(const std::string& path) {
 }
 
 int saveProgramSettings(const ProgramSettings& settings) {
-    // A running job builds its paths from the data directory and uses the adapter.
-    if (refusedDuringJob()) return kActionRefused;
+    // A running job builds its paths from the data directory and uses the adapter: the settings
+    // are written holding the lines.
+    const LineLease lease = takeLineLease();
+    if (!lease) return kActionRefused;
     // A "config.dat" that could not be loaded: one that cannot be read at all is not written
     // over; what a short one holds is kept, and the values it lacks are said.
     const ConfigRecovery recovery = recoverConfig();

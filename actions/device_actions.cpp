@@ -231,7 +231,9 @@ void rememberTransfer(const std::string& instruction, const std::string& fileNam
 int startFileTransfer(int lineIndex, int moduleNumber, bool send, const std::string& dllInstruction,
                       const std::string& fileName, std::function<void(bool)> ended) {
     if (!actionDone(refuseLine(moduleNumber))) return kActionRefused;
-    if (!jobSlotFree()) return kActionRefused;
+    // The lines are held from here: the job's parameters below are this transfer's.
+    LineLease lease = takeLineLease();
+    if (!lease) return kActionRefused;
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) {
         combineError(err::kTransferRecordRead);
@@ -254,11 +256,13 @@ int startFileTransfer(int lineIndex, int moduleNumber, bool send, const std::str
     backgroundJob().lineIndex = lineIndex;
     backgroundJob().fileName = fileName;
     backgroundJob().mode = send ? 1 : 0;
-    const bool started = JobStart([request, ended = std::move(ended)] {
-        const bool done = runFileTransfer(request);
-        JobFinish();
-        if (ended) ended(done);
-    });
+    const bool started = JobStart(
+        [request, ended = std::move(ended)] {
+            const bool done = runFileTransfer(request);
+            JobFinish();
+            if (ended) ended(done);
+        },
+        std::move(lease));
     return started ? kActionDone : kActionRefused;
 }
 
@@ -307,17 +311,20 @@ int resetMaster(int lineIndex, int moduleNumber) {
 int startCommunicationTest(int lineIndex, int moduleNumber, std::function<void(const std::string&)> output,
                            std::function<void(const ErrorRecord&)> ended) {
     if (!requireModule(moduleNumber, kCannotRunOnLine)) return kActionRefused;
-    if (!jobSlotFree()) return kActionRefused;
+    LineLease lease = takeLineLease();
+    if (!lease) return kActionRefused;
     ModuleRecord module;
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
     backgroundJob().lineIndex = lineIndex;
     const std::uint8_t id = module.id();
-    const bool started = JobStart([lineIndex, id, output = std::move(output), ended = std::move(ended)] {
-        runCommunicationTest(lineIndex, id, output, jobContinues);
-        const ErrorRecord error = takeError();
-        JobFinish();
-        if (ended) ended(error);
-    });
+    const bool started = JobStart(
+        [lineIndex, id, output = std::move(output), ended = std::move(ended)] {
+            runCommunicationTest(lineIndex, id, output, jobContinues);
+            const ErrorRecord error = takeError();
+            JobFinish();
+            if (ended) ended(error);
+        },
+        std::move(lease));
     return started ? kActionDone : kActionRefused;
 }
 

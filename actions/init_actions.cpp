@@ -165,7 +165,7 @@ int initialiseWaiting(int lineIndex, int moduleNumber, InitChoice& c, std::strin
     }
     if (saveConfig() != 0) reportError();
     issuing.release();
-    InitialiseModule(target, kInitReset, serial);
+    InitialiseModule(target, kInitReset, serial, &deviceMac);
     return kActionDone;
 }
 

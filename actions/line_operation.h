@@ -9,8 +9,9 @@ namespace lumo {
 
 // Takes the line lease (refused with its one text, kActionRefused, while another operation
 // holds it) and runs `operation` through uiRunWaiting with the lease bound to the thread that
-// runs it: its line waits end once the user stops it, and operationContinues() says so. An
-// operation that starts the background job hands the lease on to JobStart.
+// runs it: operationContinues() says there whether the user stopped it (the operation looks
+// between its exchanges). An operation that starts the background job hands the lease on to
+// JobStart.
 int runOnLines(const std::function<int(LineLease&)>& operation);
 
 // The same for an operation that does not hand its lease on.

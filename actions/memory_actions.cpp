@@ -86,7 +86,10 @@ int uploadApplies(int lineIndex, int moduleNumber) {
 int startUpload(int lineIndex, int moduleNumber, int segment, std::uint32_t start, std::uint32_t size,
                 const std::string& fileName, std::function<void(bool)> ended) {
     if (!actionDone(uploadApplies(lineIndex, moduleNumber))) return kActionRefused;
-    if (!sizeGiven(size) || !rangeFits(start, size) || !jobSlotFree()) return kActionRefused;
+    if (!sizeGiven(size) || !rangeFits(start, size)) return kActionRefused;
+    // The lines are held from here: the job's parameters below are this upload's.
+    LineLease lease = takeLineLease();
+    if (!lease) return kActionRefused;
     DeviceTypeCode type = 0;
     if (!moduleType(lineIndex, moduleNumber, type, err::kUploadRead)) return reported();
     if (!unaddressedMessagesAllowed(lineIndex, moduleNumber, "Upload")) return kActionRefused;
@@ -97,11 +100,13 @@ int startUpload(int lineIndex, int moduleNumber, int segment, std::uint32_t star
     job.size = size;
     job.fileName = fileName;
     const MemoryRequest r = request(lineIndex, type, segment, start, size, fileName);
-    const bool started = JobStart([r, ended = std::move(ended)] {
-        const bool done = UploadWorker(r, true);
-        JobFinish();
-        if (ended) ended(done);
-    });
+    const bool started = JobStart(
+        [r, ended = std::move(ended)] {
+            const bool done = UploadWorker(r, true);
+            JobFinish();
+            if (ended) ended(done);
+        },
+        std::move(lease));
     return started ? kActionDone : kActionRefused;
 }
 

@@ -73,7 +73,7 @@ int checkLinesAtStartup(const LineVerifier& verify) {
     const LeaseOnThisThread bound(lease);
     for (int n = 1; n <= kMaxLines; ++n) {
         // The program may be closing: the scan ends at the next line.
-        if (!uiPumpMessages()) return 1;
+        if (!uiPumpMessages() || !operationContinues()) return 1;
         const int lineIndex = n - 1;
         LineRecord line;
         if (!readLineRecord(lineIndex, line)) {

@@ -90,7 +90,11 @@ int tunnelMethod(const InitTarget& t, int mode, const std::string& serial, MacAd
     if (!openServiceLine(t.lineIndex, t.type)) return failure(t.lineIndex);
     const int service = t.lineIndex | kServiceBit;
     if (mode == kInitReset) {
-        if (line.isTcp()) BindAddressToMac(line.ipAddress(), MacSource::FromTable);
+        if (line.isTcp()) {
+            // The address bound to what the table holds, else to the MAC the write gave.
+            MacAddress mac = newMac != nullptr ? *newMac : kFactoryMac;
+            BindAddressToMac(line.ipAddress(), MacSource::FromTable, mac);
+        }
         static const std::uint8_t start[] = {'A'};
         LineSend(service, start, sizeof start, 5);
         if (line.isTcp()) RemoveArpEntry(line);

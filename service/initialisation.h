@@ -27,7 +27,8 @@ inline constexpr int kInitWrite = 0, kInitReset = 2;
 
 // Writes the serial number (mode 0) or resets the device (mode 2). 0 on success, 1 on failure
 // (told to the user). The tunnel method gives the device's new MAC address (00-4F-49-0D and the
-// sequence) in `newMac`, when given; the other methods leave it. The USB-bridge method writes the bridge behind the line's port, resets
+// sequence) in `newMac`, when given; the other methods leave it. A tunnel reset binds the
+// device's address to the table's MAC, else to `newMac` (the MAC its write gave). The USB-bridge method writes the bridge behind the line's port, resets
 // it, finds it again at its USB port (its name may have changed with its serial number) and
 // compares what it reads back through a new handle. The tunnel write counts only the whole
 // 12-byte acknowledgement starting with 'K'.

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <mutex>
+#include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "base/app_state.h"
@@ -47,12 +49,27 @@ bool JobStart(std::function<void()> worker, LineLease lease) {
     s.active = true;
     s.finished = false;
     appState().jobRunning = 1;
-    s.thread = std::thread([worker = std::move(worker)] {
-        const LeaseOnThisThread bound(slot().lease, &appState().jobRunning);
-        platform::lowerThreadPriority();
-        worker();
-        if (!slot().finished) JobFinish();
-    });
+    try {
+        s.thread = std::thread([worker = std::move(worker)] {
+            const LeaseOnThisThread bound(slot().lease, &appState().jobRunning);
+            platform::lowerThreadPriority();
+            try {
+                worker();
+            } catch (const std::exception& e) {
+                uiMessage("Chyba", std::string("Proces na pozadí skončil chybou: ") + e.what(), MessageIcon::Error);
+            }
+            // The lines come back whatever the worker did.
+            if (!slot().finished) JobFinish();
+        });
+    } catch (const std::system_error&) {
+        // No thread for the job: nothing holds the lines.
+        appState().jobRunning = 0;
+        s.finished = true;
+        s.lease.release();
+        s.active = false;
+        uiMessage("Chyba", "Proces na pozadí nelze spustit. ", MessageIcon::Error);
+        return false;
+    }
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/system_error.h"
 #include "ui/field_rules.h"
 #include "actions/action_errors.h"
+#include "comm/line_lease.h"
 
 namespace lumo {
 namespace {
@@ -32,6 +33,9 @@ TcpConsole::~TcpConsole() {
 
 bool TcpConsole::connect(const std::string& address) {
     address_ = address;
+    // The device's console may disturb a job's tunnel through it: not while the lines are held.
+    const LineLease lease = takeLineLease();
+    if (!lease) return false;
     platform::Ipv4 ip;
     const bool connected = uiRunWaiting([&] {
         return platform::resolveIpv4(address, ip) && socket_.create() && socket_.setNonBlocking() &&

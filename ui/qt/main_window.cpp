@@ -12,6 +12,7 @@
 #include <array>
 
 #include "actions/config_actions.h"
+#include "comm/line_lease.h"
 #include "actions/device_actions.h"
 #include "actions/download_actions.h"
 #include "actions/usb_actions.h"
@@ -381,6 +382,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (operationRunning_) {
         closePending_ = true;
         cancelOperation();
+        stopLineOperation();
         event->ignore();
         return;
     }

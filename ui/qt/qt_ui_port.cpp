@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <exception>
 #include <thread>
 
 #include "actions/panel_actions.h"
@@ -214,8 +215,13 @@ void installQtUiPort(MainWindow* window) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         std::atomic<bool> finished{false};
         int result = 0;
+        std::exception_ptr failure;
         std::thread worker([&] {
-            result = operation();
+            try {
+                result = operation();
+            } catch (...) {
+                failure = std::current_exception();  // thrown again here, the lease given back
+            }
             finished = true;
             QMetaObject::invokeMethod(qApp, [] {}, Qt::QueuedConnection);  // wakes the loop below
         });
@@ -223,6 +229,7 @@ void installQtUiPort(MainWindow* window) {
         worker.join();
         QApplication::restoreOverrideCursor();
         if (w) w->setOperationRunning(false);
+        if (failure) std::rethrow_exception(failure);
         return result;
     };
     installUiPort(std::move(port));
