@@ -1,8 +1,9 @@
 #pragma once
 // "Vlastnosti" of a module: the property sheet of its device family, without its window. The
 // sheet edits a working copy of the module's record; "Obnova" reads the device into it,
-// "Použít" stores it and writes the device, "Zavřít" asks before it drops a change. The desktop
-// shows the controls of `states` and hands them back before "Použít" and "Zavřít".
+// "Použít" stores it and writes the device, "Zavřít" asks before it drops a change. Its form
+// (ui/property_sheet_form.h) shows the controls of `states` and hands them back before each
+// button.
 
 #include <string>
 

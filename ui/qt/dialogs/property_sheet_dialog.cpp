@@ -1,5 +1,4 @@
-// The property sheet of a module: a page per tab, built from the family's table; the sheet's
-// rules and its working copy live in PropertySheet.
+// "Vlastnosti": the widgets of PropertySheetForm (ui/property_sheet_form.h), a tab per page.
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -15,18 +14,13 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <vector>
 
-#include "actions/property_sheet.h"
-#include "base/ui_port.h"
-#include "model/device_catalog.h"
-#include "model/installation.h"
-#include "platform/system_error.h"
+#include "ui/property_sheet_form.h"
 #include "ui/qt/dialogs.h"
 
 namespace lumo::gui {
@@ -76,82 +70,55 @@ QPixmap devicePicture(const std::string& picture) {
 
 class SheetDialog : public QDialog {
 public:
-    SheetDialog(QWidget* owner, PropertySheet& sheet) : QDialog(owner), sheet_(sheet) {
-        setWindowTitle(qt(sheet.title()));
+    SheetDialog(QWidget* owner, PropertySheetForm& form) : QDialog(owner), form_(form) {
+        setWindowTitle(qt(form.title));
         auto* layout = new QVBoxLayout(this);
         tabs_ = new QTabWidget(this);
         tabs_->setObjectName("tabs");
         layout->addWidget(tabs_);
-        const SheetLayout& l = sheet.layout();
-        widgets_.resize(l.pages.size());
-        for (std::size_t p = 0; p < l.pages.size(); ++p) tabs_->addTab(buildPage(p), qt(l.pages[p].title));
+        widgets_.resize(form.pages.size());
+        for (std::size_t p = 0; p < form.pages.size(); ++p) tabs_->addTab(buildPage(p), qt(form.pages[p].title));
         auto* buttons = new QHBoxLayout;
         buttons->addStretch();
-        refresh_ = addButton(buttons, "Obnova", "refresh");
-        apply_ = addButton(buttons, "Použít", "apply");
-        close_ = addButton(buttons, "Zavřít", "close");
+        refresh_ = addButton(buttons, "refresh");
+        apply_ = addButton(buttons, "apply");
+        close_ = addButton(buttons, "close");
         apply_->setDefault(true);
         layout->addLayout(buttons);
-        connect(refresh_, &QPushButton::clicked, this, [this] {
-            // What the user changed stays on the controls "Obnova" does not fill again.
-            takeStates();
-            run([this] { sheet_.refresh(); });
-        });
-        connect(apply_, &QPushButton::clicked, this, [this] {
-            takeStates();
-            run([this] { stored_ = sheet_.apply() || stored_; });
-        });
-        connect(close_, &QPushButton::clicked, this, [this] { tryClose(); });
-        showStates();
+        connect(refresh_, &QPushButton::clicked, this, [this] { finish(form_.pressRefresh()); });
+        connect(apply_, &QPushButton::clicked, this, [this] { finish(form_.pressApply()); });
+        connect(close_, &QPushButton::clicked, this, [this] { finish(form_.pressClose()); });
+        form_.showNow = [this] { showForm(); };
+        form_.askName = [this](FormField& name) { return askName(name); };
+        showForm();
     }
-
-    bool stored() const { return stored_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
-        tryClose();
+        finish(form_.pressClose());
     }
-    void reject() override { tryClose(); }
+    void reject() override { finish(form_.pressClose()); }
 
 private:
-    QPushButton* addButton(QHBoxLayout* row, const char* text, const char* name) {
-        auto* b = new QPushButton(QString::fromUtf8(text), this);
+    QPushButton* addButton(QHBoxLayout* row, const char* name) {
+        auto* b = new QPushButton(this);
         b->setObjectName(name);
         row->addWidget(b);
         return b;
     }
 
-    // An operation that may wait on the line: nothing else in the sheet meanwhile (the window
-    // stays alive and may be asked to close; it closes only when the operation is over).
-    template <class F>
-    void run(F operation) {
-        if (busy_) return;
-        busy_ = true;
-        for (QWidget* w : std::initializer_list<QWidget*>{refresh_, apply_, close_, tabs_}) w->setEnabled(false);
-        operation();
-        for (QWidget* w : std::initializer_list<QWidget*>{refresh_, apply_, close_, tabs_}) w->setEnabled(true);
-        busy_ = false;
-        showStates();
-        if (closeAsked_) tryClose();
-    }
-
-    void tryClose() {
-        // Asked while the line is busy: the sheet closes once the operation is over.
-        closeAsked_ = busy_;
-        if (busy_) return;
-        takeStates();
-        const PropertySheet::Closing closing = sheet_.close();
-        if (closing == PropertySheet::Closing::Stay) return;
-        if (closing == PropertySheet::Closing::Stored) stored_ = true;
-        done(stored_ ? 1 : 0);
+    // What a button returned, shown; the sheet closes when the form says so.
+    void finish(int result) {
+        showForm();
+        if (result != kFormStaysOpen) done(result);
     }
 
     // A page's controls on a grid of four columns: a caption and its widget, and beside them the
     // control that goes with it (a relay's delay, the seconds of a door alarm) or a second
     // check box.
     QWidget* buildPage(std::size_t p) {
-        const SheetPage& page = sheet_.layout().pages[p];
+        SheetFormPage& page = form_.pages[p];
         auto* widget = new QWidget(tabs_);
         widget->setObjectName(qt(page.title));
         auto* layout = new QVBoxLayout(widget);
@@ -163,7 +130,8 @@ private:
         std::string frameCaption;  // the caption of the frame the grid sits in
         const auto caption = [widget](const std::string& text) { return new QLabel(qt(text), widget); };
         for (std::size_t i = 0; i < page.controls.size(); ++i) {
-            const SheetControl& c = page.controls[i];
+            SheetFormControl& control = page.controls[i];
+            const SheetControl& c = *control.row;
             if (c.group != frameCaption) {
                 // A frame of its own for the controls that share its caption, then the page's
                 // grid again.
@@ -182,7 +150,7 @@ private:
             ControlWidgets cw;
             const bool beside = c.sameRow && row >= 0;
             // A check box with a control beside it keeps its row to itself.
-            const bool partnered = i + 1 < page.controls.size() && page.controls[i + 1].sameRow;
+            const bool partnered = i + 1 < page.controls.size() && page.controls[i + 1].row->sameRow;
             const bool secondCheck = c.kind == ControlKind::Check && loneCheck && !partnered;
             if (!beside && !secondCheck) ++row;
             loneCheck = false;
@@ -192,6 +160,7 @@ private:
                     cw.check->setObjectName(qt(c.name));
                     grid->addWidget(cw.check, row, secondCheck ? 2 : 0, 1, 2);
                     loneCheck = !secondCheck;
+                    connect(cw.check, &QCheckBox::toggled, this, [&control](bool checked) { control.choice.chosen = checked ? 1 : 0; });
                     break;
                 case ControlKind::List: {
                     cw.list = new QComboBox(widget);
@@ -203,6 +172,7 @@ private:
                     cw.list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
                     grid->addWidget(caption(c.label), row, 0);
                     grid->addWidget(cw.list, row, 1);
+                    connect(cw.list, &QComboBox::currentIndexChanged, this, [&control](int index) { control.choice.chosen = index; });
                     break;
                 }
                 case ControlKind::Radio: {
@@ -210,13 +180,16 @@ private:
                     group->setObjectName(qt(c.name));
                     auto* buttons = new QHBoxLayout(group);
                     cw.radios = new QButtonGroup(group);
-                    for (std::size_t b = 0; b < c.items.size(); ++b) {
-                        auto* r = new QRadioButton(qt(c.items[b]), group);
+                    for (std::size_t b = 0; b < control.choice.items.size(); ++b) {
+                        auto* r = new QRadioButton(qt(control.choice.items[b]), group);
                         r->setObjectName(qt(c.name + std::to_string(b)));
                         cw.radios->addButton(r, static_cast<int>(b));
                         buttons->addWidget(r);
                     }
                     grid->addWidget(group, row, 0, 1, 4);
+                    connect(cw.radios, &QButtonGroup::idToggled, this, [&control](int id, bool checked) {
+                        if (checked) control.choice.chosen = id;
+                    });
                     break;
                 }
                 case ControlKind::Number:
@@ -224,11 +197,8 @@ private:
                 case ControlKind::Text: {
                     cw.field = new QLineEdit(widget);
                     cw.field->setObjectName(qt(c.name));
-                    if (c.kind == ControlKind::Text) {
-                        cw.field->setMaxLength(c.maxLength);
-                        // '*' would end the data piece on the wire.
-                        cw.field->setValidator(new QRegularExpressionValidator(QRegularExpression("[^*\\x00-\\x1f]*"), cw.field));
-                    }
+                    if (c.kind == ControlKind::Text)
+                        limitTyping(cw.field, [&control](const std::string& text) { return PropertySheetForm::takes(control, text); });
                     const bool captionFirst = !c.label.empty() && c.label.back() == ':';
                     const int column = beside ? 2 : 0;
                     if (!beside && c.kind == ControlKind::Text) {
@@ -242,6 +212,7 @@ private:
                         grid->addWidget(cw.field, row, column);
                         grid->addWidget(caption(c.label), row, column + 1);
                     }
+                    connect(cw.field, &QLineEdit::textChanged, this, [&control](const QString& text) { control.field.text = text.toStdString(); });
                     break;
                 }
                 case ControlKind::Label: {
@@ -286,29 +257,27 @@ private:
         for (int i = 0; i < 4; ++i) {
             facts_[i] = new QLineEdit(page);
             facts_[i]->setObjectName(fieldNames[i]);
-            markReadOnly(facts_[i]);
             facts->addRow(QString::fromUtf8(captions[i]), facts_[i]);
         }
         layout->addLayout(facts);
-        auto* rename = new QPushButton(QString::fromUtf8("Přejmenovat"), page);
-        rename->setObjectName("rename");
-        connect(rename, &QPushButton::clicked, this, [this] { renameModule(); });
+        rename_ = new QPushButton(page);
+        rename_->setObjectName("rename");
+        connect(rename_, &QPushButton::clicked, this, [this] { finish(form_.pressRename()); });
         auto* row = new QHBoxLayout;
         row->addStretch();
-        row->addWidget(rename);
+        row->addWidget(rename_);
         layout->addLayout(row);
     }
 
-    void renameModule() {
-        takeStates();  // the rename fills the pages again: the changes made on them go along
+    bool askName(FormField& name) {
         QDialog d(this);
         d.setWindowTitle(QString::fromUtf8("Přejmenování"));
         auto* layout = new QVBoxLayout(&d);
         layout->addWidget(new QLabel(QString::fromUtf8("Nové jméno pro identifikaci zařízení:"), &d));
-        auto* name = new QLineEdit(qt(sheet_.working().description()), &d);
-        name->setObjectName("name");
-        name->setMaxLength(15);
-        layout->addWidget(name);
+        auto* edit = new QLineEdit(&d);
+        edit->setObjectName("name");
+        showField(edit, name);
+        layout->addWidget(edit);
         auto* row = new QHBoxLayout;
         auto* ok = new QPushButton("OK", &d);
         auto* cancel = new QPushButton("Cancel", &d);
@@ -321,83 +290,60 @@ private:
         connect(cancel, &QPushButton::clicked, &d, &QDialog::reject);
         finishDialog(&d);
         d.move(frameGeometry().topLeft() + QPoint(40, 70));
-        if (d.exec() == QDialog::Accepted) sheet_.rename(name->text().left(15).toStdString());
-        showStates();
+        if (d.exec() != QDialog::Accepted) return false;
+        name.text = edit->text().toStdString();
+        return true;
     }
 
-    void showStates() {
-        const GeneralFacts f = sheet_.facts();
-        picture_->setPixmap(devicePicture(f.picture));
-        typeName_->setText(qt(f.typeName));
-        moduleName_->setText(qt(f.moduleName));
-        const std::string values[] = {f.serialNumber, f.productionDate, f.version, f.idMedium};
-        for (int i = 0; i < 4; ++i) facts_[i]->setText(qt(values[i]));
-        const SheetLayout& l = sheet_.layout();
-        for (std::size_t p = 0; p < l.pages.size(); ++p) {
-            for (std::size_t i = 0; i < l.pages[p].controls.size(); ++i) {
-                const ControlState& s = sheet_.states[p][i];
+    void showForm() {
+        picture_->setPixmap(devicePicture(form_.picture));
+        typeName_->setText(qt(form_.typeName));
+        moduleName_->setText(qt(form_.moduleName));
+        const FormField* facts[] = {&form_.serialNumber, &form_.productionDate, &form_.version, &form_.idMedium};
+        for (int i = 0; i < 4; ++i) showField(facts_[i], *facts[i]);
+        for (std::size_t p = 0; p < form_.pages.size(); ++p) {
+            for (std::size_t i = 0; i < form_.pages[p].controls.size(); ++i) {
+                const SheetFormControl& c = form_.pages[p].controls[i];
                 const ControlWidgets& w = widgets_[p][i];
                 if (w.check) {
-                    w.check->setChecked(s.selection == 1);
-                    w.check->setEnabled(s.enabled);
+                    w.check->setChecked(c.choice.chosen == 1);
+                    w.check->setEnabled(c.choice.enabled);
                 } else if (w.list) {
-                    w.list->clear();
-                    for (const auto& item : s.items) w.list->addItem(qt(item));
-                    w.list->setCurrentIndex(s.selection);
-                    w.list->setEnabled(s.enabled);
+                    showChoice(w.list, c.choice);
                 } else if (w.radios) {
-                    // No button checked is a state of its own (the value 3).
+                    // No button checked is a state of its own.
                     w.radios->setExclusive(false);
-                    for (QAbstractButton* b : w.radios->buttons()) b->setChecked(w.radios->id(b) == s.selection);
+                    for (QAbstractButton* b : w.radios->buttons()) b->setChecked(w.radios->id(b) == c.choice.chosen);
                     w.radios->setExclusive(true);
-                    for (QAbstractButton* b : w.radios->buttons()) b->setEnabled(s.enabled);
+                    for (QAbstractButton* b : w.radios->buttons()) b->setEnabled(c.choice.enabled);
                 } else if (w.field) {
-                    w.field->setText(qt(s.text));
-                    w.field->setEnabled(s.enabled);
+                    showField(w.field, c.field);
                 }
             }
         }
+        showButton(refresh_, form_.refresh);
+        showButton(apply_, form_.apply);
+        showButton(close_, form_.close);
+        showButton(rename_, form_.rename);
+        tabs_->setEnabled(form_.pagesEnabled);
     }
 
-    void takeStates() {
-        const SheetLayout& l = sheet_.layout();
-        for (std::size_t p = 0; p < l.pages.size(); ++p) {
-            for (std::size_t i = 0; i < l.pages[p].controls.size(); ++i) {
-                ControlState& s = sheet_.states[p][i];
-                const ControlWidgets& w = widgets_[p][i];
-                if (w.check) s.selection = w.check->isChecked() ? 1 : 0;
-                else if (w.list) s.selection = w.list->currentIndex();
-                else if (w.radios) s.selection = w.radios->checkedId();
-                else if (w.field) s.text = w.field->text().toStdString();
-            }
-        }
-    }
-
-    PropertySheet& sheet_;
+    PropertySheetForm& form_;
     QTabWidget* tabs_ = nullptr;
-    QPushButton *refresh_ = nullptr, *apply_ = nullptr, *close_ = nullptr;
+    QPushButton *refresh_ = nullptr, *apply_ = nullptr, *close_ = nullptr, *rename_ = nullptr;
     QLabel *picture_ = nullptr, *typeName_ = nullptr, *moduleName_ = nullptr;
     QLineEdit* facts_[4] = {};
     std::vector<std::vector<ControlWidgets>> widgets_;
-    bool busy_ = false, closeAsked_ = false;
-    bool stored_ = false;
 };
 
 }  // namespace
 
 int runPropertySheet(QWidget* owner, int lineIndex, int moduleNumber) {
-    platform::setLastSystemError(0);
-    PropertySheet sheet;
-    if (!sheet.open(lineIndex, moduleNumber)) {
-        ModuleRecord module;
-        if (readModuleRecord(lineIndex, moduleNumber, module))
-            uiMessage("Vlastnosti", "Zařízení " + modelName(module.type()) + " nemá nastavitelné parametry. ",
-                      MessageIcon::Information);
-        return 0;
-    }
-    SheetDialog dialog(owner, sheet);
+    PropertySheetForm form;
+    if (!form.open(lineIndex, moduleNumber)) return 0;
+    SheetDialog dialog(owner, form);
     finishDialog(&dialog);
-    return dialog.exec();
+    return execDialog(dialog);
 }
 
 }  // namespace lumo::gui
