@@ -76,6 +76,13 @@ TEST_F(LineLeaseTest, GivenBackOnEveryWayOut) {
     EXPECT_THROW(runOnLinesSimply([]() -> int { throw std::runtime_error("fault in an operation"); }),
                  std::runtime_error);
     EXPECT_FALSE(lineLeaseHeld());
+    // A job whose worker throws gives the lines back too, and says so.
+    ASSERT_TRUE(JobStart([] { throw std::runtime_error("fault in a job"); }));
+    JobWait();
+    EXPECT_FALSE(lineLeaseHeld());
+    EXPECT_FALSE(jobActive());
+    ASSERT_FALSE(ui.callsOf("message").empty());
+    EXPECT_NE(ui.callsOf("message").back().find("fault in a job"), std::string::npos);
     LineLease first = tryLineLease();
     EXPECT_TRUE(first.held());
     EXPECT_FALSE(tryLineLease().held());  // silently refused
