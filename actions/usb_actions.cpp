@@ -8,6 +8,8 @@
 #include "base/ui_port.h"
 #include "actions/install_actions.h"
 #include "model/installation.h"
+#include "platform/usb_driver_registry.h"
+#include "model/device_catalog.h"
 
 namespace lumo {
 
@@ -50,6 +52,23 @@ int saveUsbRows(const std::vector<UsbRow>& rows) {
 
 int cleanUsbDriversCommand() {
     std::vector<std::string> removed;
+    if (platform::hasUsbDriverRegistry()) {
+        // The desk readers' entries first, then the converters'.
+        const struct {
+            DeviceTypeCode type;
+            const char* name;
+        } kinds[] = {{head::kDeskReader, "DV3"}, {head::kUsbConverter, "WO485"}};
+        for (const auto& kind : kinds) {
+            if (const ErrorCode code = cleanUsbDriversFor(kind.type, removed); code != 0) {
+                char text[96];
+                std::snprintf(text, sizeof text, "Chyba při čištění registru %s: 0x%08X", kind.name, code);
+                uiMessage("SERVIS", text, MessageIcon::Error);
+                return kActionFailed;
+            }
+        }
+        uiMessage("SERVIS", "Čištění registru proběhlo v pořádku", MessageIcon::Information);
+        return kActionDone;
+    }
     const ErrorCode code = cleanUsbDrivers(removed);
     if (code != 0) {
         char text[96];

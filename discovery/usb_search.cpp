@@ -10,6 +10,7 @@
 #include "model/installation.h"
 #include "platform/system_error.h"
 #include "model/model_errors.h"
+#include "platform/usb_driver_registry.h"
 
 namespace lumo {
 
@@ -163,6 +164,12 @@ ErrorCode cleanUsbDrivers(std::vector<std::string>& removed, const std::string& 
     // The file is as it was: nothing was removed.
     removed.clear();
     return 0x30080000 | (platform::lastSystemError() & 0xFFFF);
+}
+
+ErrorCode cleanUsbDriversFor(DeviceTypeCode type, std::vector<std::string>& removed) {
+    removed.clear();
+    if (platform::hasUsbDriverRegistry()) return platform::cleanUsbDriverRegistry(type);
+    return cleanUsbDrivers(removed);
 }
 
 }  // namespace lumo

@@ -58,4 +58,8 @@ int comNumberForSaving(const UsbRow& row);
 // when the file could not be written.
 ErrorCode cleanUsbDrivers(std::vector<std::string>& removed, const std::string& sysfsRoot = usbDevicesRoot());
 
+// The cleanup for the bridges of one type: the system's driver registry where it has one
+// (platform/usb_driver_registry.h; the type names the bridges), else comports.cfg as above.
+ErrorCode cleanUsbDriversFor(DeviceTypeCode type, std::vector<std::string>& removed);
+
 }  // namespace lumo

@@ -211,7 +211,7 @@ int usbBridgeMethod(const InitTarget& t, const std::string& serial) {
     }
     status("Mazání registru");
     std::vector<std::string> removed;
-    if (const ErrorCode code = cleanUsbDrivers(removed); code != 0) {
+    if (const ErrorCode code = cleanUsbDriversFor(t.type, removed); code != 0) {
         char text[64];
         std::snprintf(text, sizeof text, "Chyba registru: 0x%08X ", code);
         uiMessage("Uprava registru", text, MessageIcon::Error);
