@@ -182,7 +182,9 @@ int main(int argc, char** argv) {
 
     installCliUiPort(answer, verbose);
     // Ctrl-C stops a background job at its next waiting point; the job still ends cleanly (its
-    // release frames go out, its line is closed).
+    // release frames go out, its line is closed). The state the handler stores into is made
+    // first: a signal handler must not be the one to initialise it.
+    static_cast<void>(lumo::appState());
     lumo::platform::onInterrupt([] {
         lumo::jobCancel();
         lumo::interruptLineOperations();
