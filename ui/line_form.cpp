@@ -10,34 +10,24 @@
 #include "model/installation.h"
 #include "platform/system_error.h"
 #include "ui/field_rules.h"
+#include "ui/line_fields.h"
 #include "actions/action_errors.h"
 
 namespace lumo {
-namespace {
-
-constexpr std::size_t kIpLength = 17, kDescriptionLength = 15;
-
-}  // namespace
-
 LineForm::LineForm() {
     port.items = {"TCP "};
     for (int n = 1; n <= 8; ++n) port.items.push_back("COM" + std::to_string(n));
     speed.items = {"9600", "19200"};
     kind.items = {"RS232", "RS485"};
     parity.items = {"žádná", "lichá", "sudá"};
-    ip.maxLength = static_cast<int>(kIpLength);
-    description.maxLength = static_cast<int>(kDescriptionLength);
+    ip.maxLength = static_cast<int>(kLineIpLength);
+    description.maxLength = static_cast<int>(kLineDescriptionLength);
 }
 
 bool LineForm::open(int lineIndex) {
     lineIndex_ = lineIndex;
-    platform::setLastSystemError(0);
     LineRecord line;
-    if (!readLineRecord(lineIndex, line)) {
-        combineError(err::kLineDialogRead);
-        reportError();
-        return false;
-    }
+    if (!readLineForDialog(lineIndex, line)) return false;
     speed.chosen = line.speed() == 0 ? 0 : 1;
     kind.chosen = line.directionControl() == 0 ? 0 : 1;
     parity.chosen = line.parity() < 3 ? line.parity() : 0;
@@ -61,18 +51,15 @@ int LineForm::pressApply() {
     s.speed = static_cast<std::uint8_t>(speed.chosen);
     s.rs485 = kind.chosen == 1;
     s.parity = static_cast<std::uint8_t>(parity.chosen);
-    s.ipAddress = utf8Prefix(ip.text, kIpLength);
+    s.ipAddress = utf8Prefix(ip.text, kLineIpLength);
     // A TCP line's port is 16 bits, and on port 0 it never connects; a COM line keeps the port
     // it has.
     if (tcpPort.enabled) {
-        const auto value = readNumberField("TCP port", tcpPort.text, 1, 65535);
-        if (!value) {
-            if (reselect) reselect(tcpPort);
-            return kFormStaysOpen;
-        }
-        s.tcpPort = static_cast<std::int32_t>(*value);
+        const auto value = tcpPortField(tcpPort, reselect);
+        if (!value) return kFormStaysOpen;
+        s.tcpPort = *value;
     }
-    s.description = utf8Prefix(description.text, kDescriptionLength);
+    s.description = utf8Prefix(description.text, kLineDescriptionLength);
     return actionDone(saveLineSettings(lineIndex_, s)) ? 1 : kFormStaysOpen;
 }
 

@@ -15,6 +15,7 @@
 #include "ui/field_rules.h"
 #include "actions/action_errors.h"
 #include "comm/line_lease.h"
+#include "ui/line_fields.h"
 
 namespace lumo {
 namespace {
@@ -106,8 +107,8 @@ std::string TcpConsole::take(bool& closed) {
 }
 
 TcpLineForm::TcpLineForm() {
-    description.maxLength = 15;
-    ip.maxLength = 17;
+    description.maxLength = static_cast<int>(kLineDescriptionLength);
+    ip.maxLength = static_cast<int>(kLineIpLength);
     setAddress.text = "Nastavit IP adresu v zařízení";
     console.text = "Konfigurovat přes TELNET";
     web.text = "Sputit WEB rozhraní";
@@ -115,13 +116,8 @@ TcpLineForm::TcpLineForm() {
 
 void TcpLineForm::open(int lineIndex) {
     lineIndex_ = lineIndex;
-    platform::setLastSystemError(0);
     LineRecord line;
-    if (!readLineRecord(lineIndex, line)) {
-        combineError(err::kLineDialogRead);
-        reportError();
-        return;
-    }
+    if (!readLineForDialog(lineIndex, line)) return;
     deviceMac_ = line.mac();
     description.text = line.description();
     ip.text = line.ipAddress();
@@ -156,12 +152,9 @@ int TcpLineForm::pressSave() {
     settings.ipAddress = ip.text;
     // A TCP port is 16 bits, and a line on port 0 never connects: anything else is refused
     // before the line is tried or stored.
-    const auto port = readNumberField("TCP port", tcpPort.text, 1, 65535);
-    if (!port) {
-        if (reselect) reselect(tcpPort);
-        return kFormStaysOpen;
-    }
-    settings.tcpPort = static_cast<std::int32_t>(*port);
+    const auto port = tcpPortField(tcpPort, reselect);
+    if (!port) return kFormStaysOpen;
+    settings.tcpPort = *port;
     settings.tcpLineDialog = true;
     return saveLineSettings(lineIndex_, settings) == 1 ? 1 : kFormStaysOpen;
 }
