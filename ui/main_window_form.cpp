@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/error_record.h"
+#include "model/device_catalog.h"
 #include "model/installation.h"
 #include "model/records.h"
 #include "ui/command_ids.h"
@@ -53,6 +54,17 @@ bool MainWindowForm::commandEnabled(int id) const {
     if (id == cmd::kBackup) return false;  // not built
     if (followsServisRule(id)) return servis_.memoryItems;
     return true;
+}
+
+MainWindowForm::Properties MainWindowForm::propertiesFor() const {
+    if (!hasSelection_) return Properties::None;
+    if (module_ != 0) return Properties::Sheet;
+    LineRecord line;
+    if (!readLineRecord(line_, line)) {
+        clearError();
+        return Properties::None;
+    }
+    return line.headType() == head::kTcpConverter ? Properties::TcpLine : Properties::Line;
 }
 
 bool MainWindowForm::commandRuns(int id) const { return !busy_ || keptWhileBusy(id, stoppable_); }

@@ -34,6 +34,11 @@ public:
     // Whether a press of the command runs now.
     bool commandRuns(int id) const;
 
+    // What "Vlastnosti" opens for the selection: a module's property sheet, a TCP converter
+    // line's dialog, another line's dialog, or nothing (no selection, an unreadable record).
+    enum class Properties { None, Sheet, TcpLine, Line };
+    Properties propertiesFor() const;
+
     // The status bar's clock: "HH:MM:SS", the hour without a leading zero (" 9:05:07").
     static std::string clockText(int hour, int minute, int second);
 

@@ -50,6 +50,24 @@ TEST_F(MainWindowFormTest, CommandsFollowTheSelectionAndTheBusyWindow) {
     }
 }
 
+TEST_F(MainWindowFormTest, PropertiesOpenTheSelectionsDialog) {
+    ASSERT_EQ(newLine(0), 1);
+    ASSERT_EQ(newLine(head::kTcpConverter), 2);
+    using P = MainWindowForm::Properties;
+    const struct {
+        int line, module;
+        P opens;
+    } cases[] = {{0, 0, P::Line}, {1, 0, P::TcpLine}, {0, 1, P::Sheet}, {5, 0, P::None}};
+    for (const auto& c : cases) {
+        MainWindowForm form;
+        form.select(c.line, c.module);
+        EXPECT_EQ(form.propertiesFor(), c.opens) << c.line << "/" << c.module;
+    }
+    MainWindowForm none;
+    none.clearSelection();
+    EXPECT_EQ(none.propertiesFor(), P::None);
+}
+
 TEST(MainWindowFormClock, HourWithoutALeadingZero) {
     EXPECT_EQ(MainWindowForm::clockText(9, 5, 7), " 9:05:07");
     EXPECT_EQ(MainWindowForm::clockText(23, 59, 0), "23:59:00");

@@ -540,24 +540,17 @@ void MainWindow::updateServisMenu() {
 }
 
 void MainWindow::cmdProperties() {
-    if (!hasSelection()) return;
-    if (form_.module() != 0) {
+    switch (form_.propertiesFor()) {
+        case MainWindowForm::Properties::None: return;
         // The sheet puts what it stores into the module's tree item itself.
-        runPropertySheet(this, form_.line(), form_.module());
-        return;
+        case MainWindowForm::Properties::Sheet: runPropertySheet(this, form_.line(), form_.module()); return;
+        case MainWindowForm::Properties::TcpLine: runTcpLineDialog(this, form_.line()); return;
+        case MainWindowForm::Properties::Line:
+            // "Použít" saves through saveLineSettings, which also flags conflicts and rebuilds the tree.
+            runLineDialog(this, form_.line());
+            StatusReportShow(form_.line(), form_.module());
+            return;
     }
-    LineRecord line;
-    if (!readLineRecord(form_.line(), line)) {
-        clearError();
-        return;
-    }
-    if (line.headType() == head::kTcpConverter) {
-        runTcpLineDialog(this, form_.line());
-        return;
-    }
-    // "Použít" saves through saveLineSettings, which also flags conflicts and rebuilds the tree.
-    runLineDialog(this, form_.line());
-    StatusReportShow(form_.line(), form_.module());
 }
 
 void MainWindow::cmdRefresh() { refreshLine(form_.line()); }
