@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the layer order over the #include lines of the program's sources:
 #   platform < base < model < comm < discovery, serial < device < service < actions, app < ui
-#   < front ends (ui/qt with its dialogs, cli, sim, nethelper).
+#   < front ends (ui/qt with its dialogs, ui/win32 with its dialogs, cli, sim, nethelper).
 # A core file includes only its own folder and the folders below it (folders of one rank do
 # not include each other), standard headers and the platform's interface headers; never a Qt
 # or OS header, never an OS #ifdef. The platform's implementations (posix/, win32/) include
@@ -20,14 +20,14 @@ find "${folders[@]}" -type f \( -name '*.h' -o -name '*.cpp' \) | sort |
 awk '
 function folder(path,    parts, n) {
     n = split(path, parts, "/")
-    if (parts[1] == "ui" && parts[2] == "qt") return "ui/qt"
+    if (parts[1] == "ui" && (parts[2] == "qt" || parts[2] == "win32")) return "ui/" parts[2]
     if (parts[1] == "platform" && (parts[2] == "posix" || parts[2] == "win32")) return "platform/" parts[2]
     return parts[1]
 }
 function includedFolder(inc,    parts, n) {
     n = split(inc, parts, "/")
     if (n < 2) return ""
-    if (parts[1] == "ui" && parts[2] == "qt") return "ui/qt"
+    if (parts[1] == "ui" && (parts[2] == "qt" || parts[2] == "win32")) return "ui/" parts[2]
     if (parts[1] == "platform" && (parts[2] == "posix" || parts[2] == "win32")) return "platform/" parts[2]
     return parts[1]
 }
@@ -40,7 +40,7 @@ BEGIN {
     rank["platform"] = 0; rank["base"] = 1; rank["model"] = 2; rank["comm"] = 3
     rank["discovery"] = 4; rank["serial"] = 4; rank["device"] = 5; rank["service"] = 6
     rank["actions"] = 7; rank["app"] = 7; rank["ui"] = 8
-    front["ui/qt"] = 1; front["cli"] = 1; front["sim"] = 1; front["nethelper"] = 1
+    front["ui/qt"] = 1; front["ui/win32"] = 1; front["cli"] = 1; front["sim"] = 1; front["nethelper"] = 1
 }
 {
     file = $0

@@ -1,0 +1,9 @@
+#pragma once
+// Controls of "Konfigurace parametrů programu".
+#define IDC_CONFIG_DATA_DIR 1101
+#define IDC_CONFIG_DATA_DIR_BROWSE 1102
+#define IDC_CONFIG_HEX_EDITOR 1103
+#define IDC_CONFIG_HEX_EDITOR_BROWSE 1104
+#define IDC_CONFIG_ADAPTER 1105
+#define IDC_CONFIG_SAVE 1106
+#define IDC_CONFIG_CLOSE 1107

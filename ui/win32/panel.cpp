@@ -1,0 +1,100 @@
+#include "ui/win32/panel.h"
+
+#include <commctrl.h>
+
+#include <thread>
+
+#include "app/startup.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
+#include "comm/line_port.h"
+#include "platform/system_error.h"
+#include "service/jobs.h"
+#include "ui/win32/dialogs.h"
+#include "ui/win32/main_window.h"
+#include "ui/win32/win32_ui_port.h"
+
+namespace lumo::win32 {
+
+int runPanel(HINSTANCE instance, const std::string& workingDirectory) {
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                  ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
+                                      ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    installWin32UiPort(nullptr);
+    const StartupState state = appStartup(workingDirectory);
+    if (state == StartupState::NoWorkingDirectory || state == StartupState::WorkingDirectoryUnstorable) {
+        uiMessage("Kritická CHYBA !", startupProblem(state), MessageIcon::Error);
+        return 1;
+    }
+    // A damaged configuration is reported; then, as at the first start and when the data
+    // directory is gone, the configuration is asked for. Closing the dialog ends the program
+    // and nothing is written.
+    std::string problem;
+    if (state == StartupState::ConfigUnreadable) {
+        problem = startupProblem(state);
+        reportError();
+    } else if (state == StartupState::Configured) {
+        problem = missingDataDirectory();
+    }
+    if (!problem.empty()) uiMessage("Konfigurace", problem, MessageIcon::Warning);
+    if (state != StartupState::Configured || !problem.empty()) {
+        if (runConfigDialog(nullptr) != 1) {
+            appShutdown();
+            return 0;
+        }
+    }
+    MainWindow window;
+    if (!window.create(instance)) {
+        uiMessage("Kritická CHYBA !", "Hlavní okno nelze vytvořit.", MessageIcon::Error);
+        appShutdown();
+        return 1;
+    }
+    installWin32UiPort(&window);
+    ShowWindow(window.handle(), SW_SHOWNORMAL);
+    UpdateWindow(window.handle());
+
+    window.setStatusText("probíhá kontrola portů...");
+    SocketsStart();
+    // The scan runs beside the window so that it repaints meanwhile; it talks to the window
+    // only through the user-interface port.
+    window.setBusy(true);
+    HANDLE scanDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread scan([scanDone] {
+        checkLinesAtStartup(verifyLine);
+        postToWindowThread([] {
+            if (MainWindow* w = mainWindow()) {
+                w->setStatusText("");
+                w->setBusy(false);
+            }
+        });
+        SetEvent(scanDone);
+    });
+    setUiQuitting(false);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (translateMessage(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    // Closed, perhaps during the scan: it stops at its next line, and a call it makes of the
+    // user interface meanwhile is still answered here rather than waited for forever.
+    setUiQuitting(true);
+    pumpUntil(scanDone);
+    scan.join();
+    CloseHandle(scanDone);
+    // A background job the user agreed to stop ends at its next waiting point.
+    jobCancel();
+    while (jobActive()) {
+        MSG pending;
+        while (PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&pending);
+        Sleep(10);
+    }
+    JobWait();
+    platform::setLastSystemError(0);
+    appShutdown();
+    installUiPort({});
+    return 0;
+}
+
+}  // namespace lumo::win32
