@@ -150,19 +150,14 @@ void DialogHost::end(int result) {
     if (window_ != nullptr) EndDialog(window_, result);
 }
 
-void DialogHost::showText(int id, const std::string& text) {
-    HWND control = item(id);
-    if (control == nullptr || windowText(control) == text) return;
-    setting_ = true;
-    setWindowText(control, text);
-    setting_ = false;
+void showTextIn(HWND control, const std::string& text) {
+    if (control != nullptr && windowText(control) != text) setWindowText(control, text);
 }
 
-void DialogHost::showField(int id, const FormField& field) {
-    HWND control = item(id);
+void showFieldIn(HWND control, const FormField& field) {
     if (control == nullptr) return;
     if (field.maxLength > 0) SendMessageW(control, EM_SETLIMITTEXT, static_cast<WPARAM>(field.maxLength), 0);
-    showText(id, field.text);
+    showTextIn(control, field.text);
     EnableWindow(control, field.enabled ? TRUE : FALSE);
     if (field.readOnly) {
         SendMessageW(control, EM_SETREADONLY, TRUE, 0);
@@ -171,13 +166,7 @@ void DialogHost::showField(int id, const FormField& field) {
     }
 }
 
-void DialogHost::showButton(int id, const FormField& field) {
-    showText(id, field.text);
-    enable(id, field.enabled);
-}
-
-void DialogHost::showChoice(int id, const FormChoice& choice) {
-    HWND control = item(id);
+void showChoiceIn(HWND control, const FormChoice& choice) {
     if (control == nullptr) return;
     const int count = static_cast<int>(SendMessageW(control, CB_GETCOUNT, 0, 0));
     bool same = count == static_cast<int>(choice.items.size());
@@ -188,7 +177,6 @@ void DialogHost::showChoice(int id, const FormChoice& choice) {
         text.resize(static_cast<std::size_t>(std::max(length, 0)));
         same = utf8(text) == choice.items[static_cast<std::size_t>(i)];
     }
-    setting_ = true;
     if (!same) {
         SendMessageW(control, CB_RESETCONTENT, 0, 0);
         for (const auto& entry : choice.items)
@@ -196,8 +184,34 @@ void DialogHost::showChoice(int id, const FormChoice& choice) {
     }
     if (static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)) != choice.chosen)
         SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(choice.chosen), 0);
-    setting_ = false;
     EnableWindow(control, choice.enabled ? TRUE : FALSE);
+}
+
+void limitTypingIn(HWND control, const std::function<bool(const std::string&)>* takes) {
+    SetWindowSubclass(control, limitedEdit, 1, reinterpret_cast<DWORD_PTR>(takes));
+}
+
+void DialogHost::showText(int id, const std::string& text) {
+    setting_ = true;
+    showTextIn(item(id), text);
+    setting_ = false;
+}
+
+void DialogHost::showField(int id, const FormField& field) {
+    setting_ = true;
+    showFieldIn(item(id), field);
+    setting_ = false;
+}
+
+void DialogHost::showButton(int id, const FormField& field) {
+    showText(id, field.text);
+    enable(id, field.enabled);
+}
+
+void DialogHost::showChoice(int id, const FormChoice& choice) {
+    setting_ = true;
+    showChoiceIn(item(id), choice);
+    setting_ = false;
 }
 
 void DialogHost::showCheck(int id, bool isChecked) {
@@ -215,7 +229,7 @@ int DialogHost::chosen(int id) const { return static_cast<int>(SendMessageW(item
 void DialogHost::limitTyping(int id, std::function<bool(const std::string&)> takes) {
     auto& stored = limits_[id];
     stored = std::move(takes);
-    SetWindowSubclass(item(id), limitedEdit, 1, reinterpret_cast<DWORD_PTR>(&stored));
+    limitTypingIn(item(id), &stored);
 }
 
 void DialogHost::focus(int id) {

@@ -79,6 +79,14 @@ private:
     Handler timer_;
 };
 
+// The same for a control that is not a dialog host's own (the property sheet's pages).
+void showFieldIn(HWND control, const FormField& field);
+void showChoiceIn(HWND control, const FormChoice& choice);
+void showTextIn(HWND control, const std::string& text);
+// Typing or pasting into an edit is refused where `takes` refuses the text it would make;
+// `takes` lives as long as the control.
+void limitTypingIn(HWND control, const std::function<bool(const std::string&)>* takes);
+
 // What every dialog does as it opens: the system's last error cleared, its place centred over
 // the main window, never beyond the screen's top-left corner.
 void CenterOverMainWindow(HWND dialog);

@@ -20,7 +20,6 @@ int runCountersDialog(HWND, int, int) { return pending("Nastavení počítadel")
 int runTransferDialog(HWND, int, int, bool) { return pending("Odeslaní dat"); }
 int runConsoleDialog(HWND, int, int) { return pending("Odeslat příkaz"); }
 int runCommunicationTestDialog(HWND, int, int) { return pending("Testování komunikace"); }
-int runPropertySheet(HWND, int, int) { return pending("Vlastnosti"); }
 int runDownloadDialog(HWND, int, int) { return pending("Download"); }
 int runUploadDialog(HWND, int, int) { return pending("Upload"); }
 int runMemoryDumpDialog(HWND, int, int) { return pending("memory DUMP"); }
