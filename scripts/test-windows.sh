@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++-mingw-w64-x86-64 googletest wine wine64)
+packages=(cmake ninja-build g++-mingw-w64-x86-64 googletest wine wine64 nsis)
 . scripts/install_missing.sh
 install_missing test-windows "${packages[@]}"
 
@@ -20,3 +20,6 @@ export WINEPREFIX="$PWD/$build_dir/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscore
 mkdir -p "$WINEPREFIX"
 wineboot --init >/dev/null 2>&1 || true
 ctest --test-dir "$build_dir" --output-on-failure
+# The installer (scripts/package-windows.sh), installed and uninstalled silently in that prefix.
+setup=$(scripts/package-windows.sh)
+tests/packaging/windows_installer_test.sh "$setup"
