@@ -1,0 +1,11 @@
+#pragma once
+// Controls of "Nastavení času".
+#define IDC_CLOCK_SYSTEM_DATE 2401
+#define IDC_CLOCK_SYSTEM_TIME 2402
+#define IDC_CLOCK_SYSTEM_DAY 2403
+#define IDC_CLOCK_DATE 2404
+#define IDC_CLOCK_TIME 2405
+#define IDC_CLOCK_DAY 2406
+#define IDC_CLOCK_SYSTEM 2407
+#define IDC_CLOCK_SET 2408
+#define IDC_CLOCK_CLOSE 2409

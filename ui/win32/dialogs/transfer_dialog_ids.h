@@ -1,0 +1,7 @@
+#pragma once
+// Controls of "Odeslaní dat".
+#define IDC_TRANSFER_INSTRUCTION 2701
+#define IDC_TRANSFER_FILE 2702
+#define IDC_TRANSFER_BROWSE 2703
+#define IDC_TRANSFER_SEND 2704
+#define IDC_TRANSFER_CANCEL 2705
