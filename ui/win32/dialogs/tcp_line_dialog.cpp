@@ -74,6 +74,9 @@ void runConsoleWindow(HWND owner, TcpConsole& console) {
         if (!piece.empty()) append(shown, fromLatin1(editLines(piece)));
         if (closed) {
             append(shown, wide(editLines(TcpConsole::closedNote())));
+            // The keys (Escape among them) go on to the text, not to a field that is gone.
+            if (GetFocus() == window.item(IDC_TCP_CONSOLE_TYPED))
+                SendMessageW(window.window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(shown), TRUE);
             window.enable(IDC_TCP_CONSOLE_TYPED, false);
         }
     });
