@@ -1,0 +1,8 @@
+#pragma once
+// Controls of "Vyhledání TCP zařízení".
+#define IDC_TCP_SEARCH_START 1801
+#define IDC_TCP_SEARCH_NARROW 1802
+#define IDC_TCP_SEARCH_WIDE 1803
+#define IDC_TCP_SEARCH_LIST 1804
+#define IDC_TCP_SEARCH_SAVE 1805
+#define IDC_TCP_SEARCH_CLOSE 1806
