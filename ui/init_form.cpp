@@ -7,6 +7,7 @@
 #include "base/action_result.h"
 #include "base/error_report.h"
 #include "model/device_catalog.h"
+#include "model/cp1250.h"
 #include "model/installation.h"
 #include "model/program_config.h"
 #include "platform/clock.h"
@@ -73,7 +74,8 @@ bool InitForm::open(int lineIndex, int moduleNumber) {
     registerType_ = moduleNumber != 0 ? deviceType_ : 0;
     propose();
     if (loadCommandFile() != 0) clearError();  // none yet: the remembered values start empty
-    note.text = commandFile().note(static_cast<DeviceTypeCode>(deviceType_));
+    // A remembered note may fill its whole slot: the field keeps what it can take.
+    note.text = utf8Prefix(commandFile().note(static_cast<DeviceTypeCode>(deviceType_)), static_cast<std::size_t>(note.maxLength));
     const int remembered = commandFile().idMedium(static_cast<DeviceTypeCode>(deviceType_));
     if (remembered >= 0 && remembered < 4) medium.chosen = remembered;
     return true;

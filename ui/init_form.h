@@ -19,7 +19,8 @@ public:
 
     // Before the dialog shows: the selected module's type (a line's head device's), or the
     // record's failure told and false. Then the proposal (a register that cannot be read told:
-    // the date alone), and the note and the ID medium that "cmd.dat" remembers for the type.
+    // the date alone), and the note (cut to the field's length) and the ID medium that
+    // "cmd.dat" remembers for the type.
     bool open(int lineIndex, int moduleNumber);
 
     // What `day`, `month`, `year` or `sequence` takes while it is typed: digits, a '+' before

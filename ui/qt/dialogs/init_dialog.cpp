@@ -105,7 +105,6 @@ int runInitDialog(QWidget* owner, int lineIndex, int moduleNumber) {
         outcome->setText(QString::fromStdString(form.outcome.text));
     };
     form.chooseRegistered = [&](int typeCode, RegisterChoice& chosen) { return runRegisterDialog(&dialog, typeCode, chosen); };
-    // The texts first: a remembered note longer than the field is cut by it.
     for (const auto& [e, f] : numbers)
         QObject::connect(e, &QLineEdit::textChanged, &dialog, [f = f](const QString& t) { f->text = t.toStdString(); });
     QObject::connect(note, &QLineEdit::textChanged, &dialog, [&](const QString& t) { form.note.text = t.toStdString(); });
