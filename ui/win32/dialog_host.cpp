@@ -150,6 +150,14 @@ void DialogHost::end(int result) {
     if (window_ != nullptr) EndDialog(window_, result);
 }
 
+void enableControl(HWND control, bool enabled) {
+    if (control == nullptr) return;
+    // A control disabled with the focus hands it on: a dialog whose focus sits in a disabled
+    // control takes no Escape.
+    if (!enabled && GetFocus() == control) SendMessageW(GetParent(control), WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(control, enabled ? TRUE : FALSE);
+}
+
 void showTextIn(HWND control, const std::string& text) {
     if (control != nullptr && windowText(control) != text) setWindowText(control, text);
 }
@@ -158,7 +166,7 @@ void showFieldIn(HWND control, const FormField& field) {
     if (control == nullptr) return;
     if (field.maxLength > 0) SendMessageW(control, EM_SETLIMITTEXT, static_cast<WPARAM>(field.maxLength), 0);
     showTextIn(control, field.text);
-    EnableWindow(control, field.enabled ? TRUE : FALSE);
+    enableControl(control, field.enabled);
     if (field.readOnly) {
         SendMessageW(control, EM_SETREADONLY, TRUE, 0);
         // Reached by a click (to copy from it), never by the tab key.
@@ -184,7 +192,7 @@ void showChoiceIn(HWND control, const FormChoice& choice) {
     }
     if (static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)) != choice.chosen)
         SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(choice.chosen), 0);
-    EnableWindow(control, choice.enabled ? TRUE : FALSE);
+    enableControl(control, choice.enabled);
 }
 
 void limitTypingIn(HWND control, const std::function<bool(const std::string&)>* takes) {
@@ -202,6 +210,8 @@ void DialogHost::showField(int id, const FormField& field) {
     showFieldIn(item(id), field);
     setting_ = false;
 }
+
+void DialogHost::enable(int id, bool enabled) { enableControl(item(id), enabled); }
 
 void DialogHost::showButton(int id, const FormField& field) {
     showText(id, field.text);

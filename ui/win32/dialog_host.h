@@ -56,7 +56,9 @@ public:
     void showChoice(int id, const FormChoice& choice);
     void showCheck(int id, bool checked);
     void showText(int id, const std::string& text);
-    void enable(int id, bool enabled) { EnableWindow(item(id), enabled ? TRUE : FALSE); }
+    // A control disabled while it has the focus hands the focus to the next control first: the
+    // keyboard (Escape, Tab) still reaches the dialog.
+    void enable(int id, bool enabled);
 
     std::string text(int id) const;
     bool checked(int id) const;
@@ -83,6 +85,8 @@ private:
 void showFieldIn(HWND control, const FormField& field);
 void showChoiceIn(HWND control, const FormChoice& choice);
 void showTextIn(HWND control, const std::string& text);
+// A control enabled or disabled; one disabled with the focus hands it to the next control.
+void enableControl(HWND control, bool enabled);
 // Typing or pasting into an edit is refused where `takes` refuses the text it would make;
 // `takes` lives as long as the control.
 void limitTypingIn(HWND control, const std::function<bool(const std::string&)>* takes);
