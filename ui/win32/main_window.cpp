@@ -355,6 +355,25 @@ LRESULT MainWindow::handle(UINT message, WPARAM first, LPARAM second) {
     }
 }
 
+bool MainWindow::accelerate(const MSG& message) {
+    // Not TranslateAccelerator: it drops a key whose command is a grayed menu item, and the
+    // grayed "&Obnova dat" shares 256 with "&Konec programu" (Ctrl+Q).
+    if (accelerators_ == nullptr || (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN)) return false;
+    ACCEL keys[16];
+    const int count = CopyAcceleratorTableW(accelerators_, keys, 16);
+    const bool control = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0, alt = GetKeyState(VK_MENU) < 0;
+    for (int i = 0; i < count; ++i) {
+        const ACCEL& key = keys[i];
+        if ((key.fVirt & FVIRTKEY) == 0 || key.key != message.wParam) continue;
+        if (((key.fVirt & FCONTROL) != 0) != control || ((key.fVirt & FSHIFT) != 0) != shift ||
+            ((key.fVirt & FALT) != 0) != alt)
+            continue;
+        SendMessageW(window_, WM_COMMAND, MAKEWPARAM(key.cmd, 1), 0);
+        return true;
+    }
+    return false;
+}
+
 void MainWindow::close() {
     RECT r{};
     GetWindowRect(window_, &r);

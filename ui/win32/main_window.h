@@ -18,7 +18,8 @@ public:
     // Creates the window (hidden) at the configured rectangle.
     bool create(HINSTANCE instance);
     HWND handle() const { return window_; }
-    HACCEL accelerators() const { return accelerators_; }
+    // A key of the accelerator table sends its command; true when `message` was one.
+    bool accelerate(const MSG& message);
 
     // The installation tree, rebuilt from the record files; selects (line, module) if shown.
     void refreshTree(int lineIndex, int moduleNumber);

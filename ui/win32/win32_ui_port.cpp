@@ -142,9 +142,7 @@ bool showingWaitCursor() { return waitCursorDepth > 0; }
 bool translateMessage(MSG& message) {
     HWND main = mainWindowHandle();
     MainWindow* w = mainWindow();
-    if (w != nullptr && w->accelerators() != nullptr && (message.hwnd == main || IsChild(main, message.hwnd)) &&
-        TranslateAcceleratorW(main, w->accelerators(), &message))
-        return true;
+    if (w != nullptr && (message.hwnd == main || IsChild(main, message.hwnd)) && w->accelerate(message)) return true;
     HWND active = GetActiveWindow();
     if (active != nullptr && active != main && IsDialogMessageW(active, &message)) return true;
     return false;

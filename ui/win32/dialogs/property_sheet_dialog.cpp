@@ -81,7 +81,9 @@ private:
             TabCtrl_InsertItem(tabs, static_cast<int>(p), &tab);
             HWND page = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SHEET_PAGE), frame_.window(),
                                            pageProcedure, reinterpret_cast<LPARAM>(this));
-            SetWindowPos(page, HWND_TOP, 14, 53, 0, 0, SWP_NOSIZE);
+            // Right after the tabs in the frame's order, so that Tab goes from the tabs into the page
+            // shown; the tab control clips its siblings and leaves the page drawn.
+            SetWindowPos(page, pages_.empty() ? tabs : pages_.back(), 14, 53, 0, 0, SWP_NOSIZE);
             EnableThemeDialogTexture(page, ETDT_ENABLETAB);  // the page takes the tab's own background
             pages_.push_back(page);
             buildPage(p, page);

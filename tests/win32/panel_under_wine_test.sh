@@ -1,0 +1,197 @@
+#!/usr/bin/env bash
+# Drives the real lumo-hw.exe under wine as a technician does: on a virtual X display with the
+# openbox window manager, xdotool presses its keys and clicks its buttons, and lumo-sim.exe
+# behind a TCP converter line answers as the devices do. What happened is read back from the
+# simulator's wire log and from the installation's files (lumo-ctl.exe list).
+#   tests/win32/panel_under_wine_test.sh BUILD_DIR [SCREENSHOT_DIR]
+# With SCREENSHOT_DIR, every window met on the way is saved there as a PNG.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+shots=${2:-}
+[ -z "$shots" ] || mkdir -p "$shots"
+export WINEPREFIX=${WINEPREFIX:-$build/wine} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+for tool in Xvfb openbox xdotool; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+work=$(mktemp -d)
+cleanup() {
+  [ -n "${panel_pid:-}" ] && kill "$panel_pid" 2>/dev/null
+  [ -n "${sim_pid:-}" ] && kill "$sim_pid" 2>/dev/null
+  wineserver -k 2>/dev/null || true
+  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*"
+  [ -n "$shots" ] || shots=$work
+  command -v import >/dev/null && import -display "$DISPLAY" -window root "$work/failure.png" 2>/dev/null &&
+    echo "the screen at the failure: $work/failure.png (kept)" && trap - EXIT
+  exit 1
+}
+step() { echo "-- $*"; }
+
+# The display: Xvfb picks a free number and writes it to a pipe.
+exec 5< <(Xvfb -displayfd 1 -screen 0 1280x900x24 -nolisten tcp 2>/dev/null)
+read -r -t 20 number <&5 || fail "Xvfb did not start"
+xvfb_pid=$(pgrep -n Xvfb)
+export DISPLAY=:$number
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+
+# Waits up to $2 seconds for a window titled exactly $1; prints its id.
+window() {
+  local deadline=$((SECONDS + ${2:-20})) id
+  while [ $SECONDS -lt $deadline ]; do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+gone() {  # waits up to $2 seconds until no window is titled $1
+  local deadline=$((SECONDS + ${2:-10}))
+  while [ $SECONDS -lt $deadline ]; do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.2
+  done
+  return 1
+}
+keys() {  # keys to window $1
+  local id=$1
+  shift
+  xdotool windowactivate --sync "$id" 2>/dev/null || true
+  xdotool key --delay 80 "$@"
+}
+# Clicks a point given in dialog units of a dialog template $2 x $3 units large.
+click_units() {
+  local id=$1 w=$2 h=$3 x=$4 y=$5 geometry width height
+  geometry=$(xdotool getwindowgeometry --shell "$id")
+  width=$(sed -n 's/^WIDTH=//p' <<<"$geometry")
+  height=$(sed -n 's/^HEIGHT=//p' <<<"$geometry")
+  xdotool windowactivate --sync "$id" 2>/dev/null || true
+  xdotool mousemove --window "$id" $((x * width / w)) $((y * height / h)) click 1
+}
+shot() {
+  [ -n "$shots" ] && command -v import >/dev/null || return 0
+  sleep 0.5
+  import -display "$DISPLAY" -window root "$shots/$1.png"
+}
+# Waits up to $2 seconds for the simulator's log to hold a line matching $1.
+logged() {
+  local deadline=$((SECONDS + ${2:-20}))
+  while [ $SECONDS -lt $deadline ]; do
+    grep -q -- "$1" "$work/wire.log" 2>/dev/null && return 0
+    sleep 0.2
+  done
+  return 1
+}
+# Waits until the wire has been quiet for a second (an operation on the line has ended).
+settled() {
+  local size=-1 now
+  for _ in $(seq 100); do
+    now=$(stat -c %s "$work/wire.log" 2>/dev/null || echo 0)
+    [ "$now" = "$size" ] && return 0
+    size=$now
+    sleep 1
+  done
+}
+ctl() { wine "$build/lumo-ctl.exe" -C "$(winepath -w "$work/panel")" "$@" 2>/dev/null | tr -d '\r'; }
+
+wineboot --init >/dev/null 2>&1 || true
+step "the simulator: a TCP converter with a TQ300 terminal at ID 5"
+wine "$build/lumo-sim.exe" --tcp 0 --module "tcp 5 4" --log "$(winepath -w "$work/wire.log")" >"$work/sim.out" 2>&1 &
+sim_pid=$!
+for _ in $(seq 100); do grep -q ready "$work/sim.out" 2>/dev/null && break; sleep 0.1; done
+port=$(grep -o '127.0.0.1:[0-9]*' "$work/sim.out" | cut -d: -f2)
+[ -n "$port" ] || fail "the simulator did not start: $(cat "$work/sim.out")"
+
+step "first start: the configuration is asked for, saved, and the main window opens"
+mkdir -p "$work/panel"
+wine "$build/lumo-hw.exe" -C "$(winepath -w "$work/panel")" >"$work/panel.log" 2>&1 &
+panel_pid=$!
+config=$(window "Konfigurace parametrů programu" 60) || fail "no configuration dialog at the first start"
+shot config
+keys "$config" Return
+question=$(window "Nastavení" 10) || fail "no question about the missing network adapter"
+shot config-no-adapter
+keys "$question" Return
+main=$(window "Ovládací panel systému LUMO-line" 20) || fail "no main window after the configuration"
+[ -s "$work/panel/config.dat" ] || fail "config.dat was not written"
+shot main-window
+
+step "a TCP line and its module"
+keys "$main" alt+s l
+add=$(window "Přidání zařízení" 10) || fail "Přidat linku opened no dialog"
+keys "$add" Down  # the second head type: the TCP converter
+shot add-line
+keys "$add" Return  # "Vložit"
+gone "Přidání zařízení" 10 || fail "Vložit did not close the add-line dialog"
+for _ in $(seq 50); do ctl list | grep -q "^1[[:space:]].*WI485" && break; sleep 0.2; done
+ctl list | grep -q "^1[[:space:]].*WI485" || fail "no TCP converter line was made: $(ctl list)"
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool mousemove --window "$main" 150 250 click 1
+keys "$main" Home alt+n v
+tcp=$(window "Komunikační linka TCP" 10) || fail "Vlastnosti of the line opened no TCP line dialog"
+keys "$tcp" Tab End shift+Home
+xdotool type --delay 40 "127.0.0.1"
+keys "$tcp" Tab End shift+Home
+xdotool type --delay 40 "$port"
+shot tcp-line
+keys "$tcp" Return  # "Uložit"
+gone "Komunikační linka TCP" 10 || fail "Uložit did not close the TCP line dialog"
+ctl list | grep -q "^1[[:space:]]" || fail "the line is gone"
+keys "$main" Home alt+s m
+add=$(window "Přidání zařízení" 10) || fail "Přidat modul opened no dialog"
+keys "$add" Down Down Down  # TQ300
+keys "$add" Tab End shift+Home  # the description only shows: ID is next
+xdotool type --delay 40 "5"
+shot add-module
+keys "$add" Return
+gone "Přidání zařízení" 20 || fail "Vložit did not close the add-module dialog"
+for _ in $(seq 50); do ctl list | grep -q "^1/1.*TQ300.*05" && break; sleep 0.2; done
+ctl list | grep -q "^1/1.*TQ300.*05" || fail "no TQ300 module at ID 5: $(ctl list)"
+shot main-window-installation
+
+step "the device check: CAL on the wire, the module answers, its report in the pane"
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool mousemove --window "$main" 150 250 click 1  # into the tree, below its items
+keys "$main" Home Down                               # the module under the line
+keys "$main" alt+n k
+logged "module 5 CAL" 20 || fail "the check sent no CAL to module 5"
+for _ in $(seq 50); do ctl list | grep -q "^1/1.*0x00$" && break; sleep 0.2; done
+ctl list | grep -q "^1/1.*TQ300.*05.*0x00$" || fail "the module is not marked as answering: $(ctl list)"
+shot device-check
+
+step "the property sheet: read, changed, applied, read again"
+keys "$main" alt+n v
+sheet=$(window "TQ300 - ID 5" 10) || fail "the property sheet did not open"
+click_units "$sheet" 273 247 129 233  # "Obnova"
+logged "module 5 INF" 20 || fail "Obnova read nothing from the device"
+settled
+shot property-sheet-general
+click_units "$sheet" 273 247 20 13  # the first tab, then the next one: "Parametry"
+keys "$sheet" Right
+sleep 0.5
+keys "$sheet" Tab End shift+Home
+xdotool type --delay 60 "WINE 1"
+keys "$sheet" Return  # "Použít", the default button
+logged "parameters text 'WINE 1'" 30 || fail "Použít did not write the display text"
+settled
+shot property-sheet-parameters
+before=$(grep -c "module 5 INF" "$work/wire.log")
+click_units "$sheet" 273 247 129 233  # "Obnova" again
+for _ in $(seq 100); do [ "$(grep -c "module 5 INF" "$work/wire.log")" -gt "$before" ] && break; sleep 0.2; done
+[ "$(grep -c "module 5 INF" "$work/wire.log")" -gt "$before" ] || fail "the second Obnova read nothing"
+keys "$sheet" Escape
+gone "TQ300 - ID 5" 10 || fail "Zavřít after an applied change did not close the sheet"
+
+step "closing the program: no question without a job, the process ends"
+keys "$main" ctrl+q
+for _ in $(seq 50); do kill -0 "$panel_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$panel_pid" 2>/dev/null && fail "lumo-hw.exe did not end after Ctrl+Q"
+wait "$panel_pid" || fail "lumo-hw.exe ended with status $?"
+panel_pid=
+grep -qi "unhandled\|exception\|crash" "$work/panel.log" && fail "wine reported: $(cat "$work/panel.log")"
+echo "the panel under wine: first start, device check, property sheet and close work"
