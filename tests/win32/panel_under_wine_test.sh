@@ -100,8 +100,8 @@ settled() {
 ctl() { wine "$build/lumo-ctl.exe" -C "$(winepath -w "$work/panel")" "$@" 2>/dev/null | tr -d '\r'; }
 
 wineboot --init >/dev/null 2>&1 || true
-step "the simulator: a TCP converter with a TQ300 terminal at ID 5"
-wine "$build/lumo-sim.exe" --tcp 0 --module "tcp 5 4" --log "$(winepath -w "$work/wire.log")" >"$work/sim.out" 2>&1 &
+step "the simulator: a TCP converter with a TQ300 terminal at ID 5 and a ZB20 at ID 8 (its loader slow)"
+wine "$build/lumo-sim.exe" --tcp 0 --module "tcp 5 4" --module "tcp 8 9 lslow=60" --log "$(winepath -w "$work/wire.log")" >"$work/sim.out" 2>&1 &
 sim_pid=$!
 for _ in $(seq 100); do grep -q ready "$work/sim.out" 2>/dev/null && break; sleep 0.1; done
 port=$(grep -o '127.0.0.1:[0-9]*' "$work/sim.out" | cut -d: -f2)
@@ -142,6 +142,7 @@ shot tcp-line
 keys "$tcp" Return  # "Uložit"
 gone "Komunikační linka TCP" 10 || fail "Uložit did not close the TCP line dialog"
 ctl list | grep -q "^1[[:space:]]" || fail "the line is gone"
+settled  # the line's check after saving
 keys "$main" Home alt+s m
 add=$(window "Přidání zařízení" 10) || fail "Přidat modul opened no dialog"
 keys "$add" Down Down Down  # TQ300
@@ -152,6 +153,7 @@ keys "$add" Return
 gone "Přidání zařízení" 20 || fail "Vložit did not close the add-module dialog"
 for _ in $(seq 50); do ctl list | grep -q "^1/1.*TQ300.*05" && break; sleep 0.2; done
 ctl list | grep -q "^1/1.*TQ300.*05" || fail "no TQ300 module at ID 5: $(ctl list)"
+settled
 shot main-window-installation
 
 step "the device check: CAL on the wire, the module answers, its report in the pane"
@@ -187,6 +189,82 @@ for _ in $(seq 100); do [ "$(grep -c "module 5 INF" "$work/wire.log")" -gt "$bef
 keys "$sheet" Escape
 gone "TQ300 - ID 5" 10 || fail "Zavřít after an applied change did not close the sheet"
 
+step "the clock: Nastavení času sets the module's clock to the PC's"
+keys "$main" alt+d t
+clock=$(window "Nastavení času" 10) || fail "Datum a čas opened no dialog"
+sleep 1.5  # the system row ticks
+shot clock
+keys "$clock" Return  # "Nastavit": the PC's date, time and weekday go to the module, the dialog closes
+logged "module 5 clock D$(date +%d.%m.%y)+T" 20 || fail "Nastavit did not set the module's clock to today"
+gone "Nastavení času" 10 || fail "the clock dialog did not close after Nastavit"
+settled
+shot clock-set
+
+step "a second module, the ZB20 at ID 8"
+keys "$main" Home alt+s m
+add=$(window "Přidání zařízení" 10) || fail "Přidat modul opened no dialog"
+keys "$add" Down Down Down Down Down Down Down Down  # ZB20
+keys "$add" Tab End shift+Home
+xdotool type --delay 40 "8"
+keys "$add" Return
+gone "Přidání zařízení" 20 || fail "Vložit did not close the add-module dialog"
+for _ in $(seq 50); do ctl list | grep -q "^1/2.*ZB20.*08" && break; sleep 0.2; done
+ctl list | grep -q "^1/2.*ZB20.*08" || fail "no ZB20 module at ID 8: $(ctl list)"
+settled
+
+# Download: the image chosen in the system's file dialog, the warning passed with "Pokračovat".
+head -c 32768 /dev/urandom >"$work/image.bin"
+start_download() {
+  xdotool windowactivate --sync "$main" 2>/dev/null || true
+  xdotool mousemove --window "$main" 150 250 click 1
+  keys "$main" End alt+n w  # the last module, Download
+  local open warning
+  open=$(window "(Open|Otevřít)" 10) || fail "Download opened no file dialog"
+  keys "$open" ctrl+a
+  xdotool type --delay 30 "$(winepath -w "$work/image.bin")"
+  keys "$open" Return
+  warning=$(window "Download" 10) || fail "no warning before the download"
+  shot download-warning
+  keys "$warning" Return  # "Pokračovat"
+  logged "module 8 restarts into its loader" 20 || fail "the ZB20 was not restarted into its loader"
+}
+# The bytes the simulator has taken from the panel so far (one log line each).
+loader_messages() { grep -c " rx " "$work/wire.log" || true; }
+
+step "a firmware download with its progress, stopped with Přerušit aktivní příkaz"
+start_download
+loaded=$(loader_messages)
+for _ in $(seq 100); do [ "$(loader_messages)" -gt $((loaded + 2000)) ] && break; sleep 0.2; done
+[ "$(loader_messages)" -gt $((loaded + 2000)) ] || fail "the loader got no image data"
+shot download-progress
+keys "$main" Escape
+xdotool mousemove --window "$main" 170 30 click 1  # the toolbar's stop button
+settled
+stopped=$(loader_messages)
+sleep 2
+[ "$(loader_messages)" = "$stopped" ] || fail "the download went on after the stop"
+grep -q "loader: segment checksums right" "$work/wire.log" && fail "the stopped download ran to its end"
+
+step "closing during a download: the question, then the end of the process within a second"
+start_download
+for _ in $(seq 100); do [ "$(loader_messages)" -gt $((stopped + 2000)) ] && break; sleep 0.2; done
+keys "$main" ctrl+q
+question=$(window "Proces na pozadí" 10) || fail "closing during the download asked nothing"
+shot close-during-job
+keys "$question" Return  # "Ano"
+t0=$(date +%s%N)
+for _ in $(seq 50); do kill -0 "$panel_pid" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$panel_pid" 2>/dev/null && fail "lumo-hw.exe still runs 2.5 s after the question was answered"
+elapsed=$((($(date +%s%N) - t0) / 1000000))
+[ "$elapsed" -le 1000 ] || fail "lumo-hw.exe took $elapsed ms to end after the question"
+wait "$panel_pid" || fail "lumo-hw.exe ended with status $? after closing during the download"
+echo "   ended $elapsed ms after the answer"
+
+step "started again, closed with no job: no question, the process ends"
+wine "$build/lumo-hw.exe" -C "$(winepath -w "$work/panel")" >>"$work/panel.log" 2>&1 &
+panel_pid=$!
+main=$(window "Ovládací panel systému LUMO-line" 30) || fail "no main window at the second start"
+settled
 step "closing the program: no question without a job, the process ends"
 keys "$main" ctrl+q
 for _ in $(seq 50); do kill -0 "$panel_pid" 2>/dev/null || break; sleep 0.1; done
@@ -194,4 +272,4 @@ kill -0 "$panel_pid" 2>/dev/null && fail "lumo-hw.exe did not end after Ctrl+Q"
 wait "$panel_pid" || fail "lumo-hw.exe ended with status $?"
 panel_pid=
 grep -qi "unhandled\|exception\|crash" "$work/panel.log" && fail "wine reported: $(cat "$work/panel.log")"
-echo "the panel under wine: first start, device check, property sheet and close work"
+echo "the panel under wine: first start, a line and modules added, device check, property sheet, clock, download stopped, closing during a job and at rest"
