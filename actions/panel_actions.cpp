@@ -33,8 +33,10 @@ bool refusedDuringJob() {
 
 namespace {
 
-std::string viewerName(const std::string& program) {
-    // A Windows program goes by its name in capitals, without ".exe".
+std::string viewerName(const std::string& path) {
+    // A Windows program goes by its name in capitals, without its folder and ".exe".
+    const std::size_t slash = path.find_last_of("\\/");
+    const std::string program = slash == std::string::npos ? path : path.substr(slash + 1);
     const std::string ending = ".exe";
     if (program.size() <= ending.size() || program.compare(program.size() - ending.size(), ending.size(), ending) != 0)
         return program;

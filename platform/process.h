@@ -20,8 +20,8 @@ void prepareStandardStreams();
 // cannot be started (the system's last-error value says why).
 bool startDetached(const std::string& program, const std::vector<std::string>& arguments);
 // The program that shows a text file to the user: the desktop's viewer ("xdg-open") on Linux,
-// "notepad.exe" on Windows.
-const char* textViewerProgram();
+// the system folder's "notepad.exe" on Windows (by its name alone when that folder is unknown).
+std::string textViewerProgram();
 
 // The calling thread runs one step below normal priority (a background job's worker).
 void lowerThreadPriority();

@@ -77,6 +77,6 @@ void onInterrupt(void (*handler)()) {
     ::sigaction(SIGINT, &action, nullptr);
 }
 
-const char* textViewerProgram() { return "xdg-open"; }
+std::string textViewerProgram() { return "xdg-open"; }
 
 }  // namespace lumo::platform

@@ -88,6 +88,12 @@ void onInterrupt(void (*handler)()) {
     ::SetConsoleCtrlHandler(onConsoleControl, TRUE);
 }
 
-const char* textViewerProgram() { return "notepad.exe"; }
+std::string textViewerProgram() {
+    // The system's own notepad, not one a folder on the search path could put first.
+    wchar_t folder[MAX_PATH] = L"";
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return "notepad.exe";
+    return utf8Text(folder, static_cast<int>(length)) + "\\notepad.exe";
+}
 
 }  // namespace lumo::platform

@@ -312,6 +312,9 @@ void MainWindow::tick() {
 LRESULT MainWindow::handle(UINT message, WPARAM first, LPARAM second) {
     switch (message) {
         case WM_SIZE: layoutClient(); return 0;
+        case WM_SETFOCUS:
+            SetFocus(tree_);  // the keys move through the installation
+            return 0;
         case WM_TIMER:
             if (first == kClockTimer) tick();
             return 0;
@@ -395,6 +398,21 @@ void MainWindow::notify(const NMHDR* header, LRESULT& result) {
     }
     if (header->idFrom != IDC_TREE) return;
     switch (header->code) {
+        case NM_CUSTOMDRAW: {
+            // The selected item stays marked while the focus is elsewhere (the pane, a dialog):
+            // the technician sees what the commands act on.
+            auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(const_cast<NMHDR*>(header));
+            if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+                result = CDRF_NOTIFYITEMDRAW;
+            } else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && (draw->nmcd.uItemState & CDIS_SELECTED) != 0 &&
+                       GetFocus() != tree_) {
+                const COLORREF face = GetSysColor(COLOR_BTNFACE);
+                draw->clrTextBk = RGB(GetRValue(face) * 4 / 5, GetGValue(face) * 4 / 5, GetBValue(face) * 4 / 5);
+                draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
+                result = CDRF_NEWFONT;
+            }
+            break;
+        }
         case TVN_SELCHANGEDW:
             if (!rebuilding_) selectionChanged();
             break;
