@@ -99,6 +99,10 @@ settled() {
 }
 ctl() { wine "$build/lumo-ctl.exe" -C "$(winepath -w "$work/panel")" "$@" 2>/dev/null | tr -d '\r'; }
 
+# A wine server left from an earlier run (the installer's test, say) has its desktop on no display
+# or another one: this test's windows would not show on its own. A fresh server takes this display.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 wineboot --init >/dev/null 2>&1 || true
 step "the simulator: a TCP converter with a TQ300 terminal at ID 5 and a ZB20 at ID 8 (its loader slow)"
 wine "$build/lumo-sim.exe" --tcp 0 --module "tcp 5 4" --module "tcp 8 9 lslow=60" --log "$(winepath -w "$work/wire.log")" >"$work/sim.out" 2>&1 &
