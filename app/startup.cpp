@@ -52,6 +52,26 @@ std::string missingDataDirectory() {
     return "Adresář dat " + dir + " neexistuje. Nastavte jej v konfiguraci programu. ";
 }
 
+int panelStartup(StartupState state, const std::function<int()>& configure) {
+    if (state == StartupState::NoWorkingDirectory || state == StartupState::WorkingDirectoryUnstorable) {
+        uiMessage("Kritická CHYBA !", startupProblem(state), MessageIcon::Error);
+        return -1;
+    }
+    std::string problem;
+    if (state == StartupState::ConfigUnreadable) {
+        problem = startupProblem(state);
+        reportError();
+    } else if (state == StartupState::Configured) {
+        problem = missingDataDirectory();
+    }
+    if (!problem.empty()) uiMessage("Konfigurace", problem, MessageIcon::Warning);
+    if (state == StartupState::Configured && problem.empty()) return 1;
+    // Closing the dialog ends the program and nothing is written.
+    if (configure() == 1) return 1;
+    appShutdown();
+    return 0;
+}
+
 void configureLinePorts() {
     for (int i = 0; i < kMaxLines; ++i) {
         LineRecord record;

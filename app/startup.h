@@ -33,6 +33,13 @@ std::string startupProblem(StartupState state);
 // Empty when the data directory exists; else the message that says it does not.
 std::string missingDataDirectory();
 
+// What a desktop panel does after appStartup, before its window: a start that cannot go on is
+// reported ("Kritická CHYBA !") and gives -1; a damaged configuration is reported, a missing data
+// directory told ("Konfigurace"), and then, as at the first start, `configure` (the configuration
+// dialog) is run: closed without saving, the program shuts down and 0 is returned. 1: the window
+// comes.
+int panelStartup(StartupState state, const std::function<int()>& configure);
+
 // Configures the port of every line whose record can be read, without opening any (what the
 // start-up scan leaves behind; lumo-ctl does it before each command).
 void configureLinePorts();

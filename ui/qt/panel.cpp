@@ -34,27 +34,9 @@ bool installCzechTranslation() {
 int runPanel(const std::string& workingDirectory, const LineVerifier& verify) {
     installQtUiPort(nullptr);
     const StartupState state = appStartup(workingDirectory);
-    if (state == StartupState::NoWorkingDirectory || state == StartupState::WorkingDirectoryUnstorable) {
-        uiMessage("Kritická CHYBA !", startupProblem(state), MessageIcon::Error);
-        return 1;
-    }
-    // A damaged configuration is reported; then, as at the first start and when the data
-    // directory is gone, the configuration is asked for. Closing the dialog ends the program
-    // and nothing is written.
-    std::string problem;
-    if (state == StartupState::ConfigUnreadable) {
-        problem = startupProblem(state);
-        reportError();
-    } else if (state == StartupState::Configured) {
-        problem = missingDataDirectory();
-    }
-    if (!problem.empty()) uiMessage("Konfigurace", problem, MessageIcon::Warning);
-    if (state != StartupState::Configured || !problem.empty()) {
-        if (runConfigDialog(nullptr) != 1) {
-            appShutdown();
-            return 0;
-        }
-    }
+    // A start that cannot go on ends here; a damaged or missing configuration is asked for.
+    const int start = panelStartup(state, [] { return runConfigDialog(nullptr); });
+    if (start != 1) return start < 0 ? 1 : 0;
     MainWindow window;
     installQtUiPort(&window);
     window.show();
