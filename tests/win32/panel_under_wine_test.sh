@@ -193,6 +193,20 @@ for _ in $(seq 100); do [ "$(grep -c "module 5 INF" "$work/wire.log")" -gt "$bef
 keys "$sheet" Escape
 gone "TQ300 - ID 5" 10 || fail "Zavřít after an applied change did not close the sheet"
 
+step "a double click on the line opens its dialog; saving it keeps the line unfolded"
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool mousemove --window "$main" 62 63 click --repeat 2 --delay 60 1  # the line's item
+tcp=$(window "Komunikační linka TCP" 10) || fail "a double click on the line opened no line dialog"
+keys "$tcp" Return  # "Uložit"
+gone "Komunikační linka TCP" 10 || fail "Uložit did not close the TCP line dialog"
+settled
+# With the line unfolded the module lies under it: its Vlastnosti is the property sheet.
+xdotool mousemove --window "$main" 150 250 click 1
+keys "$main" Home Down alt+n v
+sheet=$(window "TQ300 - ID 5" 10) || fail "the line was folded by the double click or the save"
+keys "$sheet" Escape
+gone "TQ300 - ID 5" 10 || fail "the property sheet did not close"
+
 step "the clock: Nastavení času sets the module's clock to the PC's"
 keys "$main" alt+d t
 clock=$(window "Nastavení času" 10) || fail "Datum a čas opened no dialog"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ui/win32/main_window.h"
+#include "ui/win32/win32_ui_port.h"
 #include "ui/win32/win32_text.h"
 
 namespace lumo::win32 {
@@ -57,9 +58,10 @@ LRESULT CALLBACK limitedEdit(HWND edit, UINT message, WPARAM first, LPARAM secon
 void CenterOverMainWindow(HWND dialog) {
     SetLastError(0);
     HWND main = mainWindowHandle();
-    if (main == nullptr || main == dialog || !IsWindowVisible(main)) return;
     RECT m{}, d{};
-    GetWindowRect(main, &m);
+    // Before the main window (the first start's configuration): over the screen's work area.
+    if (main == nullptr || main == dialog || !IsWindowVisible(main)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &m, 0);
+    else GetWindowRect(main, &m);
     GetWindowRect(dialog, &d);
     const int x = std::max(0L, m.left + ((m.right - m.left) - (d.right - d.left)) / 2);
     const int y = std::max(0L, m.top + ((m.bottom - m.top) - (d.bottom - d.top)) / 2);
@@ -108,6 +110,12 @@ INT_PTR DialogHost::handle(UINT message, WPARAM first, LPARAM second) {
         case WM_DESTROY:
             KillTimer(window_, kTimerId);
             return FALSE;
+        case WM_SETCURSOR:
+            // The dialog whose operation waits on a line shows the wait cursor, as the window does.
+            if (!showingWaitCursor() || LOWORD(second) != HTCLIENT) return FALSE;
+            SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
+            SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
+            return TRUE;
         default: return FALSE;
     }
 }

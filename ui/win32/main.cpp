@@ -39,7 +39,7 @@ std::vector<std::string> arguments() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showMode) {
     const std::vector<std::string> args = arguments();
     std::string workdir;
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -62,5 +62,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
             return 0;
         }
     }
-    return lumo::win32::runPanel(instance, workdir);
+    return lumo::win32::runPanel(instance, workdir, showMode);
 }

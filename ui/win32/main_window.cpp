@@ -151,23 +151,52 @@ const MessageMap<CommandHandler>& commandMap() {
 // Commands the main table does not know: the window's own map.
 const MessageMap<CommandHandler>& windowCommandMap() {
     static const MessageMap<CommandHandler> map{
-        {{cmd::kExit, call<&MainWindow::cmdExit>}, {cmd::kAbout, call<&MainWindow::cmdAbout>}}, DefaultKind::Nothing};
+        {{cmd::kExit, call<&MainWindow::cmdExit>}, {cmd::kAbout, call<&MainWindow::cmdAbout>}}, DefaultKind::Window};
     return map;
 }
 
 std::intptr_t defaultWindowHandling(DefaultKind kind, void* window, unsigned message, std::uintptr_t first,
                                     std::intptr_t second) {
     // An unknown command of the main table goes to the window's own map.
-    if (message == WM_COMMAND && window != nullptr)
-        return dispatchCommand(first, window, second, windowCommandMap());
+    if (message == WM_COMMAND && window != nullptr && kind == DefaultKind::Window) {
+        static thread_local int depth = 0;  // the window's own map falls back here once only
+        if (depth == 0) {
+            ++depth;
+            const auto r = dispatchCommand(first, window, second, windowCommandMap());
+            --depth;
+            return r;
+        }
+    }
     if (kind == DefaultKind::Window && theWindow != nullptr)
         return DefWindowProcW(theWindow->handle(), message, first, second);
     return 0;
 }
 
-LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM first, LPARAM second) {
-    if (theWindow == nullptr || theWindow->handle() != window) return DefWindowProcW(window, message, first, second);
-    return theWindow->handle(message, first, second);
+template <LRESULT (MainWindow::*Method)(WPARAM, LPARAM)>
+std::intptr_t message(void* w, unsigned, std::uintptr_t first, std::intptr_t second) {
+    return (windowOf(w)->*Method)(first, second);
+}
+
+// The window's messages; any other goes to the default window procedure.
+const MessageMap<MessageHandler>& messageMap() {
+    static const MessageMap<MessageHandler> map{{
+                                                    {WM_SIZE, message<&MainWindow::onSize>},
+                                                    {WM_SETFOCUS, message<&MainWindow::onSetFocus>},
+                                                    {WM_TIMER, message<&MainWindow::onTimer>},
+                                                    {WM_COMMAND, message<&MainWindow::onCommand>},
+                                                    {WM_NOTIFY, message<&MainWindow::onNotify>},
+                                                    {WM_CLOSE, message<&MainWindow::onClose>},
+                                                    {WM_DESTROY, message<&MainWindow::onDestroy>},
+                                                    {WM_NCDESTROY, message<&MainWindow::onNcDestroy>},
+                                                    {WM_SETCURSOR, message<&MainWindow::onSetCursor>},
+                                                },
+                                                DefaultKind::Window};
+    return map;
+}
+
+LRESULT CALLBACK windowProcedure(HWND window, UINT msg, WPARAM first, LPARAM second) {
+    if (theWindow == nullptr || theWindow->handle() != window) return DefWindowProcW(window, msg, first, second);
+    return dispatchMessage(msg, theWindow, second, first, messageMap());
 }
 
 // The ids of the menu's items that the resource does not gray, for showing their states.
@@ -300,6 +329,7 @@ void MainWindow::layoutClient() {
     SendMessageW(status_, WM_SIZE, 0, 0);
     int parts[3] = {0, std::max(0, w - textWidth(status_, L"00:00:00") - 25), -1};
     SendMessageW(status_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
+    if (progress_ != nullptr) placeProgress();
 }
 
 void MainWindow::tick() {
@@ -309,53 +339,65 @@ void MainWindow::tick() {
     SendMessageW(status_, SB_SETTEXTW, 2, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-LRESULT MainWindow::handle(UINT message, WPARAM first, LPARAM second) {
-    switch (message) {
-        case WM_SIZE: layoutClient(); return 0;
-        case WM_SETFOCUS:
-            SetFocus(tree_);  // the keys move through the installation
-            return 0;
-        case WM_TIMER:
-            if (first == kClockTimer) tick();
-            return 0;
-        case WM_COMMAND: {
-            const int id = LOWORD(first);
-            // While the window is busy only what stays enabled runs: closing, the about box, and
-            // during an operation on the lines the stop command.
-            if (second != 0 && reinterpret_cast<HWND>(second) != toolbar_) return 0;  // a control's notification
-            if (!form_.commandRuns(id)) return 0;
-            return dispatchCommand(first, this, second, commandMap());
-        }
-        case WM_NOTIFY: {
-            LRESULT result = 0;
-            notify(reinterpret_cast<const NMHDR*>(second), result);
-            return result;
-        }
-        case WM_CLOSE:
-            // An operation on a line is told to stop and ends within seconds; the window closes after it.
-            if (operationRunning_) {
-                closePending_ = true;
-                cancelOperation();
-                stopLineOperation();
-                return 0;
-            }
-            if (confirmClose()) close();
-            return 0;
-        case WM_DESTROY:
-            KillTimer(window_, kClockTimer);
-            PostQuitMessage(0);
-            return 0;
-        case WM_NCDESTROY:
-            theWindow = nullptr;
-            return DefWindowProcW(window_, message, first, second);
-        case WM_SETCURSOR:
-            if (showingWaitCursor() && LOWORD(second) == HTCLIENT) {
-                SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
-                return TRUE;
-            }
-            return DefWindowProcW(window_, message, first, second);
-        default: return DefWindowProcW(window_, message, first, second);
+LRESULT MainWindow::onSize(WPARAM, LPARAM) {
+    layoutClient();
+    return 0;
+}
+
+LRESULT MainWindow::onSetFocus(WPARAM, LPARAM) {
+    SetFocus(tree_);  // the keys move through the installation
+    return 0;
+}
+
+LRESULT MainWindow::onTimer(WPARAM timer, LPARAM) {
+    if (timer == kClockTimer) tick();
+    return 0;
+}
+
+LRESULT MainWindow::onCommand(WPARAM first, LPARAM second) {
+    if (second != 0 && reinterpret_cast<HWND>(second) != toolbar_) return 0;  // a control's notification
+    // While the window is busy only what stays enabled runs: closing, the about box, and during
+    // an operation on the lines the stop command.
+    if (!form_.commandRuns(LOWORD(first))) return 0;
+    return dispatchCommand(first, this, second, commandMap());
+}
+
+LRESULT MainWindow::onNotify(WPARAM, LPARAM second) {
+    LRESULT result = 0;
+    notify(reinterpret_cast<const NMHDR*>(second), result);
+    return result;
+}
+
+LRESULT MainWindow::onClose(WPARAM, LPARAM) {
+    // An operation on a line is told to stop and ends within seconds; the window closes after it.
+    if (operationRunning_) {
+        closePending_ = true;
+        cancelOperation();
+        stopLineOperation();
+        return 0;
     }
+    if (confirmClose()) close();
+    return 0;
+}
+
+LRESULT MainWindow::onDestroy(WPARAM, LPARAM) {
+    KillTimer(window_, kClockTimer);
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT MainWindow::onNcDestroy(WPARAM first, LPARAM second) {
+    const LRESULT result = DefWindowProcW(window_, WM_NCDESTROY, first, second);
+    theWindow = nullptr;
+    return result;
+}
+
+LRESULT MainWindow::onSetCursor(WPARAM first, LPARAM second) {
+    if (showingWaitCursor() && LOWORD(second) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
+        return TRUE;
+    }
+    return DefWindowProcW(window_, WM_SETCURSOR, first, second);
 }
 
 bool MainWindow::accelerate(const MSG& message) {
@@ -378,8 +420,11 @@ bool MainWindow::accelerate(const MSG& message) {
 }
 
 void MainWindow::close() {
-    RECT r{};
-    GetWindowRect(window_, &r);
+    // The window's place when restored: a minimised window's rectangle lies off the screen.
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(window_, &placement);
+    const RECT& r = placement.rcNormalPosition;
     saveWindowRect({r.left, r.top, r.right, r.bottom});
     DestroyWindow(window_);
 }
@@ -424,7 +469,7 @@ void MainWindow::notify(const NMHDR* header, LRESULT& result) {
             result = noExpand_ ? 1 : 0;
             noExpand_ = false;
             break;
-        case TVN_ITEMEXPANDINGW: result = noExpand_ ? 1 : 0; break;
+        case TVN_ITEMEXPANDINGW: result = noExpand_ && !rebuilding_ ? 1 : 0; break;
         default: break;
     }
 }
@@ -504,8 +549,8 @@ void MainWindow::refreshTree(int lineIndex, int moduleNumber) {
     // that is not shown selects nothing and keeps the previous selection, unless that one is
     // gone too (removed): then nothing is selected and the pane is empty. A rebuild is no new
     // choice of the user's: the status bar keeps its verdict.
-    wchar_t status[512] = L"";
-    SendMessageW(status_, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(status));
+    std::wstring status(LOWORD(SendMessageW(status_, SB_GETTEXTLENGTHW, 1, 0)) + 1u, L'\0');
+    SendMessageW(status_, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(status.data()));
     if (HTREEITEM selected = findShown(itemKey(lineIndex, moduleNumber))) {
         TreeView_SelectItem(tree_, selected);
         rebuilding_ = false;
@@ -518,7 +563,7 @@ void MainWindow::refreshTree(int lineIndex, int moduleNumber) {
         form_.clearSelection();
         SetWindowTextW(pane_, L"");
     }
-    SendMessageW(status_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(status));
+    SendMessageW(status_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(status.c_str()));
 }
 
 void MainWindow::updateTreeItem(unsigned key, const std::optional<std::string>& label, int image) {
@@ -558,15 +603,21 @@ void MainWindow::setStatusText(const std::string& text) {
 void MainWindow::showProgress(const std::string& text) {
     setStatusText(text);
     if (progress_ != nullptr) DestroyWindow(progress_);
-    // After the text, to the end of the message part (where the clock begins).
+    progressText_ = wide(text);
+    progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, status_, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    placeProgress();
+    SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
+    SendMessageW(progress_, PBM_SETSTEP, 1, 0);
+}
+
+void MainWindow::placeProgress() {
+    // After its text, to the end of the message part (where the clock begins).
     RECT part{}, bar{};
     SendMessageW(status_, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&part));
     GetClientRect(status_, &bar);
-    const int left = std::min<int>(part.right - 20, textWidth(status_, wide(text)) + 8);
-    progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, left, 3, part.right - 1 - left,
-                                bar.bottom - 4, status_, nullptr, GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
-    SendMessageW(progress_, PBM_SETSTEP, 1, 0);
+    const int left = std::min<int>(part.right - 20, textWidth(status_, progressText_) + 8);
+    MoveWindow(progress_, left, 3, part.right - 1 - left, bar.bottom - 4, TRUE);
 }
 
 void MainWindow::setProgressRange(int count) {
@@ -641,7 +692,8 @@ void MainWindow::cmdSettings() {
 }
 
 void MainWindow::cmdExit() {
-    if (confirmQuit()) close();
+    // As the close box: an operation on a line is stopped first, a job asked about.
+    PostMessageW(window_, WM_CLOSE, 0, 0);
 }
 
 void MainWindow::cmdWhatsNew() {

@@ -58,7 +58,16 @@ public:
     void cmdWhatsNew();
     void cmdAbout();
 
-    LRESULT handle(UINT message, WPARAM first, LPARAM second);
+    // The window's messages, routed by its message map.
+    LRESULT onSize(WPARAM, LPARAM);
+    LRESULT onSetFocus(WPARAM, LPARAM);
+    LRESULT onTimer(WPARAM, LPARAM);
+    LRESULT onCommand(WPARAM, LPARAM);
+    LRESULT onNotify(WPARAM, LPARAM);
+    LRESULT onClose(WPARAM, LPARAM);
+    LRESULT onDestroy(WPARAM, LPARAM);
+    LRESULT onNcDestroy(WPARAM, LPARAM);
+    LRESULT onSetCursor(WPARAM, LPARAM);
     void layoutClient();
     bool confirmClose();
 
@@ -68,11 +77,13 @@ private:
     void showCommandStates();
     void notify(const NMHDR* header, LRESULT& result);
     void tick();
+    void placeProgress();
     HTREEITEM findShown(unsigned key) const;
     void close();
 
     HWND window_ = nullptr, toolbar_ = nullptr, tree_ = nullptr, pane_ = nullptr, status_ = nullptr;
     HWND progress_ = nullptr;
+    std::wstring progressText_;
     HACCEL accelerators_ = nullptr;
     MainWindowForm form_;
     bool noExpand_ = false;

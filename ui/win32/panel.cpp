@@ -1,6 +1,7 @@
 #include "ui/win32/panel.h"
 
 #include <commctrl.h>
+#include <ole2.h>
 
 #include <thread>
 
@@ -16,11 +17,13 @@
 
 namespace lumo::win32 {
 
-int runPanel(HINSTANCE instance, const std::string& workingDirectory) {
+int runPanel(HINSTANCE instance, const std::string& workingDirectory, int showMode) {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                   ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
                                       ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+    // The folder browser and the file dialogs want the apartment of a window's thread.
+    OleInitialize(nullptr);
     installWin32UiPort(nullptr);
     const StartupState state = appStartup(workingDirectory);
     // A start that cannot go on ends here; a damaged or missing configuration is asked for.
@@ -28,12 +31,12 @@ int runPanel(HINSTANCE instance, const std::string& workingDirectory) {
     if (start != 1) return start < 0 ? 1 : 0;
     MainWindow window;
     if (!window.create(instance)) {
-        uiMessage("Kritická CHYBA !", "Hlavní okno nelze vytvořit.", MessageIcon::Error);
+        uiMessage("Kriticka chyba", "Chyba inicializace", MessageIcon::Error);
         appShutdown();
         return 1;
     }
     installWin32UiPort(&window);
-    ShowWindow(window.handle(), SW_SHOWNORMAL);
+    ShowWindow(window.handle(), showMode);
     UpdateWindow(window.handle());
 
     window.setStatusText("probíhá kontrola portů...");
@@ -76,6 +79,7 @@ int runPanel(HINSTANCE instance, const std::string& workingDirectory) {
     platform::setLastSystemError(0);
     appShutdown();
     installUiPort({});
+    OleUninitialize();
     return 0;
 }
 

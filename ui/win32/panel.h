@@ -9,7 +9,8 @@
 namespace lumo::win32 {
 
 // Returns the program's exit status (0 also when the first-start configuration dialog is closed
-// without saving). Closing the window ends the start-up scan at its next line.
-int runPanel(HINSTANCE instance, const std::string& workingDirectory);
+// without saving). Closing the window ends the start-up scan at its next line. The window shows as
+// `showMode` says (the shortcut's "normal", "minimised" or "maximised").
+int runPanel(HINSTANCE instance, const std::string& workingDirectory, int showMode);
 
 }  // namespace lumo::win32

@@ -76,39 +76,41 @@ HWND boxOwner() {
     return mainWindowHandle();
 }
 
-// The boxes' buttons in Czech, whatever the system's language: renamed as the box activates.
-HHOOK boxHook = nullptr;
+// The boxes' buttons in Czech, whatever the system's language: renamed as the box activates. A
+// box is told by its text's control (0xFFFF); each box has its own hook, nested ones included.
 LRESULT CALLBACK czechButtons(int code, WPARAM first, LPARAM second) {
     if (code == HCBT_ACTIVATE) {
         HWND box = reinterpret_cast<HWND>(first);
         wchar_t className[16] = L"";
         GetClassNameW(box, className, 16);
-        if (std::wstring(className) == L"#32770") {
+        if (std::wstring(className) == L"#32770" && GetDlgItem(box, 0xFFFF) != nullptr) {
             if (HWND b = GetDlgItem(box, IDYES)) setWindowText(b, "&Ano");
             if (HWND b = GetDlgItem(box, IDNO)) setWindowText(b, "&Ne");
             if (HWND b = GetDlgItem(box, IDCANCEL)) setWindowText(b, "Storno");
         }
     }
-    return CallNextHookEx(boxHook, code, first, second);
+    return CallNextHookEx(nullptr, code, first, second);
 }
 
 int messageBox(std::string_view caption, std::string_view text, UINT type) {
     const std::wstring c = wide(caption), t = wide(text);
-    boxHook = SetWindowsHookExW(WH_CBT, czechButtons, nullptr, GetCurrentThreadId());
+    HHOOK hook = SetWindowsHookExW(WH_CBT, czechButtons, nullptr, GetCurrentThreadId());
     const int answer = MessageBoxW(boxOwner(), t.c_str(), c.c_str(), type);
-    UnhookWindowsHookEx(boxHook);
-    boxHook = nullptr;
+    if (hook != nullptr) UnhookWindowsHookEx(hook);
     return answer;
 }
 
 // The small window of a reader check: closing it stops the wait for a card.
 HWND readerPromptWindow = nullptr;
-INT_PTR CALLBACK readerPromptProcedure(HWND window, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK readerPromptProcedure(HWND window, UINT message, WPARAM first, LPARAM) {
     switch (message) {
         case WM_INITDIALOG:
             setWindowText(GetDlgItem(window, 1), "\r\n      přiložte identifikátor.... ");
             CenterOverMainWindow(window);
             return TRUE;
+        case WM_COMMAND:  // Escape
+            if (LOWORD(first) != IDCANCEL) return FALSE;
+            [[fallthrough]];
         case WM_CLOSE:
             cancelFlag = true;
             DestroyWindow(window);

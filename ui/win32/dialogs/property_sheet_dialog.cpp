@@ -173,7 +173,9 @@ private:
             const bool beside = c.sameRow && i > 0;
             // A check box with a control beside it keeps its row to itself.
             const bool partnered = i + 1 < formPage.controls.size() && formPage.controls[i + 1].row->sameRow;
-            const bool secondCheck = c.kind == ControlKind::Check && loneCheck && !partnered;
+            // A check box whose caption fills more than half the row has the row to itself.
+            const bool wideCheck = c.kind == ControlKind::Check && textWidth(page, c.label) + 12 > width / 2 - 2;
+            const bool secondCheck = c.kind == ControlKind::Check && loneCheck && !partnered && !wideCheck;
             if (!beside && !secondCheck) row += kRow;
             if (row + kRow > y) y = row + kRow;
             loneCheck = false;
@@ -183,16 +185,19 @@ private:
             switch (c.kind) {
                 case ControlKind::Check:
                     w.check = make(page, L"BUTTON", c.label, BS_AUTOCHECKBOX | WS_TABSTOP, secondCheck ? half : left, row,
-                                   secondCheck ? left + width - half : half - 2 - left, 12, [this, &control, p, i](int code) {
+                                   secondCheck ? left + width - half : wideCheck ? width : half - 2 - left, 12, [this, &control, p, i](int code) {
                                        if (code == BN_CLICKED)
                                            control.choice.chosen =
                                                SendMessageW(windows_[p][i].check, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
                                    });
-                    loneCheck = !secondCheck;
+                    loneCheck = !secondCheck && !wideCheck;
                     break;
                 case ControlKind::List: {
-                    caption(page, c.label, left, row, kCaption);
-                    const int listLeft = left + kCaption + 2;
+                    // A list with something beside it keeps its own caption's width: the page's
+                    // widest would push the list out of its half.
+                    const int captionWidth = partnered ? std::min(kCaption, textWidth(page, c.label)) : kCaption;
+                    caption(page, c.label, left, row, captionWidth);
+                    const int listLeft = left + captionWidth + 2;
                     w.list = make(page, WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, listLeft, row,
                                   (partnered ? std::max(half - 2, listLeft + 50) : left + width) - listLeft, 120,
                                   [this, &control, p, i](int code) {
@@ -236,7 +241,9 @@ private:
                         rowRight = left + kCaption + 2 + kField;
                     } else if (captionFirst) {
                         caption(page, c.label, half, row, kBesideCaption);
-                        w.field = make(page, L"EDIT", "", style, half + kBesideCaption + 2, row, kField, 12, takeText);
+                        const int fieldLeft = half + kBesideCaption + 2;
+                        w.field = make(page, L"EDIT", "", style, fieldLeft, row, std::min(kField, left + width - fieldLeft), 12,
+                                       takeText);
                     } else {
                         w.field = make(page, L"EDIT", "", style, half, row, 30, 12, takeText);
                         caption(page, c.label, half + 32, row, left + width - half - 32);
@@ -265,7 +272,7 @@ private:
         picture_ = make(page, L"STATIC", "", SS_OWNERDRAW, kMargin, y, 48, 60);
         typeName_ = make(page, L"STATIC", "", SS_LEFT, 62, y + 4, 177, 20);
         moduleName_ = make(page, L"STATIC", "", SS_LEFT, 62, y + 26, 177, 20);
-        large_ = CreateFontW(-22, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        large_ = CreateFontW(-27, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial");
         SendMessageW(typeName_, WM_SETFONT, reinterpret_cast<WPARAM>(large_), FALSE);
         SendMessageW(moduleName_, WM_SETFONT, reinterpret_cast<WPARAM>(large_), FALSE);
@@ -345,7 +352,7 @@ private:
                 const ControlWindows& w = windows_[p][i];
                 if (w.check != nullptr) {
                     SendMessageW(w.check, BM_SETCHECK, c.choice.chosen == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
-                    EnableWindow(w.check, c.choice.enabled ? TRUE : FALSE);
+                    enableControl(w.check, c.choice.enabled);
                 } else if (w.list != nullptr) {
                     showChoiceIn(w.list, c.choice);
                 } else if (!w.radios.empty()) {
@@ -353,7 +360,7 @@ private:
                     for (std::size_t b = 0; b < w.radios.size(); ++b) {
                         SendMessageW(w.radios[b], BM_SETCHECK,
                                      static_cast<int>(b) == c.choice.chosen ? BST_CHECKED : BST_UNCHECKED, 0);
-                        EnableWindow(w.radios[b], c.choice.enabled ? TRUE : FALSE);
+                        enableControl(w.radios[b], c.choice.enabled);
                     }
                 } else if (w.field != nullptr) {
                     showFieldIn(w.field, c.field);
@@ -364,9 +371,15 @@ private:
         frame_.showButton(IDC_SHEET_APPLY, form_.apply);
         frame_.showButton(IDC_SHEET_CLOSE, form_.close);
         showTextIn(rename_, form_.rename.text);
-        EnableWindow(rename_, form_.rename.enabled ? TRUE : FALSE);
+        enableControl(rename_, form_.rename.enabled);
         frame_.enable(IDC_SHEET_TABS, form_.pagesEnabled);
-        for (HWND page : pages_) EnableWindow(page, form_.pagesEnabled ? TRUE : FALSE);
+        // A page that goes off with the focus in it hands the focus to the frame's buttons.
+        HWND focus = GetFocus();
+        for (HWND page : pages_) {
+            if (!form_.pagesEnabled && focus != nullptr && IsChild(page, focus))
+                SendMessageW(frame_.window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(frame_.item(IDC_SHEET_CLOSE)), TRUE);
+            EnableWindow(page, form_.pagesEnabled ? TRUE : FALSE);
+        }
     }
 
     static INT_PTR CALLBACK pageProcedure(HWND page, UINT message, WPARAM first, LPARAM second) {

@@ -93,10 +93,21 @@ int runTcpLineDialog(HWND owner, int lineIndex) {
         {IDC_TCP_LINE_DESCRIPTION, &form.description}, {IDC_TCP_LINE_IP, &form.ip}, {IDC_TCP_LINE_PORT, &form.tcpPort}};
     const std::pair<int, FormField*> deviceButtons[] = {
         {IDC_TCP_LINE_SET_ADDRESS, &form.setAddress}, {IDC_TCP_LINE_CONSOLE, &form.console}, {IDC_TCP_LINE_WEB, &form.web}};
+    HWND focusBeforeBusy = nullptr;
     auto show = [&] {
+        // While the device is worked with, no control takes input; the focus comes back after.
+        const bool wasBusy = focusBeforeBusy != nullptr;
+        if (form.busy && !wasBusy) focusBeforeBusy = GetFocus() != nullptr ? GetFocus() : dialog.window();
+        for (HWND c = GetWindow(dialog.window(), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+            EnableWindow(c, form.busy ? FALSE : TRUE);
         for (const auto& [id, value] : fields) dialog.showField(id, *value);
         for (const auto& [id, value] : deviceButtons) dialog.showButton(id, *value);
-        EnableWindow(dialog.window(), form.busy ? FALSE : TRUE);
+        if (form.busy) {
+            for (HWND c = GetWindow(dialog.window(), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) EnableWindow(c, FALSE);
+        } else if (wasBusy) {
+            if (IsWindowEnabled(focusBeforeBusy)) SendMessageW(dialog.window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focusBeforeBusy), TRUE);
+            focusBeforeBusy = nullptr;
+        }
     };
     dialog.onInit = show;
     form.showNow = show;
