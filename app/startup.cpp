@@ -1,5 +1,10 @@
 #include "app/startup.h"
 
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "base/app_state.h"
 #include "base/error_report.h"
 #include "model/program_config.h"
@@ -86,14 +91,53 @@ bool verifyLine(int lineIndex, const LineRecord& record) {
     return opened;
 }
 
+namespace {
+
+// Lines that share a port (one COM port, or one converter's address and TCP port) are one bus:
+// they are verified in turn. Different buses are independent wires and are verified at once.
+std::string busOf(const LineRecord& line) {
+    if (line.isTcp()) return "tcp " + line.ipAddress() + ":" + std::to_string(line.tcpPort());
+    return "com " + std::to_string(line.port());
+}
+
+// Verifies one line and stores its unreachable flag when it changed.
+void verifyAndMark(int lineIndex, const LineVerifier& verify) {
+    LineRecord line;
+    if (!readLineRecord(lineIndex, line)) {
+        clearError();
+        return;
+    }
+    const bool reachable = verify(lineIndex, line);
+    // Stored on the record as it is now, read again under the lock.
+    {
+        const RecordFileLock lock(lineConfigPath(lineIndex + 1));
+        if (lock.held() && readLineRecord(lineIndex, line)) {
+            const bool wasUnreachable = (line.flags() & flags::kUnreachable) != 0;
+            if (!reachable && !wasUnreachable) {
+                line.setFlags(line.flags() | flags::kUnreachable);
+                writeLineRecord(lineIndex, line);
+            } else if (reachable && wasUnreachable) {
+                line.setFlags(line.flags() & ~flags::kUnreachable);
+                writeLineRecord(lineIndex, line);
+            }
+        }
+        clearError();
+    }
+    LineClose(lineIndex);
+}
+
+}  // namespace
+
 int checkLinesAtStartup(const LineVerifier& verify) {
     // The scan works on every line: no other operation meanwhile.
     const LineLease lease = takeLineLease();
     if (!lease) return 1;
     const LeaseOnThisThread bound(lease);
+    // First the folders and the lines that are only configured, in order; the lines to verify
+    // are gathered by their bus.
+    std::map<std::string, std::vector<int>> buses;
     for (int n = 1; n <= kMaxLines; ++n) {
-        // The program may be closing: the scan ends at the next line.
-        if (!uiPumpMessages() || !operationContinues()) return 1;
+        if (!uiPumpMessages() || !operationContinues()) return 1;  // the program is closing
         const int lineIndex = n - 1;
         LineRecord line;
         if (!readLineRecord(lineIndex, line)) {
@@ -109,24 +153,23 @@ int checkLinesAtStartup(const LineVerifier& verify) {
             LineConfigure(lineIndex, line);
             continue;
         }
-        const bool reachable = verify(lineIndex, line);
-        // Stored on the record as it is now, read again under the lock.
-        {
-            const RecordFileLock lock(lineConfigPath(n));
-            if (lock.held() && readLineRecord(lineIndex, line)) {
-                const bool wasUnreachable = (line.flags() & flags::kUnreachable) != 0;
-                if (!reachable && !wasUnreachable) {
-                    line.setFlags(line.flags() | flags::kUnreachable);
-                    writeLineRecord(lineIndex, line);
-                } else if (reachable && wasUnreachable) {
-                    line.setFlags(line.flags() & ~flags::kUnreachable);
-                    writeLineRecord(lineIndex, line);
-                }
-            }
-            clearError();
-        }
-        LineClose(lineIndex);
+        buses[busOf(line)].push_back(lineIndex);
     }
+    // Each bus on a thread of its own, its lines in turn: the scan takes as long as its slowest
+    // bus (a silent converter's probe and connect wait), not their sum. Each thread works under
+    // the scan's lease and ends at its next line once the program is closing.
+    std::vector<std::thread> threads;
+    for (const auto& [bus, lines] : buses) {
+        threads.emplace_back([&lease, &verify, lines = lines] {
+            const LeaseOnThisThread onThisThread(lease);
+            for (const int lineIndex : lines) {
+                if (!uiPumpMessages() || !operationContinues()) return;
+                verifyAndMark(lineIndex, verify);
+            }
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    if (!uiPumpMessages() || !operationContinues()) return 1;
     uiRefreshTree(0, 0);
     return 1;
 }
