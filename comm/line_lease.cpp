@@ -11,6 +11,7 @@ struct Leases {
     std::mutex mutex;
     int held = 0;
     std::weak_ptr<std::atomic<bool>> holderStop;  // the stop of the latest holder
+    LineSet partLines = 0;                        // the lines the parts of the holder's lease hold
 };
 
 Leases& leases() {
@@ -18,9 +19,16 @@ Leases& leases() {
     return l;
 }
 
-// The policy: how many operations may work on the lines of this process at once. One, for the
-// whole program: the operations share the line table and its settings.
-bool admitsAnother(int held) { return held == 0; }
+// The policy, in one place. One operation at a time on the lines of this process: a lease
+// covers every line and is admitted while no other is held, from whichever front end.
+bool admitsAnother(const Leases& l) { return l.held == 0; }
+
+// A lease per line set, only inside a whole-installation run: the holder of the lease may take
+// parts of it, and a part is admitted while no other part holds one of its lines. Each line's
+// port entry is then used by one thread alone; lines that share a port are one set.
+bool admitsPart(const Leases& l, const std::shared_ptr<std::atomic<bool>>& wholeStop, LineSet lines) {
+    return lines != 0 && l.held == 1 && l.holderStop.lock() == wholeStop && (l.partLines & lines) == 0;
+}
 
 thread_local const LineLease* leaseOfThisThread = nullptr;
 thread_local const std::atomic<int>* flagOfThisThread = nullptr;
@@ -31,12 +39,15 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 
 LineLease::~LineLease() { release(); }
 
-LineLease::LineLease(LineLease&& other) noexcept : stop_(std::move(other.stop_)) {}
+LineLease::LineLease(LineLease&& other) noexcept
+    : stop_(std::move(other.stop_)), lines_(other.lines_), part_(other.part_) {}
 
 LineLease& LineLease::operator=(LineLease&& other) noexcept {
     if (this != &other) {
         release();
         stop_ = std::move(other.stop_);
+        lines_ = other.lines_;
+        part_ = other.part_;
     }
     return *this;
 }
@@ -45,7 +56,12 @@ void LineLease::release() {
     if (!stop_) return;
     Leases& l = leases();
     const std::lock_guard lock(l.mutex);
-    --l.held;
+    if (part_) {
+        l.partLines = static_cast<LineSet>(l.partLines & ~lines_);
+    } else {
+        --l.held;
+        l.partLines = 0;
+    }
     stop_.reset();
 }
 
@@ -53,11 +69,26 @@ LineLease tryLineLease() {
     Leases& l = leases();
     const std::lock_guard lock(l.mutex);
     LineLease lease;
-    if (!admitsAnother(l.held)) return lease;
+    if (!admitsAnother(l)) return lease;
     ++l.held;
     lease.stop_ = std::make_shared<std::atomic<bool>>(false);
+    lease.lines_ = kEveryLine;
     l.holderStop = lease.stop_;
+    l.partLines = 0;
     return lease;
+}
+
+LineLease LineLease::part(LineSet lines) const {
+    LineLease piece;
+    if (!stop_ || part_) return piece;
+    Leases& l = leases();
+    const std::lock_guard lock(l.mutex);
+    if (!admitsPart(l, stop_, lines)) return piece;
+    l.partLines = static_cast<LineSet>(l.partLines | lines);
+    piece.stop_ = stop_;
+    piece.lines_ = lines;
+    piece.part_ = true;
+    return piece;
 }
 
 LineLease takeLineLease() {
@@ -93,6 +124,10 @@ bool operationContinues() {
     if (interrupted.load()) return false;
     if (flagOfThisThread != nullptr && flagOfThisThread->load() == 0) return false;
     return leaseOfThisThread == nullptr || !leaseOfThisThread->stopRequested();
+}
+
+bool lineHeldOnThisThread(int lineIndex) {
+    return leaseOfThisThread != nullptr && (leaseOfThisThread->lines() & lineSetOf(lineIndex)) != 0;
 }
 
 void interruptLineOperations() { interrupted.store(true); }

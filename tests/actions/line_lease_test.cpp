@@ -110,5 +110,51 @@ TEST_F(LineLeaseTest, AStopIsItsOperationsOwn) {
     EXPECT_TRUE(operationContinues());
 }
 
+// A whole-installation run divides its lease into parts, one per line group: two parts never
+// share a line, only the holder of the whole lease divides it, and every other operation stays
+// refused while the run holds it.
+TEST_F(LineLeaseTest, AWholeRunDividesItsLeaseByLineSets) {
+    const LineSet first = lineSetOf(0) | lineSetOf(2), second = lineSetOf(1);
+    LineLease whole = tryLineLease();
+    ASSERT_TRUE(whole.held());
+    EXPECT_EQ(whole.lines(), kEveryLine);
+    LineLease a = whole.part(first);
+    ASSERT_TRUE(a.held());
+    EXPECT_TRUE(a.isPart());
+    const struct {
+        const char* what;
+        LineSet lines;
+        bool admitted;
+    } cases[] = {
+        {"a line of the held part", lineSetOf(2), false},
+        {"a set overlapping the held part", lineSetOf(0) | lineSetOf(5), false},
+        {"no line", 0, false},
+        {"lines no part holds", second, true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(whole.part(c.lines).held(), c.admitted) << c.what;
+    EXPECT_FALSE(a.part(second).held()) << "a part divided again";
+    EXPECT_FALSE(tryLineLease().held()) << "another operation during the run";
+    {
+        const LeaseOnThisThread bound(a);
+        EXPECT_TRUE(lineHeldOnThisThread(0));
+        EXPECT_FALSE(lineHeldOnThisThread(1));
+        // The actions on a held line refuse a line their thread does not hold, before any record.
+        ui.calls.clear();
+        EXPECT_EQ(checkItemOnHeldLine(1, 1), 0);
+        EXPECT_EQ(ui.callsOf("message"), std::vector<std::string>{kRefusal});
+    }
+    a.release();
+    EXPECT_TRUE(whole.part(lineSetOf(2)).held()) << "a line given back by its part";
+    // The run's stop is every part's: stopping it ends the work on every line.
+    LineLease b = whole.part(second);
+    whole.requestStop();
+    EXPECT_TRUE(b.stopRequested());
+    b.release();
+    whole.release();
+    EXPECT_FALSE(lineLeaseHeld());
+    const LineLease stale = whole.part(second);
+    EXPECT_FALSE(stale.held()) << "a part of a lease given back";
+}
+
 }  // namespace
 }  // namespace lumo
