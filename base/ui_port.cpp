@@ -8,13 +8,22 @@ UiPort& installed() {
     static UiPort port;
     return port;
 }
+thread_local UiTextsOnThisThread* textsOfThisThread = nullptr;
 }  // namespace
+
+UiTextsOnThisThread::UiTextsOnThisThread() : replaced_(textsOfThisThread) { textsOfThisThread = this; }
+
+UiTextsOnThisThread::~UiTextsOnThisThread() { textsOfThisThread = replaced_; }
 
 void installUiPort(UiPort port) { installed() = std::move(port); }
 
 const UiPort& uiPort() { return installed(); }
 
 void uiMessage(std::string_view caption, std::string_view text, MessageIcon icon) {
+    if (textsOfThisThread != nullptr) {
+        textsOfThisThread->messages.emplace_back(text);
+        return;
+    }
     if (uiPort().showMessage) uiPort().showMessage(caption, text, icon);
 }
 
@@ -27,6 +36,10 @@ Reply uiAskYesNoCancel(std::string_view caption, std::string_view text) {
 }
 
 void uiStatus(std::string_view text) {
+    if (textsOfThisThread != nullptr) {
+        textsOfThisThread->status = text;
+        return;
+    }
     if (uiPort().setStatusText) uiPort().setStatusText(text);
 }
 

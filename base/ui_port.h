@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lumo {
 
@@ -52,6 +53,22 @@ struct UiPort {
 };
 
 void installUiPort(UiPort port);
+
+// While one lives, the message boxes and status texts of this thread's work are kept here and
+// do not reach the port: a whole-installation run tells each item's texts in its row at the
+// end, and its lines' threads never write over one another.
+struct UiTextsOnThisThread {
+    UiTextsOnThisThread();
+    ~UiTextsOnThisThread();
+    UiTextsOnThisThread(const UiTextsOnThisThread&) = delete;
+    UiTextsOnThisThread& operator=(const UiTextsOnThisThread&) = delete;
+
+    std::vector<std::string> messages;  // the message boxes' texts, in order
+    std::string status;                 // the last status text
+
+private:
+    UiTextsOnThisThread* replaced_;
+};
 const UiPort& uiPort();
 
 // Convenience wrappers that tolerate empty slots.

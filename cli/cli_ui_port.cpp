@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <mutex>
 #include <string>
 
 #include "base/ui_port.h"
@@ -31,6 +32,13 @@ std::string& statusText() {
     return text;
 }
 
+// What the port writes comes from several threads (a whole-installation run's lines, a job):
+// one writer at a time, so that no line is cut into another.
+std::mutex& output() {
+    static std::mutex mutex;
+    return mutex;
+}
+
 bool& statusEcho() {
     static bool echo = false;
     return echo;
@@ -38,16 +46,21 @@ bool& statusEcho() {
 
 }  // namespace
 
-const std::string& lastStatusText() { return statusText(); }
+std::string lastStatusText() {
+    const std::lock_guard lock(output());
+    return statusText();
+}
 
 void echoStatusTexts(bool on) { statusEcho() = on; }
 
 void installCliUiPort(Answer answer, bool verbose) {
     UiPort port;
     port.showMessage = [](std::string_view caption, std::string_view text, MessageIcon) {
+        const std::lock_guard lock(output());
         std::cerr << caption << ": " << text << '\n';
     };
     port.askYesNo = [answer](std::string_view caption, std::string_view text, MessageIcon) {
+        const std::lock_guard lock(output());
         std::cerr << caption << ": " << text;
         if (answer != Answer::Ask) {
             std::cerr << (answer == Answer::Yes ? " [ano]\n" : " [ne]\n");
@@ -63,29 +76,37 @@ void installCliUiPort(Answer answer, bool verbose) {
         return !reply.empty() && (reply[0] == 'a' || reply[0] == 'A' || reply[0] == 'y' || reply[0] == 'Y');
     };
     port.setStatusText = [verbose](std::string_view text) {
+        const std::lock_guard lock(output());
         statusText() = text;
         if ((verbose || statusEcho()) && !text.empty()) std::cerr << text << '\n';
     };
     if (platform::isTerminal(platform::StandardStream::Error)) {
         port.progressShow = [](std::string_view text) {
+            const std::lock_guard lock(output());
             progress() = {0, 0, std::string(text)};
             drawProgress();
         };
         port.progressSetRange = [](int count) {
+            const std::lock_guard lock(output());
             progress().range = count;
             drawProgress();
         };
         port.progressStep = [] {
+            const std::lock_guard lock(output());
             ++progress().position;
             drawProgress();
         };
-        port.progressHide = [] { std::cerr << '\n'; };
+        port.progressHide = [] {
+            const std::lock_guard lock(output());
+            std::cerr << '\n';
+        };
     }
     // The MAC address a network device is reached at while it is prepared: the one the line
     // record holds (or the factory address) is taken and told.
     port.enterMacAddress = [](std::array<std::uint8_t, 6>& mac) {
         char text[40];
         std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+        const std::lock_guard lock(output());
         std::cerr << "MAC adresa zařízení: " << text << '\n';
         return true;
     };

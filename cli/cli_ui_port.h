@@ -11,7 +11,7 @@ enum class Answer { Ask, Yes, No };
 void installCliUiPort(Answer answer, bool verbose);
 
 // The last text put into the status bar (the verdict of a check).
-const std::string& lastStatusText();
+std::string lastStatusText();
 
 // While on, status-bar texts are printed to stderr as with --verbose (a command whose failure
 // text is a status text).
