@@ -5,6 +5,7 @@
 
 #include "base/error_report.h"
 #include "base/ui_port.h"
+#include "comm/line_port.h"
 #include "comm/transaction.h"
 #include "device/clock_setting.h"
 #include "device/communication_test.h"
@@ -32,6 +33,8 @@ namespace {
 // The actions' bodies; each runs through runOnLinesSimply: under the line lease, off the user-interface thread.
 
 int checkItemWaiting(int lineIndex, int moduleNumber) {
+    // A stop ends the line's waits at once: the exchange ends as with a silent module.
+    const LineWaitCheck stoppable(operationContinues);
     LineRecord line;
     if (readLineRecord(lineIndex, line) && line.isTcp()) RemoveArpEntry(line);
     clearError();
@@ -39,6 +42,7 @@ int checkItemWaiting(int lineIndex, int moduleNumber) {
         reportError();
         return kActionFailed;
     }
+    if (!operationContinues()) return kActionRefused;  // stopped: nothing stored, nothing to show
     StatusReportShow(lineIndex, moduleNumber);
     return kActionDone;
 }
@@ -115,7 +119,13 @@ int clockSettingAppliesWaiting(int lineIndex, int moduleNumber) {
     if (!readModuleRecord(lineIndex, moduleNumber, module)) return reported();
     uiStatus("zjišťování stavu zařízení...");
     std::array<std::uint8_t, kCounterAnswerCapacity> answer{};
+    // A stop ends the wait for the answer; what came then tells nothing of the module.
+    const LineWaitCheck stoppable(operationContinues);
     const std::uint32_t result = DeviceTransaction(sub::kInfCounters, "INF", lineIndex, module.id(), "", kModeSelectRelease, answer);
+    if (!operationContinues()) {
+        uiStatus("");
+        return kActionRefused;
+    }
     if (isErrorResult(result)) return failedWith(result);
     const std::string text(answer.begin(), answer.begin() + result);
     // Setting the clock under stored events would break their order.
@@ -130,6 +140,7 @@ int clockSettingAppliesWaiting(int lineIndex, int moduleNumber) {
 }
 
 int setModuleClockWaiting(int lineIndex, int moduleNumber, const ClockChoice& choice) {
+    if (!operationContinues()) return kActionRefused;  // stopped after the module was asked
     std::uint32_t date = choice.date, time = choice.time;
     int weekday = choice.weekday;
     if (choice.system) {
@@ -192,6 +203,26 @@ int writeModuleCountersWaiting(int lineIndex, int moduleNumber, const Counters& 
 }
 
 }  // namespace
+
+// The bodies for a caller that holds the line on this thread already; any other is refused as
+// an operation meeting a held lease is.
+bool heldHere(int lineIndex) {
+    if (lineHeldOnThisThread(lineIndex)) return true;
+    uiMessage("Upozornění", kLinesBusyText, MessageIcon::Warning);
+    return false;
+}
+
+int checkItemOnHeldLine(int lineIndex, int moduleNumber) {
+    return heldHere(lineIndex) ? checkItemWaiting(lineIndex, moduleNumber) : kActionRefused;
+}
+
+int clockSettingAppliesOnHeldLine(int lineIndex, int moduleNumber) {
+    return heldHere(lineIndex) ? clockSettingAppliesWaiting(lineIndex, moduleNumber) : kActionRefused;
+}
+
+int setModuleClockOnHeldLine(int lineIndex, int moduleNumber, const ClockChoice& choice) {
+    return heldHere(lineIndex) ? setModuleClockWaiting(lineIndex, moduleNumber, choice) : kActionRefused;
+}
 
 int clockSettingApplies(int lineIndex, int moduleNumber) {
     return runOnLinesSimply([&] { return clockSettingAppliesWaiting(lineIndex, moduleNumber); });

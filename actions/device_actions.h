@@ -22,7 +22,9 @@ inline constexpr const char* kCannotChangeLine = "Nelze měnit komunikační lin
 inline constexpr const char* kCannotRunOnLine = "Nelze provádět pro komunikační linku !  ";
 
 // "Kontrola funkce": a TCP line's neighbour-table row goes first (the device may have a new
-// MAC address), then the device check; on success the item's status report is shown.
+// MAC address), then the device check; on success the item's status report is shown. A stop
+// (Ctrl-C, the operation's own stop) ends the line's waits at once; the exchange still ends with
+// its release, nothing is stored and kActionRefused is returned.
 int checkItem(int lineIndex, int moduleNumber);
 
 // The characters of a console line (code page 1250, one byte each).
@@ -36,19 +38,28 @@ int sendConsoleCommand(int lineIndex, int moduleNumber, const std::string& text,
 
 // "Datum a čas", opening: refused on a line ("Upozornění"); the module is asked INF 8 (a failure
 // is reported: the dialog stays); a module that holds history records, or does not say how
-// many, is refused with "Nelze nastavit". 1 when the clock may be set.
+// many, is refused with "Nelze nastavit". 1 when the clock may be set. A stop ends the wait for
+// the answer (kActionRefused, nothing said).
 int clockSettingApplies(int lineIndex, int moduleNumber);
 
 // "Nastavit": the PC's date, time and weekday (`system`), or the packed date and time given
 // with the weekday index, as "CFG" 6 to the module. 0 when the date or time is missing or
 // invalid (nothing is sent); a failed transaction is reported. The status bar tells the
-// outcome: the date, time and weekday set, or "nastavení času se nezdařilo !".
+// outcome: the date, time and weekday set, or "nastavení času se nezdařilo !". Once the
+// operation is stopped nothing is sent (0).
 struct ClockChoice {
     bool system = true;
     std::uint32_t date = 0, time = 0xFFFF;
     int weekday = 0;
 };
 int setModuleClock(int lineIndex, int moduleNumber, const ClockChoice& choice);
+
+// checkItem, clockSettingApplies and setModuleClock for a caller whose thread holds the line's
+// lease already (a whole-installation run's line group, actions/installation_run): the same
+// exchanges, texts and reports. Refused with the lease's text on a line the thread does not hold.
+int checkItemOnHeldLine(int lineIndex, int moduleNumber);
+int clockSettingAppliesOnHeldLine(int lineIndex, int moduleNumber);
+int setModuleClockOnHeldLine(int lineIndex, int moduleNumber, const ClockChoice& choice);
 
 // "Nastavení počítadel": reading (INF 8) and writing (SET 8) the counters. Reading is refused on a
 // line; a failure (or an answer of six characters or fewer) puts "načtení stavu počítadel se

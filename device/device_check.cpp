@@ -8,6 +8,7 @@
 #include "base/error_report.h"
 #include "base/ui_port.h"
 #include "comm/answer_parsing.h"
+#include "comm/line_lease.h"
 #include "comm/line_port.h"
 #include "comm/transaction.h"
 #include "device/item_state.h"
@@ -40,6 +41,12 @@ int checkModule(int lineIndex, int item) {
 
     std::array<std::uint8_t, 100> answer{};
     const std::uint32_t result = DeviceTransaction(sub::kNone, "CAL", lineIndex, module.id(), "", kModeSelectRelease, answer);
+    // A check that was stopped ends with its exchange (the release went out, the line is closed)
+    // and stores no verdict: the silence it ended on was the stop's, not the module's.
+    if (!operationContinues()) {
+        uiStatus("");
+        return 1;
+    }
     const unsigned key = itemKey(lineIndex, item);
     std::string verdict;
     // Only a whole exchange counts: a failed one is a module not found, whatever came before.

@@ -8,7 +8,8 @@ namespace lumo {
 // Checks item `item` of a line: 0 the line itself (open it and test its head device), n a
 // module (ask it CAL). Stores the outcome in the record's status flags, updates the tree
 // (selecting the item checked) and puts the verdict into the status bar. 1 when done (also when the item or its line is switched
-// off and nothing was done), 0 when a record could not be read or written, or when the module's
+// off and nothing was done, and when the operation was stopped during a module's exchange: that
+// stores nothing and leaves the status bar empty), 0 when a record could not be read or written, or when the module's
 // answer failed its checksum (0x05FF0001 pending; the record is left as it was).
 int DeviceCheck(int lineIndex, int item);
 
