@@ -1,6 +1,8 @@
 #pragma once
 // The lumo-ctl commands. Each takes the words after its name and returns the exit status.
 
+#include "actions/device_actions.h"
+#include "actions/installation_run.h"
 #include "cli/cli_args.h"
 
 namespace lumo::cli {
@@ -35,6 +37,16 @@ int cmdInit(Args& args);
 int cmdSearch(Args& args);
 int cmdIp(Args& args);
 int cmdTelnet(Args& args);
+
+// check --all, clock --all: the lines chosen (--lines 1,3-5) and how many run at once
+// (--max-lines N); then the run with its progress and its table of every item.
+struct RunOptions {
+    RunChoice choice;
+    bool linesNamed = false;
+};
+bool runOption(Args& args, RunOptions& options);  // takes one when it is next
+int checkAll(const RunOptions& options);
+int clockAll(const RunOptions& options, const ClockChoice& clock);
 
 // Refuses an address that names no line or module of the installation (message, false).
 bool itemExists(const ItemRef& item);

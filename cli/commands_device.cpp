@@ -16,23 +16,46 @@
 
 namespace lumo::cli {
 
-int cmdClock(Args& args) {
-    const ItemRef item = parseItem(args.next("the module L/K"));
-    ClockChoice choice;
+namespace {
+
+// Takes --set 'DD.MM.YYYY HH:MM:SS W' (W the weekday 0, Sunday, to 6) or --system when one is
+// next; true when taken.
+bool clockOption(Args& args, ClockChoice& choice) {
     std::string value;
-    if (args.option("--set", value)) {
-        // "DD.MM.YYYY HH:MM:SS W", W the weekday 0 (Sunday) - 6.
-        const auto first = value.find(' '), second = value.find(' ', first == std::string::npos ? 0 : first + 1);
-        if (first == std::string::npos || second == std::string::npos)
-            throw UsageError("--set needs 'DD.MM.YYYY HH:MM:SS W'");
-        std::string date = value.substr(0, first), time = value.substr(first + 1, second - first - 1);
-        choice.system = false;
-        choice.weekday = static_cast<int>(parseNumber(value.substr(second + 1), 0, 6, "the weekday"));
-        if (date.empty() || !DateFieldRead(date, choice.date)) throw UsageError("the date '" + date + "' is no date");
-        if (!TimeFieldRead(time, choice.time) || choice.time == kNoTime) throw UsageError("the time '" + time + "' is no time");
-    } else {
-        args.flag("--system");
+    if (args.flag("--system")) {
+        choice = ClockChoice{};
+        return true;
     }
+    if (!args.option("--set", value)) return false;
+    const auto first = value.find(' '), second = value.find(' ', first == std::string::npos ? 0 : first + 1);
+    if (first == std::string::npos || second == std::string::npos)
+        throw UsageError("--set needs 'DD.MM.YYYY HH:MM:SS W'");
+    std::string date = value.substr(0, first), time = value.substr(first + 1, second - first - 1);
+    choice.system = false;
+    choice.weekday = static_cast<int>(parseNumber(value.substr(second + 1), 0, 6, "the weekday"));
+    if (date.empty() || !DateFieldRead(date, choice.date)) throw UsageError("the date '" + date + "' is no date");
+    if (!TimeFieldRead(time, choice.time) || choice.time == kNoTime) throw UsageError("the time '" + time + "' is no time");
+    return true;
+}
+
+}  // namespace
+
+int cmdClock(Args& args) {
+    ClockChoice choice;
+    if (args.flag("--all")) {
+        // Every clock of a site is set on purpose: the PC's time or the one given is said.
+        RunOptions options;
+        bool chosen = false;
+        for (;;) {
+            if (clockOption(args, choice)) chosen = true;
+            else if (!runOption(args, options)) break;
+        }
+        args.expectEnd();
+        if (!chosen) throw UsageError("clock --all needs --system or --set 'DD.MM.YYYY HH:MM:SS W'");
+        return clockAll(options, choice);
+    }
+    const ItemRef item = parseItem(args.next("the module L/K"));
+    clockOption(args, choice);
     args.expectEnd();
     if (item.moduleNumber == 0) throw UsageError("clock takes a module L/K, not a line");
     if (!itemExists(item)) return kFailed;

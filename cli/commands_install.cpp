@@ -128,6 +128,13 @@ int cmdReport(Args& args) {
 }
 
 int cmdCheck(Args& args) {
+    if (args.flag("--all")) {
+        RunOptions options;
+        while (runOption(args, options)) {
+        }
+        args.expectEnd();
+        return checkAll(options);
+    }
     const ItemRef item = parseItem(args.next("the item L or L/K"));
     args.expectEnd();
     if (!itemExists(item)) return kFailed;

@@ -12,7 +12,8 @@ void exitWithParent();
 // The program's arguments as UTF-8, whatever code page the system passes them in.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 // The standard streams carry the program's bytes as they are: UTF-8 text on a console, and no
-// CR put before each LF of what goes to a pipe or a file (output is the same on every system).
+// CR put before each LF of what goes to a pipe or a file (output is the same on every system);
+// a console takes the terminal's escape sequences as a terminal does.
 void prepareStandardStreams();
 
 // Starts a program without waiting for it and without a shell: the program (found on the

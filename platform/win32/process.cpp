@@ -50,6 +50,12 @@ void prepareStandardStreams() {
     ::SetConsoleCP(CP_UTF8);
     ::_setmode(::_fileno(stdout), _O_BINARY);
     ::_setmode(::_fileno(stderr), _O_BINARY);
+    // A console takes the terminal escape sequences (the rows of progress redrawn in place).
+    for (const DWORD which : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+        const HANDLE console = ::GetStdHandle(which);
+        DWORD mode = 0;
+        if (::GetConsoleMode(console, &mode)) ::SetConsoleMode(console, mode | 0x0004);  // virtual terminal processing
+    }
 }
 
 bool startDetached(const std::string& program, const std::vector<std::string>& arguments) {

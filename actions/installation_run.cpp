@@ -1,0 +1,191 @@
+#include "actions/installation_run.h"
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "base/action_result.h"
+#include "base/app_state.h"
+#include "base/error_report.h"
+#include "base/ui_port.h"
+#include "model/comports_file.h"
+#include "model/installation.h"
+#include "model/tree_items.h"
+#include "platform/net.h"
+
+namespace lumo {
+namespace {
+
+// What a line's port is, as a key: lines with one key are one bus.
+std::string portKey(const LineRecord& line) {
+    if (!line.isTcp()) {
+        const std::string device = comportsDevicePath(line.port(), appState().workingDirectory);
+        clearError();
+        return "com " + (device.empty() ? std::to_string(line.port()) : device);
+    }
+    platform::Ipv4 address;
+    const std::string host = platform::resolveIpv4(line.ipAddress(), address) ? platform::formatIpv4(address)
+                                                                              : line.ipAddress();
+    return "tcp " + host + ":" + std::to_string(line.tcpPort());
+}
+
+// One line of text: line ends and tabs become blanks, blanks at the ends go.
+std::string oneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+    }
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string messageOf(const UiTextsOnThisThread& texts) {
+    std::string message;
+    for (const std::string& m : texts.messages) {
+        const std::string line = oneLine(m);
+        if (!line.empty()) message += (message.empty() ? "" : " / ") + line;
+    }
+    return message.empty() ? oneLine(texts.status) : message;
+}
+
+// One module's work, on a thread that holds its line.
+using ItemWork = std::function<ItemResult(const RunItem& item)>;
+
+// The items of the chosen lines, in line and record order; switched-off ones marked so.
+std::vector<RunItem> plannedItems(LineSet lines) {
+    std::vector<std::string> problems;
+    std::vector<RunItem> items;
+    bool lineOff = false;
+    for (const TreeItem& t : buildTreeItems(false, &problems)) {
+        if ((lineSetOf(t.lineIndex) & lines) == 0) continue;
+        if (t.moduleNumber == 0) {
+            lineOff = (t.flags & flags::kLineOff) != 0;
+            continue;
+        }
+        RunItem item;
+        item.lineIndex = t.lineIndex;
+        item.moduleNumber = t.moduleNumber;
+        item.id = t.id;
+        item.type = t.type;
+        if (lineOff || (t.flags & flags::kModuleOff) != 0) item.result = ItemResult::Off;
+        items.push_back(item);
+    }
+    // What could not be read is not left out without a word.
+    for (const std::string& problem : problems) uiMessage("CHYBA !", problem, MessageIcon::Error);
+    return items;
+}
+
+int runOverInstallation(const RunChoice& choice, const ItemWork& work, const RunProgress& progress,
+                        std::vector<RunItem>& items) {
+    const LineLease whole = takeLineLease();
+    if (!whole) return kActionRefused;
+    items = plannedItems(choice.lines);
+    LineSet busy = 0;  // the lines with work to do
+    for (const RunItem& item : items) {
+        if (item.result != ItemResult::Off) busy = static_cast<LineSet>(busy | lineSetOf(item.lineIndex));
+    }
+    const std::vector<std::vector<int>> groups = lineGroups(busy);
+    std::mutex told;
+    const auto tell = [&](const RunItem& item, bool started) {
+        if (!progress) return;
+        const std::lock_guard lock(told);
+        progress(item, started);
+    };
+    std::atomic<std::size_t> nextGroup{0};
+    const auto worker = [&] {
+        for (std::size_t g; (g = nextGroup++) < groups.size();) {
+            LineSet set = 0;
+            for (const int line : groups[g]) set = static_cast<LineSet>(set | lineSetOf(line));
+            const LineLease part = whole.part(set);
+            if (!part) continue;  // never: the groups share no line
+            const LeaseOnThisThread bound(part);
+            for (const int line : groups[g]) {
+                for (RunItem& item : items) {
+                    if (item.lineIndex != line || item.result == ItemResult::Off) continue;
+                    // No further module once the run is stopped: the rest stay not done.
+                    if (!operationContinues()) break;
+                    tell(item, true);
+                    ItemResult result;
+                    std::string message;
+                    {
+                        const UiTextsOnThisThread texts;
+                        result = work(item);
+                        message = messageOf(texts);
+                    }
+                    item.result = result;
+                    item.message = message;
+                    tell(item, false);
+                }
+            }
+        }
+    };
+    const std::size_t atOnce =
+        std::min(groups.size(), static_cast<std::size_t>(std::clamp(choice.maxAtOnce, 1, kMaxLines)));
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < atOnce; ++i) threads.emplace_back(worker);
+    for (std::thread& t : threads) t.join();
+    const bool allDone = std::all_of(items.begin(), items.end(), [](const RunItem& item) {
+        return item.result == ItemResult::Done || item.result == ItemResult::Off;
+    });
+    return allDone ? kActionDone : kActionFailed;
+}
+
+// An action's result as the item's: a refusal after a stop is the stop's.
+ItemResult resultOf(int actionResult) {
+    if (actionDone(actionResult)) return ItemResult::Done;
+    return actionResult == kActionRefused && !operationContinues() ? ItemResult::Stopped : ItemResult::Failed;
+}
+
+}  // namespace
+
+std::vector<std::vector<int>> lineGroups(LineSet lines) {
+    std::vector<std::vector<int>> groups;
+    std::map<std::string, std::size_t> groupOfPort;
+    for (int i = 0; i < kMaxLines; ++i) {
+        if ((lines & lineSetOf(i)) == 0) continue;
+        LineRecord line;
+        if (!readLineRecord(i, line) || !line.exists()) {
+            clearError();
+            continue;
+        }
+        const auto [at, added] = groupOfPort.emplace(portKey(line), groups.size());
+        if (added) groups.emplace_back();
+        groups[at->second].push_back(i);
+    }
+    return groups;
+}
+
+int checkInstallation(const RunChoice& choice, const RunProgress& progress, std::vector<RunItem>& items) {
+    return runOverInstallation(
+        choice,
+        [](const RunItem& item) {
+            const ItemResult result = resultOf(checkItemOnHeldLine(item.lineIndex, item.moduleNumber));
+            if (result != ItemResult::Done) return result;
+            // The check is done whatever the module said; the run asks whether it works.
+            ModuleRecord module;
+            if (!readModuleRecord(item.lineIndex, item.moduleNumber, module)) {
+                reportError();
+                return ItemResult::Failed;
+            }
+            return (module.flags() & (flags::kNotResponding | flags::kOtherType)) != 0 ? ItemResult::Failed
+                                                                                      : ItemResult::Done;
+        },
+        progress, items);
+}
+
+int setInstallationClocks(const RunChoice& choice, const ClockChoice& clock, const RunProgress& progress,
+                          std::vector<RunItem>& items) {
+    return runOverInstallation(
+        choice,
+        [&clock](const RunItem& item) {
+            const ItemResult asked = resultOf(clockSettingAppliesOnHeldLine(item.lineIndex, item.moduleNumber));
+            if (asked != ItemResult::Done) return asked;
+            if (!operationContinues()) return ItemResult::Stopped;
+            return resultOf(setModuleClockOnHeldLine(item.lineIndex, item.moduleNumber, clock));
+        },
+        progress, items);
+}
+
+}  // namespace lumo
