@@ -28,6 +28,10 @@ public:
     int wait();
     // Asks the program to end, and waits for it.
     void terminate();
+    // Interrupts the program as Ctrl-C on its terminal does, without waiting. False where the
+    // system has no such signal for one program alone (Windows: a console's Ctrl-C reaches every
+    // program on it).
+    bool interrupt();
 
 private:
     long long process_ = -1;  // the process id or handle

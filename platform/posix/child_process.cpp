@@ -80,6 +80,10 @@ int ChildProcess::wait() {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+bool ChildProcess::interrupt() {
+    return process_ > 0 && ::kill(static_cast<pid_t>(process_), SIGINT) == 0;
+}
+
 void ChildProcess::terminate() {
     if (process_ <= 0) return;
     ::kill(static_cast<pid_t>(process_), SIGTERM);

@@ -96,6 +96,8 @@ int ChildProcess::wait() {
     return known ? static_cast<int>(code) : -1;
 }
 
+bool ChildProcess::interrupt() { return false; }
+
 void ChildProcess::terminate() {
     if (process_ < 0) return;
     ::TerminateProcess(toHandle(process_), 1);
