@@ -10,6 +10,7 @@
 #include "base/action_result.h"
 #include "cli/cli_ui_port.h"
 #include "cli/commands.h"
+#include "model/cp1250.h"
 #include "model/device_catalog.h"
 #include "platform/terminal.h"
 
@@ -100,7 +101,7 @@ private:
             for (char& c : text) {
                 if (c == '\t') c = ' ';
             }
-            out += "\r\x1b[K" + text.substr(0, 118) + "\n";
+            out += "\r\x1b[K" + utf8Prefix(text, 118) + "\n";
         }
         drawn_ = static_cast<int>(rows_.size());
         std::cerr << out << std::flush;

@@ -55,5 +55,7 @@ lumo-ctl line set 1 --parity |none odd even
 lumo-ctl -y register |last list add
 lumo-ctl transfer |send read
 lumo-ctl pr|probe
+lumo-ctl check --|--all --lines --max-lines
+lumo-ctl clock --all --s|--set --system
 CASES
 echo "package files: all checks passed"
