@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
+#include <exception>
 #include <mutex>
 #include <thread>
 
@@ -111,8 +112,15 @@ int runOverInstallation(const RunChoice& choice, const ItemWork& work, const Run
                     std::string message;
                     {
                         const UiTextsOnThisThread texts;
-                        result = work(item);
-                        message = messageOf(texts);
+                        // A fault in one module's work is that item's, not the end of the
+                        // program: the thread goes on with the line's next module.
+                        try {
+                            result = work(item);
+                            message = messageOf(texts);
+                        } catch (const std::exception& e) {
+                            result = ItemResult::Failed;
+                            message = e.what();
+                        }
                     }
                     item.result = result;
                     item.message = message;
