@@ -204,24 +204,16 @@ int writeModuleCountersWaiting(int lineIndex, int moduleNumber, const Counters& 
 
 }  // namespace
 
-// The bodies for a caller that holds the line on this thread already; any other is refused as
-// an operation meeting a held lease is.
-bool heldHere(int lineIndex) {
-    if (lineHeldOnThisThread(lineIndex)) return true;
-    uiMessage("Upozornění", kLinesBusyText, MessageIcon::Warning);
-    return false;
-}
-
 int checkItemOnHeldLine(int lineIndex, int moduleNumber) {
-    return heldHere(lineIndex) ? checkItemWaiting(lineIndex, moduleNumber) : kActionRefused;
+    return runOnHeldLine(lineIndex, [&] { return checkItemWaiting(lineIndex, moduleNumber); });
 }
 
 int clockSettingAppliesOnHeldLine(int lineIndex, int moduleNumber) {
-    return heldHere(lineIndex) ? clockSettingAppliesWaiting(lineIndex, moduleNumber) : kActionRefused;
+    return runOnHeldLine(lineIndex, [&] { return clockSettingAppliesWaiting(lineIndex, moduleNumber); });
 }
 
 int setModuleClockOnHeldLine(int lineIndex, int moduleNumber, const ClockChoice& choice) {
-    return heldHere(lineIndex) ? setModuleClockWaiting(lineIndex, moduleNumber, choice) : kActionRefused;
+    return runOnHeldLine(lineIndex, [&] { return setModuleClockWaiting(lineIndex, moduleNumber, choice); });
 }
 
 int clockSettingApplies(int lineIndex, int moduleNumber) {

@@ -18,4 +18,10 @@ int runOnLinesSimply(const std::function<int()>& operation) {
     return runOnLines([&](LineLease&) { return operation(); });
 }
 
+int runOnHeldLine(int lineIndex, const std::function<int()>& operation) {
+    if (lineHeldOnThisThread(lineIndex)) return operation();
+    uiMessage("Upozornění", kLinesBusyText, MessageIcon::Warning);
+    return kActionRefused;
+}
+
 }  // namespace lumo

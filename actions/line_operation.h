@@ -17,4 +17,9 @@ int runOnLines(const std::function<int(LineLease&)>& operation);
 // The same for an operation that does not hand its lease on.
 int runOnLinesSimply(const std::function<int()>& operation);
 
+// For a caller whose thread holds the line already (a whole-installation run's line group,
+// actions/installation_run): `operation` runs here. On a line the thread does not hold it is
+// refused as an operation meeting a held lease is (its text, kActionRefused).
+int runOnHeldLine(int lineIndex, const std::function<int()>& operation);
+
 }  // namespace lumo

@@ -170,7 +170,12 @@ void PropertySheet::rename(const std::string& name) {
     FillSheetPages(*layout_, working_, states);
 }
 
-int applyModuleParameters(int lineIndex, int moduleNumber, ModuleRecord& record) {
+namespace {
+
+// "Použít" for an edited record, its exchanges run by `onLine` (under the lease taken now, or
+// on a line the thread holds).
+int applyEditedRecord(int lineIndex, int moduleNumber, ModuleRecord& record,
+                      int (*onLine)(int lineIndex, const std::function<int()>& operation)) {
     // A value stored earlier that its field cannot hold (a door time below 0, a time 25:99)
     // would go out as another value: named, and nothing sent.
     if (const SheetLayout* layout = sheetLayout(record.type())) {
@@ -183,21 +188,39 @@ int applyModuleParameters(int lineIndex, int moduleNumber, ModuleRecord& record)
     }
     GatherAsTheSheetDoes(record);  // the same bytes as the sheet's "Použít" would send
     bool stored = false;
-    return runOnLinesSimply([&] { return applyWaiting(lineIndex, moduleNumber, record, stored); });
+    return onLine(lineIndex, [&] { return applyWaiting(lineIndex, moduleNumber, record, stored); });
+}
+
+int readIntoRecordWaiting(int lineIndex, int moduleNumber, ModuleRecord& record) {
+    if (!readModuleRecord(lineIndex, moduleNumber, record)) {
+        reportError();
+        return kActionFailed;
+    }
+    LineRecord line;
+    const bool lineOff = readLineRecord(lineIndex, line) && line.switchedOff();
+    if (!ReadModuleParameters(true, lineIndex, moduleNumber, record)) return kActionFailed;
+    if (lineOff) return kActionRefused;  // its message was shown; nothing was read
+    return storeOrReport(lineIndex, moduleNumber, record) ? kActionDone : kActionFailed;
+}
+
+int underLease(int, const std::function<int()>& operation) { return runOnLinesSimply(operation); }
+
+}  // namespace
+
+int applyModuleParameters(int lineIndex, int moduleNumber, ModuleRecord& record) {
+    return applyEditedRecord(lineIndex, moduleNumber, record, underLease);
 }
 
 int readModuleParametersIntoRecord(int lineIndex, int moduleNumber, ModuleRecord& record) {
-    return runOnLinesSimply([&] {
-        if (!readModuleRecord(lineIndex, moduleNumber, record)) {
-            reportError();
-            return kActionFailed;
-        }
-        LineRecord line;
-        const bool lineOff = readLineRecord(lineIndex, line) && line.switchedOff();
-        if (!ReadModuleParameters(true, lineIndex, moduleNumber, record)) return kActionFailed;
-        if (lineOff) return kActionRefused;  // its message was shown; nothing was read
-        return storeOrReport(lineIndex, moduleNumber, record) ? kActionDone : kActionFailed;
-    });
+    return runOnLinesSimply([&] { return readIntoRecordWaiting(lineIndex, moduleNumber, record); });
+}
+
+int applyModuleParametersOnHeldLine(int lineIndex, int moduleNumber, ModuleRecord& record) {
+    return applyEditedRecord(lineIndex, moduleNumber, record, runOnHeldLine);
+}
+
+int readModuleParametersIntoRecordOnHeldLine(int lineIndex, int moduleNumber, ModuleRecord& record) {
+    return runOnHeldLine(lineIndex, [&] { return readIntoRecordWaiting(lineIndex, moduleNumber, record); });
 }
 
 namespace {

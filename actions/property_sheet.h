@@ -69,5 +69,9 @@ int applyModuleParameters(int lineIndex, int moduleNumber, ModuleRecord& record)
 // "Obnova" for a record outside a sheet (`lumo-ctl params L/K`): the device read into the
 // module's record and the record stored.
 int readModuleParametersIntoRecord(int lineIndex, int moduleNumber, ModuleRecord& record);
+// Both for a caller whose thread holds the line already (actions/line_operation's
+// runOnHeldLine): the same exchanges, texts and stores.
+int applyModuleParametersOnHeldLine(int lineIndex, int moduleNumber, ModuleRecord& record);
+int readModuleParametersIntoRecordOnHeldLine(int lineIndex, int moduleNumber, ModuleRecord& record);
 
 }  // namespace lumo
