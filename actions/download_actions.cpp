@@ -68,6 +68,13 @@ int downloadTypeCheck(int lineIndex, int moduleNumber, LineRecord& line, DeviceT
     return kActionDone;
 }
 
+// A MAC address the device itself may have: neither none nor the factory's, which a new line's
+// record holds until a search or the initialisation tells the device's own.
+bool hasOwnMac(const LineRecord& line) {
+    const MacAddress mac = line.mac();
+    return mac != MacAddress{} && mac != kFactoryMac;
+}
+
 // Waits, stopped early when the user stops the operation (Ctrl-C, "Přerušit aktivní příkaz").
 bool waitUnlessStopped(int ms) {
     for (int waited = 0; waited < ms; waited += 50) {
@@ -77,8 +84,22 @@ bool waitUnlessStopped(int ms) {
     return operationContinues();
 }
 
-int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fileName, bool oldHardware,
-                         std::function<void(bool)>& ended, LineLease& lease) {
+// Where the neighbour row's MAC address comes from: the user, offered the record's (a download
+// the user starts), or the line record alone (a whole-installation run asks nobody).
+enum class MacFrom { User, Record };
+
+// A download made ready on its line: the image checked whole, a network device's address bound
+// to its MAC address, the device restarted into its loader. The caller sends the image and
+// then removes the neighbour row (`network`).
+struct PreparedDownload {
+    DownloadRequest request;
+    bool tunnel = false;
+    bool network = false;
+    bool restarted = false;  // the device got its restart: it waits in its loader
+};
+
+int prepareDownload(int lineIndex, int moduleNumber, const std::string& fileName, bool oldHardware, MacFrom macFrom,
+                    PreparedDownload& prepared) {
     if (LineEnabledCheck(lineIndex) == 0) return kActionRefused;
     LineRecord line;
     DeviceTypeCode type = 0;
@@ -90,12 +111,17 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
         return kActionRefused;
     }
     const bool network = line.isTcp() && isInList(NetworkDeviceTypes, type);
+    if (network && macFrom == MacFrom::Record && !hasOwnMac(line)) {
+        uiMessage(kCaption, kNoOwnMacText, MessageIcon::Information);
+        return kActionRefused;
+    }
     // The device's MAC address, this download's own: the record's, or the factory's, offered
     // for confirmation and then bound to the address and named in a converter's restart.
-    MacAddress deviceMac = line.mac()[0] != 0 ? line.mac() : kFactoryMac;
+    MacAddress deviceMac = macFrom == MacFrom::Record ? line.mac() : line.mac()[0] != 0 ? line.mac() : kFactoryMac;
     if (network) {
         clearError();
-        const ErrorCode bound = BindAddressToMac(line.ipAddress(), MacSource::AskUser, deviceMac);
+        const MacSource source = macFrom == MacFrom::Record ? MacSource::Given : MacSource::AskUser;
+        const ErrorCode bound = BindAddressToMac(line.ipAddress(), source, deviceMac);
         if (bound == 0) {
             if (pendingError() == 0) return kActionRefused;  // the MAC entry was cancelled
             // Without the table the device's address cannot be tied to its MAC address, and the
@@ -107,8 +133,8 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
         }
         clearError();  // a row that could not be made does not stop the download
     }
-    // The row made for the download goes with it: at the job's end, or here when the download
-    // stops before its job starts.
+    // The row made for the download goes with it: at the download's end, or here when the
+    // download stops before its image is sent.
     struct RowRemoval {
         const LineRecord& line;
         bool owned;
@@ -119,7 +145,8 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
         }
     } rowRemoval{line, network};
     uiStatus("Příprava pro download");
-    // The preparation may be stopped as the job itself may: it holds the lease the job takes on.
+    // The preparation may be stopped as the download itself may: it holds the lease the
+    // download goes on with.
     const auto stopped = [] {
         uiStatus("");
         return kActionRefused;
@@ -131,6 +158,7 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
             setError(restarted);
             return reported();
         }
+        prepared.restarted = true;
         if (network) {
             if (!waitUnlessStopped(1000)) return stopped();
             for (int i = 0; i < 10 && operationContinues() && HostProbe(line.ipAddress()) == 0; ++i) {
@@ -143,33 +171,67 @@ int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fil
             setError(sent);
             return reported();
         }
+        prepared.restarted = true;
         if (!waitUnlessStopped(3000)) return stopped();
     }
     if (!operationContinues()) return stopped();
-    DownloadRequest request;
-    request.lineIndex = lineIndex;
-    request.type = type;
-    request.fileName = fileName;
-    request.high = oldHardware;
+    prepared.request.lineIndex = lineIndex;
+    prepared.request.type = type;
+    prepared.request.fileName = fileName;
+    prepared.request.high = oldHardware;
+    prepared.tunnel = isInList(FlashDownloadTypes, type);
+    prepared.network = network;
+    rowRemoval.owned = false;  // the caller removes it once the image is sent
+    return kActionDone;
+}
+
+bool runWorker(const PreparedDownload& prepared) {
+    return prepared.tunnel ? TunnelDownloadWorker(prepared.request) : SegmentDownloadWorker(prepared.request);
+}
+
+int startDownloadWaiting(int lineIndex, int moduleNumber, const std::string& fileName, bool oldHardware,
+                         std::function<void(bool)>& ended, LineLease& lease) {
+    PreparedDownload prepared;
+    if (const int ready = prepareDownload(lineIndex, moduleNumber, fileName, oldHardware, MacFrom::User, prepared);
+        !actionDone(ready))
+        return ready;
     backgroundJob().lineIndex = lineIndex;
     backgroundJob().fileName = fileName;
-    backgroundJob().bindsNeighbourRow = network;
-    const bool tunnel = isInList(FlashDownloadTypes, type);
-    rowRemoval.owned = false;  // the job removes it when it ends (also when it cannot start)
+    backgroundJob().bindsNeighbourRow = prepared.network;
+    // The job removes the row when it ends (also when it cannot start).
     const bool started = JobStart(
-        [request, tunnel, ended = std::move(ended)] {
-            const bool done = tunnel ? TunnelDownloadWorker(request) : SegmentDownloadWorker(request);
+        [prepared, ended = std::move(ended)] {
+            const bool done = runWorker(prepared);
             JobFinish();
             if (ended) ended(done);
         },
         std::move(lease));
-    if (!started) {
-        if (network) {
-            RemoveArpEntry(line);
-            clearError();
-        }
+    if (!started && prepared.network) {
+        LineRecord line;
+        if (readLineRecord(lineIndex, line)) RemoveArpEntry(line);
+        clearError();
     }
     return started ? kActionDone : kActionRefused;
+}
+
+// The download of one module of a whole-installation run, on the thread that holds its line:
+// the job's work done here, and its end as JobFinish ends it for this line (the line closed,
+// the neighbour row removed); the job slot stays free for the panel's one job.
+int downloadWaitingHere(int lineIndex, int moduleNumber, const std::string& fileName, bool oldHardware, bool& inLoader) {
+    PreparedDownload prepared;
+    const int ready = prepareDownload(lineIndex, moduleNumber, fileName, oldHardware, MacFrom::Record, prepared);
+    inLoader = prepared.restarted;
+    if (!actionDone(ready)) return ready;
+    const bool done = runWorker(prepared);
+    LineClose(lineIndex);
+    if (prepared.network) {
+        LineRecord line;
+        if (readLineRecord(lineIndex, line)) RemoveArpEntry(line);
+        clearError();
+    }
+    inLoader = !done;
+    if (done) return kActionDone;
+    return operationContinues() ? kActionFailed : kActionRefused;
 }
 
 bool restartable(int moduleNumber, DeviceTypeCode type) {
@@ -253,6 +315,28 @@ int startDownload(int lineIndex, int moduleNumber, const std::string& fileName, 
                   std::function<void(bool)> ended) {
     return runOnLines(
         [&](LineLease& lease) { return startDownloadWaiting(lineIndex, moduleNumber, fileName, oldHardware, ended, lease); });
+}
+
+int downloadOnHeldLine(int lineIndex, int moduleNumber, const std::string& fileName, bool oldHardware, bool& inLoader) {
+    inLoader = false;
+    return runOnHeldLine(lineIndex, [&] { return downloadWaitingHere(lineIndex, moduleNumber, fileName, oldHardware, inLoader); });
+}
+
+bool downloadAsksForMac(int lineIndex, int moduleNumber) {
+    LineRecord line;
+    DeviceTypeCode type = 0;
+    int id = 0;
+    if (!readItemType(lineIndex, moduleNumber, line, type, id, false)) {
+        clearError();
+        return false;  // the download itself says what cannot be read
+    }
+    return line.isTcp() && isInList(NetworkDeviceTypes, type) && !hasOwnMac(line);
+}
+
+std::array<std::string, 3> downloadWarning(DeviceTypeCode type) {
+    return {"POZOR: při této operaci může dojít ke ztrátě dat paměti terminálu.",
+            "Přesvěčte se, že máte načteny a uloženy všechny údaje ! ",
+            "Připravte zařízení " + modelName(type) + " pro downoad a stikněte pokračovat."};
 }
 
 int remoteRestart(int lineIndex, int moduleNumber) {

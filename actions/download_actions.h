@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <array>
 
 #include "base/action_result.h"
 #include "model/device_catalog.h"
@@ -21,6 +22,23 @@ int downloadApplies(int lineIndex, int moduleNumber, DeviceTypeCode& type);
 // returns at once. `ended` gets the outcome on the job's thread.
 int startDownload(int lineIndex, int moduleNumber, const std::string& fileName, bool oldHardware,
                   std::function<void(bool)> ended);
+
+// The download of one module in a whole-installation run, on a thread that holds its line
+// (actions/line_operation's runOnHeldLine): the same checks, restart, pauses and messages as
+// startDownload, the image sent here and not as the background job (the job slot stays the
+// panel's). Nobody is asked: a network device binds its line record's own MAC address and is
+// refused (kNoOwnMacText) without one. `inLoader` tells whether the device was restarted into
+// its loader and not started again (a stopped or failed download). kActionRefused once stopped.
+int downloadOnHeldLine(int lineIndex, int moduleNumber, const std::string& fileName, bool oldHardware, bool& inLoader);
+inline constexpr const char* kNoOwnMacText =
+    "no MAC address of its own in the line record; a download of it alone asks for it";
+
+// True for a network device whose line record holds no MAC address of its own (none, or the
+// factory's placeholder): a download started by the user would ask for it.
+bool downloadAsksForMac(int lineIndex, int moduleNumber);
+
+// The warning before a download of a device of this type, line by line.
+std::array<std::string, 3> downloadWarning(DeviceTypeCode type);
 
 // "Restart TCP zařízení": the restart datagram to the device's network interface, 'A' on tunnel
 // channel 5 to start its program, the device check.

@@ -15,6 +15,8 @@ UiTextsOnThisThread::UiTextsOnThisThread() : replaced_(textsOfThisThread) { text
 
 UiTextsOnThisThread::~UiTextsOnThisThread() { textsOfThisThread = replaced_; }
 
+bool uiTextsKeptOnThisThread() { return textsOfThisThread != nullptr; }
+
 void installUiPort(UiPort port) { installed() = std::move(port); }
 
 const UiPort& uiPort() { return installed(); }

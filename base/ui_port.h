@@ -69,6 +69,8 @@ struct UiTextsOnThisThread {
 private:
     UiTextsOnThisThread* replaced_;
 };
+// True while this thread's texts are kept: its progress bar is then shown nowhere either.
+bool uiTextsKeptOnThisThread();
 const UiPort& uiPort();
 
 // Convenience wrappers that tolerate empty slots.

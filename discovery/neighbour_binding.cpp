@@ -19,6 +19,7 @@ ErrorCode BindAddressToMac(const std::string& address, MacSource source) {
 }
 
 ErrorCode BindAddressToMac(const std::string& address, MacSource source, MacAddress& mac) {
+    const MacAddress given = mac;
     platform::Ipv4 ip;
     if (!platform::parseIpv4(address, ip)) return err::kArpTable;
     HostProbe(address);  // an answer refreshes the table
@@ -45,6 +46,7 @@ ErrorCode BindAddressToMac(const std::string& address, MacSource source, MacAddr
         }
         case MacSource::Factory: mac = kFactoryMac; break;
         case MacSource::FromTable: break;
+        case MacSource::Given: mac = given; break;
     }
     return SetArpEntry(foundType, address, mac) ? 2 : err::kArpTable;
 }

@@ -10,10 +10,11 @@
 
 namespace lumo {
 
-enum class MacSource { Factory = 0, FromTable = 1, AskUser = 2 };
+enum class MacSource { Factory = 0, FromTable = 1, AskUser = 2, Given = 3 };
 
 // Binds the address to a MAC address: the factory MAC, the one the table holds for the address,
-// or one the user enters (offered `mac` first). `mac` ends as the MAC bound: the operation's own
+// one the user enters (offered `mac` first), or `mac` as given (a line record's, where nobody
+// is asked). `mac` ends as the MAC bound: the operation's own
 // device MAC, which it hands on (a converter's restart datagram names it). 2 on success; 0
 // when the user cancelled (nothing pending) or the table could not be read (0x20040000
 // pending, with the system's error); 0x20040000 when the row could not be created.

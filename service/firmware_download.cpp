@@ -89,7 +89,7 @@ bool TunnelDownloadWorker(const DownloadRequest& request) {
     int dataRecords = 0;
     for (const SRecord& r : records) dataRecords += r.isData();
     const auto exchange = [&](const TunnelMessage& m, std::uint8_t answer[2]) {
-        if (!jobContinues()) return Exchange::Cancelled;
+        if (!operationContinues()) return Exchange::Cancelled;
         if (m.channel == 1 && m.bytes.size() == 2 && m.bytes[0] == 0xFF) {
             ProgressShow("Writing flash:");
             ProgressSetRange(dataRecords);
@@ -140,7 +140,7 @@ bool SegmentDownloadWorker(const DownloadRequest& request) {
     const auto awaitAnswer = [&](int reads) {
         std::uint8_t answer[16];
         for (int i = 0; i < reads; ++i) {
-            if (!jobContinues()) return -2;
+            if (!operationContinues()) return -2;
             int length = 11;
             if (!LineReceive(0, length, line, answer, sizeof answer)) return -3;
             if (length < 0) return -1;

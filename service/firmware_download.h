@@ -1,8 +1,10 @@
 #pragma once
-// The two firmware download workers, each the background job's work: the tunnel download of an
-// S-record file to a device with the flash loader, and the segment download of a memory image
-// to an older device. Each opens the line in service mode, reads and checks the file whole, sends,
-// tells the user the outcome ("Download"), and leaves the line to JobFinish.
+// The two firmware download workers: the tunnel download of an S-record file to a device with
+// the flash loader, and the segment download of a memory image to an older device. Each opens
+// the line in service mode, reads and checks the file whole, sends, tells the user the outcome
+// ("Download"), and leaves the line to its caller to close: the background job's JobFinish, or
+// a whole-installation run's line thread. Each stops before its next message once
+// operationContinues() says so (on the job's thread that includes the job's own flag).
 
 #include <string>
 #include <vector>

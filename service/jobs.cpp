@@ -110,20 +110,26 @@ void JobWait() {
     if (s.thread.joinable()) s.thread.join();
 }
 
+// A whole-installation run's lines keep their texts: their progress would draw over the run's
+// rows, and the bar is the job's, not theirs.
 void ProgressShow(const std::string& text) {
+    if (uiTextsKeptOnThisThread()) return;
     slot().barShown = true;
     if (uiPort().progressShow) uiPort().progressShow(text);
 }
 
 void ProgressSetRange(int count) {
+    if (uiTextsKeptOnThisThread()) return;
     if (slot().barShown && uiPort().progressSetRange) uiPort().progressSetRange(count & 0xFFFF);
 }
 
 void ProgressStep() {
+    if (uiTextsKeptOnThisThread()) return;
     if (slot().barShown && uiPort().progressStep) uiPort().progressStep();
 }
 
 void ProgressHide() {
+    if (uiTextsKeptOnThisThread()) return;
     if (!slot().barShown.exchange(false)) return;
     if (uiPort().progressHide) uiPort().progressHide();
 }

@@ -13,9 +13,7 @@ bool DownloadForm::open(int lineIndex, int moduleNumber) {
     DeviceTypeCode type = 0;
     if (!actionDone(downloadApplies(lineIndex, moduleNumber, type))) return false;
     if (!chooseFile || chooseFile(path_, 1) != 1) return false;
-    warning = {"POZOR: při této operaci může dojít ke ztrátě dat paměti terminálu.",
-               "Přesvěčte se, že máte načteny a uloženy všechny údaje ! ",
-               "Připravte zařízení " + modelName(type) + " pro downoad a stikněte pokračovat."};
+    warning = downloadWarning(type);
     version.enabled = isInList(HardwareVersionTypes, type);
     version.text = version.enabled ? "verze HW starší než 8 " : "Verze";
     return true;
