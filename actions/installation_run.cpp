@@ -11,10 +11,13 @@
 #include "base/app_state.h"
 #include "base/error_report.h"
 #include "base/ui_port.h"
+#include "actions/download_actions.h"
+#include "actions/property_sheet.h"
 #include "model/comports_file.h"
 #include "model/installation.h"
 #include "model/tree_items.h"
 #include "platform/net.h"
+#include "service/firmware_download.h"
 
 namespace lumo {
 namespace {
@@ -32,14 +35,16 @@ std::string portKey(const LineRecord& line) {
     return "tcp " + host + ":" + std::to_string(line.tcpPort());
 }
 
-// One line of text: line ends and tabs become blanks, blanks at the ends go.
-std::string oneLine(std::string text) {
-    for (char& c : text) {
+// One line of text: line ends and tabs become blanks, a run of blanks one, blanks at the ends go.
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
         if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+        if (c == ' ' && (line.empty() || line.back() == ' ')) continue;
+        line += c;
     }
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    if (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
 }
 
 std::string messageOf(const UiTextsOnThisThread& texts) {
@@ -52,10 +57,14 @@ std::string messageOf(const UiTextsOnThisThread& texts) {
 }
 
 // One module's work, on a thread that holds its line.
-using ItemWork = std::function<ItemResult(const RunItem& item)>;
+// It may mark the item (a download's device left in its loader); its texts become the message.
+using ItemWork = std::function<ItemResult(RunItem& item)>;
 
-// The items of the chosen lines, in line and record order; switched-off ones marked so.
-std::vector<RunItem> plannedItems(LineSet lines) {
+constexpr int kAnyType = -1;
+
+// The items of the chosen lines (of one type, or any), in line and record order; switched-off
+// ones marked so.
+std::vector<RunItem> plannedItems(LineSet lines, int onlyType) {
     std::vector<std::string> problems;
     std::vector<RunItem> items;
     bool lineOff = false;
@@ -65,6 +74,7 @@ std::vector<RunItem> plannedItems(LineSet lines) {
             lineOff = (t.flags & flags::kLineOff) != 0;
             continue;
         }
+        if (onlyType != kAnyType && t.type != onlyType) continue;
         RunItem item;
         item.lineIndex = t.lineIndex;
         item.moduleNumber = t.moduleNumber;
@@ -79,10 +89,10 @@ std::vector<RunItem> plannedItems(LineSet lines) {
 }
 
 int runOverInstallation(const RunChoice& choice, const ItemWork& work, const RunProgress& progress,
-                        std::vector<RunItem>& items) {
+                        std::vector<RunItem>& items, int onlyType = kAnyType) {
     const LineLease whole = takeLineLease();
     if (!whole) return kActionRefused;
-    items = plannedItems(choice.lines);
+    items = plannedItems(choice.lines, onlyType);
     LineSet busy = 0;  // the lines with work to do
     for (const RunItem& item : items) {
         if (item.result != ItemResult::Off) busy = static_cast<LineSet>(busy | lineSetOf(item.lineIndex));
@@ -108,22 +118,20 @@ int runOverInstallation(const RunChoice& choice, const ItemWork& work, const Run
                     // No further module once the run is stopped: the rest stay not done.
                     if (!operationContinues()) break;
                     tell(item, true);
-                    ItemResult result;
-                    std::string message;
+                    RunItem done = item;
                     {
                         const UiTextsOnThisThread texts;
                         // A fault in one module's work is that item's, not the end of the
                         // program: the thread goes on with the line's next module.
                         try {
-                            result = work(item);
-                            message = messageOf(texts);
+                            done.result = work(done);
+                            done.message = messageOf(texts);
                         } catch (const std::exception& e) {
-                            result = ItemResult::Failed;
-                            message = e.what();
+                            done.result = ItemResult::Failed;
+                            done.message = e.what();
                         }
                     }
-                    item.result = result;
-                    item.message = message;
+                    item = done;
                     tell(item, false);
                 }
             }
@@ -194,6 +202,61 @@ int setInstallationClocks(const RunChoice& choice, const ClockChoice& clock, con
             return resultOf(setModuleClockOnHeldLine(item.lineIndex, item.moduleNumber, clock));
         },
         progress, items);
+}
+
+int setInstallationParameters(const RunChoice& choice, DeviceTypeCode type, const std::vector<std::string>& assignments,
+                              const RunProgress& progress, std::vector<RunItem>& items) {
+    return runOverInstallation(
+        choice,
+        [&assignments](const RunItem& item) {
+            // The device is read first: its feature level decides what the write sends, and the
+            // settings not named stay as the device has them.
+            ModuleRecord record;
+            const ItemResult read =
+                resultOf(readModuleParametersIntoRecordOnHeldLine(item.lineIndex, item.moduleNumber, record));
+            if (read != ItemResult::Done) return read;
+            for (const std::string& assignment : assignments) {
+                std::string error;
+                if (!setParameter(record, assignment, error)) {
+                    uiMessage("Vlastnosti", error, MessageIcon::Error);
+                    return ItemResult::Failed;
+                }
+            }
+            if (!operationContinues()) return ItemResult::Stopped;
+            return resultOf(applyModuleParametersOnHeldLine(item.lineIndex, item.moduleNumber, record));
+        },
+        progress, items, type);
+}
+
+int downloadInstallation(const RunChoice& choice, DeviceTypeCode type, const std::string& fileName, bool oldHardware,
+                         const RunProgress& progress, std::vector<RunItem>& items) {
+    items.clear();
+    // Once, before any line starts: a type that takes no download, or an image that cannot be
+    // loaded whole, stops the run before anything is sent.
+    if (!isInList(DownloadTypes, type)) {
+        uiMessage("Download", "Zařízení typu " + modelName(type) + " \nneumožňuje download.", MessageIcon::Information);
+        return kActionRefused;
+    }
+    if (const std::string fault = downloadImageFault(type, fileName); !fault.empty()) {
+        uiMessage("Download", "Soubor " + fileName + " nelze zavést: \n" + fault, MessageIcon::Error);
+        return kActionRefused;
+    }
+    std::string warning;
+    for (const std::string& line : downloadWarning(type)) warning += (warning.empty() ? "" : "\n") + line;
+    if (!uiAsk("Download", warning, MessageIcon::Warning)) return kActionRefused;
+    return runOverInstallation(
+        choice,
+        [&](RunItem& item) {
+            // Never asked in the middle of the run: a device whose MAC address would be asked
+            // for is passed over before anything is sent.
+            if (downloadAsksForMac(item.lineIndex, item.moduleNumber)) {
+                uiMessage("Download", kNoOwnMacText, MessageIcon::Information);
+                return ItemResult::Skipped;
+            }
+            const int result = downloadOnHeldLine(item.lineIndex, item.moduleNumber, fileName, oldHardware, item.inLoader);
+            return resultOf(result);
+        },
+        progress, items, type);
 }
 
 }  // namespace lumo

@@ -1,5 +1,6 @@
 #pragma once
-// Whole-installation runs (`lumo-ctl check --all`, `clock --all`): the lines at once, each
+// Whole-installation runs (`lumo-ctl check --all`, `clock --all`, `params --all`,
+// `download --all`): the lines at once, each
 // line's modules in turn on its own bus, every module by the very action a single module gets.
 // Lines that share a port are one bus and run in turn. The run holds the line lease and gives
 // each line group a part of it (comm/line_lease); Ctrl-C ends every line's current module as a
@@ -28,6 +29,7 @@ enum class ItemResult {
     Failed,   // the action failed or refused, or (a check) the module did not answer as recorded
     Stopped,  // stopped during its own exchange, which ended as a stopped single operation ends
     Off,      // the module or its line is switched off: not touched
+    Skipped,  // passed over before anything was sent, the message says why; not done
 };
 
 struct RunItem {
@@ -39,6 +41,9 @@ struct RunItem {
     // What the user was told of it, on one line: the messages of its reports, else the last
     // status text (a check's verdict).
     std::string message;
+    // A download that was restarted into its loader and not started again (stopped or failed):
+    // the device waits in its loader.
+    bool inLoader = false;
 };
 
 // Told of every item as it starts (`started`) and as it ends; called from the lines' threads,
@@ -55,5 +60,16 @@ std::vector<std::vector<int>> lineGroups(LineSet lines);
 int checkInstallation(const RunChoice& choice, const RunProgress& progress, std::vector<RunItem>& items);
 int setInstallationClocks(const RunChoice& choice, const ClockChoice& clock, const RunProgress& progress,
                           std::vector<RunItem>& items);
+
+// The runs over the modules of one type; `items` gets only those. Parameters: each module read,
+// the assignments ("NAME=VALUE", checked by the caller) made, stored and written, as `lumo-ctl
+// params L/K NAME=VALUE` does. Download: the type and the image checked once before any line
+// starts (refused, with its message, and no item), the warning asked once; then each module as
+// a download of it alone, except that nobody is asked for a MAC address: a network device
+// without its own in the line record is skipped.
+int setInstallationParameters(const RunChoice& choice, DeviceTypeCode type, const std::vector<std::string>& assignments,
+                              const RunProgress& progress, std::vector<RunItem>& items);
+int downloadInstallation(const RunChoice& choice, DeviceTypeCode type, const std::string& fileName, bool oldHardware,
+                         const RunProgress& progress, std::vector<RunItem>& items);
 
 }  // namespace lumo

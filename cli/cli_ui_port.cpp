@@ -39,6 +39,11 @@ std::mutex& output() {
     return mutex;
 }
 
+Answer& answerGiven() {
+    static Answer answer = Answer::Ask;
+    return answer;
+}
+
 bool& statusEcho() {
     static bool echo = false;
     return echo;
@@ -53,7 +58,10 @@ std::string lastStatusText() {
 
 void echoStatusTexts(bool on) { statusEcho() = on; }
 
+Answer questionAnswer() { return answerGiven(); }
+
 void installCliUiPort(Answer answer, bool verbose) {
+    answerGiven() = answer;
     UiPort port;
     port.showMessage = [](std::string_view caption, std::string_view text, MessageIcon) {
         const std::lock_guard lock(output());

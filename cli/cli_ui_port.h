@@ -10,6 +10,10 @@ enum class Answer { Ask, Yes, No };
 
 void installCliUiPort(Answer answer, bool verbose);
 
+// How questions are answered (-y, -n, or asked): a command that must not stop to ask in the
+// middle of its work looks first.
+Answer questionAnswer();
+
 // The last text put into the status bar (the verdict of a check).
 std::string lastStatusText();
 

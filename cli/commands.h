@@ -38,7 +38,7 @@ int cmdSearch(Args& args);
 int cmdIp(Args& args);
 int cmdTelnet(Args& args);
 
-// check --all, clock --all: the lines chosen (--lines 1,3-5) and how many run at once
+// check --all, clock --all, params --all, download --all: the lines chosen (--lines 1,3-5) and how many run at once
 // (--max-lines N); then the run with its progress and its table of every item.
 struct RunOptions {
     RunChoice choice;
@@ -47,9 +47,13 @@ struct RunOptions {
 bool runOption(Args& args, RunOptions& options);  // takes one when it is next
 int checkAll(const RunOptions& options);
 int clockAll(const RunOptions& options, const ClockChoice& clock);
+int paramsAll(const RunOptions& options, DeviceTypeCode type, const std::vector<std::string>& assignments);
+int downloadAll(const RunOptions& options, DeviceTypeCode type, const std::string& file, bool oldHardware);
 
 // Refuses an address that names no line or module of the installation (message, false).
 bool itemExists(const ItemRef& item);
 std::string itemText(const ItemRef& item);
+// A module type code the installation knows, else a usage error listing them.
+DeviceTypeCode parseModuleType(const std::string& text);
 
 }  // namespace lumo::cli

@@ -1,4 +1,5 @@
-// lumo-ctl check --all, clock --all: the whole installation, its lines at once.
+// lumo-ctl check --all, clock --all, params --all, download --all: the whole installation, its
+// lines at once.
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -24,6 +25,7 @@ const char* resultWord(ItemResult result) {
         case ItemResult::Stopped: return "stopped";
         case ItemResult::NotDone: return "not done";
         case ItemResult::Off: return "off";
+        case ItemResult::Skipped: return "skipped";
     }
     return "?";
 }
@@ -36,6 +38,13 @@ std::string twoDigits(unsigned v) {
 
 std::string itemColumns(const RunItem& item) {
     return itemText({item.lineIndex, item.moduleNumber}) + '\t' + twoDigits(item.id) + '\t' + modelName(item.type);
+}
+
+// The message, first saying where a download left its device: a device in its loader runs no
+// program until it gets a whole image.
+std::string messageColumn(const RunItem& item) {
+    if (!item.inLoader) return item.message;
+    return "in its loader" + (item.message.empty() ? std::string() : " / " + item.message);
 }
 
 // "1,3-5": the lines 1 to 16 named one by one or as ranges.
@@ -73,7 +82,7 @@ public:
     void operator()(const RunItem& item, bool started) {
         const std::string what = itemColumns(item);
         if (!terminal_) {
-            std::cerr << what << (started ? " ..." : std::string(" ") + resultWord(item.result) + ": " + item.message)
+            std::cerr << what << (started ? " ..." : std::string(" ") + resultWord(item.result) + ": " + messageColumn(item))
                       << '\n';
             return;
         }
@@ -82,7 +91,7 @@ public:
             row.text = what + " ...";
         } else {
             ++row.ended;
-            row.text = what + " " + resultWord(item.result) + ": " + item.message;
+            row.text = what + " " + resultWord(item.result) + ": " + messageColumn(item);
         }
         draw();
     }
@@ -117,8 +126,18 @@ int finishRun(int result, const std::vector<RunItem>& items) {
     if (result == kActionRefused && items.empty()) return kFailed;
     std::cout << "item\tID\ttype\tresult\tmessage\n";
     for (const RunItem& item : items)
-        std::cout << itemColumns(item) << '\t' << resultWord(item.result) << '\t' << item.message << '\n';
+        std::cout << itemColumns(item) << '\t' << resultWord(item.result) << '\t' << messageColumn(item) << '\n';
     return exitStatus(result);
+}
+
+// A run over one type that found no module of it on the lines chosen did nothing: said, and
+// not taken for done.
+int finishTypedRun(int result, const std::vector<RunItem>& items, DeviceTypeCode type) {
+    if (actionDone(result) && items.empty()) {
+        std::cerr << "lumo-ctl: no module of type " << int(type) << " (" << modelName(type) << ") on the lines chosen\n";
+        return kFailed;
+    }
+    return finishRun(result, items);
 }
 
 }  // namespace
@@ -151,6 +170,22 @@ int clockAll(const RunOptions& options, const ClockChoice& clock) {
     Progress progress;
     const int result = setInstallationClocks(options.choice, clock, std::ref(progress), items);
     return finishRun(result, items);
+}
+
+int paramsAll(const RunOptions& options, DeviceTypeCode type, const std::vector<std::string>& assignments) {
+    if (!namedLinesExist(options)) return kFailed;
+    std::vector<RunItem> items;
+    Progress progress;
+    const int result = setInstallationParameters(options.choice, type, assignments, std::ref(progress), items);
+    return finishTypedRun(result, items, type);
+}
+
+int downloadAll(const RunOptions& options, DeviceTypeCode type, const std::string& file, bool oldHardware) {
+    if (!namedLinesExist(options)) return kFailed;
+    std::vector<RunItem> items;
+    Progress progress;
+    const int result = downloadInstallation(options.choice, type, file, oldHardware, std::ref(progress), items);
+    return finishTypedRun(result, items, type);
 }
 
 }  // namespace lumo::cli

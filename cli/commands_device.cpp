@@ -99,7 +99,67 @@ int cmdCounters(Args& args) {
     return kDone;
 }
 
+namespace {
+
+// A type without a parameter sheet takes no parameters: said, false.
+bool hasParameters(DeviceTypeCode type) {
+    if (sheetLayout(type) != nullptr) return true;
+    std::cerr << "lumo-ctl: " << modelName(type) << " (type " << int(type) << ") has no parameters\n";
+    return false;
+}
+
+// Every assignment is checked before anything is stored or sent: a usage error for the first
+// that the record's fields cannot take.
+void checkAssignments(const ModuleRecord& record, const std::vector<std::string>& assignments) {
+    ModuleRecord checked = record;
+    for (const std::string& a : assignments) {
+        std::string error;
+        if (!setParameter(checked, a, error)) throw UsageError(error);
+    }
+}
+
+// A name the module's write never sends would be stored and left unsaid: refused (said, false).
+bool assignmentsWritten(DeviceTypeCode type, const std::vector<std::string>& assignments) {
+    const std::vector<std::string> written = writtenParameterNames(type);
+    for (const std::string& a : assignments) {
+        const std::string name = parameterName(a);
+        if (written.empty() || std::find(written.begin(), written.end(), name) != written.end()) continue;
+        std::string list;
+        for (const std::string& w : written) list += (list.empty() ? "" : " ") + w;
+        std::cerr << "lumo-ctl: " << name << " is never written to a " << modelName(type)
+                  << "; the settings it takes: " << list << "\n";
+        return false;
+    }
+    return true;
+}
+
+// params --all --type CODE NAME=VALUE ... [--lines 1,3-5] [--max-lines N]
+int paramsOfType(Args& args) {
+    RunOptions options;
+    std::string typeText;
+    bool typeGiven = false;
+    std::vector<std::string> assignments;
+    while (!args.empty()) {
+        if (args.option("--type", typeText)) typeGiven = true;
+        else if (runOption(args, options)) continue;
+        else if (args.peek().starts_with("--")) throw UsageError("unknown option '" + args.peek() + "'");
+        else assignments.push_back(args.next("NAME=VALUE"));
+    }
+    if (!typeGiven) throw UsageError("params --all needs --type CODE");
+    if (assignments.empty()) throw UsageError("params --all needs the settings to write, NAME=VALUE ...");
+    const DeviceTypeCode type = parseModuleType(typeText);
+    if (!hasParameters(type)) return kFailed;
+    ModuleRecord record;
+    record.setType(type);
+    checkAssignments(record, assignments);
+    if (!assignmentsWritten(type, assignments)) return kFailed;
+    return paramsAll(options, type, assignments);
+}
+
+}  // namespace
+
 int cmdParams(Args& args) {
+    if (args.flag("--all")) return paramsOfType(args);
     const ItemRef item = parseItem(args.next("the module L/K"));
     const bool fromRecord = args.flag("--from-record");
     std::vector<std::string> assignments;
@@ -112,38 +172,19 @@ int cmdParams(Args& args) {
         reportError();
         return kFailed;
     }
-    if (sheetLayout(record.type()) == nullptr) {
-        std::cerr << "lumo-ctl: " << modelName(record.type()) << " (type " << int(record.type())
-                  << ") has no parameters\n";
-        return kFailed;
-    }
-    // Every assignment is checked before anything is stored or sent.
-    const auto assign = [&assignments](ModuleRecord& r) {
-        for (const std::string& a : assignments) {
-            std::string error;
-            if (!setParameter(r, a, error)) throw UsageError(error);
-        }
-    };
-    ModuleRecord checked = record;
-    assign(checked);
-    // A name the module's write never sends would be stored and left unsaid: refused.
-    const std::vector<std::string> written = writtenParameterNames(record.type());
-    for (const std::string& a : assignments) {
-        const std::string name = parameterName(a);
-        if (written.empty() || std::find(written.begin(), written.end(), name) != written.end()) continue;
-        std::string list;
-        for (const std::string& w : written) list += (list.empty() ? "" : " ") + w;
-        std::cerr << "lumo-ctl: " << name << " is never written to a " << modelName(record.type())
-                  << "; the settings it takes: " << list << "\n";
-        return kFailed;
-    }
+    if (!hasParameters(record.type())) return kFailed;
+    checkAssignments(record, assignments);
+    if (!assignmentsWritten(record.type(), assignments)) return kFailed;
     int result = kActionDone;
     if (!fromRecord) {
         // The device is read first: its feature level decides what a write sends, and the
         // settings not named stay as the device has them.
         result = readModuleParametersIntoRecord(item.lineIndex, item.moduleNumber, record);
         if (actionDone(result) && !assignments.empty()) {
-            assign(record);
+            for (const std::string& a : assignments) {
+                std::string error;
+                setParameter(record, a, error);  // each one checked above
+            }
             result = applyModuleParameters(item.lineIndex, item.moduleNumber, record);
         }
     }

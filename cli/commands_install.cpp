@@ -43,6 +43,8 @@ DeviceTypeCode parseLineType(const std::string& text) {
     return static_cast<DeviceTypeCode>(code);
 }
 
+}  // namespace
+
 DeviceTypeCode parseModuleType(const std::string& text) {
     const long code = parseNumber(text, 0, 255, "the module type");
     for (const auto& choice : moduleTypeChoices()) {
@@ -52,8 +54,6 @@ DeviceTypeCode parseModuleType(const std::string& text) {
     for (const auto& choice : moduleTypeChoices()) codes += " " + std::to_string(choice.code);
     throw UsageError("the module type must be one of" + codes);
 }
-
-}  // namespace
 
 std::string itemText(const ItemRef& item) {
     std::string text = std::to_string(item.lineIndex + 1);

@@ -23,6 +23,7 @@
 #include "platform/net.h"
 #include "platform/usb_bridges.h"
 #include "service/memory_transfer.h"
+#include "cli/cli_ui_port.h"
 #include "cli/commands.h"
 #include "service/jobs.h"
 #include "ui/servis_menu.h"
@@ -62,7 +63,38 @@ bool servisCommandAvailable(const ItemRef& item, bool memoryItem) {
 
 }  // namespace
 
+namespace {
+
+// download --all --type CODE FILE [--old-hardware] [--lines 1,3-5] [--max-lines N]
+int downloadOfType(Args& args) {
+    RunOptions options;
+    std::string typeText, file;
+    bool typeGiven = false, oldHardware = false;
+    while (!args.empty()) {
+        if (args.option("--type", typeText)) typeGiven = true;
+        else if (args.flag("--old-hardware")) oldHardware = true;
+        else if (runOption(args, options)) continue;
+        else if (args.peek().starts_with("--")) throw UsageError("unknown option '" + args.peek() + "'");
+        else if (file.empty()) file = args.next("the image file");
+        else throw UsageError("unexpected argument '" + args.peek() + "'");
+    }
+    if (!typeGiven) throw UsageError("download --all needs --type CODE");
+    if (file.empty()) throw UsageError("download --all needs the image file");
+    const DeviceTypeCode type = parseModuleType(typeText);
+    if (oldHardware && !isInList(HardwareVersionTypes, type))
+        throw UsageError("--old-hardware is for the TQ300 and TQ310 only, not the " + modelName(type));
+    // Nobody is asked in the middle of a parallel run: the warning is answered for the whole
+    // run on the command line.
+    if (questionAnswer() != Answer::Yes)
+        throw UsageError("download --all needs -y: the warning that a download may lose the devices' data is answered "
+                         "once, for the whole run");
+    return downloadAll(options, type, file, oldHardware);
+}
+
+}  // namespace
+
 int cmdDownload(Args& args) {
+    if (args.flag("--all")) return downloadOfType(args);
     const ItemRef item = parseItem(args.next("the device L or L/K"));
     const std::string file = args.next("the image file");
     const bool oldHardware = args.flag("--old-hardware");

@@ -1,8 +1,9 @@
-// lumo-ctl check --all and clock --all against simulators, each with buses of its own: the table
-// of every item, a failing line beside working ones, Ctrl-C, lines on one port, and the bytes
-// every module gets compared with the single-module command's.
+// lumo-ctl check --all, clock --all, params --all and download --all against simulators, each
+// with buses of its own: the table of every item, a failing line beside working ones, Ctrl-C,
+// lines on one port, and the bytes every module gets compared with the single-module command's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,6 +15,7 @@
 #include "support/installation_fixture.h"
 #include "support/sim_fixture.h"
 #include "support/sim_process.h"
+#include "support/srecord_builder.h"
 
 namespace lumo {
 namespace {
@@ -35,8 +37,9 @@ class LumoCtlAll : public test::InstallationTest {
 protected:
     // A simulator whose serial bus is COM `com` and whose converter listens on a port of its own.
     // Started one after the other: each writes its COM entry into comports.cfg.
-    void startSim(int com, const std::vector<std::string>& modules) {
+    void startSim(int com, const std::vector<std::string>& modules, const std::vector<std::string>& options = {}) {
         std::vector<std::string> args = {"--pty", "--tcp", "0", "--comports", dir.str(), "--com", std::to_string(com)};
+        args.insert(args.end(), options.begin(), options.end());
         for (const std::string& m : modules) {
             args.push_back("--module");
             args.push_back(m);
@@ -99,6 +102,25 @@ protected:
             bytes = received(sim, transport);
         }
         return bytes;
+    }
+
+    // How many of a simulator's notes hold `text` (a loader notes the image it wrote only
+    // after the last message it took, which the program sending it does not wait for).
+    std::size_t notesWith(std::size_t sim, const std::string& text) const {
+        const auto notes = test::readWire(logOf(sim)).notes;
+        return static_cast<std::size_t>(
+            std::count_if(notes.begin(), notes.end(), [&](const std::string& n) { return n.find(text) != std::string::npos; }));
+    }
+    // Waits until there are `count` such notes, or 10 s.
+    bool awaitNotes(std::size_t sim, const std::string& text, std::size_t count) const {
+        const std::int64_t deadline = platform::monotonicMs() + 10000;
+        while (notesWith(sim, text) < count && platform::monotonicMs() < deadline) platform::pause(20);
+        return notesWith(sim, text) >= count;
+    }
+    std::string file(const std::string& name, const std::string& content) const {
+        const std::string path = dir.str() + "/" + name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
     }
 
     test::CtlResult ctl(const std::string& args) { return test::runCtl(dir.str(), args); }
@@ -287,6 +309,234 @@ TEST_F(LumoCtlAll, EachModuleGetsTheBytesOfItsSingleCommand) {
             EXPECT_EQ(test::visible(all), test::visible(singles[b])) << c.all << ", bus " << b;
         }
     }
+}
+
+// An S-record file of 16-byte records from address 0 with a header and a start record.
+std::string srecordFile(const std::string& image) {
+    std::string text = "S00600004844521B\r\n";
+    for (std::size_t i = 0; i < image.size(); i += 16) {
+        const std::string piece = image.substr(i, 16);
+        text += test::srecordLine(1, static_cast<std::uint32_t>(i), std::vector<std::uint8_t>(piece.begin(), piece.end())) + "\r\n";
+    }
+    return text + "S9030000FC\r\n";
+}
+
+std::string pattern(std::size_t n, int step) {
+    std::string bytes(n, '\0');
+    for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<char>((i * static_cast<std::size_t>(step) + i / 256) & 0xFF);
+    return bytes;
+}
+
+// params --all: every module of the type on the lines gets the settings as `params L/K
+// NAME=VALUE` gives it, bus by bus; modules of other types are not in the table; a silent one
+// fails beside the others. Wrong command lines are refused before anything is sent.
+TEST_F(LumoCtlAll, ParamsGoToEveryModuleOfTheTypeAsTheSingleCommandSendsThem) {
+    startSim(3, {"serial 5 4", "serial 7 3", "tcp 2 4"});
+    startSim(4, {"serial 6 4", "serial 9 4 silent"});
+    line(1, 3);
+    module(1, 1, 5, 4);
+    module(1, 2, 7, 3);
+    line(2, 4);
+    module(2, 1, 6, 4);
+    module(2, 2, 9, 4);
+    line(3, 0, sims[0]->tcpPort());
+    module(3, 1, 2, 4);
+    const std::string settings = " displayText=Recepce paramP3=0x21 relayDelay1=7";
+    const struct {
+        std::size_t sim;
+        const char* transport;
+        std::vector<const char*> modules;
+    } buses[] = {{0, "serial", {"1/1"}}, {1, "serial", {"2/1", "2/2"}}, {0, "tcp", {"3/1"}}};
+    std::vector<std::string> singles;
+    for (const auto& bus : buses) {
+        std::string bytes;
+        for (const char* m : bus.modules) {
+            const std::size_t before = received(bus.sim, bus.transport).size();
+            ctl(std::string("params ") + m + settings);
+            bytes += receivedUpToRelease(bus.sim, bus.transport, before).substr(before);
+        }
+        singles.push_back(bytes);
+    }
+    std::vector<std::size_t> before;
+    for (const auto& bus : buses) before.push_back(received(bus.sim, bus.transport).size());
+    const test::CtlResult r = ctl("params --all --type 4" + settings);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, kHeader +
+                         "1/1\t05\tTQ300\tok\tZařízení na adrese 05 pracuje správně\n"
+                         "2/1\t06\tTQ300\tok\tZařízení na adrese 06 pracuje správně\n"
+                         "2/2\t09\tTQ300\tfailed\tZařízení na adrese 09 neodpovídá ! Zkontrolujte nastavení.\n"
+                         "3/1\t02\tTQ300\tok\tZařízení na adrese 02 pracuje správně\n");
+    for (std::size_t b = 0; b < std::size(buses); ++b) {
+        const std::string all =
+            receivedAtLeast(buses[b].sim, buses[b].transport, before[b] + singles[b].size()).substr(before[b]);
+        EXPECT_NE(singles[b].find("Recepce"), std::string::npos) << "bus " << b;
+        EXPECT_EQ(test::visible(all), test::visible(singles[b])) << "bus " << b;
+    }
+    EXPECT_NE(ctl("params 2/1 --from-record").out.find("displayText=Recepce\n"), std::string::npos);
+
+    const struct {
+        std::string args;
+        int status;
+        std::string err;
+    } refusals[] = {
+        {"params --all --type 4", 2, "lumo-ctl: params --all needs the settings to write, NAME=VALUE ...\n"},
+        {"params --all displayText=x", 2, "lumo-ctl: params --all needs --type CODE\n"},
+        {"params --all --type 4 paramP9=1", 2, "lumo-ctl: 'paramP9=1': expected NAME=VALUE"},
+        {"params --all --type 4 paramP1=1 --max-lines 0", 2, "lumo-ctl: --max-lines must be a number from 1 to 16"},
+        {"params --all --type 4 --bogus paramP1=1", 2, "lumo-ctl: unknown option '--bogus'\n"},
+        {"params --all --type 3 displayText=x", 1, "lumo-ctl: displayText is never written to a LOQ3;"},
+        {"params --all --type 3 paramP2=1 --lines 2-3", 1, "lumo-ctl: no module of type 3 (LOQ3) on the lines chosen\n"},
+    };
+    for (std::size_t b = 0; b < std::size(buses); ++b) before[b] = received(buses[b].sim, buses[b].transport).size();
+    for (const auto& c : refusals) {
+        const test::CtlResult refused = ctl(c.args);
+        EXPECT_EQ(refused.status, c.status) << c.args;
+        EXPECT_EQ(refused.err.substr(0, c.err.size()), c.err) << c.args << "\n" << refused.err;
+        EXPECT_EQ(refused.out, "") << c.args;
+    }
+    for (std::size_t b = 0; b < std::size(buses); ++b)
+        EXPECT_EQ(received(buses[b].sim, buses[b].transport).size(), before[b]) << "bus " << b;
+}
+
+// download --all: each module of the type loaded as `download L/K FILE` loads it (the same
+// bytes on each bus, the same image in the loader), the flash loader's and the segment loader's
+// alike; a network device without its MAC address in the line record is skipped with its
+// reason and the others are done. Refusals (no -y, a bad image, a type without download) come
+// before anything is sent.
+TEST_F(LumoCtlAll, DownloadLoadsEveryModuleOfTheTypeAsTheSingleCommandDoes) {
+    startSim(3, {"serial 5 10", "serial 7 9", "serial 8 4", "tcp 2 10", "tcp 3 9"}, {"--image-dir", dir.str()});
+    startSim(4, {"serial 6 10"}, {"--image-dir", dir.str()});
+    line(1, 3);
+    module(1, 1, 5, 10);
+    module(1, 2, 7, 9);
+    module(1, 3, 8, 4);
+    line(2, 4);
+    module(2, 1, 6, 10);
+    line(3, 0, sims[0]->tcpPort());  // no MAC address in its record
+    module(3, 1, 2, 10);
+    module(3, 2, 3, 9);
+    const std::string flashImage = pattern(256, 7), segmentImage = pattern(1024, 5);
+    const std::string mot = file("fw.mot", srecordFile(flashImage)), bin = file("fw.bin", segmentImage);
+    const std::string done =
+        "ok\tDownload byl úspěšně dokončen. Pokud zavádíte novější verzi programu je nutno pro správnou funkci "
+        "terminál znovu inicializovat.\n";
+    const struct {
+        const char* transport;
+        std::size_t sim;
+    } buses[] = {{"serial", 0}, {"serial", 1}, {"tcp", 0}};
+    const struct {
+        std::string type, path, image;
+        // The modules downloaded on each bus: L/K and ID.
+        std::vector<std::vector<std::pair<const char*, int>>> loaded;
+        int status;
+        std::string table;
+    } cases[] = {
+        {"10", mot, flashImage, {{{"1/1", 5}}, {{"2/1", 6}}, {}}, 1,
+         kHeader + "1/1\t05\tMN600/MN700\t" + done + "2/1\t06\tMN600/MN700\t" + done +
+             "3/1\t02\tMN600/MN700\tskipped\tno MAC address of its own in the line record; a download of it alone "
+             "asks for it\n"},
+        {"9", bin, segmentImage, {{{"1/2", 7}}, {}, {{"3/2", 3}}}, 0,
+         kHeader + "1/2\t07\tZB20\t" + done + "3/2\t03\tZB20\t" + done},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("type " + c.type);
+        const auto imagesWritten = [&](std::size_t b, int id) {
+            return notesWith(buses[b].sim, "module " + std::to_string(id) + " loader: image written");
+        };
+        std::vector<std::string> singles;
+        for (std::size_t b = 0; b < std::size(buses); ++b) {
+            std::string bytes;
+            for (const auto& [item, id] : c.loaded[b]) {
+                const std::size_t before = received(buses[b].sim, buses[b].transport).size(), images = imagesWritten(b, id);
+                EXPECT_EQ(ctl(std::string("download ") + item + " " + c.path).status, 0) << item;
+                EXPECT_TRUE(awaitNotes(buses[b].sim, "module " + std::to_string(id) + " loader: image written", images + 1));
+                bytes += received(buses[b].sim, buses[b].transport).substr(before);
+            }
+            singles.push_back(bytes);
+        }
+        std::vector<std::size_t> before, images;
+        for (std::size_t b = 0; b < std::size(buses); ++b) {
+            before.push_back(received(buses[b].sim, buses[b].transport).size());
+            for (const auto& [item, id] : c.loaded[b]) {
+                images.push_back(imagesWritten(b, id));
+                fs::remove(dir.path() / ("image-" + std::to_string(id) + ".bin"));
+            }
+        }
+        const test::CtlResult r = ctl("-y download --all --type " + c.type + " " + c.path);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(r.out, c.table);
+        // The warning once, answered for the whole run.
+        EXPECT_EQ(r.err.rfind("Download: POZOR: při této operaci může dojít ke ztrátě dat paměti terminálu.\n", 0), 0u) << r.err;
+        std::size_t n = 0;
+        for (std::size_t b = 0; b < std::size(buses); ++b) {
+            for (const auto& [item, id] : c.loaded[b]) {
+                EXPECT_TRUE(awaitNotes(buses[b].sim, "module " + std::to_string(id) + " loader: image written", images[n++] + 1));
+                EXPECT_EQ(slurp(dir.str() + "/image-" + std::to_string(id) + ".bin"), c.image) << item;
+            }
+            EXPECT_EQ(test::visible(received(buses[b].sim, buses[b].transport).substr(before[b])), test::visible(singles[b]))
+                << "bus " << b;
+        }
+    }
+
+    const struct {
+        std::string args;
+        int status;
+        std::string err;
+    } refusals[] = {
+        {"download --all --type 10 " + mot, 2, "lumo-ctl: download --all needs -y: the warning"},
+        {"-n download --all --type 10 " + mot, 2, "lumo-ctl: download --all needs -y: the warning"},
+        {"-y download --all " + mot, 2, "lumo-ctl: download --all needs --type CODE\n"},
+        {"-y download --all --type 10", 2, "lumo-ctl: download --all needs the image file\n"},
+        {"-y download --all --type 10 " + mot + " " + bin, 2, "lumo-ctl: unexpected argument"},
+        {"-y download --all --type 10 --old-hardware " + mot, 2, "lumo-ctl: --old-hardware is for the TQ300 and TQ310 only"},
+        {"-y download --all --type 9 " + mot, 1,
+         "Download: Soubor " + mot + " nelze zavést: \nsoubor je ve formátu S-záznamů, zařízení ZB20 zavádí obraz paměti (.bin)\n"},
+        {"-y download --all --type 3 " + mot, 1, "Download: Zařízení typu LOQ3 \nneumožňuje download.\n"},
+        {"-y download --all --type 4 --lines 2-3 " + bin, 1, "lumo-ctl: no module of type 4 (TQ300) on the lines chosen\n"},
+    };
+    std::vector<std::size_t> before;
+    for (const auto& bus : buses) before.push_back(received(bus.sim, bus.transport).size());
+    for (const auto& c : refusals) {
+        const test::CtlResult refused = ctl(c.args);
+        EXPECT_EQ(refused.status, c.status) << c.args;
+        EXPECT_NE(refused.err.find(c.err), std::string::npos) << c.args << "\n" << refused.err;
+        EXPECT_EQ(refused.out, "") << c.args;
+    }
+    for (std::size_t b = 0; b < std::size(buses); ++b)
+        EXPECT_EQ(received(buses[b].sim, buses[b].transport).size(), before[b]) << "bus " << b;
+}
+
+// Ctrl-C while every line's loader takes its image: each line ends its download as a stopped
+// download ends, the device left in its loader and listed so; no further module starts.
+TEST_F(LumoCtlAll, CtrlCLeavesEachDeviceInItsLoaderAndStartsNoOther) {
+    startSim(3, {"serial 5 48 lslow=200", "serial 9 48", "tcp 2 48 lslow=200"});
+    startSim(4, {"serial 6 48 lslow=200"});
+    line(1, 3);
+    module(1, 1, 5, 48);
+    module(1, 2, 9, 48);
+    line(2, 4);
+    module(2, 1, 6, 48);
+    line(3, 0, sims[0]->tcpPort());
+    module(3, 1, 2, 48);
+    const std::string mot = file("fw.mot", srecordFile(pattern(1024, 3)));
+    const std::string out = dir.str() + "/all.out", err = dir.str() + "/all.err";
+    platform::ChildProcess run;
+    ASSERT_TRUE(run.start({LUMO_CTL_PATH, "-y", "download", "--all", "--type", "48", mot}, dir.str(), out, err));
+    // Every loader has erased its flash: the image is on its way on each line.
+    ASSERT_TRUE(awaitNotes(0, "module 5 loader: flash erased", 1)) << slurp(err);
+    ASSERT_TRUE(awaitNotes(0, "module 2 loader: flash erased", 1)) << slurp(err);
+    ASSERT_TRUE(awaitNotes(1, "module 6 loader: flash erased", 1)) << slurp(err);
+    ASSERT_TRUE(run.interrupt());
+    EXPECT_EQ(run.wait(), 1);
+    EXPECT_EQ(slurp(out), kHeader +
+                              "1/1\t05\tQH-J01\tstopped\tin its loader\n"
+                              "1/2\t09\tQH-J01\tnot done\t\n"
+                              "2/1\t06\tQH-J01\tstopped\tin its loader\n"
+                              "3/1\t02\tQH-J01\tstopped\tin its loader\n");
+    // No loader was started, and the module after the stopped one was not restarted.
+    EXPECT_EQ(notesWith(0, "loader: started"), 0u);
+    EXPECT_EQ(notesWith(1, "loader: started"), 0u);
+    EXPECT_EQ(notesWith(0, "module 9 restarts into its loader"), 0u);
 }
 
 }  // namespace
