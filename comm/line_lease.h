@@ -6,10 +6,10 @@
 // and the record locks protect. Each lease carries its operation's own stop, so that stopping
 // one operation never reaches another, nor one started later.
 //
-// The one departure: a whole-installation run of lumo-ctl (`check --all`, `clock --all`) holds
-// the lease and divides it into parts, one per group of lines that share no port, so that the
-// groups work at once; two parts never share a line, and every other operation stays refused
-// while the run holds its lease.
+// The one departure: a whole-installation run of lumo-ctl (`check --all`, `clock --all`,
+// `params --all`, `download --all`) holds the lease and divides it into parts, one per group of
+// lines that share no port, so that the groups work at once; two parts never share a line, and
+// every other operation stays refused while the run holds its lease.
 
 #include <atomic>
 #include <cstdint>

@@ -57,5 +57,7 @@ lumo-ctl transfer |send read
 lumo-ctl pr|probe
 lumo-ctl check --|--all --lines --max-lines
 lumo-ctl clock --all --s|--set --system
+lumo-ctl params --all --|--all --type --lines --max-lines --from-record
+lumo-ctl -y download --all --type 10 --|--all --type --lines --max-lines --old-hardware
 CASES
 echo "package files: all checks passed"
