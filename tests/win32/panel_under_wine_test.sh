@@ -32,38 +32,7 @@ fail() {
 }
 step() { echo "-- $*"; }
 
-# The display: Xvfb picks a free number and writes it to a pipe.
-exec 5< <(Xvfb -displayfd 1 -screen 0 1280x900x24 -nolisten tcp 2>/dev/null)
-read -r -t 20 number <&5 || fail "Xvfb did not start"
-xvfb_pid=$(pgrep -n Xvfb)
-export DISPLAY=:$number
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-
-# Waits up to $2 seconds for a window titled exactly $1; prints its id.
-window() {
-  local deadline=$((SECONDS + ${2:-20})) id
-  while [ $SECONDS -lt $deadline ]; do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
-gone() {  # waits up to $2 seconds until no window is titled $1
-  local deadline=$((SECONDS + ${2:-10}))
-  while [ $SECONDS -lt $deadline ]; do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.2
-  done
-  return 1
-}
-keys() {  # keys to window $1
-  local id=$1
-  shift
-  xdotool windowactivate --sync "$id" 2>/dev/null || true
-  xdotool key --delay 80 "$@"
-}
+. "$(dirname "$0")/x_display.sh"
 # Clicks a point given in dialog units of a dialog template $2 x $3 units large.
 click_units() {
   local id=$1 w=$2 h=$3 x=$4 y=$5 geometry width height
