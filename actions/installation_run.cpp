@@ -11,29 +11,15 @@
 #include "base/app_state.h"
 #include "base/error_report.h"
 #include "base/ui_port.h"
+#include "comm/line_buses.h"
 #include "actions/download_actions.h"
 #include "actions/property_sheet.h"
-#include "model/comports_file.h"
 #include "model/installation.h"
 #include "model/tree_items.h"
-#include "platform/net.h"
 #include "service/firmware_download.h"
 
 namespace lumo {
 namespace {
-
-// What a line's port is, as a key: lines with one key are one bus.
-std::string portKey(const LineRecord& line) {
-    if (!line.isTcp()) {
-        const std::string device = comportsDevicePath(line.port(), appState().workingDirectory);
-        clearError();
-        return "com " + (device.empty() ? std::to_string(line.port()) : device);
-    }
-    platform::Ipv4 address;
-    const std::string host = platform::resolveIpv4(line.ipAddress(), address) ? platform::formatIpv4(address)
-                                                                              : line.ipAddress();
-    return "tcp " + host + ":" + std::to_string(line.tcpPort());
-}
 
 // One line of text: line ends and tabs become blanks, a run of blanks one, blanks at the ends go.
 std::string oneLine(const std::string& text) {
@@ -155,23 +141,6 @@ ItemResult resultOf(int actionResult) {
 }
 
 }  // namespace
-
-std::vector<std::vector<int>> lineGroups(LineSet lines) {
-    std::vector<std::vector<int>> groups;
-    std::map<std::string, std::size_t> groupOfPort;
-    for (int i = 0; i < kMaxLines; ++i) {
-        if ((lines & lineSetOf(i)) == 0) continue;
-        LineRecord line;
-        if (!readLineRecord(i, line) || !line.exists()) {
-            clearError();
-            continue;
-        }
-        const auto [at, added] = groupOfPort.emplace(portKey(line), groups.size());
-        if (added) groups.emplace_back();
-        groups[at->second].push_back(i);
-    }
-    return groups;
-}
 
 int checkInstallation(const RunChoice& choice, const RunProgress& progress, std::vector<RunItem>& items) {
     return runOverInstallation(

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "actions/device_actions.h"
+#include "comm/line_buses.h"
 #include "comm/line_lease.h"
 #include "model/device_catalog.h"
 #include "model/records.h"
@@ -49,10 +50,6 @@ struct RunItem {
 // Told of every item as it starts (`started`) and as it ends; called from the lines' threads,
 // never two at once.
 using RunProgress = std::function<void(const RunItem& item, bool started)>;
-
-// The chosen lines of the installation that exist, in groups: lines on one port (the same COM
-// device, or the same converter address and TCP port) are one group, in line order.
-std::vector<std::vector<int>> lineGroups(LineSet lines);
 
 // The runs. `items` gets every module of the chosen lines in line and record order. The result
 // as base/action_result.h says: done when every item is done or switched off, failed otherwise,

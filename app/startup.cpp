@@ -1,6 +1,5 @@
 #include "app/startup.h"
 
-#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "base/error_report.h"
 #include "model/program_config.h"
 #include "base/ui_port.h"
+#include "comm/line_buses.h"
 #include "comm/line_lease.h"
 #include "comm/line_port.h"
 #include "discovery/neighbour_binding.h"
@@ -93,13 +93,6 @@ bool verifyLine(int lineIndex, const LineRecord& record) {
 
 namespace {
 
-// Lines that share a port (one COM port, or one converter's address and TCP port) are one bus:
-// they are verified in turn. Different buses are independent wires and are verified at once.
-std::string busOf(const LineRecord& line) {
-    if (line.isTcp()) return "tcp " + line.ipAddress() + ":" + std::to_string(line.tcpPort());
-    return "com " + std::to_string(line.port());
-}
-
 // Verifies one line and stores its unreachable flag when it changed.
 void verifyAndMark(int lineIndex, const LineVerifier& verify) {
     LineRecord line;
@@ -133,9 +126,9 @@ int checkLinesAtStartup(const LineVerifier& verify) {
     const LineLease lease = takeLineLease();
     if (!lease) return 1;
     const LeaseOnThisThread bound(lease);
-    // First the folders and the lines that are only configured, in order; the lines to verify
-    // are gathered by their bus.
-    std::map<std::string, std::vector<int>> buses;
+    // First the folders and the lines that are only configured, in order; then the lines to
+    // verify, one group per bus (lines that share a port are one wire, worked in turn).
+    LineSet toVerify = 0;
     for (int n = 1; n <= kMaxLines; ++n) {
         if (!uiPumpMessages() || !operationContinues()) return 1;  // the program is closing
         const int lineIndex = n - 1;
@@ -153,14 +146,14 @@ int checkLinesAtStartup(const LineVerifier& verify) {
             LineConfigure(lineIndex, line);
             continue;
         }
-        buses[busOf(line)].push_back(lineIndex);
+        toVerify = static_cast<LineSet>(toVerify | lineSetOf(lineIndex));
     }
     // Each bus on a thread of its own, its lines in turn: the scan takes as long as its slowest
     // bus (a silent converter's probe and connect wait), not their sum. Each thread works under
     // the scan's lease and ends at its next line once the program is closing.
     std::vector<std::thread> threads;
-    for (const auto& [bus, lines] : buses) {
-        threads.emplace_back([&lease, &verify, lines = lines] {
+    for (const std::vector<int>& lines : lineGroups(toVerify)) {
+        threads.emplace_back([&lease, &verify, lines] {
             const LeaseOnThisThread onThisThread(lease);
             for (const int lineIndex : lines) {
                 if (!uiPumpMessages() || !operationContinues()) return;
