@@ -6,7 +6,11 @@
 
 namespace lumo {
 
-void TransferForm::open(int lineIndex, int moduleNumber, bool send) {
+bool TransferForm::open(int lineIndex, int moduleNumber, bool send) {
+    if (moduleNumber == 0) {
+        startFileTransfer(lineIndex, 0, send, "", "", {});
+        return false;
+    }
     lineIndex_ = lineIndex;
     moduleNumber_ = moduleNumber;
     send_ = send;
@@ -16,6 +20,7 @@ void TransferForm::open(int lineIndex, int moduleNumber, bool send) {
     if (instruction.text.empty()) instruction.text = "0";
     file.text = commandFile().transferFileName();
     if (file.text.empty()) file.text = "data.txt";
+    return true;
 }
 
 void TransferForm::pressBrowse() {

@@ -11,8 +11,10 @@ namespace lumo {
 
 class TransferForm {
 public:
-    // The instruction and file remembered in "cmd.dat" ("0" and "data.txt" when there are none).
-    void open(int lineIndex, int moduleNumber, bool send);
+    // Only a module transfers: on a line the transfer's action says so and the dialog is not
+    // shown (false). Else the instruction and file remembered in "cmd.dat" ("0" and "data.txt"
+    // when there are none).
+    bool open(int lineIndex, int moduleNumber, bool send);
     // "..": a data file chosen is taken whole, however long (only "cmd.dat" keeps it shorter).
     void pressBrowse();
     // "Odeslat": the transfer starts as the background job (startFileTransfer), which reports its

@@ -18,8 +18,12 @@ TEST_F(TransferFormTest, StartsTheTransferOfTheChosenFileAndRemembersTheInstruct
     addSerialModule(1, 5, 4);
     const std::string path = dir.str() + "/" + std::string(60, 'x') + ".txt";
     std::ofstream(path, std::ios::binary) << "AB+CD+EF*";
+    TransferForm onLine;
+    EXPECT_FALSE(onLine.open(kSerialLine, 0, true));  // only a module transfers: the action says so
+    EXPECT_EQ(ui.callsOf("message"), (std::vector<std::string>{"Upozornění|Pro toto zařízení nelze nastavovat !  "}));
+    ui.calls.clear();
     TransferForm form;
-    form.open(kSerialLine, 1, true);
+    ASSERT_TRUE(form.open(kSerialLine, 1, true));
     EXPECT_EQ(form.instruction.text, "0");
     EXPECT_EQ(form.instruction.maxLength, 9);
     EXPECT_EQ(form.file.text, "data.txt");

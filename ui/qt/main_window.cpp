@@ -77,9 +77,7 @@ template <bool Send>
 std::intptr_t transferDialog(void* w, unsigned, unsigned, std::intptr_t) {
     MainWindow* window = windowOf(w);
     if (!window->hasSelection()) return 0;
-    // Only a module transfers; on a line the action says so.
-    if (window->selectedModule() == 0) startFileTransfer(window->selectedLine(), 0, Send, "", "", {});
-    else gui::runTransferDialog(window, window->selectedLine(), window->selectedModule(), Send);
+    gui::runTransferDialog(window, window->selectedLine(), window->selectedModule(), Send);
     return 0;
 }
 std::intptr_t serialDecode(void* w, unsigned, unsigned, std::intptr_t) {

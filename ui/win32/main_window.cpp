@@ -76,9 +76,7 @@ template <bool Send>
 std::intptr_t transferDialog(void* w, unsigned, unsigned, std::intptr_t) {
     MainWindow* window = windowOf(w);
     if (!window->hasSelection()) return 0;
-    // Only a module transfers; on a line the action says so.
-    if (window->selectedModule() == 0) startFileTransfer(window->selectedLine(), 0, Send, "", "", {});
-    else runTransferDialog(window->handle(), window->selectedLine(), window->selectedModule(), Send);
+    runTransferDialog(window->handle(), window->selectedLine(), window->selectedModule(), Send);
     return 0;
 }
 template <int (*Dialog)(HWND)>

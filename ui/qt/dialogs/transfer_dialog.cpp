@@ -13,7 +13,7 @@ namespace lumo::gui {
 
 int runTransferDialog(QWidget* owner, int lineIndex, int moduleNumber, bool send) {
     TransferForm form;
-    form.open(lineIndex, moduleNumber, send);
+    if (!form.open(lineIndex, moduleNumber, send)) return 0;
     QDialog dialog(owner);
     dialog.setWindowTitle(QString::fromUtf8("Odeslaní dat"));
     auto* grid = new QGridLayout(&dialog);

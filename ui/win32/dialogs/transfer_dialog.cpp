@@ -9,7 +9,7 @@ namespace lumo::win32 {
 
 int runTransferDialog(HWND owner, int lineIndex, int moduleNumber, bool send) {
     TransferForm form;
-    form.open(lineIndex, moduleNumber, send);
+    if (!form.open(lineIndex, moduleNumber, send)) return 0;
     DialogHost dialog;
     auto show = [&] {
         dialog.showField(IDC_TRANSFER_INSTRUCTION, form.instruction);
