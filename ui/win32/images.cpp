@@ -25,26 +25,23 @@ HIMAGELIST drawList(int w, int h, int count, const std::function<void(HDC, int, 
     return list;
 }
 
-void box(HDC dc, int left, int top, int right, int bottom, COLORREF fill, COLORREF edge) {
+// A filled rectangle or ellipse with its edge.
+void shape(HDC dc, bool round, int left, int top, int right, int bottom, COLORREF fill, COLORREF edge) {
     HBRUSH brush = CreateSolidBrush(fill);
     HPEN pen = CreatePen(PS_SOLID, 1, edge);
     HGDIOBJ oldBrush = SelectObject(dc, brush), oldPen = SelectObject(dc, pen);
-    Rectangle(dc, left, top, right, bottom);
+    if (round) Ellipse(dc, left, top, right, bottom);
+    else Rectangle(dc, left, top, right, bottom);
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);
     DeleteObject(brush);
     DeleteObject(pen);
 }
-
+void box(HDC dc, int left, int top, int right, int bottom, COLORREF fill, COLORREF edge) {
+    shape(dc, false, left, top, right, bottom, fill, edge);
+}
 void disc(HDC dc, int left, int top, int right, int bottom, COLORREF fill, COLORREF edge) {
-    HBRUSH brush = CreateSolidBrush(fill);
-    HPEN pen = CreatePen(PS_SOLID, 1, edge);
-    HGDIOBJ oldBrush = SelectObject(dc, brush), oldPen = SelectObject(dc, pen);
-    Ellipse(dc, left, top, right, bottom);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
+    shape(dc, true, left, top, right, bottom, fill, edge);
 }
 
 void line(HDC dc, int x0, int y0, int x1, int y1, COLORREF colour, int width) {
